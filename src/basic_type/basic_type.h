@@ -1,0 +1,118 @@
+// Shared types and the console dialogue of the tool: result and colour types, coloured
+// output and error messages, the fixed command words and the operator's answers, the
+// built-in user manual, and the conversion of label-file text from UTF-8 to code page 850.
+#ifndef SRC_BASIC_TYPE_BASIC_TYPE_H_
+#define SRC_BASIC_TYPE_BASIC_TYPE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum Status { SUCCESS = 0, FAIL = 1 };
+
+enum color_code_t { RESET = 0, RED = 1, GREEN = 2, YELLOW = 3, CYAN = 4, MAGENTA = 5 };
+
+// Kind of a service request; selects the parser of its answer.
+enum zel_req_id_t {
+    ZEL_WRITE = 0,
+    ZEL_READ = 1,
+    ZEL_INFO_EXT = 2,
+    ZEL_LIST_NET = 3,
+    ZEL_LIST_DEV = 4,
+    ZEL_READ_CSPR_PAGE_IDX = 5,
+    ZEL_READ_DEVICE_PRESET_START_OFFSET = 6
+};
+
+// ---- Console output -----------------------------------------------------------------
+
+// Markers that color_text puts around a text. They are empty: colour comes only from
+// the console attribute that printf_str_color and printf_error_message set.
+extern const std::string reset_color;
+extern const std::string red_foreground;
+extern const std::string green_foreground;
+extern const std::string yellow_foreground;
+extern const std::string cyan_foreground;
+extern const std::string magenta_foreground;
+
+// "\r\n" "Failed, exit now" "\r\n": the ending of fatal messages.
+extern const std::string str_exit_failure;
+
+// Console attribute of a colour: RED..MAGENTA give 12, 10, 14, 11, 13; anything else 15.
+uint16_t color_attribute(color_code_t p_color);
+
+// Writes the text to standard output in the colour, then sets the attribute back to 15.
+void printf_str_color(std::string p_text, color_code_t p_color);
+
+// Writes the text to standard error in bright red, then sets the attribute back to 15.
+void printf_error_message(std::string p_text);
+
+// Writes the text to standard output as it is, in the console's current attribute.
+void printf_str(const std::string& p_text);
+
+// The colour's marker, the text, the reset marker: with the empty markers, the text.
+std::string color_text(std::string p_text, color_code_t p_color);
+
+// ---- Command words and answers --------------------------------------------------------
+
+class label_loader_conf {
+  public:
+    static const uint16_t max_preset;
+    static const std::vector<std::string> find_all_rm6x_cmd;
+    static const std::vector<std::string> help_cmd;
+    static const std::vector<std::string> agree_cmd;
+    static const std::vector<std::string> disagree_cmd;
+};
+
+// Folds the ASCII capitals A-Z to lower case in place; every other byte stays.
+void to_small_letter(std::string& p_str);
+
+// True when the folded word equals one of the list's words (whole word, no prefix).
+bool is_cmd(std::vector<std::string> p_cmd_formats, std::string p_str);
+bool is_help_cmd(std::string p_str);
+bool is_find_all_rm6x_cmd(std::string p_str);
+bool is_agree_cmd(std::string p_str);
+bool is_disagree_cmd(std::string p_str);
+
+// True when the answer accepts or refuses; confirm tells which (false when invalid).
+bool valid_user_ans(std::string& p_str, bool& confirm);
+
+// ---- User manual ------------------------------------------------------------------------
+
+// The manual text with p_prog_gname as the command name; CR LF line ends.
+std::string label_user_manual_text(const std::string& p_prog_gname);
+
+// Prints the manual in cyan.
+void write_label_user_manual(std::string p_prog_gname);
+
+// ---- Code page conversion ---------------------------------------------------------------
+
+// One character of a UTF-8 text that code page 850 cannot hold: where it starts and how
+// many bytes of the text it takes.
+struct unsupported_char_t {
+    std::size_t m_position;
+    std::size_t m_length;
+};
+
+// Converts UTF-8 to code page 850. A character without a code page form is left out and
+// listed in p_dropped (appended to); the result is never longer than the input.
+std::string utf8_to_cp850(const std::string& p_text, std::vector<unsupported_char_t>& p_dropped);
+
+// Converts a line of the label file to code page 850; every character left out is
+// reported with the file name, line number and position.
+std::string UTF8ToANSI(std::string s);
+
+// Converts code page 850 text back to UTF-8.
+std::string cp850_to_utf8(const std::string& p_text);
+
+// Label-file text as the console shows it: UTF-8 where the console is UTF-8, the code
+// page bytes as they are elsewhere.
+std::string console_text(const std::string& p_cp850_text);
+
+// ---- Numbers ----------------------------------------------------------------------------
+
+// Reads a whole text as a decimal int: an optional sign and at least one digit, nothing
+// else. On failure (empty, junk, out of the int range) p_value is left unchanged.
+bool parse_decimal_int(const std::string& p_text, int& p_value);
+
+#endif  // SRC_BASIC_TYPE_BASIC_TYPE_H_

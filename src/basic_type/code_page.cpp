@@ -1,0 +1,196 @@
+#include <cstring>
+
+#include "basic_type/basic_type.h"
+#include "platform/console.h"
+#include "write_brimel_label/write_brimel_label.h"
+
+namespace {
+
+// UTF-8 form of the characters of code page 850 at 0x80 to 0xFE, in code order. 0xFF, the
+// no-break space, has no entry: a no-break space in a label file is not supported.
+const char* const extended_char[127] = {
+    "\xC3\x87",     "\xC3\xBC",     "\xC3\xA9",     "\xC3\xA2",     "\xC3\xA4",     "\xC3\xA0",
+    "\xC3\xA5",     "\xC3\xA7",     "\xC3\xAA",     "\xC3\xAB",     "\xC3\xA8",     "\xC3\xAF",
+    "\xC3\xAE",     "\xC3\xAC",     "\xC3\x84",     "\xC3\x85",     "\xC3\x89",     "\xC3\xA6",
+    "\xC3\x86",     "\xC3\xB4",     "\xC3\xB6",     "\xC3\xB2",     "\xC3\xBB",     "\xC3\xB9",
+    "\xC3\xBF",     "\xC3\x96",     "\xC3\x9C",     "\xC3\xB8",     "\xC2\xA3",     "\xC3\x98",
+    "\xC3\x97",     "\xC6\x92",     "\xC3\xA1",     "\xC3\xAD",     "\xC3\xB3",     "\xC3\xBA",
+    "\xC3\xB1",     "\xC3\x91",     "\xC2\xAA",     "\xC2\xBA",     "\xC2\xBF",     "\xC2\xAE",
+    "\xC2\xAC",     "\xC2\xBD",     "\xC2\xBC",     "\xC2\xA1",     "\xC2\xAB",     "\xC2\xBB",
+    "\xE2\x96\x91", "\xE2\x96\x92", "\xE2\x96\x93", "\xE2\x94\x82", "\xE2\x94\xA4", "\xC3\x81",
+    "\xC3\x82",     "\xC3\x80",     "\xC2\xA9",     "\xE2\x95\xA3", "\xE2\x95\x91", "\xE2\x95\x97",
+    "\xE2\x95\x9D", "\xC2\xA2",     "\xC2\xA5",     "\xE2\x94\x90", "\xE2\x94\x94", "\xE2\x94\xB4",
+    "\xE2\x94\xAC", "\xE2\x94\x9C", "\xE2\x94\x80", "\xE2\x94\xBC", "\xC3\xA3",     "\xC3\x83",
+    "\xE2\x95\x9A", "\xE2\x95\x94", "\xE2\x95\xA9", "\xE2\x95\xA6", "\xE2\x95\xA0", "\xE2\x95\x90",
+    "\xE2\x95\xAC", "\xC2\xA4",     "\xC3\xB0",     "\xC3\x90",     "\xC3\x8A",     "\xC3\x8B",
+    "\xC3\x88",     "\xC4\xB1",     "\xC3\x8D",     "\xC3\x8E",     "\xC3\x8F",     "\xE2\x94\x98",
+    "\xE2\x94\x8C", "\xE2\x96\x88", "\xE2\x96\x84", "\xC2\xA6",     "\xC3\x8C",     "\xE2\x96\x80",
+    "\xC3\x93",     "\xC3\x9F",     "\xC3\x94",     "\xC3\x92",     "\xC3\xB5",     "\xC3\x95",
+    "\xC2\xB5",     "\xC3\xBE",     "\xC3\x9E",     "\xC3\x9A",     "\xC3\x9B",     "\xC3\x99",
+    "\xC3\xBD",     "\xC3\x9D",     "\xC2\xAF",     "\xC2\xB4",     "\xC2\xAD",     "\xC2\xB1",
+    "\xE2\x80\x97", "\xC2\xBE",     "\xC2\xB6",     "\xC2\xA7",     "\xC3\xB7",     "\xC2\xB8",
+    "\xC2\xB0",     "\xC2\xA8",     "\xC2\xB7",     "\xC2\xB9",     "\xC2\xB3",     "\xC2\xB2",
+    "\xE2\x96\xA0"};
+
+// The table inverted for a constant-time look-up: the code of a two-byte sequence
+// (lead 0xC0-0xDF) or of a three-byte one (lead 0xE0-0xEF), 0 when it has none.
+struct reverse_table_t {
+    unsigned char m_two[32][64];
+    unsigned char m_three[16][64][64];
+
+    reverse_table_t() : m_two(), m_three() {
+        for (unsigned k = 0; k < 127; ++k) {
+            const unsigned char* b = reinterpret_cast<const unsigned char*>(extended_char[k]);
+            const unsigned char code = static_cast<unsigned char>(0x80 + k);
+            if (std::strlen(extended_char[k]) == 2) {
+                m_two[b[0] - 0xC0][b[1] - 0x80] = code;
+            } else {
+                m_three[b[0] - 0xE0][b[1] - 0x80][b[2] - 0x80] = code;
+            }
+        }
+    }
+};
+
+const reverse_table_t& reverse_table() {
+    static const reverse_table_t table;
+    return table;
+}
+
+bool is_continuation(unsigned char p_byte) {
+    return (p_byte & 0xC0) == 0x80;
+}
+
+// Number of bytes a UTF-8 lead byte announces; 1 for a byte that starts no sequence.
+std::size_t announced_length(unsigned char p_lead) {
+    if (p_lead >= 0xC2 && p_lead <= 0xDF) {
+        return 2;
+    }
+    if (p_lead >= 0xE0 && p_lead <= 0xEF) {
+        return 3;
+    }
+    if (p_lead >= 0xF0 && p_lead <= 0xF4) {
+        return 4;
+    }
+    return 1;
+}
+
+// Code of the sequence at p_text[i], or 0 when code page 850 has no such character.
+unsigned char lookup_code(const unsigned char* p_text, std::size_t p_size, std::size_t i) {
+    const unsigned char lead = p_text[i];
+    const reverse_table_t& table = reverse_table();
+    if (lead >= 0xC0 && lead <= 0xDF && i + 1 < p_size && is_continuation(p_text[i + 1])) {
+        return table.m_two[lead - 0xC0][p_text[i + 1] - 0x80];
+    }
+    if (lead >= 0xE0 && lead <= 0xEF && i + 2 < p_size && is_continuation(p_text[i + 1]) &&
+        is_continuation(p_text[i + 2])) {
+        return table.m_three[lead - 0xE0][p_text[i + 1] - 0x80][p_text[i + 2] - 0x80];
+    }
+    return 0;
+}
+
+// Bytes an unsupported character takes from p_text[i]: the whole sequence when all of
+// its continuation bytes follow, what is left of it when the text ends inside it, and
+// the lead byte alone otherwise.
+std::size_t unsupported_length(const unsigned char* p_text, std::size_t p_size, std::size_t i) {
+    const std::size_t wanted = announced_length(p_text[i]);
+    std::size_t run = 1;
+    while (run < wanted && i + run < p_size && is_continuation(p_text[i + run])) {
+        ++run;
+    }
+    if (run == wanted || i + run == p_size) {
+        return run;
+    }
+    return 1;
+}
+
+std::string unsupported_char_warning(std::size_t p_position, char p_byte) {
+    const zel_config_env& env = zel_config_env::instance();
+    return "Warning text contains unsupported character! In " + env.current_file + " at line " +
+           std::to_string(env.current_line_number) + "position " + std::to_string(p_position) +
+           " CHARACTER CODE: " +
+           std::to_string(static_cast<int>(static_cast<signed char>(p_byte))) + "\r\n";
+}
+
+}  // namespace
+
+std::string utf8_to_cp850(const std::string& p_text, std::vector<unsupported_char_t>& p_dropped) {
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(p_text.data());
+    const std::size_t size = p_text.size();
+    std::string result;
+    result.reserve(size);
+    std::size_t i = 0;
+    while (i < size) {
+        const unsigned char c = text[i];
+        if (c < 0x7F) {
+            result.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        }
+        const unsigned char code = lookup_code(text, size, i);
+        if (code != 0) {
+            result.push_back(static_cast<char>(code));
+            i += announced_length(c);
+            continue;
+        }
+        const std::size_t length = unsupported_length(text, size, i);
+        p_dropped.push_back(unsupported_char_t{i, length});
+        i += length;
+    }
+    return result;
+}
+
+std::string UTF8ToANSI(std::string s) {
+    std::vector<unsupported_char_t> dropped;
+    std::string result = utf8_to_cp850(s, dropped);
+    for (const unsupported_char_t& item : dropped) {
+        printf_error_message(unsupported_char_warning(item.m_position, s[item.m_position]));
+    }
+    return result;
+}
+
+std::string cp850_to_utf8(const std::string& p_text) {
+    std::string result;
+    result.reserve(p_text.size() * 2);
+    for (char c : p_text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            result.push_back(c);
+        } else if (byte == 0xFF) {
+            result += "\xC2\xA0";
+        } else {
+            result += extended_char[byte - 0x80];
+        }
+    }
+    return result;
+}
+
+std::string console_text(const std::string& p_cp850_text) {
+    return platform::console_uses_utf8() ? cp850_to_utf8(p_cp850_text) : p_cp850_text;
+}
+
+bool parse_decimal_int(const std::string& p_text, int& p_value) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < p_text.size() && (p_text[i] == '-' || p_text[i] == '+')) {
+        negative = p_text[i] == '-';
+        ++i;
+    }
+    if (i == p_text.size()) {
+        return false;
+    }
+    // The magnitude may reach 2^31 for a negative number only.
+    const long long limit = negative ? 2147483648LL : 2147483647LL;
+    long long magnitude = 0;
+    for (; i < p_text.size(); ++i) {
+        const char c = p_text[i];
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > limit) {
+            return false;
+        }
+    }
+    p_value = static_cast<int>(negative ? -magnitude : magnitude);
+    return true;
+}

@@ -1,0 +1,114 @@
+// Reading a label file: the transfer run that reads one file line by line, the line
+// classifier with its device sections, the label lines, and the checks and trimming of
+// device names, labels and channel names.
+#ifndef SRC_FILE_PARSER_FILE_PARSER_H_
+#define SRC_FILE_PARSER_FILE_PARSER_H_
+
+#include <cstddef>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "basic_type/basic_type.h"
+
+// ---- Transfer run -----------------------------------------------------------------------
+
+// Carries one label file from reading to the devices. FAIL when the file cannot be
+// opened or a line is rejected.
+Status read_and_transfer_label_configuration(std::string p_file_name);
+
+// Reads a label file line by line in bounded memory. A line comes without its LF or
+// CR LF; a line longer than the parser accepts is cut to max_kept_line bytes, which is
+// still too long for it. A UTF-8 byte-order mark at the start of the file is skipped.
+class label_file_reader {
+  public:
+    static constexpr std::size_t max_line_length = 5000;
+    static constexpr std::size_t max_kept_line = max_line_length + 1;
+
+    // False when the path cannot be opened as a file (missing, unreadable, a directory).
+    bool open(const std::string& p_path);
+
+    // False at the end of the file; a last line without a line end is still returned.
+    bool next_line(std::string& p_line);
+
+    // True when reading stopped on an error rather than at the end of the file.
+    bool read_failed() const { return m_read_failed; }
+
+    void close();
+
+  private:
+    bool fill();
+
+    std::ifstream m_file;
+    std::vector<char> m_buffer;
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
+    bool m_at_start = true;
+    bool m_read_failed = false;
+};
+
+// ---- Lines and device sections ------------------------------------------------------------
+
+// Converts, cuts the comment from and classifies one line: a device section replaces the
+// current device list, a label line adds its preset to every current device.
+Status parse_line(std::string& p_line);
+
+// The devices of the last device section, in the order written; emptied at the start of
+// every transfer run.
+std::vector<std::string>& current_section_devices();
+
+// The text between the first "[" at or after p_pos and the first "]" after it.
+std::string get_section(const std::string& p_line, std::size_t& p_pos, bool& valid_section);
+
+// Checks the names of a section and makes them the current device list.
+Status interpret_section(std::string p_section, std::vector<std::string>& current_device_names);
+
+// Checks one device name, trims its blanks and cuts it to 32 characters.
+Status format_device_name(std::string& p_name);
+
+// Index of the first / last character that is not a blank (TAB, LF, CR, space).
+Status find_first_usefull_char(const std::string& p_strin, std::size_t& ret_idx);
+Status find_last_usefull_char(const std::string& p_strin, std::size_t& ret_idx);
+
+bool is_autorized_char_in_device_name(char p_inchar);
+
+// Moves p_pos past the next occurrence of p_delimiter at or after p_pos.
+bool get_delimiter(const std::string& p_line, const std::string& p_delimiter, std::size_t& p_pos);
+
+// ---- Label lines --------------------------------------------------------------------------
+
+inline bool is_unauthorized_control_char(char p_inchar) {
+    return p_inchar >= 0x01 && p_inchar <= 0x1F;
+}
+
+bool is_autorized_char_in_channel_name(char p_inchar);
+
+std::string parse_label(const std::string& p_line, std::size_t& pos, bool& p_got_label_device);
+std::string parse_channel(const std::string& p_line, std::size_t& pos, bool& p_got_channel_device);
+std::string parse_device(const std::string& p_line, std::size_t& pos, bool& p_got_device_name);
+
+// Checks and normalises the three texts and adds the preset to every current device.
+Status interpret_parameter(std::string p_label, std::string p_device_id, std::string p_channel_id,
+                           std::vector<std::string>& current_device_names);
+
+// Checks a label or channel text, trims its blanks and cuts it to 32 characters.
+Status format_channel_id(std::string& p_channel);
+
+// ---- Helpers shared by sections and label lines ----------------------------------------
+
+// A text as C code prints it: up to its first zero byte.
+std::string up_to_zero(const std::string& p_text);
+
+// First and last index of the text without its outer blanks; the whole text when it is
+// made only of blanks. The text must not be empty.
+void useful_bounds(const std::string& p_text, std::size_t& p_first, std::size_t& p_last);
+
+// ---- Messages -----------------------------------------------------------------------------
+
+// p_head + current file + " at line " + current line + "\r\n".
+std::string line_location(const std::string& p_head);
+
+// A name of more than 32 characters is cut to 32 after a warning headed p_warning_head.
+std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head);
+
+#endif  // SRC_FILE_PARSER_FILE_PARSER_H_

@@ -1,0 +1,135 @@
+#include "file_parser/file_parser.h"
+#include "write_brimel_label/write_brimel_label.h"
+
+namespace {
+
+void report_refused_char(const std::string& p_what, char p_char, const std::string& p_line) {
+    printf_error_message(line_location("Error in: "));
+    printf_error_message("Invalid formated " + p_what +
+                         ", invalid charaters: " + console_text(std::string(1, p_char)) +
+                         " in: \r\n" + console_text(p_line) + "\r\n");
+}
+
+// Reads a label or a channel name from pos up to p_end, which is consumed, as are a
+// zero byte, LF, CR and ";". A control byte, DEL or p_refused refuses the line.
+std::string scan_name_field(const std::string& p_line, std::size_t& pos, bool& p_got, char p_end,
+                            char p_refused, const std::string& p_what) {
+    std::string text;
+    p_got = false;
+    while (pos < p_line.size()) {
+        const char c = p_line[pos];
+        if (c == p_end || c == '\0' || c == '\n' || c == '\r' || c == ';') {
+            ++pos;
+            break;
+        }
+        if (is_unauthorized_control_char(c) || c == 0x7F || c == p_refused) {
+            report_refused_char(p_what, c, p_line);
+            p_got = false;
+            return std::string();
+        }
+        text.push_back(c);
+        p_got = true;
+        ++pos;
+    }
+    return text;
+}
+
+}  // namespace
+
+bool is_autorized_char_in_channel_name(char p_inchar) {
+    return !is_unauthorized_control_char(p_inchar) && p_inchar != 0x7F && p_inchar != ';' &&
+           p_inchar != '=' && p_inchar != '@';
+}
+
+std::string parse_label(const std::string& p_line, std::size_t& pos, bool& p_got_label_device) {
+    return scan_name_field(p_line, pos, p_got_label_device, '=', '@', "label");
+}
+
+std::string parse_channel(const std::string& p_line, std::size_t& pos, bool& p_got_channel_device) {
+    return scan_name_field(p_line, pos, p_got_channel_device, '@', '=', "channel name");
+}
+
+std::string parse_device(const std::string& p_line, std::size_t& pos, bool& p_got_device_name) {
+    std::string ret_device_name;
+    p_got_device_name = false;
+    bool space_after_field = false;
+    while (pos < p_line.size()) {
+        const char c = p_line[pos];
+        if (c == '\0' || c == '\n' || c == '\r' || c == ';') {
+            break;
+        }
+        if (c == ' ' || c == '\t') {
+            if (p_got_device_name) {
+                space_after_field = true;
+            }
+            ++pos;
+            continue;
+        }
+        if (!is_autorized_char_in_device_name(c)) {
+            report_refused_char("line", c, p_line);
+            p_got_device_name = false;
+            return std::string();
+        }
+        if (space_after_field) {
+            printf_error_message(line_location("Error in: "));
+            printf_error_message("Invalid formated device name, got more than one device name." +
+                                 console_text(p_line) + "\r\n");
+            p_got_device_name = false;
+            return std::string();
+        }
+        ret_device_name.push_back(c);
+        p_got_device_name = true;
+        ++pos;
+    }
+    return ret_device_name;
+}
+
+Status interpret_parameter(std::string p_label, std::string p_device_id, std::string p_channel_id,
+                           std::vector<std::string>& current_device_names) {
+    Status ret_state = FAIL;
+    if (!p_label.empty() && !p_device_id.empty() && !p_channel_id.empty()) {
+        if (format_device_name(p_device_id) == FAIL) {
+            printf_error_message("format device name error\r\n");
+        } else if (format_channel_id(p_label) == FAIL) {
+            printf_error_message("format label error\r\n");
+        } else if (format_channel_id(p_channel_id) == FAIL) {
+            printf_error_message("format channel id error\r\n");
+        } else {
+            ret_state = SUCCESS;
+        }
+    }
+    zel_config_env& env = zel_config_env::instance();
+    for (const std::string& name : current_device_names) {
+        brimel_config_rm6x_device* device = env.find_device_by_name(name);
+        if (device == nullptr) {
+            device = &env.add_device(name);
+        }
+        device->add_preset_label(p_label, p_device_id, p_channel_id);
+    }
+    if (ret_state == FAIL) {
+        printf_error_message(line_location("Error in: "));
+        printf_error_message("Invalid parameters\r\n");
+    }
+    return ret_state;
+}
+
+Status format_channel_id(std::string& p_channel) {
+    if (p_channel.empty()) {
+        return SUCCESS;
+    }
+    std::size_t first_usefull_char;
+    std::size_t last_usefull_char;
+    useful_bounds(p_channel, first_usefull_char, last_usefull_char);
+    for (std::size_t i = first_usefull_char; i <= last_usefull_char; ++i) {
+        if (!is_autorized_char_in_channel_name(p_channel[i])) {
+            printf_error_message(
+                "Unvalid character: " + console_text(std::string(1, p_channel[i])) + " in " +
+                console_text(up_to_zero(p_channel)) + " (label section)\r\n");
+            return FAIL;
+        }
+    }
+    p_channel = cut_to_name_length(
+        p_channel.substr(first_usefull_char, last_usefull_char - first_usefull_char + 1),
+        "Warning in: ");
+    return SUCCESS;
+}

@@ -1,0 +1,184 @@
+#include "file_parser/file_parser.h"
+#include "write_brimel_label/write_brimel_label.h"
+
+namespace {
+
+const std::size_t max_name_length = 32;
+
+bool is_blank(char p_c) {
+    return p_c == '\t' || p_c == '\n' || p_c == '\r' || p_c == ' ';
+}
+
+}  // namespace
+
+std::string up_to_zero(const std::string& p_text) {
+    return std::string(p_text.c_str());
+}
+
+void useful_bounds(const std::string& p_text, std::size_t& p_first, std::size_t& p_last) {
+    p_first = 0;
+    p_last = p_text.size() - 1;
+    find_first_usefull_char(p_text, p_first);
+    find_last_usefull_char(p_text, p_last);
+}
+
+std::string line_location(const std::string& p_head) {
+    const zel_config_env& env = zel_config_env::instance();
+    return p_head + env.current_file + " at line " + std::to_string(env.current_line_number) +
+           "\r\n";
+}
+
+std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head) {
+    if (p_text.size() > max_name_length) {
+        printf_error_message(line_location(p_warning_head));
+        printf_error_message(console_text(p_text) +
+                             " is larger than 32 characters,  the excess will be ignored\r\n");
+        p_text.resize(max_name_length);
+    }
+    return p_text;
+}
+
+std::vector<std::string>& current_section_devices() {
+    static std::vector<std::string> current_device_names;
+    return current_device_names;
+}
+
+Status parse_line(std::string& p_line) {
+    if (p_line.size() > label_file_reader::max_line_length) {
+        printf_error_message(line_location("Error in: "));
+        printf_error_message(
+            "Invalid formated line, exceed authorized line lenght (5000 characters)\r\n");
+        return FAIL;
+    }
+    std::string l_line = UTF8ToANSI(p_line);
+    const std::size_t comment = l_line.find(';');
+    if (comment != std::string::npos) {
+        l_line.resize(comment);
+    }
+    std::size_t pos = 0;
+    bool got_section_device = false;
+    const std::string section_device = get_section(l_line, pos, got_section_device);
+    if (got_section_device) {
+        return interpret_section(section_device, current_section_devices());
+    }
+    bool got_label_device = false;
+    bool got_channel_id = false;
+    bool got_device_id = false;
+    const std::string label_device = parse_label(l_line, pos, got_label_device);
+    if (!got_label_device) {
+        return SUCCESS;
+    }
+    const std::string channel_id = parse_channel(l_line, pos, got_channel_id);
+    if (!got_channel_id) {
+        return SUCCESS;
+    }
+    const std::string device_id = parse_device(l_line, pos, got_device_id);
+    if (!got_device_id) {
+        return SUCCESS;
+    }
+    return interpret_parameter(label_device, device_id, channel_id, current_section_devices());
+}
+
+std::string get_section(const std::string& p_line, std::size_t& p_pos, bool& valid_section) {
+    if (p_pos >= p_line.size()) {
+        return std::string();
+    }
+    const std::size_t open = p_line.find('[', p_pos);
+    const std::size_t close = open == std::string::npos ? open : p_line.find(']', open + 1);
+    if (close == std::string::npos || close == open + 1) {
+        valid_section = false;
+        return std::string();
+    }
+    valid_section = true;
+    p_pos = close + 1 < p_line.size() ? close + 1 : p_line.size() - 1;
+    return p_line.substr(open + 1, close - open - 1);
+}
+
+Status interpret_section(std::string p_section, std::vector<std::string>& current_device_names) {
+    std::size_t begin = 0;
+    bool first_field = true;
+    for (;;) {
+        const std::size_t comma = p_section.find(',', begin);
+        const std::size_t end = comma == std::string::npos ? p_section.size() : comma;
+        std::string name = p_section.substr(begin, end - begin);
+        if (name.empty()) {
+            printf_error_message(line_location("Error in: "));
+            printf_error_message("Invalid formated device section, empty device name in: \r\n[" +
+                                 console_text(p_section) + "]\r\n");
+            return FAIL;
+        }
+        if (format_device_name(name) == FAIL) {
+            return FAIL;
+        }
+        // The list is replaced only once the section's first name is known to be good.
+        if (first_field) {
+            current_device_names.clear();
+            first_field = false;
+        }
+        current_device_names.push_back(name);
+        if (comma == std::string::npos) {
+            break;
+        }
+        begin = comma + 1;
+    }
+    zel_config_env& env = zel_config_env::instance();
+    if (env.find_device_by_name(current_device_names.back()) == nullptr) {
+        env.add_device(current_device_names.back());
+    }
+    return SUCCESS;
+}
+
+Status format_device_name(std::string& p_name) {
+    if (p_name.empty()) {
+        return FAIL;
+    }
+    std::size_t first_usefull_char;
+    std::size_t last_usefull_char;
+    useful_bounds(p_name, first_usefull_char, last_usefull_char);
+    for (std::size_t i = first_usefull_char; i <= last_usefull_char; ++i) {
+        if (!is_autorized_char_in_device_name(p_name[i])) {
+            printf_error_message(line_location("Error in: "));
+            printf_error_message("Unvalid character: " + console_text(std::string(1, p_name[i])) +
+                                 " in " + console_text(up_to_zero(p_name)) + "device section\r\n");
+            return FAIL;
+        }
+    }
+    p_name = cut_to_name_length(
+        p_name.substr(first_usefull_char, last_usefull_char - first_usefull_char + 1),
+        "Warning In: ");
+    return SUCCESS;
+}
+
+Status find_first_usefull_char(const std::string& p_strin, std::size_t& ret_idx) {
+    for (std::size_t i = 0; i < p_strin.size(); ++i) {
+        if (!is_blank(p_strin[i])) {
+            ret_idx = i;
+            return SUCCESS;
+        }
+    }
+    return FAIL;
+}
+
+Status find_last_usefull_char(const std::string& p_strin, std::size_t& ret_idx) {
+    for (std::size_t i = p_strin.size(); i > 0; --i) {
+        if (!is_blank(p_strin[i - 1])) {
+            ret_idx = i - 1;
+            return SUCCESS;
+        }
+    }
+    return FAIL;
+}
+
+bool is_autorized_char_in_device_name(char p_inchar) {
+    return (p_inchar >= 'A' && p_inchar <= 'Z') || (p_inchar >= 'a' && p_inchar <= 'z') ||
+           (p_inchar >= '0' && p_inchar <= '9') || p_inchar == '-' || p_inchar == '\0';
+}
+
+bool get_delimiter(const std::string& p_line, const std::string& p_delimiter, std::size_t& p_pos) {
+    const std::size_t found = p_line.find(p_delimiter, p_pos);
+    if (found == std::string::npos) {
+        return false;
+    }
+    p_pos = found + p_delimiter.size();
+    return true;
+}

@@ -1,0 +1,117 @@
+#include <cstring>
+#include <filesystem>
+
+#include "file_parser/file_parser.h"
+#include "write_brimel_label/write_brimel_label.h"
+
+namespace {
+
+const std::size_t read_chunk = 64 * 1024;
+
+std::string open_failure_message(const std::string& p_file_name) {
+    return "Unable to open file: \r\n" + p_file_name +
+           "\r\nif you need some help re-run the program and type -h or help" + str_exit_failure;
+}
+
+}  // namespace
+
+bool label_file_reader::open(const std::string& p_path) {
+    std::error_code ignored;
+    if (p_path.empty() || std::filesystem::is_directory(p_path, ignored)) {
+        return false;
+    }
+    m_file.open(p_path, std::ios::in | std::ios::binary);
+    m_buffer.resize(read_chunk);
+    m_begin = m_end = 0;
+    m_at_start = true;
+    m_read_failed = false;
+    return m_file.is_open();
+}
+
+bool label_file_reader::fill() {
+    if (!m_file.is_open() || !m_file.good()) {
+        return false;
+    }
+    m_file.read(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+    m_begin = 0;
+    m_end = static_cast<std::size_t>(m_file.gcount());
+    if (m_file.bad()) {
+        m_read_failed = true;
+    }
+    if (m_at_start) {
+        m_at_start = false;
+        if (m_end >= 3 && std::memcmp(m_buffer.data(), "\xEF\xBB\xBF", 3) == 0) {
+            m_begin = 3;
+        }
+    }
+    return m_begin < m_end;
+}
+
+bool label_file_reader::next_line(std::string& p_line) {
+    p_line.clear();
+    // One byte more than is kept, for the CR of a CR LF.
+    const std::size_t room = max_kept_line + 1;
+    bool got_bytes = false;
+    bool ended_by_lf = false;
+    bool overflow = false;
+    while (!ended_by_lf && (m_begin < m_end || fill())) {
+        got_bytes = true;
+        const char* start = m_buffer.data() + m_begin;
+        const char* lf = static_cast<const char*>(std::memchr(start, '\n', m_end - m_begin));
+        const std::size_t length = lf == nullptr ? m_end - m_begin : lf - start;
+        const std::size_t kept = std::min(length, room - p_line.size());
+        p_line.append(start, kept);
+        overflow = overflow || kept < length;
+        m_begin += lf == nullptr ? length : length + 1;
+        ended_by_lf = lf != nullptr;
+    }
+    if (!got_bytes) {
+        return false;
+    }
+    if (ended_by_lf && !overflow && !p_line.empty() && p_line.back() == '\r') {
+        p_line.pop_back();
+    }
+    if (p_line.size() > max_kept_line) {
+        p_line.resize(max_kept_line);
+    }
+    return true;
+}
+
+void label_file_reader::close() {
+    if (m_file.is_open()) {
+        m_file.close();
+    }
+    m_buffer.clear();
+    m_buffer.shrink_to_fit();
+}
+
+Status read_and_transfer_label_configuration(std::string p_file_name) {
+    zel_config_env& env = zel_config_env::instance();
+    env.start_run(p_file_name);
+    // Labels at the top of a file never go to devices named only in an earlier file.
+    current_section_devices().clear();
+    printf_str(color_text("Opening file: ", GREEN) + color_text(p_file_name, GREEN) + "\r\n");
+
+    label_file_reader reader;
+    if (!reader.open(p_file_name)) {
+        printf_error_message(open_failure_message(p_file_name));
+        return FAIL;
+    }
+    Status ret_status = SUCCESS;
+    std::string fileline;
+    while (reader.next_line(fileline)) {
+        ++env.current_line_number;
+        ret_status = parse_line(fileline);
+        if (ret_status == FAIL) {
+            break;
+        }
+    }
+    const bool read_failed = reader.read_failed();
+    reader.close();
+    if (ret_status == SUCCESS && read_failed) {
+        printf_error_message(line_location("Error in: "));
+        printf_error_message("Unable to read file: \r\n" + p_file_name + str_exit_failure);
+        ret_status = FAIL;
+    }
+    return ret_status;
+}

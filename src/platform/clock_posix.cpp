@@ -1,0 +1,26 @@
+#include <time.h>
+
+#include <cerrno>
+
+#include "platform/clock.h"
+
+namespace platform {
+
+int64_t monotonic_ms() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+void sleep_ms(int64_t p_ms) {
+    if (p_ms <= 0) {
+        return;
+    }
+    timespec wait;
+    wait.tv_sec = static_cast<time_t>(p_ms / 1000);
+    wait.tv_nsec = static_cast<long>((p_ms % 1000) * 1000000);
+    while (nanosleep(&wait, &wait) == -1 && errno == EINTR) {
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,70 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/console.h"
+
+namespace platform {
+namespace {
+
+std::FILE* stream_file(console_stream_t p_stream) {
+    return p_stream == CONSOLE_ERR ? stderr : stdout;
+}
+
+bool colour_wanted(console_stream_t p_stream) {
+    if (!console_is_terminal(p_stream) || std::getenv("NO_COLOR") != nullptr) {
+        return false;
+    }
+    const char* term = std::getenv("TERM");
+    return term == nullptr || std::strcmp(term, "dumb") != 0;
+}
+
+// SGR sequence of a console attribute; 15 and anything unknown give the terminal's default.
+const char* sgr_of(uint16_t p_attribute) {
+    switch (p_attribute) {
+        case 12:
+            return "\x1b[91m";
+        case 10:
+            return "\x1b[92m";
+        case 14:
+            return "\x1b[93m";
+        case 11:
+            return "\x1b[96m";
+        case 13:
+            return "\x1b[95m";
+        default:
+            return "\x1b[0m";
+    }
+}
+
+}  // namespace
+
+void console_write(console_stream_t p_stream, const std::string& p_text, uint16_t p_attribute) {
+    std::FILE* out = stream_file(p_stream);
+    // Keep the order of the two streams on a terminal: what was written to the other
+    // one goes out first.
+    std::fflush(p_stream == CONSOLE_ERR ? stdout : stderr);
+    const bool colour = colour_wanted(p_stream);
+    if (colour) {
+        std::fputs(sgr_of(p_attribute), out);
+    }
+    std::fwrite(p_text.data(), 1, p_text.size(), out);
+    if (colour) {
+        std::fputs(sgr_of(DEFAULT_ATTRIBUTE), out);
+    }
+    std::fflush(out);
+}
+
+bool console_is_terminal(console_stream_t p_stream) {
+    static const bool out_tty = isatty(STDOUT_FILENO) == 1;
+    static const bool err_tty = isatty(STDERR_FILENO) == 1;
+    return p_stream == CONSOLE_ERR ? err_tty : out_tty;
+}
+
+bool console_uses_utf8() {
+    return true;
+}
+
+}  // namespace platform

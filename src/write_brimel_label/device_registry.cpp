@@ -1,0 +1,98 @@
+#include "write_brimel_label/write_brimel_label.h"
+
+bool brimel_config_rm6x_device::is_KALDEN_RM6X_device() const {
+    return !m_device_name.empty() && m_mir == 5 && m_pir == 2;
+}
+
+void brimel_config_rm6x_device::set_device_name(std::string p_name) {
+    m_device_name = std::move(p_name);
+}
+
+std::string brimel_config_rm6x_device::get_device_name() const {
+    return m_device_name;
+}
+
+uint8_t brimel_config_rm6x_device::get_cspr_page() const {
+    return static_cast<uint8_t>(m_cspr_page);
+}
+
+uint8_t brimel_config_rm6x_device::get_device_start_from_cspr_offset() const {
+    return static_cast<uint8_t>(m_device_start_from_CSPR_offset);
+}
+
+std::string brimel_config_rm6x_device::get_zel_device_mac_adr() const {
+    return m_zel_device_mac_adr;
+}
+
+std::size_t brimel_config_rm6x_device::get_preset_list_size() const {
+    return preset_to_write.size();
+}
+
+void brimel_config_rm6x_device::add_preset_label(std::string p_label, std::string p_device_id,
+                                                 std::string p_channel_id) {
+    preset_to_write.push_back(
+        s_label_preset{std::move(p_label), std::move(p_device_id), std::move(p_channel_id)});
+}
+
+void brimel_config_rm6x_device::set_zel_device_mac_adr(std::string p_mac_adress) {
+    m_zel_device_mac_adr = std::move(p_mac_adress);
+}
+
+zel_config_env::zel_config_env()
+    : zel_cmd_path("C:\\Progra~2\\Quentara\\ZEL-Monitor\\ZEL-CmdLine.exe"),
+      current_line_number(0),
+      zel_cmd_opt(" -c") {}
+
+zel_config_env& zel_config_env::instance() {
+    static zel_config_env registry;
+    return registry;
+}
+
+void zel_config_env::start_run(const std::string& p_file_name) {
+    device_list.clear();
+    found_net_device.clear();
+    m_device_index.clear();
+    m_indexed_count = 0;
+    current_line_number = 0;
+    current_file = p_file_name;
+}
+
+void zel_config_env::reindex_devices() {
+    m_device_index.clear();
+    for (std::size_t k = 0; k < device_list.size(); ++k) {
+        m_device_index.emplace(device_list[k].m_device_name, k);
+    }
+    m_indexed_count = device_list.size();
+}
+
+bool zel_config_env::index_is_current(const std::string& p_name) const {
+    if (m_indexed_count != device_list.size()) {
+        return false;
+    }
+    const auto found = m_device_index.find(p_name);
+    return found == m_device_index.end() || device_list[found->second].m_device_name == p_name;
+}
+
+brimel_config_rm6x_device* zel_config_env::find_device_by_name(const std::string& p_name) {
+    // Records may also be changed in device_list directly: the index then catches up.
+    if (!index_is_current(p_name)) {
+        reindex_devices();
+    }
+    const auto found = m_device_index.find(p_name);
+    if (found == m_device_index.end()) {
+        return nullptr;
+    }
+    return &device_list[found->second];
+}
+
+brimel_config_rm6x_device& zel_config_env::add_device(const std::string& p_name) {
+    if (!index_is_current(p_name)) {
+        reindex_devices();
+    }
+    brimel_config_rm6x_device new_device;
+    new_device.set_device_name(p_name);
+    device_list.push_back(std::move(new_device));
+    m_device_index.emplace(p_name, device_list.size() - 1);
+    m_indexed_count = device_list.size();
+    return device_list.back();
+}

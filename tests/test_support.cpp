@@ -1,0 +1,84 @@
+#include "test_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "file_parser/file_parser.h"
+#include "write_brimel_label/write_brimel_label.h"
+
+captured_t capture_output(const std::function<void()>& p_action) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    p_action();
+    captured_t result;
+    result.m_out = testing::internal::GetCapturedStdout();
+    result.m_err = testing::internal::GetCapturedStderr();
+    return result;
+}
+
+std::string temp_path(const std::string& p_name) {
+    static const std::filesystem::path dir = [] {
+        const std::filesystem::path d = std::filesystem::temp_directory_path() /
+                                        ("wbl_test_" + std::to_string(std::random_device{}()));
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    return (dir / p_name).string();
+}
+
+std::string write_temp_file(const std::string& p_name, const std::string& p_content) {
+    const std::string path = temp_path(p_name);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(p_content.data(), static_cast<std::streamsize>(p_content.size()));
+    return path;
+}
+
+void reset_registry(const std::string& p_file, uint32_t p_line) {
+    zel_config_env& env = zel_config_env::instance();
+    env.start_run(p_file);
+    env.current_line_number = p_line;
+    current_section_devices().clear();
+}
+
+parse_run_t parse_lines(const std::vector<std::string>& p_lines) {
+    reset_registry("t.ini", 0);
+    parse_run_t run;
+    run.m_output = capture_output([&] {
+        for (const std::string& line : p_lines) {
+            ++zel_config_env::instance().current_line_number;
+            std::string copy = line;
+            run.m_last_status = parse_line(copy);
+            EXPECT_EQ(copy, line) << "the parser must not change its line";
+            if (run.m_last_status == FAIL) {
+                break;
+            }
+        }
+    });
+    return run;
+}
+
+std::string error_at(int p_line) {
+    return "Error in: t.ini at line " + std::to_string(p_line) + "\r\n";
+}
+
+std::vector<std::string> presets_of(const std::string& p_device) {
+    const brimel_config_rm6x_device* device =
+        zel_config_env::instance().find_device_by_name(p_device);
+    if (device == nullptr) {
+        return {"<none>"};
+    }
+    std::vector<std::string> result;
+    for (const s_label_preset& preset : device->preset_to_write) {
+        result.push_back(preset.label + "|" + preset.device_id + "|" + preset.channel_id);
+    }
+    return result;
+}
+
+std::vector<std::string> record_names() {
+    std::vector<std::string> names;
+    for (const brimel_config_rm6x_device& device : zel_config_env::instance().device_list) {
+        names.push_back(device.m_device_name);
+    }
+    return names;
+}
