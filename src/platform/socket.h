@@ -29,7 +29,7 @@ socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_
 // Accepts one pending connection, INVALID_SOCKET_HANDLE on failure.
 socket_t tcp_accept(socket_t p_listener);
 
-enum wait_result_t { WAIT_READY = 1, WAIT_TIMEOUT = 0, WAIT_ERROR = -1 };
+enum wait_result_t { WAIT_RESULT_READY = 1, WAIT_RESULT_TIMEOUT = 0, WAIT_RESULT_ERROR = -1 };
 
 // Waits until p_sock can be read (data, or the peer closed) or p_timeout_ms has passed.
 wait_result_t socket_wait_readable(socket_t p_sock, int64_t p_timeout_ms);

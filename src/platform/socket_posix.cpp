@@ -113,7 +113,7 @@ socket_t tcp_accept(socket_t p_listener) {
 
 wait_result_t socket_wait_readable(socket_t p_sock, int64_t p_timeout_ms) {
     if (p_sock == INVALID_SOCKET_HANDLE) {
-        return WAIT_ERROR;
+        return WAIT_RESULT_ERROR;
     }
     const int64_t deadline = monotonic_ms() + (p_timeout_ms > 0 ? p_timeout_ms : 0);
     for (;;) {
@@ -122,13 +122,13 @@ wait_result_t socket_wait_readable(socket_t p_sock, int64_t p_timeout_ms) {
         const int wait = left <= 0 ? 0 : (left > INT_MAX ? INT_MAX : static_cast<int>(left));
         const int rc = poll(&entry, 1, wait);
         if (rc > 0) {
-            return (entry.revents & POLLNVAL) != 0 ? WAIT_ERROR : WAIT_READY;
+            return (entry.revents & POLLNVAL) != 0 ? WAIT_RESULT_ERROR : WAIT_RESULT_READY;
         }
         if (rc == 0) {
-            return WAIT_TIMEOUT;
+            return WAIT_RESULT_TIMEOUT;
         }
         if (errno != EINTR) {
-            return WAIT_ERROR;
+            return WAIT_RESULT_ERROR;
         }
     }
 }
