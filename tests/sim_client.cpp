@@ -1,0 +1,57 @@
+#include "sim_client.h"
+
+const std::string G_rm6x5_mac = "00:1D:C1:0A:00:01";
+const std::string G_stage_mics_mac = "00:1D:C1:0C:00:03";
+
+namespace {
+
+const int64_t G_safety_ms = 5000;
+
+bool ends_with(const std::string& p_text, const std::string& p_end) {
+    return p_text.size() >= p_end.size() &&
+           p_text.compare(p_text.size() - p_end.size(), p_end.size(), p_end) == 0;
+}
+
+}  // namespace
+
+sim_client::sim_client(uint16_t p_port) : m_sock(platform::tcp_connect("127.0.0.1", p_port)) {}
+
+sim_client::~sim_client() {
+    platform::socket_close(m_sock);
+}
+
+bool sim_client::send(const std::string& p_text) {
+    return platform::socket_send_all(m_sock, p_text.data(), p_text.size());
+}
+
+std::string sim_client::read_until(const std::string& p_end) {
+    std::string text;
+    char buffer[4096];
+    while (!ends_with(text, p_end) &&
+           platform::socket_wait_readable(m_sock, G_safety_ms) == platform::WAIT_READY) {
+        const long got = platform::socket_recv(m_sock, buffer, sizeof(buffer));
+        if (got <= 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
+std::string sim_client::exchange(const std::string& p_command) {
+    EXPECT_TRUE(send(p_command));
+    return read_until("\r\n");
+}
+
+bool sim_client::closed_by_service() {
+    char byte;
+    return platform::socket_wait_readable(m_sock, G_safety_ms) == platform::WAIT_READY &&
+           platform::socket_recv(m_sock, &byte, 1) == 0;
+}
+
+std::unique_ptr<sim_client> sim_fixture::greeted_client() {
+    std::unique_ptr<sim_client> client(new sim_client(m_sim.port()));
+    EXPECT_TRUE(client->connected());
+    EXPECT_EQ(client->read_until("\r\n"), SIM_GREETING);
+    return client;
+}
