@@ -61,12 +61,12 @@ bool parse_selector(const std::string& p_text, sim_fault_t& p_fault, std::string
                   "\": use cmd=N, or kind=LIST_DEV|INFO_EXT|TBOX_MEM_R|TBOX_MEM_W with nth=N";
         return false;
     }
-    if ((p_fault.m_command != 0) == p_fault.m_by_kind) {
-        p_error = "a fault selects its commands by cmd=N or by kind=K, not both or neither";
-        return false;
-    }
     if (p_fault.m_nth != 0 && !p_fault.m_by_kind) {
         p_error = "nth=N needs kind=K";
+        return false;
+    }
+    if ((p_fault.m_command != 0) == p_fault.m_by_kind) {
+        p_error = "a fault selects its commands by cmd=N or by kind=K, not both or neither";
         return false;
     }
     return true;
