@@ -43,9 +43,7 @@ class sim_engine {
     void clear_faults() { m_faults.clear(); }
 
     const std::vector<std::string>& command_log() const { return m_log; }
-    void clear_command_log() { m_log.clear(); }
     const std::vector<std::string>& violations() const { return m_violations; }
-    uint64_t command_count() const { return m_command_count; }
 
     // The 64 bytes of the page; empty for an unknown device or a page beyond the memory.
     std::vector<uint8_t> read_page(const std::string& p_mac, uint32_t p_page) const;

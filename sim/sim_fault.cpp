@@ -118,15 +118,15 @@ const char* command_kind_name(sim_command_kind_t p_kind) {
     return index < KIND_COUNT ? G_kind_names[index] : "OTHER";
 }
 
-bool parse_fault(const std::string& p_spec, sim_fault_t& p_fault, std::string& p_error) {
-    const std::size_t colon = p_spec.find(':');
+bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p_error) {
+    const std::size_t colon = p_text.find(':');
     if (colon == std::string::npos) {
         p_error = "a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed";
         return false;
     }
     sim_fault_t fault;
-    if (!parse_selector(p_spec.substr(0, colon), fault, p_error) ||
-        !parse_action(p_spec.substr(colon + 1), fault, p_error)) {
+    if (!parse_selector(p_text.substr(0, colon), fault, p_error) ||
+        !parse_action(p_text.substr(colon + 1), fault, p_error)) {
         return false;
     }
     p_fault = fault;

@@ -47,7 +47,7 @@ const char* command_kind_name(sim_command_kind_t p_kind);
 // Reads "SELECTOR:ACTION". SELECTOR is "cmd=N", or "kind=K" optionally followed by
 // ",nth=N". ACTION is failed, silent, close, garbage, delay=MS, split=MS, values=TEXT or
 // reply=TEXT. On failure p_fault is unchanged and p_error says why.
-bool parse_fault(const std::string& p_spec, sim_fault_t& p_fault, std::string& p_error);
+bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p_error);
 
 // True when the fault hits the p_command_number-th command, which is the p_kind_number-th
 // of its kind p_kind.

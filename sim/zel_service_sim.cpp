@@ -257,11 +257,6 @@ std::vector<std::string> zel_service_sim::command_log() const {
     return m_engine.command_log();
 }
 
-void zel_service_sim::clear_command_log() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_engine.clear_command_log();
-}
-
 std::vector<std::string> zel_service_sim::violations() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_engine.violations();
