@@ -14,16 +14,6 @@ bool ends_with(const std::string& p_text, const std::string& p_end) {
 
 }  // namespace
 
-sim_client::sim_client(uint16_t p_port) : m_sock(platform::tcp_connect("127.0.0.1", p_port)) {}
-
-sim_client::~sim_client() {
-    platform::socket_close(m_sock);
-}
-
-bool sim_client::send(const std::string& p_text) {
-    return platform::socket_send_all(m_sock, p_text.data(), p_text.size());
-}
-
 std::string sim_client::read_until(const std::string& p_end) {
     std::string text;
     char buffer[4096];
@@ -49,9 +39,18 @@ bool sim_client::closed_by_service() {
            platform::socket_recv(m_sock, &byte, 1) == 0;
 }
 
-std::unique_ptr<sim_client> sim_fixture::greeted_client() {
-    std::unique_ptr<sim_client> client(new sim_client(m_sim.port()));
+std::unique_ptr<sim_client> sim_fixture::greeted_client(const zel_service_sim& p_sim) {
+    std::unique_ptr<sim_client> client(new sim_client(p_sim.port()));
     EXPECT_TRUE(client->connected());
     EXPECT_EQ(client->read_until("\r\n"), SIM_GREETING);
     return client;
+}
+
+zel_service_sim& sim_fixture::start_own(const std::string& p_network_text) {
+    sim_network_t network;
+    std::string error;
+    EXPECT_TRUE(parse_network_text(p_network_text, "test", network, error)) << error;
+    m_own.reset(new zel_service_sim(network));
+    EXPECT_TRUE(m_own->start(0));
+    return *m_own;
 }

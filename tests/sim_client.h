@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/socket.h"
@@ -13,14 +14,16 @@
 
 class sim_client {
   public:
-    explicit sim_client(uint16_t p_port);
-    ~sim_client();
+    explicit sim_client(uint16_t p_port) : m_sock(platform::tcp_connect("127.0.0.1", p_port)) {}
+    ~sim_client() { platform::socket_close(m_sock); }
 
     sim_client(const sim_client&) = delete;
     sim_client& operator=(const sim_client&) = delete;
 
     bool connected() const { return m_sock != platform::INVALID_SOCKET_HANDLE; }
-    bool send(const std::string& p_text);
+    bool send(const std::string& p_text) {
+        return platform::socket_send_all(m_sock, p_text.data(), p_text.size());
+    }
     // What arrives until the text received ends with p_end, the service closes the
     // connection or nothing comes for 5 s (a safety net, never what a test asserts).
     std::string read_until(const std::string& p_end);
@@ -33,15 +36,20 @@ class sim_client {
     platform::socket_t m_sock;
 };
 
-// The built-in network (unless a test starts its own service) on a free port.
+// The built-in network on a free port, and on request a second service on a network of the
+// test's own.
 class sim_fixture : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(m_sim.start(0)); }
 
-    // A client whose greeting has been read and checked.
-    std::unique_ptr<sim_client> greeted_client();
+    // A client of p_sim whose greeting has been read and checked.
+    std::unique_ptr<sim_client> greeted_client(const zel_service_sim& p_sim);
+    std::unique_ptr<sim_client> greeted_client() { return greeted_client(m_sim); }
+    // Starts m_own on the network the text describes.
+    zel_service_sim& start_own(const std::string& p_network_text);
 
     zel_service_sim m_sim;
+    std::unique_ptr<zel_service_sim> m_own;
 };
 
 // MACs of the built-in network.

@@ -15,128 +15,102 @@ std::string written_answer() {
     return "TBOX_MEM=" + M + ";OK\r\n";
 }
 
-sim_fault_t fault_of(const std::string& p_spec) {
+sim_fault_t fault_of(const std::string& p_text) {
     sim_fault_t fault;
     std::string error;
-    EXPECT_TRUE(parse_fault(p_spec, fault, error)) << p_spec << ": " << error;
+    EXPECT_TRUE(parse_fault(p_text, fault, error)) << p_text << ": " << error;
     return fault;
 }
 
+// The fields of a fault in one line, so that a table can give them.
+std::string describe(const sim_fault_t& p_fault) {
+    const char* const actions[] = {"none",  "failed",  "silent", "delay", "split",
+                                   "close", "garbage", "values", "reply"};
+    return "cmd=" + std::to_string(p_fault.m_command) +
+           " kind=" + (p_fault.m_by_kind ? command_kind_name(p_fault.m_kind) : "-") +
+           " nth=" + std::to_string(p_fault.m_nth) + " " + actions[p_fault.m_action] + " " +
+           std::to_string(p_fault.m_ms) + " [" + p_fault.m_text + "]";
+}
+
 TEST(SimFaultSyntax, ReadsSelectorAndAction) {
-    struct valid_case_t {
-        const char* m_spec;
-        uint64_t m_command;
-        bool m_by_kind;
-        sim_command_kind_t m_kind;
-        uint64_t m_nth;
-        sim_fault_action_t m_action;
-        int m_ms;
-        const char* m_text;
+    const std::pair<const char*, const char*> cases[] = {
+        {"cmd=12:delay=700", "cmd=12 kind=- nth=0 delay 700 []"},
+        {"kind=TBOX_MEM_W,nth=3:failed", "cmd=0 kind=TBOX_MEM_W nth=3 failed 0 []"},
+        {"nth=2,kind=LIST_DEV:silent", "cmd=0 kind=LIST_DEV nth=2 silent 0 []"},
+        {"kind=INFO_EXT:close", "cmd=0 kind=INFO_EXT nth=0 close 0 []"},
+        {"cmd=1:split=0", "cmd=1 kind=- nth=0 split 0 []"},
+        {"cmd=2:garbage", "cmd=2 kind=- nth=0 garbage 0 []"},
+        {"kind=TBOX_MEM_R:values=5,7", "cmd=0 kind=TBOX_MEM_R nth=0 values 0 [5,7]"},
+        {"cmd=4:reply=INFO_EXT=a:b;", "cmd=4 kind=- nth=0 reply 0 [INFO_EXT=a:b;]"},
     };
-    const valid_case_t cases[] = {
-        {"cmd=12:delay=700", 12, false, KIND_OTHER, 0, FAULT_DELAY, 700, ""},
-        {"kind=TBOX_MEM_W,nth=3:failed", 0, true, KIND_TBOX_MEM_W, 3, FAULT_FAILED, 0, ""},
-        {"nth=2,kind=LIST_DEV:silent", 0, true, KIND_LIST_DEV, 2, FAULT_SILENT, 0, ""},
-        {"kind=INFO_EXT:close", 0, true, KIND_INFO_EXT, 0, FAULT_CLOSE, 0, ""},
-        {"cmd=1:split=0", 1, false, KIND_OTHER, 0, FAULT_SPLIT, 0, ""},
-        {"cmd=2:garbage", 2, false, KIND_OTHER, 0, FAULT_GARBAGE, 0, ""},
-        {"kind=TBOX_MEM_R:values=5,7", 0, true, KIND_TBOX_MEM_R, 0, FAULT_VALUES, 0, "5,7"},
-        {"cmd=4:reply=INFO_EXT=a:b;", 4, false, KIND_OTHER, 0, FAULT_REPLY, 0, "INFO_EXT=a:b;"},
-    };
-    for (const valid_case_t& c : cases) {
-        const sim_fault_t fault = fault_of(c.m_spec);
-        EXPECT_EQ(fault.m_command, c.m_command) << c.m_spec;
-        EXPECT_EQ(fault.m_by_kind, c.m_by_kind) << c.m_spec;
-        EXPECT_EQ(fault.m_kind, c.m_kind) << c.m_spec;
-        EXPECT_EQ(fault.m_nth, c.m_nth) << c.m_spec;
-        EXPECT_EQ(fault.m_action, c.m_action) << c.m_spec;
-        EXPECT_EQ(fault.m_ms, c.m_ms) << c.m_spec;
-        EXPECT_EQ(fault.m_text, c.m_text) << c.m_spec;
+    for (const auto& c : cases) {
+        EXPECT_EQ(describe(fault_of(c.first)), c.second);
     }
 }
 
 TEST(SimFaultSyntax, RefusesMalformedFaultsAndSaysWhy) {
-    struct invalid_case_t {
-        const char* m_spec;
-        const char* m_error;
-    };
-    const char* const bad_selector =
-        "\": use cmd=N, or kind=LIST_DEV|INFO_EXT|TBOX_MEM_R|"
-        "TBOX_MEM_W with nth=N";
-    const std::string either =
-        "a fault selects its commands by cmd=N or by kind=K, not both or "
-        "neither";
-    const invalid_case_t cases[] = {
+    const char* const either = "a fault selects its commands by cmd=N or by kind=K, not both";
+    const std::pair<const char*, const char*> cases[] = {
         {"failed", "a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed"},
-        {":failed", either.c_str()},
-        {"cmd=1,kind=LIST_DEV:failed", either.c_str()},
+        {":failed", either},
+        {"cmd=1,kind=LIST_DEV:failed", either},
         {"nth=2:failed", "nth=N needs kind=K"},
+        {"cmd=0:failed", "bad selector \"cmd=0\": use cmd=N, or kind=LIST_DEV|INFO_EXT|"},
+        {"cmd=x:failed", "bad selector \"cmd=x\""},
+        {"kind=TBOX_MEM:failed", "bad selector \"kind=TBOX_MEM\""},
+        {"kind=OTHER:failed", "bad selector \"kind=OTHER\""},
+        {"cmd=1,foo=2:failed", "bad selector \"foo=2\""},
         {"cmd=1:delay=-5", "delay needs milliseconds from 0 to 600000"},
         {"cmd=1:split=600001", "split needs milliseconds from 0 to 600000"},
+        {"cmd=1:", "bad action \"\": use failed, silent, close, garbage, delay=MS, split=MS,"},
+        {"cmd=1:explode", "bad action \"explode\""},
+        {"cmd=1:delay", "bad action \"delay\""},
+        {"cmd=1:failed=3", "bad action \"failed=3\""},
     };
-    for (const invalid_case_t& c : cases) {
+    for (const auto& c : cases) {
         sim_fault_t fault;
         fault.m_command = 99;
         std::string error;
-        EXPECT_FALSE(parse_fault(c.m_spec, fault, error)) << c.m_spec;
-        EXPECT_EQ(error, c.m_error) << c.m_spec;
-        EXPECT_EQ(fault.m_command, 99u) << c.m_spec;  // untouched
-    }
-    for (const char* spec : {"cmd=0:failed", "cmd=x:failed", "kind=TBOX_MEM:failed",
-                             "kind=OTHER:failed", "cmd=1,foo=2:failed"}) {
-        std::string error;
-        sim_fault_t fault;
-        EXPECT_FALSE(parse_fault(spec, fault, error)) << spec;
-        EXPECT_NE(error.find(bad_selector), std::string::npos) << spec << ": " << error;
-    }
-    for (const char* spec : {"cmd=1:", "cmd=1:explode", "cmd=1:delay", "cmd=1:failed=3"}) {
-        std::string error;
-        sim_fault_t fault;
-        EXPECT_FALSE(parse_fault(spec, fault, error)) << spec;
-        EXPECT_EQ(error.rfind("bad action", 0), 0u) << spec << ": " << error;
+        EXPECT_FALSE(parse_fault(c.first, fault, error)) << c.first;
+        EXPECT_EQ(error.rfind(c.second, 0), 0u) << c.first << ": " << error;
+        EXPECT_EQ(fault.m_command, 99u) << c.first;  // untouched
     }
 }
 
-class SimFault : public sim_fixture {
-  protected:
-    // Waits (at most 5 s) until the service has taken p_count commands, so that the next
-    // send cannot reach it in the same receive as the previous one.
-    void wait_for_commands(std::size_t p_count) {
-        for (int i = 0; i < 5000 && m_sim.command_log().size() < p_count; ++i) {
-            platform::sleep_ms(1);
-        }
-        ASSERT_EQ(m_sim.command_log().size(), p_count);
-    }
-};
+typedef sim_fixture SimFault;
 
-TEST_F(SimFault, FailedRefusesOnlyTheNthCommandOfItsKind) {
+// Waits (at most 5 s) until the service has taken p_count commands, so that the next send
+// cannot reach it in the same receive as the previous one.
+void wait_for_commands(const zel_service_sim& p_sim, std::size_t p_count) {
+    for (int i = 0; i < 5000 && p_sim.command_log().size() < p_count; ++i) {
+        platform::sleep_ms(1);
+    }
+    ASSERT_EQ(p_sim.command_log().size(), p_count);
+}
+
+TEST_F(SimFault, FailedHitsTheNthOfItsKindOrTheNthOverTheServiceLife) {
     m_sim.add_fault(fault_of("kind=TBOX_MEM_W,nth=2:failed"));
-    std::unique_ptr<sim_client> client = greeted_client();
-    EXPECT_EQ(client->exchange(write_command(30, 7)), written_answer());
-    EXPECT_EQ(client->exchange(write_command(31, 7)), "TBOX_MEM=FAILED\r\n");
-    EXPECT_EQ(client->exchange(write_command(32, 7)), written_answer());
+    m_sim.add_fault(fault_of("cmd=5:failed"));
+    {
+        std::unique_ptr<sim_client> first = greeted_client();
+        EXPECT_EQ(first->exchange(write_command(30, 7)), written_answer());
+        EXPECT_EQ(first->exchange(write_command(31, 7)), "TBOX_MEM=FAILED\r\n");
+    }
+    std::unique_ptr<sim_client> second = greeted_client();
+    EXPECT_EQ(second->exchange(write_command(32, 7)), written_answer());
+    EXPECT_EQ(second->exchange("INFO_EXT x"), "INFO_EXT=FAILED\r\n");
+    EXPECT_EQ(second->exchange("LIST_DEV"), "LIST_DEV=FAILED\r\n");  // the fifth command
+    EXPECT_EQ(second->exchange("LIST_DEV").rfind("LIST_DEV=Stage-Net;", 0), 0u);
     EXPECT_EQ(m_sim.read_page(M, 30)[0], 7);
     EXPECT_EQ(m_sim.read_page(M, 31)[0], 0);  // not carried out
     EXPECT_EQ(m_sim.read_page(M, 32)[0], 7);
-}
-
-TEST_F(SimFault, CommandNumbersRunOverTheWholeLifeOfTheService) {
-    m_sim.add_fault(fault_of("cmd=3:failed"));
-    {
-        std::unique_ptr<sim_client> first = greeted_client();
-        EXPECT_EQ(first->exchange("LIST_DEV").rfind("LIST_DEV=Stage-Net;", 0), 0u);
-        EXPECT_EQ(first->exchange("INFO_EXT " + M).rfind("INFO_EXT=" + M, 0), 0u);
-    }
-    std::unique_ptr<sim_client> second = greeted_client();
-    EXPECT_EQ(second->exchange("LIST_DEV"), "LIST_DEV=FAILED\r\n");
-    EXPECT_EQ(second->exchange("LIST_DEV").rfind("LIST_DEV=Stage-Net;", 0), 0u);
 }
 
 TEST_F(SimFault, SilentCarriesTheCommandOutAndAnswersNothing) {
     m_sim.add_fault(fault_of("cmd=1:silent"));
     std::unique_ptr<sim_client> client = greeted_client();
     ASSERT_TRUE(client->send(write_command(40, 9)));
-    wait_for_commands(1);
+    wait_for_commands(m_sim, 1);
     // Had the write been answered, its answer would come before this one.
     EXPECT_EQ(client->exchange("INFO_EXT " + M),
               "INFO_EXT=" + M + ";KDX-RM6X5;1;0;5;2;3;8;8;1;0;\r\n");
@@ -179,33 +153,30 @@ TEST_F(SimFault, CloseHangsUpWithoutCarryingTheCommandOut) {
               "TBOX_MEM=" + M + ";0,1,14;10\r\n");
 }
 
-TEST_F(SimFault, ReshapedAnswers) {
+TEST_F(SimFault, ReshapedAnswersAndTheFirstFaultThatHits) {
     struct answer_case_t {
-        const char* m_fault;
+        std::vector<const char*> m_faults;
         std::string m_command;
         std::string m_answer;
     };
     const std::string read = "TBOX_MEM " + M + ";R;0,1,14,1";
+    const std::string info = "INFO_EXT " + M;
     const answer_case_t cases[] = {
-        {"kind=TBOX_MEM_R:garbage", read, "GARBAGE 1234\r\nTBOX_MEM=" + M + ";0,1,14;10\r\n"},
-        {"kind=TBOX_MEM_R:values=5,7", read, "TBOX_MEM=" + M + ";0,1,14;5,7\r\n"},
-        {"kind=TBOX_MEM_R:values=5x", read, "TBOX_MEM=" + M + ";0,1,14;5x\r\n"},
-        {"kind=INFO_EXT:reply=INFO_EXT=a;b;", "INFO_EXT " + M, "INFO_EXT=a;b;\r\n"},
-        {"kind=INFO_EXT:failed", "INFO_EXT " + M, "INFO_EXT=FAILED\r\n"},
+        {{"kind=TBOX_MEM_R:garbage"}, read, "GARBAGE 1234\r\nTBOX_MEM=" + M + ";0,1,14;10\r\n"},
+        {{"kind=TBOX_MEM_R:values=5,7"}, read, "TBOX_MEM=" + M + ";0,1,14;5,7\r\n"},
+        {{"kind=TBOX_MEM_R:values=5x"}, read, "TBOX_MEM=" + M + ";0,1,14;5x\r\n"},
+        {{"kind=INFO_EXT:reply=INFO_EXT=a;b;"}, info, "INFO_EXT=a;b;\r\n"},
+        {{"kind=INFO_EXT:failed", "kind=INFO_EXT:reply=never"}, info, "INFO_EXT=FAILED\r\n"},
     };
     std::unique_ptr<sim_client> client = greeted_client();
     for (const answer_case_t& c : cases) {
         m_sim.clear_faults();
-        m_sim.add_fault(fault_of(c.m_fault));
+        for (const char* fault : c.m_faults) {
+            m_sim.add_fault(fault_of(fault));
+        }
         ASSERT_TRUE(client->send(c.m_command));
-        EXPECT_EQ(client->read_until(c.m_answer), c.m_answer) << c.m_fault;
+        EXPECT_EQ(client->read_until(c.m_answer), c.m_answer) << c.m_faults[0];
     }
-}
-
-TEST_F(SimFault, TheFirstFaultThatHitsApplies) {
-    m_sim.add_fault(fault_of("kind=LIST_DEV:failed"));
-    m_sim.add_fault(fault_of("cmd=1:reply=never"));
-    EXPECT_EQ(greeted_client()->exchange("LIST_DEV"), "LIST_DEV=FAILED\r\n");
 }
 
 TEST_F(SimFault, GreetingCanBeLeftOutOrSentSlowly) {
