@@ -1,0 +1,370 @@
+#include "sim/sim_engine.h"
+
+#include <cstring>
+
+namespace {
+
+// Identifiers per listing line: a large network is listed over several lines of sensible
+// length, each with its own "LIST_DEV=" and network part.
+const std::size_t G_ids_per_listing_line = 64;
+
+const char* const G_line_end = "\r\n";
+
+std::string_view command_word(std::string_view p_line) {
+    return p_line.substr(0, p_line.find(' '));
+}
+
+void append_decimal(std::string& p_out, uint64_t p_value) {
+    char digits[24];
+    std::size_t count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + p_value % 10);
+        p_value /= 10;
+    } while (p_value != 0);
+    while (count > 0) {
+        p_out += digits[--count];
+    }
+}
+
+void set_failed(std::string& p_answer, std::string_view p_word) {
+    p_answer.clear();
+    p_answer.append(p_word);
+    p_answer += "=FAILED\r\n";
+}
+
+// Splits p_rest at its first p_end: p_field gets what comes before, p_rest what comes
+// after. Without p_end, returns false and changes nothing.
+bool take_field(std::string_view& p_rest, char p_end, std::string_view& p_field) {
+    const std::size_t end = p_rest.find(p_end);
+    if (end == std::string_view::npos) {
+        return false;
+    }
+    p_field = p_rest.substr(0, end);
+    p_rest.remove_prefix(end + 1);
+    return true;
+}
+
+// Digits only (no sign, no blanks), at most p_max.
+bool to_unsigned(std::string_view p_text, uint32_t p_max, uint32_t& p_value) {
+    if (p_text.empty() || p_text.size() > 9) {
+        return false;
+    }
+    uint32_t value = 0;
+    for (const char c : p_text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (value > p_max) {
+        return false;
+    }
+    p_value = value;
+    return true;
+}
+
+// A data byte of a memory write: signed decimal from -128 to 127, kept as its 8 bits.
+bool to_data_byte(std::string_view p_text, uint8_t& p_byte) {
+    const bool negative = !p_text.empty() && p_text[0] == '-';
+    if (negative) {
+        p_text.remove_prefix(1);
+    }
+    uint32_t magnitude = 0;
+    if (!to_unsigned(p_text, negative ? 128 : 127, magnitude)) {
+        return false;
+    }
+    p_byte = static_cast<uint8_t>(negative ? 256 - magnitude : magnitude);
+    return true;
+}
+
+struct memory_command_t {
+    std::string_view m_mac;
+    bool m_write = false;
+    uint32_t m_slot = 0;
+    uint32_t m_page = 0;
+    uint32_t m_offset = 0;
+    uint32_t m_count = 0;
+    uint8_t m_data[SIM_PAGE_SIZE];
+};
+
+// The data list of a write: one to (64 - offset) bytes separated by ",".
+bool parse_data_list(std::string_view p_rest, memory_command_t& p_command) {
+    p_command.m_count = 0;
+    for (;;) {
+        std::string_view value;
+        const bool more = take_field(p_rest, ',', value);
+        if (!more) {
+            value = p_rest;
+        }
+        if (p_command.m_count == SIM_PAGE_SIZE - p_command.m_offset ||
+            !to_data_byte(value, p_command.m_data[p_command.m_count])) {
+            return false;
+        }
+        ++p_command.m_count;
+        if (!more) {
+            return true;
+        }
+    }
+}
+
+// "MAC;R;slot,page,offset,count" or "MAC;W;slot,page,offset;data". Only slot 0 exists,
+// and an access stays within one page.
+bool parse_memory_command(std::string_view p_arguments, memory_command_t& p_command) {
+    std::string_view rest = p_arguments;
+    std::string_view operation, slot, page, offset;
+    if (!take_field(rest, ';', p_command.m_mac) || p_command.m_mac.empty() ||
+        !take_field(rest, ';', operation) || (operation != "R" && operation != "W")) {
+        return false;
+    }
+    p_command.m_write = operation == "W";
+    if (!take_field(rest, ',', slot) || !take_field(rest, ',', page) ||
+        !take_field(rest, p_command.m_write ? ';' : ',', offset) ||
+        !to_unsigned(slot, 0, p_command.m_slot) ||
+        !to_unsigned(page, SIM_PAGE_COUNT - 1, p_command.m_page) ||
+        !to_unsigned(offset, SIM_PAGE_SIZE - 1, p_command.m_offset)) {
+        return false;
+    }
+    if (p_command.m_write) {
+        return parse_data_list(rest, p_command);
+    }
+    return to_unsigned(rest, SIM_PAGE_SIZE - p_command.m_offset, p_command.m_count) &&
+           p_command.m_count > 0;
+}
+
+std::string build_listing(const std::string& p_network_name,
+                          const std::vector<sim_device_t>& p_devices) {
+    const std::string head = "LIST_DEV=" + p_network_name + ";";
+    std::string listing;
+    std::size_t on_line = 0;
+    for (const sim_device_t& device : p_devices) {
+        if (!device.m_listed) {
+            continue;
+        }
+        if (on_line == G_ids_per_listing_line) {
+            listing += G_line_end;
+            on_line = 0;
+        }
+        listing += on_line == 0 ? head : ",";
+        listing += device.m_mac;
+        ++on_line;
+    }
+    if (listing.empty()) {
+        listing = head;
+    }
+    return listing + G_line_end;
+}
+
+// mac;alias;hcf;mac_prog;mir;pir;fir;input_n;output_n;core_n;ext_core; with fixed values for
+// the fields the tool does not use.
+std::string build_info_answer(const sim_device_t& p_device) {
+    return "INFO_EXT=" + p_device.m_mac + ";" + p_device.m_name + ";1;0;" +
+           std::to_string(p_device.m_mir) + ";" + std::to_string(p_device.m_pir) + ";" +
+           std::to_string(p_device.m_fir) + ";8;8;1;0;" + G_line_end;
+}
+
+}  // namespace
+
+sim_command_kind_t classify_command(std::string_view p_line) {
+    const std::string_view word = command_word(p_line);
+    if (word == "LIST_DEV") {
+        return KIND_LIST_DEV;
+    }
+    if (word == "INFO_EXT") {
+        return KIND_INFO_EXT;
+    }
+    const std::size_t semicolon = p_line.find(';');
+    if (word != "TBOX_MEM" || semicolon == std::string_view::npos) {
+        return KIND_OTHER;
+    }
+    const std::string_view operation = p_line.substr(semicolon + 1, 2);
+    if (operation == "R;") {
+        return KIND_TBOX_MEM_R;
+    }
+    return operation == "W;" ? KIND_TBOX_MEM_W : KIND_OTHER;
+}
+
+sim_engine::sim_engine(const sim_network_t& p_network) : m_network_name(p_network.m_name) {
+    m_devices.reserve(p_network.m_devices.size());
+    for (const sim_device_t& device : p_network.m_devices) {
+        m_by_mac.emplace(device.m_mac, m_devices.size());
+        m_devices.push_back({device, sim_memory(device.m_cspr_page, device.m_start_offset),
+                             build_info_answer(device)});
+    }
+    m_listing = build_listing(p_network.m_name, p_network.m_devices);
+}
+
+bool sim_engine::open_log_file(const std::string& p_path) {
+    m_log_file.open(p_path, std::ios::binary | std::ios::trunc);
+    return m_log_file.is_open();
+}
+
+void sim_engine::handle(std::string_view p_line, sim_reply_t& p_reply) {
+    p_reply.m_text.clear();
+    p_reply.m_action = FAULT_NONE;
+    p_reply.m_ms = 0;
+    ++m_command_count;
+    const sim_command_kind_t kind = classify_command(p_line);
+    ++m_kind_counts[kind];
+    m_log.emplace_back(p_line);
+    if (m_log_file.is_open()) {
+        m_log_file << p_line << '\n';
+        m_log_file.flush();  // readable while the service runs
+    }
+    const sim_fault_t* fault = fault_for(kind);
+    if (fault != nullptr) {
+        p_reply.m_action = fault->m_action;
+        p_reply.m_ms = fault->m_ms;
+    }
+    // A refused, replaced or hung-up command is not carried out; the other faults only
+    // change how its answer travels.
+    switch (p_reply.m_action) {
+        case FAULT_FAILED:
+            set_failed(p_reply.m_text, command_word(p_line));
+            return;
+        case FAULT_CLOSE:
+            return;
+        case FAULT_REPLY:
+            p_reply.m_text = fault->m_text + G_line_end;
+            return;
+        default:
+            break;
+    }
+    execute(p_line, kind, p_reply.m_text);
+    const std::size_t values_start = p_reply.m_text.rfind(';');
+    if (p_reply.m_action == FAULT_VALUES && kind == KIND_TBOX_MEM_R &&
+        values_start != std::string::npos) {
+        p_reply.m_text.erase(values_start + 1);
+        p_reply.m_text += fault->m_text + G_line_end;
+    }
+}
+
+const sim_fault_t* sim_engine::fault_for(sim_command_kind_t p_kind) const {
+    for (const sim_fault_t& fault : m_faults) {
+        if (fault_hits(fault, m_command_count, p_kind, m_kind_counts[p_kind])) {
+            return &fault;
+        }
+    }
+    return nullptr;
+}
+
+void sim_engine::execute(std::string_view p_line, sim_command_kind_t p_kind,
+                         std::string& p_answer) {
+    const std::string_view word = command_word(p_line);
+    const bool has_arguments = p_line.size() > word.size();
+    const std::string_view arguments = has_arguments ? p_line.substr(word.size() + 1) : "";
+    if (p_kind == KIND_LIST_DEV && !has_arguments) {
+        p_answer = m_listing;
+    } else if (p_kind == KIND_INFO_EXT && has_arguments) {
+        answer_info(arguments, p_answer);
+    } else if (p_kind == KIND_TBOX_MEM_R || p_kind == KIND_TBOX_MEM_W) {
+        answer_memory(arguments, p_answer);
+    } else if (word == "SIM_DUMP" && !has_arguments) {
+        answer_dump(p_answer);
+    } else {
+        set_failed(p_answer, word);
+    }
+}
+
+void sim_engine::answer_info(std::string_view p_arguments, std::string& p_answer) const {
+    const device_slot_t* slot = find_device(p_arguments);
+    if (slot == nullptr) {
+        set_failed(p_answer, "INFO_EXT");
+        return;
+    }
+    p_answer = slot->m_info_answer;
+}
+
+void sim_engine::answer_memory(std::string_view p_arguments, std::string& p_answer) {
+    memory_command_t command;
+    device_slot_t* slot = nullptr;
+    if (!parse_memory_command(p_arguments, command) ||
+        (slot = find_device(command.m_mac)) == nullptr) {
+        set_failed(p_answer, "TBOX_MEM");
+        return;
+    }
+    check_access(*slot, command.m_write, command.m_page, command.m_offset, command.m_count);
+    p_answer.clear();
+    p_answer += "TBOX_MEM=";
+    p_answer.append(command.m_mac);
+    if (command.m_write) {
+        slot->m_memory.write(command.m_page, command.m_offset, command.m_data, command.m_count);
+        p_answer += ";OK\r\n";
+        return;
+    }
+    uint8_t values[SIM_PAGE_SIZE];
+    slot->m_memory.read(command.m_page, command.m_offset, command.m_count, values);
+    p_answer += ";0,";
+    append_decimal(p_answer, command.m_page);
+    p_answer += ',';
+    append_decimal(p_answer, command.m_offset);
+    for (uint32_t i = 0; i < command.m_count; ++i) {
+        p_answer += i == 0 ? ';' : ',';
+        append_decimal(p_answer, values[i]);
+    }
+    p_answer += G_line_end;
+}
+
+void sim_engine::answer_dump(std::string& p_answer) const {
+    const std::string text = dump();
+    p_answer.clear();
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        p_answer += "SIM_DUMP=";
+        p_answer.append(text, start, end - start);
+        p_answer += G_line_end;
+    }
+    p_answer += "SIM_DUMP=END\r\n";
+}
+
+void sim_engine::check_access(const device_slot_t& p_slot, bool p_write, uint32_t p_page,
+                              uint32_t p_offset, uint32_t p_count) {
+    const sim_device_t& device = p_slot.m_device;
+    const uint32_t base = label_area_base(device);
+    const bool in_area = p_page >= base && p_page < base + SIM_LABEL_AREA_PAGES &&
+                         p_offset + p_count <= SIM_NAME_FIELD_SIZE;
+    const bool outside = p_write && !in_area;
+    if (device.m_listed && !outside) {
+        return;  // the common case builds no text
+    }
+    const std::string who = device.m_name + " (" + device.m_mac + ")";
+    const std::string where = "page " + std::to_string(p_page) + " offset " +
+                              std::to_string(p_offset) + " count " + std::to_string(p_count);
+    if (!device.m_listed) {
+        m_violations.push_back(std::string(p_write ? "write to" : "read from") +
+                               " unlisted device " + who + ": " + where);
+    }
+    if (outside) {
+        m_violations.push_back("write outside the label area of " + who + ": " + where +
+                               "; the area is pages " + std::to_string(base) + "-" +
+                               std::to_string(base + SIM_LABEL_AREA_PAGES - 1) + ", bytes 0-" +
+                               std::to_string(SIM_NAME_FIELD_SIZE - 1));
+    }
+}
+
+sim_engine::device_slot_t* sim_engine::find_device(std::string_view p_mac) {
+    const auto found = m_by_mac.find(p_mac);
+    return found == m_by_mac.end() ? nullptr : &m_devices[found->second];
+}
+
+const sim_engine::device_slot_t* sim_engine::find_device(std::string_view p_mac) const {
+    const auto found = m_by_mac.find(p_mac);
+    return found == m_by_mac.end() ? nullptr : &m_devices[found->second];
+}
+
+std::vector<uint8_t> sim_engine::read_page(const std::string& p_mac, uint32_t p_page) const {
+    const device_slot_t* slot = find_device(p_mac);
+    if (slot == nullptr || p_page >= SIM_PAGE_COUNT) {
+        return std::vector<uint8_t>();
+    }
+    const sim_memory::page_t page = slot->m_memory.page(p_page);
+    return std::vector<uint8_t>(page.begin(), page.end());
+}
+
+std::string sim_engine::dump() const {
+    std::string out =
+        "Network " + m_network_name + ", " + std::to_string(m_devices.size()) + " devices\n";
+    for (const device_slot_t& slot : m_devices) {
+        out += label_area_dump(slot.m_device, slot.m_memory);
+    }
+    return out;
+}

@@ -1,0 +1,86 @@
+// What the simulated service does with one command line, apart from any socket: it counts
+// and logs the command, looks for a fault that hits it, carries it out on the device
+// memories and forms the answer. It also keeps the guard rails: every write outside a
+// device's label area and every memory access to a device the listing leaves out is
+// recorded as a readable violation. Not thread-safe: the server guards it with its mutex.
+#ifndef SIM_SIM_ENGINE_H_
+#define SIM_SIM_ENGINE_H_
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/sim_fault.h"
+#include "sim/sim_network.h"
+
+// What to send for one command.
+struct sim_reply_t {
+    std::string m_text;  // the answer lines with their CR LF; may be empty
+    sim_fault_action_t m_action = FAULT_NONE;
+    int m_ms = 0;  // pause of a delay or split fault
+};
+
+class sim_engine {
+  public:
+    explicit sim_engine(const sim_network_t& p_network);
+
+    sim_engine(const sim_engine&) = delete;
+    sim_engine& operator=(const sim_engine&) = delete;
+
+    // Handles one command line, given without its line end, and fills p_reply. The
+    // reply's text keeps its capacity from one command to the next.
+    void handle(std::string_view p_line, sim_reply_t& p_reply);
+
+    // Also writes every command received to this file, one a line; false when it cannot
+    // be opened.
+    bool open_log_file(const std::string& p_path);
+
+    void add_fault(const sim_fault_t& p_fault) { m_faults.push_back(p_fault); }
+    void clear_faults() { m_faults.clear(); }
+
+    const std::vector<std::string>& command_log() const { return m_log; }
+    const std::vector<std::string>& violations() const { return m_violations; }
+
+    // The 64 bytes of the page; empty for an unknown device or a page beyond the memory.
+    std::vector<uint8_t> read_page(const std::string& p_mac, uint32_t p_page) const;
+
+    // The network name and every device's label area (label_area_dump), "\n" line ends.
+    std::string dump() const;
+
+  private:
+    struct device_slot_t {
+        sim_device_t m_device;
+        sim_memory m_memory;
+        std::string m_info_answer;  // the whole INFO_EXT answer line
+    };
+
+    device_slot_t* find_device(std::string_view p_mac);
+    const device_slot_t* find_device(std::string_view p_mac) const;
+    const sim_fault_t* fault_for(sim_command_kind_t p_kind) const;
+    void execute(std::string_view p_line, sim_command_kind_t p_kind, std::string& p_answer);
+    void answer_info(std::string_view p_arguments, std::string& p_answer) const;
+    void answer_memory(std::string_view p_arguments, std::string& p_answer);
+    void answer_dump(std::string& p_answer) const;
+    void check_access(const device_slot_t& p_slot, bool p_write, uint32_t p_page, uint32_t p_offset,
+                      uint32_t p_count);
+
+    std::string m_network_name;
+    std::vector<device_slot_t> m_devices;
+    std::map<std::string, std::size_t, std::less<>> m_by_mac;  // MAC text -> m_devices index
+    std::string m_listing;  // the LIST_DEV answer, which never changes
+    std::vector<sim_fault_t> m_faults;
+    uint64_t m_command_count = 0;
+    uint64_t m_kind_counts[KIND_COUNT] = {};
+    std::vector<std::string> m_log;
+    std::ofstream m_log_file;
+    std::vector<std::string> m_violations;
+};
+
+// The kind of a command line, as faults select it.
+sim_command_kind_t classify_command(std::string_view p_line);
+
+#endif  // SIM_SIM_ENGINE_H_

@@ -1,0 +1,57 @@
+// Faults the simulated service can be told to make, so that tests and rehearsals see how
+// the tool copes with a service that refuses, stalls, stutters or hangs up. A fault
+// names the commands it hits (the n-th command of the service's life, or the commands of
+// one kind, or only the n-th of that kind) and what the service does instead of a plain
+// answer. Written on the command line as "SELECTOR:ACTION", for example
+// "kind=TBOX_MEM_W,nth=3:failed" or "cmd=12:delay=700".
+#ifndef SIM_SIM_FAULT_H_
+#define SIM_SIM_FAULT_H_
+
+#include <cstdint>
+#include <string>
+
+enum sim_command_kind_t {
+    KIND_LIST_DEV = 0,
+    KIND_INFO_EXT = 1,
+    KIND_TBOX_MEM_R = 2,
+    KIND_TBOX_MEM_W = 3,
+    KIND_OTHER = 4,  // unknown words, malformed memory commands, SIM_DUMP
+    KIND_COUNT = 5
+};
+
+enum sim_fault_action_t {
+    FAULT_NONE = 0,
+    FAULT_FAILED,   // answer "<word>=FAILED"; the command is not carried out
+    FAULT_SILENT,   // carry the command out, send nothing
+    FAULT_DELAY,    // answer after m_ms more milliseconds
+    FAULT_SPLIT,    // send the answer in two pieces, m_ms apart
+    FAULT_CLOSE,    // close the connection instead of answering; not carried out
+    FAULT_GARBAGE,  // a line "GARBAGE 1234" first, then the answer
+    FAULT_VALUES,   // a memory read answered with m_text as its values part
+    FAULT_REPLY     // the line m_text (CR LF added) instead of the answer; not carried out
+};
+
+struct sim_fault_t {
+    uint64_t m_command = 0;  // the n-th command overall (from 1); 0: not by number
+    bool m_by_kind = false;  // hits commands of m_kind
+    sim_command_kind_t m_kind = KIND_OTHER;
+    uint64_t m_nth = 0;  // only the n-th command of m_kind (from 1); 0: all
+    sim_fault_action_t m_action = FAULT_NONE;
+    int m_ms = 0;        // delay or split pause
+    std::string m_text;  // values or reply text
+};
+
+// "LIST_DEV", "INFO_EXT", "TBOX_MEM_R", "TBOX_MEM_W", "OTHER".
+const char* command_kind_name(sim_command_kind_t p_kind);
+
+// Reads "SELECTOR:ACTION". SELECTOR is "cmd=N", or "kind=K" optionally followed by
+// ",nth=N". ACTION is failed, silent, close, garbage, delay=MS, split=MS, values=TEXT or
+// reply=TEXT. On failure p_fault is unchanged and p_error says why.
+bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p_error);
+
+// True when the fault hits the p_command_number-th command, which is the p_kind_number-th
+// of its kind p_kind.
+bool fault_hits(const sim_fault_t& p_fault, uint64_t p_command_number, sim_command_kind_t p_kind,
+                uint64_t p_kind_number);
+
+#endif  // SIM_SIM_FAULT_H_

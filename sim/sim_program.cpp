@@ -1,0 +1,273 @@
+#include "sim/sim_program.h"
+
+#include <fstream>
+
+#include "basic_type/basic_type.h"
+#include "platform/clock.h"
+#include "platform/interrupt.h"
+#include "sim/zel_service_sim.h"
+
+namespace {
+
+const int G_max_ms = 600000;  // longest pause an option may ask for: ten minutes
+
+bool parse_bounded(const std::string& p_text, int p_min, int p_max, int& p_value) {
+    int value = 0;
+    if (!parse_decimal_int(p_text, value) || value < p_min || value > p_max) {
+        return false;
+    }
+    p_value = value;
+    return true;
+}
+
+bool set_port(const std::string& p_value, sim_command_line_t& p_options, std::string& p_error) {
+    int port = 0;
+    if (!parse_bounded(p_value, 0, 65535, port)) {
+        p_error = "--port needs a number from 0 to 65535, not \"" + p_value + "\"";
+        return false;
+    }
+    p_options.m_port = static_cast<uint16_t>(port);
+    return true;
+}
+
+bool set_latency(const std::string& p_value, sim_command_line_t& p_options, std::string& p_error) {
+    if (!parse_bounded(p_value, 0, G_max_ms, p_options.m_latency_ms)) {
+        p_error = "--latency needs milliseconds from 0 to 600000, not \"" + p_value + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool set_network(const std::string& p_value, sim_command_line_t& p_options, std::string&) {
+    p_options.m_network_path = p_value;
+    return true;
+}
+
+bool set_log(const std::string& p_value, sim_command_line_t& p_options, std::string&) {
+    p_options.m_log_path = p_value;
+    return true;
+}
+
+bool set_dump_file(const std::string& p_value, sim_command_line_t& p_options, std::string&) {
+    p_options.m_dump_path = p_value;
+    return true;
+}
+
+bool add_fault(const std::string& p_value, sim_command_line_t& p_options, std::string& p_error) {
+    sim_fault_t fault;
+    if (!parse_fault(p_value, fault, p_error)) {
+        p_error = "--fault \"" + p_value + "\": " + p_error;
+        return false;
+    }
+    p_options.m_faults.push_back(fault);
+    return true;
+}
+
+// "N,M": N pieces (1 to the greeting's length), M milliseconds apart.
+bool set_slow_greeting(const std::string& p_value, sim_command_line_t& p_options,
+                       std::string& p_error) {
+    const std::size_t comma = p_value.find(',');
+    const int length = static_cast<int>(std::string(SIM_GREETING).size());
+    if (comma == std::string::npos ||
+        !parse_bounded(p_value.substr(0, comma), 1, length, p_options.m_greeting_pieces) ||
+        !parse_bounded(p_value.substr(comma + 1), 0, G_max_ms, p_options.m_greeting_pause_ms)) {
+        p_error = "--slow-greeting needs PIECES,MS with 1 to " + std::to_string(length) +
+                  " pieces, not \"" + p_value + "\"";
+        return false;
+    }
+    return true;
+}
+
+struct option_t {
+    const char* m_name;
+    bool (*m_set)(const std::string&, sim_command_line_t&, std::string&);
+};
+
+const option_t G_options_with_value[] = {
+    {"--port", set_port},
+    {"--network", set_network},
+    {"--latency", set_latency},
+    {"--log", set_log},
+    {"--dump-file", set_dump_file},
+    {"--fault", add_fault},
+    {"--slow-greeting", set_slow_greeting},
+};
+
+const option_t* find_option(const std::string& p_name) {
+    for (const option_t& option : G_options_with_value) {
+        if (p_name == option.m_name) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+std::string indented(const std::string& p_text) {
+    std::string out = "    ";
+    for (const char c : p_text) {
+        out += c;
+        if (c == '\n') {
+            out += "    ";
+        }
+    }
+    return out.substr(0, out.size() - 4);
+}
+
+void print_error(const std::string& p_text) {
+    printf_error_message("zel_service_sim: " + p_text + "\n");
+}
+
+// Serves until Ctrl-C or a termination request.
+int serve_until_stopped(zel_service_sim& p_sim, uint16_t p_port) {
+    platform::install_stop_handler();
+    if (!p_sim.start(p_port)) {
+        print_error("cannot listen on 127.0.0.1:" + std::to_string(p_port) +
+                    " (is another service running there?)");
+        return 1;
+    }
+    printf_str("zel_service_sim: listening on 127.0.0.1:" + std::to_string(p_sim.port()) + "\n");
+    while (!platform::stop_requested()) {
+        platform::sleep_ms(100);
+    }
+    p_sim.stop();
+    return 0;
+}
+
+}  // namespace
+
+bool parse_sim_command_line(const std::vector<std::string>& p_args, sim_command_line_t& p_options,
+                            std::string& p_error) {
+    for (std::size_t i = 0; i < p_args.size(); ++i) {
+        const std::string& name = p_args[i];
+        if (name == "--help" || name == "-h") {
+            p_options.m_help = true;
+            continue;
+        }
+        if (name == "--no-greeting") {
+            p_options.m_greeting = false;
+            continue;
+        }
+        const option_t* option = find_option(name);
+        if (option == nullptr) {
+            p_error = "unknown option \"" + name + "\"";
+            return false;
+        }
+        if (i + 1 == p_args.size()) {
+            p_error = name + " needs a value";
+            return false;
+        }
+        if (!option->m_set(p_args[++i], p_options, p_error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string sim_usage_text() {
+    return std::string(
+               "Usage: zel_service_sim [options]\n"
+               "\n"
+               "A simulated device-management service for write_brimel_label. It listens on\n"
+               "127.0.0.1, greets each client with \"Welcome to Quentara ZEL-Service\" and\n"
+               "answers LIST_DEV, INFO_EXT and TBOX_MEM for a simulated network of devices,\n"
+               "one client after another. SIM_DUMP answers the label areas of all devices, one\n"
+               "\"SIM_DUMP=\" line each, ending with \"SIM_DUMP=END\". Any other command word is\n"
+               "answered \"<word>=FAILED\". Stop it with Ctrl-C: it then writes the same dump.\n"
+               "\n"
+               "Options:\n"
+               "  --port N             TCP port (default 7000; 0 picks a free one). The port in\n"
+               "                       use is printed at start.\n"
+               "  --network FILE       the network description (default: the built-in one)\n"
+               "  --latency MS         pause before every answer (default 0)\n"
+               "  --log FILE           write every command received to FILE, one a line\n"
+               "  --dump-file FILE     write the dump at stop to FILE, not standard output\n"
+               "  --fault FAULT        make a fault (repeatable; see below)\n"
+               "  --no-greeting        greet nobody\n"
+               "  --slow-greeting N,M  send the greeting in N pieces, M ms apart\n"
+               "  --help               show this text\n"
+               "\n"
+               "A FAULT is SELECTOR:ACTION; the first fault that hits a command applies.\n"
+               "  SELECTOR  cmd=N         the N-th command since start (from 1, all clients)\n"
+               "            kind=K        every command of kind K: LIST_DEV, INFO_EXT,\n"
+               "                          TBOX_MEM_R (memory read), TBOX_MEM_W (memory write)\n"
+               "            kind=K,nth=N  only the N-th command of kind K\n"
+               "  ACTION    failed        answer \"<word>=FAILED\"; the command is not carried "
+               "out\n"
+               "            silent        carry the command out, answer nothing\n"
+               "            delay=MS      answer MS ms later than usual\n"
+               "            split=MS      send the answer in two pieces, MS ms apart\n"
+               "            close         close the connection instead (not carried out)\n"
+               "            garbage       send the line \"GARBAGE 1234\" first, then the answer\n"
+               "            values=TEXT   answer a memory read with TEXT as its values\n"
+               "                          (\"5,7\" for two values, \"5x\" for a bad one)\n"
+               "            reply=TEXT    send the line TEXT instead (not carried out)\n"
+               "  Examples: --fault 'kind=TBOX_MEM_W,nth=3:failed' --fault 'cmd=12:delay=700'\n"
+               "            --fault 'kind=INFO_EXT:close'\n"
+               "\n"
+               "Network file: one device a line, \"name MAC mir pir fir P S\", optionally "
+               "followed\n"
+               "by \"unlisted\" (the device answers but LIST_DEV leaves it out); a line\n"
+               "\"network NAME\" names the network; \"#\" starts a comment. P (page 1, offset 14)\n"
+               "and S (page P, offset 18), each 1 to 255, put the label area at pages P+S to\n"
+               "P+S+191. The simulator records a violation for every write outside that area\n"
+               "(or past byte 31 of a name page) and for every memory access to an unlisted\n"
+               "device. The built-in network:\n"
+               "\n") +
+           indented(default_network_text()) +
+           "\n"
+           "Exit status: 0 after Ctrl-C or a termination request, 1 when the port cannot be\n"
+           "had or the dump cannot be written, 2 for a wrong option or network file.\n";
+}
+
+int zel_service_sim_main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    sim_command_line_t options;
+    std::string error;
+    if (!parse_sim_command_line(args, options, error)) {
+        print_error(error + " (see --help)");
+        return 2;
+    }
+    if (options.m_help) {
+        printf_str(sim_usage_text());
+        return 0;
+    }
+    sim_network_t network = default_network();
+    if (!options.m_network_path.empty() &&
+        !load_network_file(options.m_network_path, network, error)) {
+        print_error(error);
+        return 2;
+    }
+    std::ofstream dump_file;
+    if (!options.m_dump_path.empty()) {
+        dump_file.open(options.m_dump_path, std::ios::binary | std::ios::trunc);
+        if (!dump_file.is_open()) {
+            print_error(options.m_dump_path + ": cannot open the dump file");
+            return 2;
+        }
+    }
+    zel_service_sim sim(network);
+    if (!options.m_log_path.empty() && !sim.open_log_file(options.m_log_path)) {
+        print_error(options.m_log_path + ": cannot open the log file");
+        return 2;
+    }
+    sim.set_latency_ms(options.m_latency_ms);
+    sim.set_greeting(options.m_greeting, options.m_greeting_pieces, options.m_greeting_pause_ms);
+    for (const sim_fault_t& fault : options.m_faults) {
+        sim.add_fault(fault);
+    }
+    const int status = serve_until_stopped(sim, options.m_port);
+    if (status != 0) {
+        return status;
+    }
+    if (!dump_file.is_open()) {
+        printf_str(sim.dump());
+        return 0;
+    }
+    dump_file << sim.dump();
+    dump_file.flush();
+    if (!dump_file.good()) {
+        print_error(options.m_dump_path + ": cannot write the dump");
+        return 1;
+    }
+    return 0;
+}

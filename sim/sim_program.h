@@ -1,0 +1,36 @@
+// The zel_service_sim program: its command line, its help text, and the run that serves
+// until Ctrl-C or a termination request and then writes the dump of the label areas.
+#ifndef SIM_SIM_PROGRAM_H_
+#define SIM_SIM_PROGRAM_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/sim_fault.h"
+
+struct sim_command_line_t {
+    bool m_help = false;
+    uint16_t m_port = 7000;
+    std::string m_network_path;  // empty: the built-in network
+    int m_latency_ms = 0;
+    std::string m_log_path;
+    std::string m_dump_path;  // empty: standard output
+    std::vector<sim_fault_t> m_faults;
+    bool m_greeting = true;
+    int m_greeting_pieces = 1;
+    int m_greeting_pause_ms = 0;
+};
+
+// Reads the arguments after the program name. On failure p_error says which argument is
+// wrong and why.
+bool parse_sim_command_line(const std::vector<std::string>& p_args, sim_command_line_t& p_options,
+                            std::string& p_error);
+
+std::string sim_usage_text();
+
+// Exit status: 0 after a clean stop, 1 when the port cannot be had or the dump cannot be
+// written, 2 for a wrong command line or network file.
+int zel_service_sim_main(int argc, char** argv);
+
+#endif  // SIM_SIM_PROGRAM_H_

@@ -1,0 +1,80 @@
+// The simulated device-management service as a TCP server: it listens on 127.0.0.1, greets
+// each client, answers its commands one at a time, and serves one client after another
+// on its own thread until stopped; a client's error never ends it. Tests run it in their
+// own process and look at what it received, the violations it saw and the device memory.
+// Every member may be called from any thread; the shared state sits behind one mutex.
+#ifndef SIM_ZEL_SERVICE_SIM_H_
+#define SIM_ZEL_SERVICE_SIM_H_
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/socket.h"
+#include "sim/sim_engine.h"
+
+// What every client sees first.
+extern const char* const SIM_GREETING;  // "Welcome to Quentara ZEL-Service\r\n"
+
+class zel_service_sim {
+  public:
+    zel_service_sim();  // the built-in network
+    explicit zel_service_sim(const sim_network_t& p_network);
+    ~zel_service_sim();  // stops
+
+    zel_service_sim(const zel_service_sim&) = delete;
+    zel_service_sim& operator=(const zel_service_sim&) = delete;
+
+    // Listens on 127.0.0.1:p_port (0: any free port) and serves on its own thread. False
+    // when the port is taken or the service already runs.
+    bool start(uint16_t p_port);
+    uint16_t port() const;
+    // Wakes the serving thread, ends the connection in progress and waits for the thread.
+    void stop();
+
+    // Settings; they apply from the next command or connection on.
+    void set_latency_ms(int p_ms);  // pause before every answer
+    // Whether clients are greeted, and in how many pieces with what pause between them.
+    void set_greeting(bool p_send, int p_pieces, int p_pause_ms);
+    void add_fault(const sim_fault_t& p_fault);
+    void clear_faults();
+    bool open_log_file(const std::string& p_path);  // see sim_engine::open_log_file
+
+    // Every command line received, without its line end, in order.
+    std::vector<std::string> command_log() const;
+    std::vector<std::string> violations() const;
+    // 64 bytes; empty for an unknown MAC or a page beyond the memory.
+    std::vector<uint8_t> read_page(const std::string& p_mac, uint32_t p_page) const;
+    std::string dump() const;
+    uint64_t connection_count() const;  // clients accepted so far
+
+  private:
+    void serve();
+    void serve_client(platform::socket_t p_client);
+    bool send_greeting(platform::socket_t p_client);
+    bool serve_chunk(platform::socket_t p_client, std::string_view p_chunk, sim_reply_t& p_reply);
+    bool answer(platform::socket_t p_client, std::string_view p_line, sim_reply_t& p_reply);
+    bool pause_ms(int64_t p_ms);
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;  // cuts pauses short at stop
+    sim_engine m_engine;
+    std::thread m_thread;
+    std::atomic<bool> m_stopping{false};
+    bool m_running = false;
+    platform::socket_t m_listener = platform::INVALID_SOCKET_HANDLE;
+    platform::socket_t m_client = platform::INVALID_SOCKET_HANDLE;
+    uint16_t m_port = 0;
+    int m_latency_ms = 0;
+    bool m_greeting = true;
+    int m_greeting_pieces = 1;
+    int m_greeting_pause_ms = 0;
+    uint64_t m_connections = 0;
+};
+
+#endif  // SIM_ZEL_SERVICE_SIM_H_

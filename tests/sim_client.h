@@ -1,0 +1,59 @@
+// A plain loopback client of the simulated service for its tests, and a fixture that runs
+// the service on a free port.
+#ifndef TESTS_SIM_CLIENT_H_
+#define TESTS_SIM_CLIENT_H_
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/socket.h"
+#include "sim/zel_service_sim.h"
+
+class sim_client {
+  public:
+    explicit sim_client(uint16_t p_port) : m_sock(platform::tcp_connect("127.0.0.1", p_port)) {}
+    ~sim_client() { platform::socket_close(m_sock); }
+
+    sim_client(const sim_client&) = delete;
+    sim_client& operator=(const sim_client&) = delete;
+
+    bool connected() const { return m_sock != platform::INVALID_SOCKET_HANDLE; }
+    bool send(const std::string& p_text) {
+        return platform::socket_send_all(m_sock, p_text.data(), p_text.size());
+    }
+    // What arrives until the text received ends with p_end, the service closes the
+    // connection or nothing comes for 5 s (a safety net, never what a test asserts).
+    std::string read_until(const std::string& p_end);
+    // Sends the command and returns its answer up to and including the first CR LF.
+    std::string exchange(const std::string& p_command);
+    // True when the service closed the connection before sending anything more.
+    bool closed_by_service();
+
+  private:
+    platform::socket_t m_sock;
+};
+
+// The built-in network on a free port, and on request a second service on a network of the
+// test's own.
+class sim_fixture : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(m_sim.start(0)); }
+
+    // A client of p_sim whose greeting has been read and checked.
+    std::unique_ptr<sim_client> greeted_client(const zel_service_sim& p_sim);
+    std::unique_ptr<sim_client> greeted_client() { return greeted_client(m_sim); }
+    // Starts m_own on the network the text describes.
+    zel_service_sim& start_own(const std::string& p_network_text);
+
+    zel_service_sim m_sim;
+    std::unique_ptr<zel_service_sim> m_own;
+};
+
+// MACs of the built-in network.
+extern const std::string G_rm6x5_mac;       // KDX-RM6X5, P 10, S 4: label area 14-205
+extern const std::string G_stage_mics_mac;  // Stage-Mics, not a label device
+
+#endif  // TESTS_SIM_CLIENT_H_
