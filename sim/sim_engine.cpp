@@ -87,10 +87,14 @@ struct memory_command_t {
     uint8_t m_data[SIM_PAGE_SIZE];
 };
 
-// The data list of a write: one to (64 - offset) bytes separated by ",".
+// The data list of a write: one to (64 - offset) bytes separated by ",". A list may end
+// with a ",": a name of a full 32 bytes is written without its ending zero.
 bool parse_data_list(std::string_view p_rest, memory_command_t& p_command) {
     p_command.m_count = 0;
     for (;;) {
+        if (p_command.m_count > 0 && p_rest.empty()) {
+            return true;
+        }
         std::string_view value;
         const bool more = take_field(p_rest, ',', value);
         if (!more) {

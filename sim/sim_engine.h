@@ -43,6 +43,7 @@ class sim_engine {
     void clear_faults() { m_faults.clear(); }
 
     const std::vector<std::string>& command_log() const { return m_log; }
+    void clear_command_log() { m_log.clear(); }
     const std::vector<std::string>& violations() const { return m_violations; }
 
     // The 64 bytes of the page; empty for an unknown device or a page beyond the memory.

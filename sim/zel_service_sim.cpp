@@ -26,7 +26,7 @@ platform::wait_result_t wait_for_command(platform::socket_t p_client) {
         std::chrono::steady_clock::now() + G_spin_time;
     do {
         const platform::wait_result_t ready = platform::socket_wait_readable(p_client, 0);
-        if (ready != platform::WAIT_TIMEOUT) {
+        if (ready != platform::WAIT_RESULT_TIMEOUT) {
             return ready;
         }
     } while (std::chrono::steady_clock::now() < spin_end);
@@ -89,10 +89,10 @@ void zel_service_sim::serve() {
     while (!m_stopping) {
         const platform::wait_result_t ready =
             platform::socket_wait_readable(m_listener, G_stop_poll_ms);
-        if (ready == platform::WAIT_TIMEOUT || m_stopping) {
+        if (ready == platform::WAIT_RESULT_TIMEOUT || m_stopping) {
             continue;
         }
-        const platform::socket_t client = ready == platform::WAIT_READY
+        const platform::socket_t client = ready == platform::WAIT_RESULT_READY
                                               ? platform::tcp_accept(m_listener)
                                               : platform::INVALID_SOCKET_HANDLE;
         if (client == platform::INVALID_SOCKET_HANDLE) {
@@ -124,10 +124,10 @@ void zel_service_sim::serve_client(platform::socket_t p_client) {
     sim_reply_t reply;
     while (!m_stopping) {
         const platform::wait_result_t ready = wait_for_command(p_client);
-        if (ready == platform::WAIT_TIMEOUT) {
+        if (ready == platform::WAIT_RESULT_TIMEOUT) {
             continue;
         }
-        const long got = ready == platform::WAIT_READY
+        const long got = ready == platform::WAIT_RESULT_READY
                              ? platform::socket_recv(p_client, buffer.data(), buffer.size())
                              : -1;
         if (got <= 0 ||
@@ -255,6 +255,11 @@ bool zel_service_sim::open_log_file(const std::string& p_path) {
 std::vector<std::string> zel_service_sim::command_log() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_engine.command_log();
+}
+
+void zel_service_sim::clear_command_log() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_engine.clear_command_log();
 }
 
 std::vector<std::string> zel_service_sim::violations() const {

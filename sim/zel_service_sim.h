@@ -47,6 +47,7 @@ class zel_service_sim {
 
     // Every command line received, without its line end, in order.
     std::vector<std::string> command_log() const;
+    void clear_command_log();
     std::vector<std::string> violations() const;
     // 64 bytes; empty for an unknown MAC or a page beyond the memory.
     std::vector<uint8_t> read_page(const std::string& p_mac, uint32_t p_page) const;

@@ -7,9 +7,25 @@
 
 #include "basic_type/basic_type.h"
 #include "platform/process.h"
+#include "sim/zel_service_sim.h"
 #include "test_support.h"
 
 namespace {
+
+// Accepted files run their device stage against the simulated service; the files here
+// name no target device.
+class CommandLine : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(m_sim.start(7000)) << "port 7000 is taken"; }
+    void TearDown() override { m_sim.stop(); }
+
+    zel_service_sim m_sim;
+};
+
+typedef CommandLine BadInput;
+
+const std::string greeting = "Welcome to Quentara ZEL-Service\r\n\r\nZEL-Service Connected.\r\n";
+const std::string no_target = "; no target device\n";
 
 const std::string tool = WBL_TOOL_PATH;
 
@@ -36,14 +52,14 @@ std::string open_failure(const std::string& p_path) {
            "now\r\n";
 }
 
-TEST(CommandLine, NoArgumentPrintsTheManualOnly) {
+TEST_F(CommandLine, NoArgumentPrintsTheManualOnly) {
     const platform::process_result_t res = run_tool({});
     EXPECT_EQ(res.m_stdout, label_user_manual_text(tool));
     EXPECT_EQ(res.m_stderr, "");
     EXPECT_EQ(res.m_exit_status, 0);
 }
 
-TEST(CommandLine, HelpWordsPrintTheManualAfterTheLaunchLine) {
+TEST_F(CommandLine, HelpWordsPrintTheManualAfterTheLaunchLine) {
     for (const char* word : {"h", "-H", "help", "-HELP", "Help"}) {
         SCOPED_TRACE(word);
         const platform::process_result_t res = run_tool({word});
@@ -53,19 +69,19 @@ TEST(CommandLine, HelpWordsPrintTheManualAfterTheLaunchLine) {
     }
 }
 
-TEST(CommandLine, FilesRunInOrderAndTheLastOneGivesTheStatus) {
-    const std::string good = write_temp_file("good.ini", "[A]\nL = c@d\n");
+TEST_F(CommandLine, FilesRunInOrderAndTheLastOneGivesTheStatus) {
+    const std::string good = write_temp_file("good.ini", no_target);
     const std::string missing = temp_path("missing.ini");
     const platform::process_result_t res = run_tool({missing, good});
-    EXPECT_EQ(res.m_stdout, launch() + opening(missing) + opening(good));
-    EXPECT_EQ(res.m_stderr, open_failure(missing));
+    EXPECT_EQ(res.m_stdout, launch() + opening(missing) + opening(good) + greeting + "Done\r\n");
+    EXPECT_EQ(res.m_stderr, open_failure(missing) + "No matching KALDEN-RM6X devices.\r\n");
     EXPECT_EQ(res.m_exit_status, 0);
 
     const platform::process_result_t reverse = run_tool({good, missing});
     EXPECT_EQ(reverse.m_exit_status, 1);
 }
 
-TEST(CommandLine, HelpWordDoesNotResetTheStatus) {
+TEST_F(CommandLine, HelpWordDoesNotResetTheStatus) {
     const std::string bad = write_temp_file("bad.ini", "[A B]\n");
     const platform::process_result_t res = run_tool({bad, "help"});
     EXPECT_EQ(res.m_stdout, launch() + opening(bad) + label_user_manual_text(tool));
@@ -74,7 +90,7 @@ TEST(CommandLine, HelpWordDoesNotResetTheStatus) {
     EXPECT_EQ(res.m_exit_status, 1);
 }
 
-TEST(CommandLine, WhatCannotBeOpenedFails) {
+TEST_F(CommandLine, WhatCannotBeOpenedFails) {
     const std::string dir = std::filesystem::path(temp_path("x")).parent_path().string();
     for (const std::string& path :
          {std::string("-find"), std::string(""), dir, temp_path("name with blanks.ini")}) {
@@ -86,14 +102,14 @@ TEST(CommandLine, WhatCannotBeOpenedFails) {
     }
 }
 
-TEST(CommandLine, PathWithBlanksIsOnePath) {
-    const std::string path = write_temp_file("with blanks.ini", "[A]\n");
+TEST_F(CommandLine, PathWithBlanksIsOnePath) {
+    const std::string path = write_temp_file("with blanks.ini", no_target);
     const platform::process_result_t res = run_tool({path});
-    EXPECT_EQ(res.m_stdout, launch() + opening(path));
+    EXPECT_EQ(res.m_stdout, launch() + opening(path) + greeting + "Done\r\n");
     EXPECT_EQ(res.m_exit_status, 0);
 }
 
-TEST(CommandLine, ExampleWithErrorsStopsAtTheBadSection) {
+TEST_F(CommandLine, ExampleWithErrorsStopsAtTheBadSection) {
     const std::string path = std::string(WBL_EXAMPLES_DIR) + "/errors.ini";
     const platform::process_result_t res = run_tool({path});
     const std::string at = "Error in: " + path + " at line ";
@@ -110,7 +126,7 @@ TEST(CommandLine, ExampleWithErrorsStopsAtTheBadSection) {
     EXPECT_EQ(res.m_exit_status, 1);
 }
 
-TEST(BadInput, BinaryDataGivesADefinedResult) {
+TEST_F(BadInput, BinaryDataGivesADefinedResult) {
     std::string junk;
     unsigned state = 12345;
     for (int k = 0; k < 200000; ++k) {
@@ -123,7 +139,7 @@ TEST(BadInput, BinaryDataGivesADefinedResult) {
     EXPECT_EQ(res.m_stdout.substr(0, launch().size()), launch());
 }
 
-TEST(BadInput, TenMillionByteLineIsRefused) {
+TEST_F(BadInput, TenMillionByteLineIsRefused) {
     const std::string path =
         write_temp_file("huge_line.ini", "[A]\n" + std::string(10000000, 'a') + "\nL = c@d\n");
     const platform::process_result_t res = run_tool({path});
@@ -133,7 +149,7 @@ TEST(BadInput, TenMillionByteLineIsRefused) {
     EXPECT_EQ(res.m_exit_status, 1);
 }
 
-TEST(BadInput, HundredMegabyteFileIsReadToTheEnd) {
+TEST_F(BadInput, HundredMegabyteFileIsReadToTheEnd) {
     const std::string path = temp_path("big.ini");
     {
         std::string block;
@@ -158,7 +174,7 @@ TEST(BadInput, HundredMegabyteFileIsReadToTheEnd) {
     std::filesystem::remove(path);
 }
 
-TEST(BadInput, UnreadableFileFails) {
+TEST_F(BadInput, UnreadableFileFails) {
     const std::string path = write_temp_file("locked.ini", "[A]\n");
     std::filesystem::permissions(path, std::filesystem::perms::none);
     if (std::ifstream(path).is_open()) {

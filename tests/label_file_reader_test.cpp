@@ -90,8 +90,28 @@ TEST(LabelFileReader, OpenRefusesWhatIsNoFile) {
     EXPECT_FALSE(reader.open(temp_path("")));  // the directory itself
 }
 
+// The service is unreachable in these tests: every target device is reported missing.
+std::string service_unreachable(const std::vector<std::string>& p_targets) {
+    std::string text = "ZEL-Service connection failed!\r\n";
+    if (!p_targets.empty()) {
+        text += "Warning: those devices were not found on the network:\r\n";
+        for (std::size_t k = 0; k < p_targets.size(); ++k) {
+            text += "\tdevice " + std::to_string(k + 1) + ": " + p_targets[k] + "\r\n";
+        }
+        text += "\r\n";
+    }
+    return text + "No matching KALDEN-RM6X devices.\r\n";
+}
+
 class TransferRun : public testing::Test {
   protected:
+    void SetUp() override {
+        zel_config_env::instance().zel_service.set_service_port(unused_port());
+    }
+    void TearDown() override {
+        zel_config_env::instance().zel_service.set_service_port(socket_handle::default_port);
+    }
+
     captured_t run(const std::string& p_path, Status p_expected) {
         return capture_output(
             [&] { EXPECT_EQ(read_and_transfer_label_configuration(p_path), p_expected); });
@@ -124,20 +144,29 @@ TEST_F(TransferRun, RejectedLineStopsReading) {
 
 TEST_F(TransferRun, LineNumbersCountEveryLine) {
     const std::string path = write_temp_file("numbers.ini", "\r\n; c\r\n[A]\r\nL\x7F = c@d\r\n");
-    const captured_t got = run(path, SUCCESS);
+    const captured_t got = run(path, FAIL);
     EXPECT_EQ(got.m_err, "Warning text contains unsupported character! In " + path +
-                             " at line 4position 1 CHARACTER CODE: 127\r\n");
+                             " at line 4position 1 CHARACTER CODE: 127\r\n" +
+                             service_unreachable({"A"}));
+    EXPECT_EQ(got.m_out, "Opening file: " + path + "\r\nDone\r\n");
     EXPECT_EQ(presets_of("A"), std::vector<std::string>({"L|d|c"}));
 }
 
 TEST_F(TransferRun, EachRunStartsWithoutSectionDevices) {
     const std::string first = write_temp_file("first.ini", "[A]\nL1 = c@d\n");
     const std::string second = write_temp_file("second.ini", "L2 = c@d\n[B]\nL3 = c@d\n");
-    run(first, SUCCESS);
-    const captured_t got = run(second, SUCCESS);
-    EXPECT_EQ(got.m_err, "");
+    run(first, FAIL);
+    const captured_t got = run(second, FAIL);
+    EXPECT_EQ(got.m_err, service_unreachable({"B"}));
     EXPECT_EQ(record_names(), std::vector<std::string>({"B"}));
     EXPECT_EQ(presets_of("B"), std::vector<std::string>({"L3|d|c"}));
+}
+
+TEST_F(TransferRun, FileWithoutTargetsSucceedsWhateverTheService) {
+    const std::string path = write_temp_file("empty.ini", "");
+    const captured_t got = run(path, SUCCESS);
+    EXPECT_EQ(got.m_err, service_unreachable({}));
+    EXPECT_EQ(got.m_out, "Opening file: " + path + "\r\nDone\r\n");
 }
 
 TEST_F(TransferRun, TooLongLineIsRefusedWithoutHoldingIt) {

@@ -18,7 +18,7 @@ std::string sim_client::read_until(const std::string& p_end) {
     std::string text;
     char buffer[4096];
     while (!ends_with(text, p_end) &&
-           platform::socket_wait_readable(m_sock, G_safety_ms) == platform::WAIT_READY) {
+           platform::socket_wait_readable(m_sock, G_safety_ms) == platform::WAIT_RESULT_READY) {
         const long got = platform::socket_recv(m_sock, buffer, sizeof(buffer));
         if (got <= 0) {
             break;
@@ -35,7 +35,7 @@ std::string sim_client::exchange(const std::string& p_command) {
 
 bool sim_client::closed_by_service() {
     char byte;
-    return platform::socket_wait_readable(m_sock, G_safety_ms) == platform::WAIT_READY &&
+    return platform::socket_wait_readable(m_sock, G_safety_ms) == platform::WAIT_RESULT_READY &&
            platform::socket_recv(m_sock, &byte, 1) == 0;
 }
 

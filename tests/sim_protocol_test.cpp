@@ -37,6 +37,10 @@ TEST_F(SimProtocol, AnswersEveryCommandExactly) {
         {write + "14,0;65,66,0", "TBOX_MEM=" + M + ";OK\r\n"},
         {write + "20,5;-23,-128,127,0", "TBOX_MEM=" + M + ";OK\r\n"},
         {read + "20,0,11", values + "20,0;70,97,99,116,111,233,128,127,0,51,0\r\n"},
+        // A full 32-byte name comes without its ending zero: the list ends with ",".
+        {write + "30,0;1,2,", "TBOX_MEM=" + M + ";OK\r\n"},
+        {read + "30,0,3", values + "30,0;1,2,0\r\n"},
+        {write + "14,0;,", failed},
         {"INFO_EXT 00:00:00:00:00:00", "INFO_EXT=FAILED\r\n"},
         {"INFO_EXT", "INFO_EXT=FAILED\r\n"},
         {"LIST_DEV now", "LIST_DEV=FAILED\r\n"},

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "file_parser/file_parser.h"
+#include "platform/socket.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 captured_t capture_output(const std::function<void()>& p_action) {
@@ -81,4 +82,11 @@ std::vector<std::string> record_names() {
         names.push_back(device.m_device_name);
     }
     return names;
+}
+
+uint16_t unused_port() {
+    platform::net_startup();
+    uint16_t port = 0;
+    platform::socket_close(platform::tcp_listen("127.0.0.1", 0, port));
+    return port;
 }

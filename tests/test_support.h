@@ -45,6 +45,9 @@ std::string error_at(int p_line);
 // "<none>" when there is no record.
 std::vector<std::string> presets_of(const std::string& p_device);
 
+// A loopback port on which nothing listens.
+uint16_t unused_port();
+
 // Names of the records in device_list, in order.
 std::vector<std::string> record_names();
 #endif  // TESTS_TEST_SUPPORT_H_

@@ -53,6 +53,23 @@ void printf_str(const std::string& p_text);
 // The colour's marker, the text, the reset marker: with the empty markers, the text.
 std::string color_text(std::string p_text, color_code_t p_color);
 
+// A live count ("  12/192") after a progress line on a terminal, overwritten as work goes
+// on and wiped by clear() before the outcome completes the line. Where standard output
+// is not a terminal it writes nothing, so redirected output stays exactly the messages.
+class progress_counter {
+  public:
+    explicit progress_counter(std::size_t p_total);
+    void show(std::size_t p_done);
+    void clear();
+
+  private:
+    void overwrite(const std::string& p_text);
+
+    bool m_live;
+    std::size_t m_total;
+    std::size_t m_width = 0;  // characters of the count now shown
+};
+
 // ---- Command words and answers --------------------------------------------------------
 
 class label_loader_conf {

@@ -57,3 +57,31 @@ std::string color_text(std::string p_text, color_code_t p_color) {
     }
     return marker == nullptr ? p_text + reset_color : *marker + p_text + reset_color;
 }
+
+progress_counter::progress_counter(std::size_t p_total)
+    : m_live(platform::console_is_terminal(platform::CONSOLE_OUT)), m_total(p_total) {}
+
+void progress_counter::show(std::size_t p_done) {
+    if (m_live) {
+        overwrite("  " + std::to_string(p_done) + "/" + std::to_string(m_total));
+    }
+}
+
+void progress_counter::clear() {
+    if (m_live && m_width > 0) {
+        overwrite(std::string());
+    }
+}
+
+void progress_counter::overwrite(const std::string& p_text) {
+    // Back to where the count starts, the new count, blanks over what is left of the old
+    // one, and back again to the end of the new count.
+    const std::size_t width = p_text.size();
+    std::string out(m_width, '\b');
+    out += p_text;
+    if (width < m_width) {
+        out += std::string(m_width - width, ' ') + std::string(m_width - width, '\b');
+    }
+    m_width = width;
+    platform::console_write(platform::CONSOLE_OUT, out, color_attribute(CYAN));
+}

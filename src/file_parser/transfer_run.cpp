@@ -3,6 +3,7 @@
 
 #include "file_parser/file_parser.h"
 #include "write_brimel_label/write_brimel_label.h"
+#include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
@@ -11,6 +12,15 @@ const std::size_t read_chunk = 64 * 1024;
 std::string open_failure_message(const std::string& p_file_name) {
     return "Unable to open file: \r\n" + p_file_name +
            "\r\nif you need some help re-run the program and type -h or help" + str_exit_failure;
+}
+
+// After an accepted file: the devices on the network are listed, the workflow finds,
+// confirms and writes the target devices, and "Done" closes the run whatever happened.
+Status run_device_stage() {
+    req_device_discover();  // a failed listing simply leaves the network list empty
+    const Status result = zel_config_env::instance().update_devices_info();
+    printf_str("Done\r\n");
+    return result;
 }
 
 }  // namespace
@@ -112,6 +122,9 @@ Status read_and_transfer_label_configuration(std::string p_file_name) {
         printf_error_message(line_location("Error in: "));
         printf_error_message("Unable to read file: \r\n" + p_file_name + str_exit_failure);
         ret_status = FAIL;
+    }
+    if (ret_status == SUCCESS) {
+        ret_status = run_device_stage();
     }
     return ret_status;
 }

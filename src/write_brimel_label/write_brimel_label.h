@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "basic_type/basic_type.h"
+#include "zel_socket_handler/zel_socket_handler.h"
+
+class progress_counter;
 
 // One label preset: the label shown on the device and the Dante channel and device
 // whose audio it stands for, in code page 850, trimmed and at most 32 bytes each.
@@ -41,9 +44,23 @@ class brimel_config_rm6x_device {
     bool is_KALDEN_RM6X_device() const;
     void set_device_name(std::string p_name);
     std::string get_device_name() const;
+
+    // Read the two bytes that locate the label area: the label page index P (page 1,
+    // offset 14), then the start offset S (page P, offset 18). FAIL when the device was
+    // not found on the network, P was never read, or the service failed the read; the
+    // start-offset read also fails when its answer could not be used, so that nothing is
+    // ever erased or written at a page computed from an unread value.
+    Status set_cspr_page();
+    Status set_device_start_from_cspr_offset();
     uint8_t get_cspr_page() const;
     uint8_t get_device_start_from_cspr_offset() const;
     std::string get_zel_device_mac_adr() const;
+
+    // Erases the whole label area (192 pages from P + S), or writes the presets into it,
+    // three pages a preset, at most 64 presets. Stop at the first failed page. A progress
+    // counter, when given, is told the number of pages done.
+    Status intialize_device_label_in_device(progress_counter* p_progress = nullptr);
+    Status write_preset_label_in_device(progress_counter* p_progress = nullptr);
     std::size_t get_preset_list_size() const;
     void add_preset_label(std::string p_label, std::string p_device_id, std::string p_channel_id);
     void set_zel_device_mac_adr(std::string p_mac_adress);
@@ -55,6 +72,7 @@ class zel_config_env {
     static zel_config_env& instance();
 
     const std::string zel_cmd_path;
+    socket_handle zel_service;
     std::string current_file;
     uint32_t current_line_number;
     const std::string zel_cmd_opt;
@@ -62,6 +80,26 @@ class zel_config_env {
     std::vector<brimel_config_rm6x_device> device_list;
     // Identifiers (MAC texts) of the devices the service listed, in its order.
     std::vector<std::string> found_net_device;
+
+    // Answer parsers: each writes what it finds into the registry.
+    Status parse_response(std::string p_zel_response, zel_req_id_t p_req_id);
+    Status parse_list_dev(std::string p_answer);
+    Status parse_list_net(std::string p_answer);
+    Status parse_info_ext(std::string p_answer);
+    Status parse_read_mem(std::string p_answer, std::string& p_ret_mac_adr, uint8_t& p_ret_slot,
+                          uint8_t& p_ret_page, uint8_t& p_ret_offset,
+                          std::vector<uint8_t>& p_ret_vec);
+    Status parse_read_cspr_idx(std::string p_answer);
+    Status parse_device_preset_offset(std::string p_answer);
+
+    // The update workflow, after the device listing: finds the target devices on the
+    // network, warns, asks the operator and writes every compatible device. FAIL when
+    // the file named target devices and none could be written as asked: none compatible
+    // was found, the answers ran out, or a confirmed device failed.
+    Status update_devices_info();
+
+    // The first record with that MAC address text, or nullptr.
+    brimel_config_rm6x_device* find_device_by_mac(const std::string& p_mac_adress);
 
     // Empties the target and network lists and starts counting the lines of p_file_name.
     void start_run(const std::string& p_file_name);

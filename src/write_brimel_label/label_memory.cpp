@@ -1,0 +1,99 @@
+#include "write_brimel_label/write_brimel_label.h"
+#include "zel_service_cmd/zel_service_cmd.h"
+
+namespace {
+
+// Every memory access of the label area is in slot 0; a preset takes three name pages:
+// label, Dante device, Dante channel.
+const uint8_t label_slot = 0;
+const uint32_t pages_per_preset = 3;
+const uint32_t location_page = 1;
+const uint32_t page_index_offset = 14;
+const uint32_t start_offset_offset = 18;
+
+// First page of the label area, P + S; false while either byte is unread, so that nothing
+// is ever erased or written at a page computed from an unread value.
+bool label_area_base(const brimel_config_rm6x_device& p_device, uint32_t& p_base) {
+    if (p_device.m_cspr_page < 0 || p_device.m_device_start_from_CSPR_offset < 0) {
+        return false;
+    }
+    p_base = static_cast<uint32_t>(p_device.m_cspr_page) +
+             static_cast<uint32_t>(p_device.m_device_start_from_CSPR_offset);
+    return true;
+}
+
+void show_progress(progress_counter* p_progress, std::size_t p_done) {
+    if (p_progress != nullptr) {
+        p_progress->show(p_done);
+    }
+}
+
+}  // namespace
+
+Status brimel_config_rm6x_device::set_cspr_page() {
+    if (m_zel_device_mac_adr.empty()) {
+        return FAIL;
+    }
+    return read_zel_comand(m_zel_device_mac_adr, label_slot, location_page, page_index_offset, 1,
+                           ZEL_READ_CSPR_PAGE_IDX);
+}
+
+Status brimel_config_rm6x_device::set_device_start_from_cspr_offset() {
+    if (m_zel_device_mac_adr.empty() || m_cspr_page == -1) {
+        return FAIL;
+    }
+    const Status read =
+        read_zel_comand(m_zel_device_mac_adr, label_slot, static_cast<uint32_t>(m_cspr_page),
+                        start_offset_offset, 1, ZEL_READ_DEVICE_PRESET_START_OFFSET);
+    // An answer that could not be used leaves the offset unread.
+    return read == SUCCESS && m_device_start_from_CSPR_offset != -1 ? SUCCESS : FAIL;
+}
+
+Status brimel_config_rm6x_device::intialize_device_label_in_device(progress_counter* p_progress) {
+    uint32_t base = 0;
+    if (!is_KALDEN_RM6X_device() || !label_area_base(*this, base)) {
+        return FAIL;
+    }
+    const uint32_t pages = static_cast<uint32_t>(max_preset_label) * pages_per_preset;
+    for (uint32_t page = 0; page < pages; ++page) {
+        if (write_clear_name_page(m_zel_device_mac_adr, label_slot, base + page) == FAIL) {
+            return FAIL;
+        }
+        show_progress(p_progress, page + 1);
+    }
+    return SUCCESS;
+}
+
+Status brimel_config_rm6x_device::write_preset_label_in_device(progress_counter* p_progress) {
+    if (!is_KALDEN_RM6X_device()) {
+        return FAIL;
+    }
+    std::size_t preset_max = preset_to_write.size();
+    if (max_preset_label < preset_max) {
+        const std::string limit = std::to_string(max_preset_label);
+        printf_error_message(m_device_name + "'s labels number is greater than " + limit +
+                             " Labels 1 to " + limit +
+                             " will be written, further labels will be ignored\r\n");
+        preset_max = max_preset_label;
+    }
+    uint32_t base = 0;
+    if (preset_max == 0) {
+        return SUCCESS;
+    }
+    if (!label_area_base(*this, base)) {
+        return FAIL;
+    }
+    for (uint32_t preset_idx = 0; preset_idx < preset_max; ++preset_idx) {
+        const s_label_preset& preset = preset_to_write[preset_idx];
+        const std::string* const names[pages_per_preset] = {&preset.label, &preset.device_id,
+                                                            &preset.channel_id};
+        for (uint32_t k = 0; k < pages_per_preset; ++k) {
+            const uint32_t page = base + pages_per_preset * preset_idx + k;
+            if (write_zel_comand(m_zel_device_mac_adr, label_slot, page, 0, *names[k]) == FAIL) {
+                return FAIL;
+            }
+            show_progress(p_progress, pages_per_preset * preset_idx + k + 1);
+        }
+    }
+    return SUCCESS;
+}

@@ -1,0 +1,230 @@
+#include "file_parser/file_parser.h"
+#include "write_brimel_label/write_brimel_label.h"
+
+namespace {
+
+const std::size_t info_ext_field_count = 11;
+
+bool has_failed_marker(const std::string& p_answer) {
+    return p_answer.find("=FAILED") != std::string::npos;
+}
+
+// Reads a number as C's atoi does (blanks, a sign, digits up to the first other
+// character; nothing gives 0), keeping its low 8 bits. Never overflows.
+uint8_t lenient_low_byte(const std::string& p_text) {
+    std::size_t i = 0;
+    while (i < p_text.size() && (p_text[i] == ' ' || (p_text[i] >= '\t' && p_text[i] <= '\r'))) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < p_text.size() && (p_text[i] == '-' || p_text[i] == '+')) {
+        negative = p_text[i] == '-';
+        ++i;
+    }
+    unsigned value = 0;
+    for (; i < p_text.size() && p_text[i] >= '0' && p_text[i] <= '9'; ++i) {
+        value = value * 10u + static_cast<unsigned>(p_text[i] - '0');
+    }
+    return static_cast<uint8_t>(negative ? 0u - value : value);
+}
+
+// The text from p_pos up to the next p_delimiter; p_pos moves past the delimiter.
+bool next_field(const std::string& p_answer, const char* p_delimiter, std::size_t& p_pos,
+                std::string& p_field) {
+    const std::size_t start = p_pos;
+    if (!get_delimiter(p_answer, p_delimiter, p_pos)) {
+        return false;
+    }
+    p_field = p_answer.substr(start, p_pos - 1 - start);
+    return true;
+}
+
+}  // namespace
+
+Status zel_config_env::parse_response(std::string p_zel_response, zel_req_id_t p_req_id) {
+    if (has_failed_marker(p_zel_response)) {
+        return FAIL;
+    }
+    std::string mac;
+    uint8_t slot, page, offset;
+    std::vector<uint8_t> values;
+    switch (p_req_id) {
+        case ZEL_WRITE:
+            return SUCCESS;
+        case ZEL_READ:
+            return parse_read_mem(p_zel_response, mac, slot, page, offset, values);
+        case ZEL_INFO_EXT:
+            return parse_info_ext(p_zel_response);
+        case ZEL_LIST_NET:
+            return parse_list_net(p_zel_response);
+        case ZEL_LIST_DEV:
+            return parse_list_dev(p_zel_response);
+        case ZEL_READ_CSPR_PAGE_IDX:
+            return parse_read_cspr_idx(p_zel_response);
+        case ZEL_READ_DEVICE_PRESET_START_OFFSET:
+            return parse_device_preset_offset(p_zel_response);
+    }
+    return FAIL;
+}
+
+Status zel_config_env::parse_list_dev(std::string p_answer) {
+    const std::string head = "LIST_DEV=";
+    const std::size_t found = p_answer.find(head);
+    if (found == std::string::npos || has_failed_marker(p_answer)) {
+        return FAIL;
+    }
+    // Each line: network part up to the first ";", then identifiers separated by ",".
+    bool get_network = true;
+    std::string mac_device;
+    for (std::size_t i = found + head.size(); i < p_answer.size(); ++i) {
+        const char c = p_answer[i];
+        if (c == '\r') {
+            if (!mac_device.empty()) {
+                found_net_device.push_back(mac_device);
+            }
+            mac_device.clear();
+            get_network = true;
+        } else if (c == '\n') {
+            continue;
+        } else if (get_network) {
+            get_network = c != ';';
+        } else if (c == ',') {
+            found_net_device.push_back(mac_device);
+            mac_device.clear();
+        } else {
+            mac_device.push_back(c);
+        }
+    }
+    return SUCCESS;
+}
+
+Status zel_config_env::parse_list_net(std::string) {
+    return SUCCESS;
+}
+
+Status zel_config_env::parse_info_ext(std::string p_answer) {
+    const std::string head = "INFO_EXT=";
+    const std::size_t found = p_answer.find(head);
+    if (found == std::string::npos || has_failed_marker(p_answer)) {
+        return FAIL;
+    }
+    std::string fields[info_ext_field_count];
+    std::size_t pos = found + head.size();
+    for (std::string& field : fields) {
+        if (!next_field(p_answer, ";", pos, field)) {
+            return FAIL;
+        }
+    }
+    // mac;alias;hcf;mac_prog;mir;pir;fir;input_n;output_n;core_n;ext_core
+    int numbers[info_ext_field_count] = {};
+    for (std::size_t k = 2; k < info_ext_field_count; ++k) {
+        if (!parse_decimal_int(fields[k], numbers[k])) {
+            return FAIL;
+        }
+    }
+    brimel_config_rm6x_device* device = find_device_by_name(fields[1]);
+    if (device != nullptr) {
+        device->set_zel_device_mac_adr(fields[0]);
+        device->m_mir = numbers[4];
+        device->m_pir = numbers[5];
+        device->m_fir = numbers[6];
+    }
+    return SUCCESS;
+}
+
+Status zel_config_env::parse_read_mem(std::string p_answer, std::string& p_ret_mac_adr,
+                                      uint8_t& p_ret_slot, uint8_t& p_ret_page,
+                                      uint8_t& p_ret_offset, std::vector<uint8_t>& p_ret_vec) {
+    const std::string head = "TBOX_MEM=";
+    const std::size_t found = p_answer.find(head);
+    if (found == std::string::npos || has_failed_marker(p_answer)) {
+        return FAIL;
+    }
+    std::size_t pos = found + head.size();
+    std::string field;
+    if (!next_field(p_answer, ";", pos, p_ret_mac_adr)) {
+        return FAIL;
+    }
+    uint8_t* const outputs[3] = {&p_ret_slot, &p_ret_page, &p_ret_offset};
+    const char* const delimiters[3] = {",", ",", ";"};
+    for (int k = 0; k < 3; ++k) {
+        if (!next_field(p_answer, delimiters[k], pos, field)) {
+            return FAIL;
+        }
+        *outputs[k] = lenient_low_byte(field);
+    }
+    // Values up to the "\r" of the line, the answer's last character never read.
+    Status result = SUCCESS;
+    unsigned number = 0;
+    for (; pos + 1 < p_answer.size(); ++pos) {
+        const char c = p_answer[pos];
+        if (c >= '0' && c <= '9') {
+            number = number * 10u + static_cast<unsigned>(c - '0');
+        } else if (c == ',' || c == '\r') {
+            p_ret_vec.push_back(static_cast<uint8_t>(number));
+            number = 0;
+            if (c == '\r') {
+                break;
+            }
+        } else {
+            result = FAIL;
+        }
+    }
+    return result;
+}
+
+Status zel_config_env::parse_read_cspr_idx(std::string p_answer) {
+    if (p_answer.find("TBOX_MEM=") == std::string::npos || has_failed_marker(p_answer)) {
+        printf_str("ntm\r\n");
+        printf_error_message("READ_CSPR_IDX_FAILED\r\n");
+        return FAIL;
+    }
+    std::string mac;
+    uint8_t slot = 0, page = 0, offset = 0;
+    std::vector<uint8_t> values;
+    Status result = parse_read_mem(p_answer, mac, slot, page, offset, values);
+    if (values.size() != 1) {
+        printf_str("incorrect size" + std::to_string(values.size()) + "\r\n");
+        result = FAIL;
+    }
+    // The page index is kept only from an answer that parsed cleanly.
+    brimel_config_rm6x_device* device = find_device_by_mac(mac);
+    if (result == SUCCESS && device != nullptr) {
+        device->m_cspr_page = values[0];
+    }
+    if (result == FAIL) {
+        printf_error_message("READ_CSPR_IDX_FAILED\r\n");
+    }
+    return result;
+}
+
+Status zel_config_env::parse_device_preset_offset(std::string p_answer) {
+    std::string mac;
+    uint8_t slot = 0, page = 0, offset = 0;
+    std::vector<uint8_t> values;
+    Status result = parse_read_mem(p_answer, mac, slot, page, offset, values);
+    if (values.size() != 1) {
+        result = FAIL;
+    }
+    brimel_config_rm6x_device* device = find_device_by_mac(mac);
+    if (result == SUCCESS && device != nullptr) {
+        device->m_device_start_from_CSPR_offset = values[0];
+    }
+    if (result == FAIL) {
+        printf_error_message("read device_preset_offset failed\r\n");
+    }
+    return result;
+}
+
+brimel_config_rm6x_device* zel_config_env::find_device_by_mac(const std::string& p_mac_adress) {
+    // A device not found on the network has no address: an empty one names no device.
+    if (p_mac_adress.empty()) {
+        return nullptr;
+    }
+    for (brimel_config_rm6x_device& device : device_list) {
+        if (device.m_zel_device_mac_adr == p_mac_adress) {
+            return &device;
+        }
+    }
+    return nullptr;
+}

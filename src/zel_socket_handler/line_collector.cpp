@@ -1,0 +1,41 @@
+#include "zel_socket_handler/zel_socket_handler.h"
+
+void line_collector::append(const char* p_data, std::size_t p_len) {
+    // Drop the lines already taken once they weigh more than what is still pending.
+    if (m_begin > 4096 && m_begin > m_data.size() / 2) {
+        m_data.erase(0, m_begin);
+        m_searched_to -= m_begin;
+        m_begin = 0;
+    }
+    m_data.append(p_data, p_len);
+}
+
+bool line_collector::take_line(std::string& p_line) {
+    // A "\r" at the end of the searched part may be followed by its "\n" now.
+    const std::size_t from = m_searched_to > m_begin ? m_searched_to - 1 : m_begin;
+    const std::size_t end = m_data.find("\r\n", from);
+    if (end == std::string::npos) {
+        m_searched_to = m_data.size();
+        return false;
+    }
+    if (end - m_begin > max_line_length) {
+        m_searched_to = m_data.size();
+        return false;  // overflowed() now tells why
+    }
+    p_line.assign(m_data, m_begin, end + 2 - m_begin);
+    m_begin = end + 2;
+    m_searched_to = m_begin;
+    return true;
+}
+
+bool line_collector::overflowed() const {
+    const std::size_t end = m_data.find("\r\n", m_begin);
+    const std::size_t line_end = end == std::string::npos ? m_data.size() : end;
+    return line_end - m_begin > max_line_length;
+}
+
+void line_collector::clear() {
+    m_data.clear();
+    m_begin = 0;
+    m_searched_to = 0;
+}

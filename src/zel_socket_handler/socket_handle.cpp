@@ -1,0 +1,250 @@
+#include <algorithm>
+#include <cstring>
+
+#include "basic_type/basic_type.h"
+#include "platform/clock.h"
+#include "zel_socket_handler/zel_socket_handler.h"
+
+namespace {
+
+// Without a greeting the service gets 2 s per wait; once the greeting line has arrived,
+// a short quiet time tells that nothing more follows.
+const int64_t greeting_wait_ms = 2000;
+const int64_t greeting_quiet_ms = 25;
+// A service that keeps sending never ends the greeting wait on its own.
+const int64_t greeting_limit_ms = 10000;
+const std::size_t greeting_limit_bytes = 64 * 1024;
+// Once a line of a multi-line answer is in, the answer ends when nothing comes this long.
+const int64_t answer_quiet_ms = 1;
+
+bool is_space(char p_c) {
+    return p_c == ' ' || p_c == '\t' || p_c == '\n' || p_c == '\v' || p_c == '\f' || p_c == '\r';
+}
+
+std::size_t skip_spaces(const std::string& p_text, std::size_t p_pos) {
+    while (p_pos < p_text.size() && is_space(p_text[p_pos])) {
+        ++p_pos;
+    }
+    return p_pos;
+}
+
+bool greeting_complete(const std::string& p_greeting) {
+    const std::size_t found = p_greeting.find(socket_handle::greeting_text);
+    return found != std::string::npos &&
+           p_greeting.find("\r\n", found + std::strlen(socket_handle::greeting_text)) !=
+               std::string::npos;
+}
+
+std::string command_failure(const std::string& p_line, const char* p_what) {
+    return "Send cmd [" + p_line + "] " + p_what + " !\r\n";
+}
+
+}  // namespace
+
+const char* const socket_handle::greeting_text = "Welcome to Quentara ZEL-Service";
+
+socket_handle::socket_handle() {}
+
+socket_handle::~socket_handle() {
+    platform::socket_close(m_sock);
+}
+
+bool socket_handle::checkinit_ZELService_connection() {
+    if (m_init_state) {
+        return true;
+    }
+    if (!platform::net_startup()) {
+        printf_error_message("ZEL-Service Connection failed! WSAStartup ERROR.\r\n");
+        return false;
+    }
+    m_sock = platform::tcp_connect(m_ip, m_port);
+    if (m_sock == platform::INVALID_SOCKET_HANDLE) {
+        printf_error_message("ZEL-Service connection failed!\r\n");
+        return false;
+    }
+    m_init_state = true;
+    m_collector.clear();
+    std::string greeting;
+    if (!read_greeting(greeting)) {
+        drop_connection();
+        printf_error_message("ZEL-Service connection failed!\r\n");
+        return false;
+    }
+    if (greeting.find(greeting_text) != std::string::npos) {
+        printf_str(greeting + "\r\n");
+        printf_str_color("ZEL-Service Connected.\r\n", GREEN);
+    }
+    return true;
+}
+
+bool socket_handle::read_greeting(std::string& p_greeting) {
+    const int64_t limit = platform::monotonic_ms() + greeting_limit_ms;
+    char chunk[zel_socket_buffer_size];
+    while (p_greeting.size() < greeting_limit_bytes) {
+        const int64_t left = limit - platform::monotonic_ms();
+        const int64_t wait =
+            std::min(greeting_complete(p_greeting) ? greeting_quiet_ms : greeting_wait_ms, left);
+        if (wait <= 0 ||
+            platform::socket_wait_readable(m_sock, wait) != platform::WAIT_RESULT_READY) {
+            break;
+        }
+        const long got = platform::socket_recv(m_sock, chunk, sizeof(chunk));
+        if (got <= 0) {
+            return false;  // closed by the service while greeting
+        }
+        // The greeting is text: a chunk counts up to its first zero byte.
+        p_greeting.append(chunk, strnlen(chunk, static_cast<std::size_t>(got)));
+    }
+    return true;
+}
+
+bool socket_handle::close_ZELService_connection() {
+    drop_connection();
+    return true;
+}
+
+void socket_handle::drop_connection() {
+    platform::socket_close(m_sock);
+    m_sock = platform::INVALID_SOCKET_HANDLE;
+    m_init_state = false;
+    m_collector.clear();
+}
+
+bool socket_handle::IsDataAvailable(int iSeconds, int iMillis) {
+    if (m_sock == platform::INVALID_SOCKET_HANDLE) {
+        return false;
+    }
+    const int64_t wait = static_cast<int64_t>(iSeconds) * 1000 + iMillis;
+    return platform::socket_wait_readable(m_sock, wait) == platform::WAIT_RESULT_READY;
+}
+
+bool socket_handle::getCmd(const std::string& p_buff, std::string& p_cmd) const {
+    const std::size_t begin = skip_spaces(p_buff, 0);
+    if (begin == p_buff.size()) {
+        return false;
+    }
+    std::size_t end = begin;
+    while (end < p_buff.size() && !is_space(p_buff[end])) {
+        ++end;
+    }
+    p_cmd = p_buff.substr(begin, end - begin);
+    // A line with a blank must hold a second word ("LIST_DEV " alone is malformed).
+    return p_buff.find(' ') == std::string::npos || skip_spaces(p_buff, end) < p_buff.size();
+}
+
+bool socket_handle::checkCmd(const std::string& p_buff, const std::string& p_cmd) const {
+    return p_buff.find(p_cmd + "=") != std::string::npos;
+}
+
+int socket_handle::write_data(const std::string& p_str) {
+    if (!m_init_state || !platform::socket_send_all(m_sock, p_str.data(), p_str.size())) {
+        return -1;
+    }
+    return static_cast<int>(p_str.size());
+}
+
+long socket_handle::receive_into_collector() {
+    char chunk[16 * 1024];
+    const long got = platform::socket_recv(m_sock, chunk, sizeof(chunk));
+    if (got > 0) {
+        m_collector.append(chunk, static_cast<std::size_t>(got));
+    }
+    return got;
+}
+
+void socket_handle::discard_pending_data() {
+    // A late answer to an earlier command must never pass for the answer of this one.
+    m_collector.clear();
+    std::size_t discarded = 0;
+    while (m_init_state &&
+           platform::socket_wait_readable(m_sock, 0) == platform::WAIT_RESULT_READY) {
+        const long got = receive_into_collector();
+        m_collector.clear();
+        if (got <= 0 || discarded > max_answer_length) {
+            drop_connection();  // closed, or a service that never stops sending
+            return;
+        }
+        discarded += static_cast<std::size_t>(got);
+    }
+}
+
+bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
+                               std::string& p_ZEL_Command, const time_t& p_timeout,
+                               bool p_first_line_completes) {
+    m_bStatus = true;
+    const std::string line(p_cmd.c_str());
+    p_ZEL_Command.clear();
+    if (line.empty()) {
+        p_answer = line;
+        return true;
+    }
+    // A line is never sent cut short: one that does not fit the command buffer is refused.
+    if (line.size() >= zel_socket_buffer_size || !getCmd(line, p_ZEL_Command)) {
+        printf_error_message(command_failure(line, "syntax error"));
+        m_bStatus = false;
+        return false;
+    }
+    if (m_init_state) {
+        discard_pending_data();
+    }
+    if (write_data(line) < 0) {
+        if (m_init_state) {
+            drop_connection();
+        }
+        printf_error_message(command_failure(line, "failed"));
+        m_bStatus = false;
+        return false;
+    }
+    m_bStatus = collect_answer(p_ZEL_Command, p_answer, static_cast<int64_t>(p_timeout),
+                               p_first_line_completes);
+    return m_bStatus;
+}
+
+bool socket_handle::collect_answer(const std::string& p_word, std::string& p_answer,
+                                   int64_t p_timeout, bool p_first_line_completes) {
+    const int64_t deadline = platform::monotonic_ms() + p_timeout;
+    p_answer.clear();
+    std::size_t received = 0;
+    std::string line;
+    for (;;) {
+        while (m_collector.take_line(line)) {
+            if (!checkCmd(line, p_word)) {
+                continue;  // not an answer of this command
+            }
+            if (line.find("FAILED") != std::string::npos) {
+                return false;
+            }
+            p_answer += line;
+            if (p_first_line_completes) {
+                return true;
+            }
+        }
+        if (m_collector.overflowed()) {
+            m_collector.clear();
+            printf_error_message("Cmd failed (answer line over 65536 bytes)!\r\n");
+            return false;
+        }
+        // Past the deadline only what has already arrived is looked at.
+        const int64_t wait = p_answer.empty()
+                                 ? std::max<int64_t>(deadline - platform::monotonic_ms(), 0)
+                                 : answer_quiet_ms;
+        if (platform::socket_wait_readable(m_sock, wait) != platform::WAIT_RESULT_READY) {
+            break;
+        }
+        const long got = receive_into_collector();
+        if (got <= 0) {
+            drop_connection();  // the next command opens a new link
+            break;
+        }
+        received += static_cast<std::size_t>(got);
+        if (received > max_answer_length) {
+            printf_error_message("Cmd failed (answer over 1048576 bytes)!\r\n");
+            return false;
+        }
+    }
+    if (p_answer.empty()) {
+        printf_error_message("Cmd failed (No respons)!\r\n");
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,99 @@
+// The TCP link to the device-management service: opening it with its greeting, and one
+// command exchange at a time, with the answer lines of that command collected within its
+// time-out. It knows nothing of what the commands mean.
+#ifndef SRC_ZEL_SOCKET_HANDLER_ZEL_SOCKET_HANDLER_H_
+#define SRC_ZEL_SOCKET_HANDLER_ZEL_SOCKET_HANDLER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+#include "platform/socket.h"
+
+// Size of a command line buffer: a command line holds at most 2047 bytes.
+const std::size_t zel_socket_buffer_size = 2048;
+typedef char t_socketBuff[zel_socket_buffer_size];
+
+// Cuts received bytes into lines ending in "\r\n". A line split over several receives is
+// joined; a partial line waits for the next bytes. Bounded: a line that grows past
+// max_line_length marks the collector as overflowed.
+class line_collector {
+  public:
+    static constexpr std::size_t max_line_length = 64 * 1024;
+
+    void append(const char* p_data, std::size_t p_len);
+
+    // Takes the next complete line, with its "\r\n"; false when none is complete.
+    bool take_line(std::string& p_line);
+
+    // The partial line waiting for its end is longer than max_line_length.
+    bool overflowed() const;
+
+    // Drops everything received so far.
+    void clear();
+
+  private:
+    std::string m_data;
+    std::size_t m_begin = 0;        // start of the first line not taken yet
+    std::size_t m_searched_to = 0;  // "\r\n" is not in [m_begin, m_searched_to)
+};
+
+class socket_handle {
+  public:
+    static const char* const greeting_text;
+    static constexpr uint16_t default_port = 7000;
+    // Answers are bounded: a longer one fails its exchange.
+    static constexpr std::size_t max_answer_length = 1024 * 1024;
+
+    socket_handle();
+    ~socket_handle();
+    socket_handle(const socket_handle&) = delete;
+    socket_handle& operator=(const socket_handle&) = delete;
+
+    // Opens the link if it is not open: connect, then read and show the greeting.
+    // True when the link is open.
+    bool checkinit_ZELService_connection();
+
+    // Closes the link; the next command opens a new one. Always true.
+    bool close_ZELService_connection();
+
+    // Waits up to iSeconds + iMillis for data to read.
+    bool IsDataAvailable(int iSeconds, int iMillis);
+
+    // One command exchange: p_cmd is sent (its text up to the first zero byte), and the
+    // answer lines that hold the command word and "=" are collected into p_answer within
+    // p_timeout ms. With p_first_line_completes the first such line completes the answer;
+    // otherwise the answer ends when no more lines come within a millisecond. A line
+    // holding "FAILED" fails the exchange at once, silently; every other failure is
+    // reported. p_ZEL_Command receives the command word.
+    bool ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer, std::string& p_ZEL_Command,
+                    const time_t& p_timeout, bool p_first_line_completes);
+
+    // The service port; tests point the link at a simulated service on another port.
+    void set_service_port(uint16_t p_port) { m_port = p_port; }
+
+    bool is_open() const { return m_init_state; }
+
+  private:
+    bool getCmd(const std::string& p_buff, std::string& p_cmd) const;
+    bool checkCmd(const std::string& p_buff, const std::string& p_cmd) const;
+    int write_data(const std::string& p_str);
+    bool read_greeting(std::string& p_greeting);
+    void discard_pending_data();
+    // Receives once into the collector: the byte count, 0 or less when the service closed
+    // the link or it failed.
+    long receive_into_collector();
+    bool collect_answer(const std::string& p_word, std::string& p_answer, int64_t p_timeout,
+                        bool p_first_line_completes);
+    void drop_connection();
+
+    bool m_bStatus = false;
+    bool m_init_state = false;
+    platform::socket_t m_sock = platform::INVALID_SOCKET_HANDLE;
+    std::string m_ip = "127.0.0.1";
+    uint16_t m_port = default_port;
+    line_collector m_collector;
+};
+
+#endif  // SRC_ZEL_SOCKET_HANDLER_ZEL_SOCKET_HANDLER_H_
