@@ -1,11 +1,33 @@
 #!/usr/bin/env bash
-# Builds the tool and runs it on the example label files: one good file, one with
-# mistakes that the tool reports.
+# The main job, rehearsed without hardware: builds everything, starts the simulated
+# device-management service with its built-in network, runs the tool on the example
+# label file (answering "y" at its prompt), shows what landed in the devices, and stops
+# the service.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-2}"
 cmake --preset default >/dev/null
-cmake --build --preset default --target write_brimel_label >/dev/null
+cmake --build --preset default --target write_brimel_label zel_service_sim >/dev/null
+
+build=build/default
+work=$(mktemp -d)
+trap 'kill "$sim" 2>/dev/null || true; rm -rf "$work"' EXIT
+
+"$build/sim/zel_service_sim" --dump-file "$work/dump.txt" >"$work/sim.out" 2>&1 &
+sim=$!
+# The service prints its port once it listens.
+for _ in $(seq 100); do
+    grep -q 7000 "$work/sim.out" 2>/dev/null && break
+    kill -0 "$sim" 2>/dev/null || { cat "$work/sim.out"; exit 1; }
+    sleep 0.05
+done
+
 status=0
-./build/default/write_brimel_label examples/stage_labels.ini examples/errors.ini || status=$?
-echo "exit status: $status"
+echo y | "$build/write_brimel_label" examples/stage_labels.ini || status=$?
+echo "write_brimel_label exit status: $status"
+
+kill -INT "$sim"
+wait "$sim" || true
+echo
+echo "What the simulated devices hold now:"
+cat "$work/dump.txt"
