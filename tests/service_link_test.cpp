@@ -91,12 +91,14 @@ struct exchange_t {
 };
 
 exchange_t exchange(socket_handle& p_link, const std::string& p_cmd, time_t p_timeout = 2000,
-                    bool p_first_line_completes = true) {
+                    bool p_first_line_completes = true, const std::string& p_head = "") {
     exchange_t result;
+    answer_rule_t rule;
+    rule.m_first_line_completes = p_first_line_completes;
+    rule.m_head = p_head;
     result.m_output = capture_output([&] {
         if (p_link.checkinit_ZELService_connection()) {
-            result.m_ok = p_link.ZEL_cmd_WR(p_cmd, result.m_answer, result.m_word, p_timeout,
-                                            p_first_line_completes);
+            result.m_ok = p_link.ZEL_cmd_WR(p_cmd, result.m_answer, result.m_word, p_timeout, rule);
         }
     });
     return result;
@@ -316,6 +318,25 @@ TEST(ServiceLink, LateAnswerIsNeverTakenForTheNextOne) {
     const exchange_t second = exchange(link, "TBOX_MEM m;R;0,9,18,1", 2000);
     EXPECT_TRUE(second.m_ok);
     EXPECT_EQ(second.m_answer, "TBOX_MEM=m;0,9,18;3\r\n");
+    link.close_ZELService_connection();
+}
+
+TEST(ServiceLink, AnswerForAnotherDeviceIsDropped) {
+    scripted_service service([&](platform::socket_t p_sock, int) {
+        send_text(p_sock, test_greeting);
+        receive_command(p_sock);
+        send_text(p_sock, "TBOX_MEM=a;0,1,14;9\r\nTBOX_MEM=b;0,9,18;9\r\n");
+        platform::sleep_ms(50);
+        send_text(p_sock, "TBOX_MEM=FAILED\r\n");
+        receive_command(p_sock);
+    });
+    socket_handle link;
+    link.set_service_port(service.port());
+    // Neither line echoes this read: the first is for another device, the second for
+    // another location. A failure carries no identity and always counts.
+    const exchange_t ex = exchange(link, "TBOX_MEM b;R;0,1,14,1", 2000, true, "TBOX_MEM=b;0,1,14;");
+    EXPECT_FALSE(ex.m_ok);
+    EXPECT_EQ(ex.m_output.m_err, "");
     link.close_ZELService_connection();
 }
 

@@ -170,7 +170,7 @@ void socket_handle::discard_pending_data() {
 
 bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
                                std::string& p_ZEL_Command, const time_t& p_timeout,
-                               bool p_first_line_completes) {
+                               const answer_rule_t& p_rule) {
     m_bStatus = true;
     const std::string line(p_cmd.c_str());
     p_ZEL_Command.clear();
@@ -195,13 +195,12 @@ bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
         m_bStatus = false;
         return false;
     }
-    m_bStatus = collect_answer(p_ZEL_Command, p_answer, static_cast<int64_t>(p_timeout),
-                               p_first_line_completes);
+    m_bStatus = collect_answer(p_ZEL_Command, p_answer, static_cast<int64_t>(p_timeout), p_rule);
     return m_bStatus;
 }
 
 bool socket_handle::collect_answer(const std::string& p_word, std::string& p_answer,
-                                   int64_t p_timeout, bool p_first_line_completes) {
+                                   int64_t p_timeout, const answer_rule_t& p_rule) {
     const int64_t deadline = platform::monotonic_ms() + p_timeout;
     p_answer.clear();
     std::size_t received = 0;
@@ -214,8 +213,11 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
             if (line.find("FAILED") != std::string::npos) {
                 return false;
             }
+            if (line.find(p_rule.m_head) == std::string::npos) {
+                continue;  // a late answer to an earlier command
+            }
             p_answer += line;
-            if (p_first_line_completes) {
+            if (p_rule.m_first_line_completes) {
                 return true;
             }
         }

@@ -39,6 +39,15 @@ class line_collector {
     std::size_t m_searched_to = 0;  // "\r\n" is not in [m_begin, m_searched_to)
 };
 
+// How the lines of a command's answer are told from the rest of what the service sends:
+// a line holds the command word and "=", and, when a head is known, that head too (the
+// identity the answer echoes), so that a late answer to an earlier command is dropped.
+// A line with "FAILED" always belongs to the command.
+struct answer_rule_t {
+    bool m_first_line_completes = true;  // only a listing answers over several lines
+    std::string m_head;
+};
+
 class socket_handle {
   public:
     static const char* const greeting_text;
@@ -62,13 +71,13 @@ class socket_handle {
     bool IsDataAvailable(int iSeconds, int iMillis);
 
     // One command exchange: p_cmd is sent (its text up to the first zero byte), and the
-    // answer lines that hold the command word and "=" are collected into p_answer within
-    // p_timeout ms. With p_first_line_completes the first such line completes the answer;
+    // answer lines of the command (see answer_rule_t) are collected into p_answer within
+    // p_timeout ms. When the rule says so, the first such line completes the answer;
     // otherwise the answer ends when no more lines come within a millisecond. A line
     // holding "FAILED" fails the exchange at once, silently; every other failure is
     // reported. p_ZEL_Command receives the command word.
     bool ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer, std::string& p_ZEL_Command,
-                    const time_t& p_timeout, bool p_first_line_completes);
+                    const time_t& p_timeout, const answer_rule_t& p_rule);
 
     // The service port; tests point the link at a simulated service on another port.
     void set_service_port(uint16_t p_port) { m_port = p_port; }
@@ -85,7 +94,7 @@ class socket_handle {
     // the link or it failed.
     long receive_into_collector();
     bool collect_answer(const std::string& p_word, std::string& p_answer, int64_t p_timeout,
-                        bool p_first_line_completes);
+                        const answer_rule_t& p_rule);
     void drop_connection();
 
     bool m_bStatus = false;
