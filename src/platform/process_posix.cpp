@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -128,8 +129,10 @@ process_result_t run_process(const std::vector<std::string>& p_argv,
     close_fd(out.m_read);
     close_fd(err.m_read);
     int status = 0;
-    while (waitpid(pid, &status, 0) == -1 && errno == EINTR) {
+    rusage usage = {};
+    while (wait4(pid, &status, 0, &usage) == -1 && errno == EINTR) {
     }
+    res.m_peak_memory_kb = usage.ru_maxrss;  // kilobytes on Linux
     if (WIFEXITED(status)) {
         res.m_exit_status = WEXITSTATUS(status);
     }
