@@ -103,6 +103,36 @@ TEST(ConsoleOutput, RedirectedStreamsGetTheTextByteForByte) {
     EXPECT_EQ(got.m_err, "red\r\n");
 }
 
+TEST(ProgressCounter, OverwritesItselfAndLeavesNothingBehind) {
+    const captured_t live = capture_output([] {
+        progress_counter counter(192, true);
+        counter.show(1);
+        counter.show(2);
+        counter.show(10);
+        counter.clear();
+        counter.clear();
+    });
+    const std::string back7(7, '\b');
+    const std::string back8(8, '\b');
+    EXPECT_EQ(live.m_out, "  1/192" + back7 + "  2/192" + back7 + "  10/192" + back8 +
+                              std::string(8, ' ') + back8);
+    EXPECT_EQ(live.m_err, "");
+    // Shorter counts blank out what is left of a longer one.
+    const captured_t shorter = capture_output([] {
+        progress_counter counter(9, true);
+        counter.show(10);
+        counter.show(9);
+    });
+    EXPECT_EQ(shorter.m_out, "  10/9" + std::string(6, '\b') + "  9/9 \b");
+    // Redirected output (as here) never holds a count.
+    const captured_t redirected = capture_output([] {
+        progress_counter counter(192);
+        counter.show(1);
+        counter.clear();
+    });
+    EXPECT_EQ(redirected.m_out, "");
+}
+
 TEST(ConsoleOutput, ExitFailureSuffix) {
     EXPECT_EQ(str_exit_failure, "\r\nFailed, exit now\r\n");
     EXPECT_EQ(str_exit_failure.size(), 20u);

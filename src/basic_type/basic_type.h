@@ -59,6 +59,8 @@ std::string color_text(std::string p_text, color_code_t p_color);
 class progress_counter {
   public:
     explicit progress_counter(std::size_t p_total);
+    // p_live says whether the count is shown, whatever standard output is.
+    progress_counter(std::size_t p_total, bool p_live);
     void show(std::size_t p_done);
     void clear();
 

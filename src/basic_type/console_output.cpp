@@ -59,7 +59,10 @@ std::string color_text(std::string p_text, color_code_t p_color) {
 }
 
 progress_counter::progress_counter(std::size_t p_total)
-    : m_live(platform::console_is_terminal(platform::CONSOLE_OUT)), m_total(p_total) {}
+    : progress_counter(p_total, platform::console_is_terminal(platform::CONSOLE_OUT)) {}
+
+progress_counter::progress_counter(std::size_t p_total, bool p_live)
+    : m_live(p_live), m_total(p_total) {}
 
 void progress_counter::show(std::size_t p_done) {
     if (m_live) {

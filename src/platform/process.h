@@ -11,10 +11,10 @@
 namespace platform {
 
 struct process_result_t {
-    bool m_started = false;    // the program could be started
-    bool m_timed_out = false;  // killed after the time limit
-    int m_exit_status = -1;    // exit status, -1 when it did not exit normally
-    long m_peak_memory_kb = 0; // largest resident set of the child, 0 where unknown
+    bool m_started = false;     // the program could be started
+    bool m_timed_out = false;   // killed after the time limit
+    int m_exit_status = -1;     // exit status, -1 when it did not exit normally
+    long m_peak_memory_kb = 0;  // largest resident set of the child, 0 where unknown
     std::string m_stdout;
     std::string m_stderr;
 };
