@@ -99,9 +99,10 @@ Status format_channel_id(std::string& p_channel);
 // A text as C code prints it: up to its first zero byte.
 std::string up_to_zero(const std::string& p_text);
 
-// First and last index of the text without its outer blanks; the whole text when it is
-// made only of blanks. The text must not be empty.
-void useful_bounds(const std::string& p_text, std::size_t& p_first, std::size_t& p_last);
+// The text without its outer blanks (the whole text when it is made only of blanks);
+// p_refused receives the index of the first character of that part that p_allowed
+// refuses, or npos. The text must not be empty.
+std::string useful_part(const std::string& p_text, bool (*p_allowed)(char), std::size_t& p_refused);
 
 // ---- Messages -----------------------------------------------------------------------------
 

@@ -117,19 +117,13 @@ Status format_channel_id(std::string& p_channel) {
     if (p_channel.empty()) {
         return SUCCESS;
     }
-    std::size_t first_usefull_char;
-    std::size_t last_usefull_char;
-    useful_bounds(p_channel, first_usefull_char, last_usefull_char);
-    for (std::size_t i = first_usefull_char; i <= last_usefull_char; ++i) {
-        if (!is_autorized_char_in_channel_name(p_channel[i])) {
-            printf_error_message(
-                "Unvalid character: " + console_text(std::string(1, p_channel[i])) + " in " +
-                console_text(up_to_zero(p_channel)) + " (label section)\r\n");
-            return FAIL;
-        }
+    std::size_t refused;
+    const std::string sub_str = useful_part(p_channel, is_autorized_char_in_channel_name, refused);
+    if (refused != std::string::npos) {
+        printf_error_message("Unvalid character: " + console_text(p_channel.substr(refused, 1)) +
+                             " in " + console_text(up_to_zero(p_channel)) + " (label section)\r\n");
+        return FAIL;
     }
-    p_channel = cut_to_name_length(
-        p_channel.substr(first_usefull_char, last_usefull_char - first_usefull_char + 1),
-        "Warning in: ");
+    p_channel = cut_to_name_length(sub_str, "Warning in: ");
     return SUCCESS;
 }

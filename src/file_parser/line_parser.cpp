@@ -15,11 +15,20 @@ std::string up_to_zero(const std::string& p_text) {
     return std::string(p_text.c_str());
 }
 
-void useful_bounds(const std::string& p_text, std::size_t& p_first, std::size_t& p_last) {
-    p_first = 0;
-    p_last = p_text.size() - 1;
-    find_first_usefull_char(p_text, p_first);
-    find_last_usefull_char(p_text, p_last);
+std::string useful_part(const std::string& p_text, bool (*p_allowed)(char),
+                        std::size_t& p_refused) {
+    std::size_t first = 0;
+    std::size_t last = p_text.size() - 1;
+    find_first_usefull_char(p_text, first);
+    find_last_usefull_char(p_text, last);
+    p_refused = std::string::npos;
+    for (std::size_t i = first; i <= last; ++i) {
+        if (!p_allowed(p_text[i])) {
+            p_refused = i;
+            break;
+        }
+    }
+    return p_text.substr(first, last - first + 1);
 }
 
 std::string line_location(const std::string& p_head) {
@@ -132,20 +141,15 @@ Status format_device_name(std::string& p_name) {
     if (p_name.empty()) {
         return FAIL;
     }
-    std::size_t first_usefull_char;
-    std::size_t last_usefull_char;
-    useful_bounds(p_name, first_usefull_char, last_usefull_char);
-    for (std::size_t i = first_usefull_char; i <= last_usefull_char; ++i) {
-        if (!is_autorized_char_in_device_name(p_name[i])) {
-            printf_error_message(line_location("Error in: "));
-            printf_error_message("Unvalid character: " + console_text(std::string(1, p_name[i])) +
-                                 " in " + console_text(up_to_zero(p_name)) + "device section\r\n");
-            return FAIL;
-        }
+    std::size_t refused;
+    const std::string sub_str = useful_part(p_name, is_autorized_char_in_device_name, refused);
+    if (refused != std::string::npos) {
+        printf_error_message(line_location("Error in: "));
+        printf_error_message("Unvalid character: " + console_text(p_name.substr(refused, 1)) +
+                             " in " + console_text(up_to_zero(p_name)) + "device section\r\n");
+        return FAIL;
     }
-    p_name = cut_to_name_length(
-        p_name.substr(first_usefull_char, last_usefull_char - first_usefull_char + 1),
-        "Warning In: ");
+    p_name = cut_to_name_length(sub_str, "Warning In: ");
     return SUCCESS;
 }
 

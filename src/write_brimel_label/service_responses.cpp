@@ -174,44 +174,45 @@ Status zel_config_env::parse_read_mem(std::string p_answer, std::string& p_ret_m
 }
 
 Status zel_config_env::parse_read_cspr_idx(std::string p_answer) {
-    if (p_answer.find("TBOX_MEM=") == std::string::npos || has_failed_marker(p_answer)) {
+    const bool headed =
+        p_answer.find("TBOX_MEM=") != std::string::npos && !has_failed_marker(p_answer);
+    if (!headed) {
         printf_str("ntm\r\n");
-        printf_error_message("READ_CSPR_IDX_FAILED\r\n");
-        return FAIL;
     }
-    std::string mac;
-    uint8_t slot = 0, page = 0, offset = 0;
-    std::vector<uint8_t> values;
-    Status result = parse_read_mem(p_answer, mac, slot, page, offset, values);
-    if (values.size() != 1) {
-        printf_str("incorrect size" + std::to_string(values.size()) + "\r\n");
-        result = FAIL;
+    if (headed &&
+        read_location_byte(p_answer, &brimel_config_rm6x_device::m_cspr_page, true) == SUCCESS) {
+        return SUCCESS;
     }
-    // The page index is kept only from an answer that parsed cleanly.
-    brimel_config_rm6x_device* device = find_device_by_mac(mac);
-    if (result == SUCCESS && device != nullptr) {
-        device->m_cspr_page = values[0];
-    }
-    if (result == FAIL) {
-        printf_error_message("READ_CSPR_IDX_FAILED\r\n");
-    }
-    return result;
+    printf_error_message("READ_CSPR_IDX_FAILED\r\n");
+    return FAIL;
 }
 
 Status zel_config_env::parse_device_preset_offset(std::string p_answer) {
+    if (read_location_byte(p_answer, &brimel_config_rm6x_device::m_device_start_from_CSPR_offset,
+                           false) == SUCCESS) {
+        return SUCCESS;
+    }
+    printf_error_message("read device_preset_offset failed\r\n");
+    return FAIL;
+}
+
+Status zel_config_env::read_location_byte(const std::string& p_answer,
+                                          int brimel_config_rm6x_device::*p_field,
+                                          bool p_report_size) {
     std::string mac;
     uint8_t slot = 0, page = 0, offset = 0;
     std::vector<uint8_t> values;
     Status result = parse_read_mem(p_answer, mac, slot, page, offset, values);
     if (values.size() != 1) {
+        if (p_report_size) {
+            printf_str("incorrect size" + std::to_string(values.size()) + "\r\n");
+        }
         result = FAIL;
     }
+    // A location byte is kept only from an answer that parsed cleanly.
     brimel_config_rm6x_device* device = find_device_by_mac(mac);
     if (result == SUCCESS && device != nullptr) {
-        device->m_device_start_from_CSPR_offset = values[0];
-    }
-    if (result == FAIL) {
-        printf_error_message("read device_preset_offset failed\r\n");
+        device->*p_field = values[0];
     }
     return result;
 }

@@ -116,6 +116,10 @@ class zel_config_env {
   private:
     zel_config_env();
 
+    // One location byte from a memory-read answer into p_field of the device the answer
+    // names; "incorrect size" is shown for a wrong value count when p_report_size.
+    Status read_location_byte(const std::string& p_answer, int brimel_config_rm6x_device::*p_field,
+                              bool p_report_size);
     bool index_is_current(const std::string& p_name) const;
     void reindex_devices();
 
