@@ -102,6 +102,30 @@ TEST_F(CommandLine, WhatCannotBeOpenedFails) {
     }
 }
 
+// Line feeds not preceded by a carriage return.
+std::size_t lone_line_feeds(const std::string& p_text) {
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < p_text.size(); ++k) {
+        count += p_text[k] == '\n' && (k == 0 || p_text[k - 1] != '\r') ? 1 : 0;
+    }
+    return count;
+}
+
+// The messages carry their own "\r\n". Standard output and error in text mode (the default
+// on Windows) would turn each into "\r\r\n" in a file or a pipe: both streams must hold
+// every line end as written.
+TEST_F(CommandLine, RedirectedOutputHoldsEachLineEndAsWritten) {
+    const std::string path = write_temp_file("line_ends.ini", "[A]\r\nL = c@d\n[A B]\n");
+    const platform::process_result_t res = run_tool({path, "help"});
+    for (const std::string* text : {&res.m_stdout, &res.m_stderr}) {
+        EXPECT_NE(text->find("\r\n"), std::string::npos) << *text;
+        EXPECT_EQ(text->find("\r\r\n"), std::string::npos) << *text;
+        EXPECT_EQ(lone_line_feeds(*text), 0u) << *text;
+    }
+    EXPECT_EQ(res.m_stderr,
+              "Error in: " + path + " at line 3\r\nUnvalid character:   in A Bdevice section\r\n");
+}
+
 TEST_F(CommandLine, PathWithBlanksIsOnePath) {
     const std::string path = write_temp_file("with blanks.ini", no_target);
     const platform::process_result_t res = run_tool({path});
