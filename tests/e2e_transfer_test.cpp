@@ -211,6 +211,21 @@ TEST_F(Transfer, ThirdAnswerMayAccept) {
     EXPECT_EQ(label_area(rm6x5)[0], "A|c|b");
 }
 
+// Answers typed on a Windows console, or piped from a file written there, end in "\r\n".
+TEST_F(Transfer, AnswersEndingInCrLfAreRead) {
+    const std::string screen = confirm_screen(device_line(1, rm6x5));
+    const platform::process_result_t refused = run("[KDX-RM6X5]\nA = b@c\n", "n\r\n");
+    EXPECT_EQ(refused.m_stdout, head() + screen + "Update labels canceled\r\nDone\r\n");
+    EXPECT_EQ(refused.m_exit_status, 0);
+
+    const platform::process_result_t res = run("[KDX-RM6X5]\nA = b@c\n", "maybe\r\ny\r\n");
+    EXPECT_EQ(res.m_stdout,
+              head() + screen + screen + "Write labels:\r\n\r\n" + written(rm6x5) + "Done\r\n");
+    EXPECT_EQ(res.m_stderr, "Unvalid answer (remains 2 try)\r\n");
+    EXPECT_EQ(res.m_exit_status, 0);
+    EXPECT_EQ(label_area(rm6x5)[0], "A|c|b");
+}
+
 // A section makes the record of its last device at once, the others at their first label
 // line: the last device is the first target.
 TEST_F(Transfer, GroupsAreNumberedEachFromOne) {

@@ -1,8 +1,5 @@
 #include "sim_client.h"
 
-const std::string G_rm6x5_mac = "00:1D:C1:0A:00:01";
-const std::string G_stage_mics_mac = "00:1D:C1:0C:00:03";
-
 namespace {
 
 const int64_t G_safety_ms = 5000;

@@ -52,8 +52,10 @@ class sim_fixture : public ::testing::Test {
     std::unique_ptr<zel_service_sim> m_own;
 };
 
-// MACs of the built-in network.
-extern const std::string G_rm6x5_mac;       // KDX-RM6X5, P 10, S 4: label area 14-205
-extern const std::string G_stage_mics_mac;  // Stage-Mics, not a label device
+// MACs of the built-in network. Inline, so that each file that includes this header has
+// them initialised before its own globals made from them (a plain extern constant of
+// another file may still be empty then, and is on MinGW).
+inline const std::string G_rm6x5_mac = "00:1D:C1:0A:00:01";  // KDX-RM6X5, P 10, S 4: area 14-205
+inline const std::string G_stage_mics_mac = "00:1D:C1:0C:00:03";  // Stage-Mics, no label device
 
 #endif  // TESTS_SIM_CLIENT_H_

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "file_parser/file_parser.h"
+#include "platform/console.h"
 #include "platform/socket.h"
 #include "write_brimel_label/write_brimel_label.h"
 
@@ -82,6 +83,10 @@ std::vector<std::string> record_names() {
         names.push_back(device.m_device_name);
     }
     return names;
+}
+
+std::string as_shown(const std::string& p_utf8, const std::string& p_cp850) {
+    return platform::console_uses_utf8() ? p_utf8 : p_cp850;
 }
 
 uint16_t unused_port() {

@@ -45,6 +45,10 @@ std::string error_at(int p_line);
 // "<none>" when there is no record.
 std::vector<std::string> presets_of(const std::string& p_device);
 
+// Label-file text as the console shows it: UTF-8 where the console uses it, the code page
+// 850 bytes as they are elsewhere (Windows).
+std::string as_shown(const std::string& p_utf8, const std::string& p_cp850);
+
 // A loopback port on which nothing listens.
 uint16_t unused_port();
 

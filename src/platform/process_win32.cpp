@@ -88,6 +88,20 @@ void feed(HANDLE p_handle, const std::string& p_text) {
     }
 }
 
+// WaitForSingleObject takes a DWORD, and INFINITE (all bits set) means no limit at all.
+DWORD wait_limit(int64_t p_timeout_ms) {
+    if (p_timeout_ms <= 0) {
+        return 0;
+    }
+    return p_timeout_ms >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(p_timeout_ms);
+}
+
+// From 0xC0000000 up, an exit code is the status of an exception that ended the process (an
+// access violation, a stack overflow): no exit status, as a signal is none on POSIX.
+int exit_status_of(DWORD p_code) {
+    return p_code >= 0xC0000000u ? -1 : static_cast<int>(p_code);
+}
+
 }  // namespace
 
 process_result_t run_process(const std::vector<std::string>& p_argv,
@@ -124,7 +138,7 @@ process_result_t run_process(const std::vector<std::string>& p_argv,
     });
     std::thread out_reader([&] { drain(out.m_parent, res.m_stdout); });
     std::thread err_reader([&] { drain(err.m_parent, res.m_stderr); });
-    if (WaitForSingleObject(info.hProcess, static_cast<DWORD>(p_timeout_ms)) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(info.hProcess, wait_limit(p_timeout_ms)) != WAIT_OBJECT_0) {
         res.m_timed_out = true;
         TerminateProcess(info.hProcess, 1);
         WaitForSingleObject(info.hProcess, INFINITE);
@@ -134,7 +148,7 @@ process_result_t run_process(const std::vector<std::string>& p_argv,
     err_reader.join();
     DWORD code = 0;
     if (!res.m_timed_out && GetExitCodeProcess(info.hProcess, &code)) {
-        res.m_exit_status = static_cast<int>(code);
+        res.m_exit_status = exit_status_of(code);
     }
     close_handle(out.m_parent);
     close_handle(err.m_parent);

@@ -45,7 +45,10 @@ bool socket_send_all(socket_t p_sock, const char* p_data, std::size_t p_len);
 void socket_close(socket_t p_sock);
 
 // Wakes a thread blocked in socket_wait_readable or tcp_accept on this socket by
-// shutting it down for reading and writing; the socket must still be closed.
+// shutting it down for reading and writing; the socket must still be closed. A listening
+// socket may have a connection pending afterwards (Windows wakes its waiters by
+// connecting): close it without accepting. Windows may leave a wait on a connected socket
+// asleep until its time-out, so waiters look at their stop flag in bounded slices.
 void socket_shutdown(socket_t p_sock);
 
 }  // namespace platform

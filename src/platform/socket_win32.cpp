@@ -34,6 +34,32 @@ SOCKET new_tcp_socket() {
     return WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
 }
 
+bool is_listening(SOCKET p_sock) {
+    BOOL listening = FALSE;
+    int len = sizeof(listening);
+    return getsockopt(p_sock, SOL_SOCKET, SO_ACCEPTCONN, reinterpret_cast<char*>(&listening),
+                      &len) == 0 &&
+           listening;
+}
+
+// Windows wakes neither a select nor an accept blocked on a listening socket when it is shut
+// down; a connection to it does. The caller closes the listener without accepting it.
+void wake_listener(SOCKET p_listener) {
+    sockaddr_in addr;
+    int len = sizeof(addr);
+    if (getsockname(p_listener, reinterpret_cast<sockaddr*>(&addr), &len) == SOCKET_ERROR) {
+        return;
+    }
+    if (addr.sin_addr.s_addr == htonl(INADDR_ANY)) {
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    const SOCKET waker = new_tcp_socket();
+    if (waker != INVALID_SOCKET) {
+        connect(waker, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr));
+        closesocket(waker);
+    }
+}
+
 }  // namespace
 
 bool net_startup() {
@@ -138,7 +164,12 @@ void socket_close(socket_t p_sock) {
 }
 
 void socket_shutdown(socket_t p_sock) {
-    if (p_sock != INVALID_SOCKET_HANDLE) {
+    if (p_sock == INVALID_SOCKET_HANDLE) {
+        return;
+    }
+    if (is_listening(as_socket(p_sock))) {
+        wake_listener(as_socket(p_sock));
+    } else {
         shutdown(as_socket(p_sock), SD_BOTH);
     }
 }
