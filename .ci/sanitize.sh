@@ -38,4 +38,5 @@ if [ -e "${reports[0]}" ]; then
     done
     status=1
 fi
+echo "sanitizer stage took ${SECONDS} s"
 exit "$status"
