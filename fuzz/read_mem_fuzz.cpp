@@ -1,0 +1,33 @@
+// The memory read answer on any bytes. It touches no device record; a failed or foreign
+// answer fails, and the values are never more than the separators allow.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_support.h"
+#include "write_brimel_label/write_brimel_label.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size) {
+    start_answer_run();
+    zel_config_env& env = zel_config_env::instance();
+    const std::string answer = as_text(p_data, p_size);
+    const std::vector<std::string> before = device_records();
+    std::string mac;
+    uint8_t slot = 0;
+    uint8_t page = 0;
+    uint8_t offset = 0;
+    std::vector<uint8_t> values;
+    const Status status = env.parse_read_mem(answer, mac, slot, page, offset, values);
+    FUZZ_CHECK(changed_records(before, device_records()) == 0);
+    if (answer.find("TBOX_MEM=") == std::string::npos || has_failed_marker(answer)) {
+        FUZZ_CHECK(status == FAIL);
+    }
+    // Each value ends at a "," or at the "\r" of the line.
+    const std::size_t separators =
+        static_cast<std::size_t>(std::count(answer.begin(), answer.end(), ',') +
+                                 std::count(answer.begin(), answer.end(), '\r'));
+    FUZZ_CHECK(values.size() <= separators);
+    return 0;
+}
