@@ -49,6 +49,11 @@ const int SEND_FLAGS = MSG_NOSIGNAL;
 const int SEND_FLAGS = 0;  // SIGPIPE is ignored by net_startup
 #endif
 
+// A new socket and the address p_ip:p_port for it; -1 when either cannot be had.
+int socket_for(const std::string& p_ip, uint16_t p_port, sockaddr_in& p_addr) {
+    return fill_address(p_ip, p_port, p_addr) ? new_tcp_socket() : -1;
+}
+
 }  // namespace
 
 bool net_startup() {
@@ -58,10 +63,7 @@ bool net_startup() {
 
 socket_t tcp_connect(const std::string& p_ip, uint16_t p_port) {
     sockaddr_in addr;
-    if (!fill_address(p_ip, p_port, addr)) {
-        return INVALID_SOCKET_HANDLE;
-    }
-    const int fd = new_tcp_socket();
+    const int fd = socket_for(p_ip, p_port, addr);
     if (fd < 0) {
         return INVALID_SOCKET_HANDLE;
     }
@@ -79,10 +81,7 @@ socket_t tcp_connect(const std::string& p_ip, uint16_t p_port) {
 
 socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_port) {
     sockaddr_in addr;
-    if (!fill_address(p_ip, p_port, addr)) {
-        return INVALID_SOCKET_HANDLE;
-    }
-    const int fd = new_tcp_socket();
+    const int fd = socket_for(p_ip, p_port, addr);
     if (fd < 0) {
         return INVALID_SOCKET_HANDLE;
     }

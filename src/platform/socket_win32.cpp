@@ -60,6 +60,11 @@ void wake_listener(SOCKET p_listener) {
     }
 }
 
+// A new socket and the address p_ip:p_port for it; INVALID_SOCKET when either cannot be had.
+SOCKET socket_for(const std::string& p_ip, uint16_t p_port, sockaddr_in& p_addr) {
+    return net_startup() && fill_address(p_ip, p_port, p_addr) ? new_tcp_socket() : INVALID_SOCKET;
+}
+
 }  // namespace
 
 bool net_startup() {
@@ -72,10 +77,7 @@ bool net_startup() {
 
 socket_t tcp_connect(const std::string& p_ip, uint16_t p_port) {
     sockaddr_in addr;
-    if (!net_startup() || !fill_address(p_ip, p_port, addr)) {
-        return INVALID_SOCKET_HANDLE;
-    }
-    const SOCKET sock = new_tcp_socket();
+    const SOCKET sock = socket_for(p_ip, p_port, addr);
     if (sock == INVALID_SOCKET) {
         return INVALID_SOCKET_HANDLE;
     }
@@ -89,10 +91,7 @@ socket_t tcp_connect(const std::string& p_ip, uint16_t p_port) {
 
 socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_port) {
     sockaddr_in addr;
-    if (!net_startup() || !fill_address(p_ip, p_port, addr)) {
-        return INVALID_SOCKET_HANDLE;
-    }
-    const SOCKET sock = new_tcp_socket();
+    const SOCKET sock = socket_for(p_ip, p_port, addr);
     if (sock == INVALID_SOCKET) {
         return INVALID_SOCKET_HANDLE;
     }
