@@ -122,8 +122,13 @@ std::string utf8_to_cp850(const std::string& p_text, std::vector<unsupported_cha
     while (i < size) {
         const unsigned char c = text[i];
         if (c < 0x7F) {
-            result.push_back(static_cast<char>(c));
-            ++i;
+            // Label files are mostly ASCII: copy such a run in one piece.
+            std::size_t end = i + 1;
+            while (end < size && text[end] < 0x7F) {
+                ++end;
+            }
+            result.append(p_text, i, end - i);
+            i = end;
             continue;
         }
         const unsigned char code = lookup_code(text, size, i);

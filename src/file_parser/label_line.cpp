@@ -14,24 +14,23 @@ void report_refused_char(const std::string& p_what, char p_char, const std::stri
 // zero byte, LF, CR and ";". A control byte, DEL or p_refused refuses the line.
 std::string scan_name_field(const std::string& p_line, std::size_t& pos, bool& p_got, char p_end,
                             char p_refused, const std::string& p_what) {
-    std::string text;
+    const std::size_t start = pos;
+    std::size_t end = start;
     p_got = false;
-    while (pos < p_line.size()) {
-        const char c = p_line[pos];
+    for (; end < p_line.size(); ++end) {
+        const char c = p_line[end];
         if (c == p_end || c == '\0' || c == '\n' || c == '\r' || c == ';') {
-            ++pos;
             break;
         }
         if (is_unauthorized_control_char(c) || c == 0x7F || c == p_refused) {
+            pos = end;  // left on the refused character
             report_refused_char(p_what, c, p_line);
-            p_got = false;
             return std::string();
         }
-        text.push_back(c);
-        p_got = true;
-        ++pos;
     }
-    return text;
+    pos = end < p_line.size() ? end + 1 : end;  // past the character that ended the field
+    p_got = end > start;
+    return p_line.substr(start, end - start);
 }
 
 }  // namespace
