@@ -145,11 +145,6 @@ TEST_F(CodePage, UnsupportedCharactersAreDroppedWhole) {
     }
 }
 
-TEST_F(CodePage, TellingRowsOfTheTable) {
-    EXPECT_EQ(convert("\xC3\xA9\xC3\xBC\xE2\x96\x91\xE2\x96\xA0"), "\x82\x81\xB0\xFE");
-    EXPECT_EQ(convert("\xC3\x87\xC6\x92\xC4\xB1\xC2\xAD\xE2\x80\x97"), "\x80\x9F\xD5\xF0\xF2");
-}
-
 TEST_F(CodePage, DroppedCharactersAreListedWithTheirLength) {
     std::vector<unsupported_char_t> dropped;
     EXPECT_EQ(utf8_to_cp850("\xE2\x82\xAC"

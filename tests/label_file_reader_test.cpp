@@ -118,17 +118,6 @@ class TransferRun : public testing::Test {
     }
 };
 
-TEST_F(TransferRun, MissingFileGivesTheFourLines) {
-    const std::string path = temp_path("missing.ini");
-    const captured_t got = run(path, FAIL);
-    EXPECT_EQ(got.m_out, "Opening file: " + path + "\r\n");
-    EXPECT_EQ(got.m_err, "Unable to open file: \r\n" + path +
-                             "\r\nif you need some help re-run the program and type -h or "
-                             "help\r\nFailed, exit now\r\n");
-    EXPECT_TRUE(zel_config_env::instance().device_list.empty());
-    EXPECT_EQ(zel_config_env::instance().current_file, path);
-}
-
 TEST_F(TransferRun, RejectedLineStopsReading) {
     std::string content = "[A]\n";
     for (int k = 2; k <= 20; ++k) {
