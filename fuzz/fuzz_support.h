@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "write_brimel_label/write_brimel_label.h"
+
 // Stops the fuzzer, naming the property, when p_holds is false. A macro for the text of
 // the property and its place.
 #define FUZZ_CHECK(p_holds) \
@@ -33,5 +35,11 @@ std::size_t changed_records(const std::vector<std::string>& p_before,
 
 // True when the answer holds the service's failure marker.
 bool has_failed_marker(const std::string& p_answer);
+
+// One answer parser that fills a device record, on any bytes, after start_answer_run():
+// an answer without p_head or with the failure marker fails, a failed answer changes no
+// record and an accepted one at most one.
+void check_record_parser(const uint8_t* p_data, std::size_t p_size,
+                         Status (zel_config_env::*p_parser)(std::string), const char* p_head);
 
 #endif  // FUZZ_FUZZ_SUPPORT_H_

@@ -3,22 +3,11 @@
 // never kept from an answer that did not parse cleanly.
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "fuzz/fuzz_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size) {
-    start_answer_run();
-    zel_config_env& env = zel_config_env::instance();
-    const std::string answer = as_text(p_data, p_size);
-    const std::vector<std::string> before = device_records();
-    const Status status = env.parse_read_cspr_idx(answer);
-    const std::size_t changed = changed_records(before, device_records());
-    if (answer.find("TBOX_MEM=") == std::string::npos || has_failed_marker(answer)) {
-        FUZZ_CHECK(status == FAIL);
-    }
-    FUZZ_CHECK(changed <= (status == SUCCESS ? 1u : 0u));
+    check_record_parser(p_data, p_size, &zel_config_env::parse_read_cspr_idx, "TBOX_MEM=");
     return 0;
 }
