@@ -214,7 +214,7 @@ void sim_engine::handle(std::string_view p_line, sim_reply_t& p_reply) {
         m_log_file << p_line << '\n';
         m_log_file.flush();  // readable while the service runs
     }
-    const sim_fault_t* fault = fault_for(kind);
+    const sim_fault_t* fault = take_fault(kind);
     if (fault != nullptr) {
         p_reply.m_action = fault->m_action;
         p_reply.m_ms = fault->m_ms;
@@ -235,17 +235,17 @@ void sim_engine::handle(std::string_view p_line, sim_reply_t& p_reply) {
     }
     execute(p_line, kind, p_reply.m_text);
     const std::size_t values_start = p_reply.m_text.rfind(';');
-    if (p_reply.m_action == FAULT_VALUES && kind == KIND_TBOX_MEM_R &&
-        values_start != std::string::npos) {
+    if (p_reply.m_action == FAULT_VALUES && values_start != std::string::npos) {
         p_reply.m_text.erase(values_start + 1);
         p_reply.m_text += fault->m_text + G_line_end;
     }
 }
 
-const sim_fault_t* sim_engine::fault_for(sim_command_kind_t p_kind) const {
-    for (const sim_fault_t& fault : m_faults) {
-        if (fault_hits(fault, m_command_count, p_kind, m_kind_counts[p_kind])) {
-            return &fault;
+const sim_fault_t* sim_engine::take_fault(sim_command_kind_t p_kind) {
+    for (std::size_t k = 0; k < m_faults.size(); ++k) {
+        if (fault_hits(m_faults[k], m_command_count, p_kind, m_kind_counts[p_kind])) {
+            ++m_fired[k];
+            return &m_faults[k];
         }
     }
     return nullptr;

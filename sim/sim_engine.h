@@ -39,8 +39,17 @@ class sim_engine {
     // be opened.
     bool open_log_file(const std::string& p_path);
 
-    void add_fault(const sim_fault_t& p_fault) { m_faults.push_back(p_fault); }
-    void clear_faults() { m_faults.clear(); }
+    void add_fault(const sim_fault_t& p_fault) {
+        m_faults.push_back(p_fault);
+        m_fired.push_back(0);
+    }
+    void clear_faults() {
+        m_faults.clear();
+        m_fired.clear();
+    }
+    // How many commands each fault hit, in the order the faults were added: a test proves
+    // with it that the fault it is about really happened.
+    const std::vector<uint64_t>& fault_fired_counts() const { return m_fired; }
 
     const std::vector<std::string>& command_log() const { return m_log; }
     void clear_command_log() { m_log.clear(); }
@@ -61,7 +70,8 @@ class sim_engine {
 
     device_slot_t* find_device(std::string_view p_mac);
     const device_slot_t* find_device(std::string_view p_mac) const;
-    const sim_fault_t* fault_for(sim_command_kind_t p_kind) const;
+    // The first fault that hits this command, counted as fired; nullptr when none.
+    const sim_fault_t* take_fault(sim_command_kind_t p_kind);
     void execute(std::string_view p_line, sim_command_kind_t p_kind, std::string& p_answer);
     void answer_info(std::string_view p_arguments, std::string& p_answer) const;
     void answer_memory(std::string_view p_arguments, std::string& p_answer);
@@ -74,6 +84,7 @@ class sim_engine {
     std::map<std::string, std::size_t, std::less<>> m_by_mac;  // MAC text -> m_devices index
     std::string m_listing;  // the LIST_DEV answer, which never changes
     std::vector<sim_fault_t> m_faults;
+    std::vector<uint64_t> m_fired;  // per fault of m_faults
     uint64_t m_command_count = 0;
     uint64_t m_kind_counts[KIND_COUNT] = {};
     std::vector<std::string> m_log;

@@ -135,6 +135,10 @@ bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p
 
 bool fault_hits(const sim_fault_t& p_fault, uint64_t p_command_number, sim_command_kind_t p_kind,
                 uint64_t p_kind_number) {
+    // Only a memory read has values to replace.
+    if (p_fault.m_action == FAULT_VALUES && p_kind != KIND_TBOX_MEM_R) {
+        return false;
+    }
     if (!p_fault.m_by_kind) {
         return p_fault.m_command == p_command_number;
     }

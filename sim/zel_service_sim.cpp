@@ -267,6 +267,11 @@ std::vector<std::string> zel_service_sim::violations() const {
     return m_engine.violations();
 }
 
+std::vector<uint64_t> zel_service_sim::fault_fired_counts() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_engine.fault_fired_counts();
+}
+
 std::vector<uint8_t> zel_service_sim::read_page(const std::string& p_mac, uint32_t p_page) const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_engine.read_page(p_mac, p_page);

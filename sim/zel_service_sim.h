@@ -49,6 +49,7 @@ class zel_service_sim {
     std::vector<std::string> command_log() const;
     void clear_command_log();
     std::vector<std::string> violations() const;
+    std::vector<uint64_t> fault_fired_counts() const;  // see sim_engine
     // 64 bytes; empty for an unknown MAC or a page beyond the memory.
     std::vector<uint8_t> read_page(const std::string& p_mac, uint32_t p_page) const;
     std::string dump() const;
