@@ -1,0 +1,99 @@
+// Command words, the operator's answers, console output and numbers.
+#include "unit_support.h"
+
+namespace {
+
+TEST(CommandWords, EachWordBelongsToItsListOnlyInAnyLetterCase) {
+    const std::pair<std::string, texts_t> lists[] = {
+        {"help", {"h", "-H", "HELP", "-help", "-HELP"}},
+        {"find", {"-F", "FIND", "f", "-find"}},
+        {"agree", {"Y", "YES", "Ok", "o"}},
+        {"disagree", {"N", "no", "Quit", "q", "UNDO", "Exit", "cancel", "abort"}},
+        {"none", {"he", " help", "help ", "--help", "", "y ", "yes please", "\xC3\xBF", "Z"}},
+    };
+    for (const auto& list : lists) {
+        for (const std::string& word : list.second) {
+            SCOPED_TRACE(word);
+            EXPECT_EQ(is_help_cmd(word), list.first == "help");
+            EXPECT_EQ(is_find_all_rm6x_cmd(word), list.first == "find");
+            EXPECT_EQ(is_agree_cmd(word), list.first == "agree");
+            EXPECT_EQ(is_disagree_cmd(word), list.first == "disagree");
+        }
+    }
+    // Compared as C strings: "h" followed by a zero byte is still the help word.
+    EXPECT_TRUE(is_help_cmd(std::string("h\0x", 3)));
+    std::string text = "@AZ[`az{09-\xC3\x89";
+    to_small_letter(text);
+    EXPECT_EQ(text, "@az[`az{09-\xC3\x89");
+}
+
+TEST(UserAnswer, ValidityAndConfirmation) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"y", "accept"},    {"YES", "accept"},    {"Ok", "accept"},          {"N", "refuse"},
+        {"UNDO", "refuse"}, {"maybe", "invalid"}, {"", "invalid"},           {"y ", "invalid"},
+        {"\ty", "invalid"}, {"y\r\n", "invalid"}, {"yes please", "invalid"},
+    };
+    for (const auto& c : cases) {
+        std::string answer = c.first;
+        bool confirm = c.second != "accept";  // must be overwritten
+        EXPECT_EQ(valid_user_ans(answer, confirm), c.second != "invalid") << c.first;
+        EXPECT_EQ(confirm, c.second == "accept") << c.first;
+        EXPECT_EQ(answer, c.first);
+    }
+}
+
+TEST(ConsoleOutput, RedirectedStreamsGetTheTextByteForByte) {
+    const captured_t got = capture_output([] {
+        printf_str_color("green\r\n", GREEN);
+        printf_error_message("red\r\n");
+        printf_str_color("", CYAN);
+        printf_str(color_text("plain", RED));
+    });
+    EXPECT_EQ(got.m_out, "green\r\nplain");
+    EXPECT_EQ(got.m_err, "red\r\n");
+}
+
+TEST(ProgressCounter, OverwritesItselfOnATerminalOnly) {
+    const captured_t live = capture_output([] {
+        progress_counter counter(192, true);
+        counter.show(1);
+        counter.show(10);
+        counter.clear();
+        counter.clear();
+        progress_counter shorter(9, true);
+        shorter.show(10);
+        shorter.show(9);
+    });
+    const std::string back7(7, '\b');
+    const std::string back8(8, '\b');
+    EXPECT_EQ(live.m_out, "  1/192" + back7 + "  10/192" + back8 + std::string(8, ' ') + back8 +
+                              "  10/9" + std::string(6, '\b') + "  9/9 \b");
+    // Redirected output (as here) never holds a count.
+    const captured_t redirected = capture_output([] {
+        progress_counter counter(192);
+        counter.show(1);
+        counter.clear();
+    });
+    EXPECT_EQ(redirected.m_out, "");
+}
+
+TEST(DecimalParser, AcceptsOnlyWholeDecimalInts) {
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        // text, value read ("refused": the value is left as it was)
+        {"0", "0"},           {"9", "9"},                     {"-1", "-1"},         {"+7", "7"},
+        {"2147483647", "2147483647"},  {"-2147483648", "-2147483648"},  {"2147483648", "refused"},
+        {"-2147483649", "refused"},    {"99999999999999999999", "refused"}, {"", "refused"},
+        {"-", "refused"},     {"12a", "refused"},             {" 12", "refused"},   {"/", "refused"},
+        {":", "refused"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        int value = 4242;
+        const bool read = parse_decimal_int(c.first, value);
+        EXPECT_EQ(read ? std::to_string(value) : "refused", c.second) << c.first;
+        EXPECT_EQ(value == 4242, !read) << c.first;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// The conversion of label-file text from UTF-8 to code page 850 and back.
+#include <fstream>
+#include <sstream>
+
+#include "unit_support.h"
+
+namespace {
+
+struct reference_row_t {
+    unsigned m_code;
+    std::string m_utf8;
+};
+
+// The code page reference table: code, code point, UTF-8 bytes, name (tab separated).
+std::vector<reference_row_t> load_reference() {
+    std::ifstream file(std::string(WBL_TEST_DATA_DIR) + "/cp850.tsv");
+    std::vector<reference_row_t> rows;
+    std::string line;
+    std::getline(file, line);  // heading
+    while (std::getline(file, line)) {
+        std::istringstream fields(line);
+        std::string code, code_point, bytes;
+        std::getline(fields, code, '\t');
+        std::getline(fields, code_point, '\t');
+        std::getline(fields, bytes, '\t');
+        reference_row_t row{static_cast<unsigned>(std::stoul(code, nullptr, 16)), ""};
+        std::istringstream hex(bytes);
+        for (std::string byte; hex >> byte;) {
+            row.m_utf8.push_back(static_cast<char>(std::stoul(byte, nullptr, 16)));
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string convert(const std::string& p_text, std::string& p_warnings) {
+    std::string result;
+    const captured_t got = capture_output([&] { result = UTF8ToANSI(p_text); });
+    p_warnings = got.m_err;
+    EXPECT_EQ(got.m_out, "");
+    return result;
+}
+
+std::string warning(std::size_t p_position, int p_code) {
+    return "Warning text contains unsupported character! In labels.ini at line 12position " +
+           std::to_string(p_position) + " CHARACTER CODE: " + std::to_string(p_code) + "\r\n";
+}
+
+class CodePage : public testing::Test {
+  protected:
+    void SetUp() override { reset_registry("labels.ini", 12); }
+};
+
+TEST_F(CodePage, EveryCodeOfTheReferenceConvertsBothWays) {
+    const std::vector<reference_row_t> rows = load_reference();
+    ASSERT_EQ(rows.size(), 128u);
+    for (const reference_row_t& row : rows) {
+        SCOPED_TRACE(row.m_code);
+        std::string warnings;
+        const std::string converted = convert("a" + row.m_utf8 + "b", warnings);
+        if (row.m_code == 0xFF) {
+            // The no-break space has no entry: one warning, both bytes dropped.
+            EXPECT_EQ(converted, "ab");
+            EXPECT_EQ(warnings, warning(1, -62));
+        } else {
+            EXPECT_EQ(converted, std::string("a") + static_cast<char>(row.m_code) + "b");
+            EXPECT_EQ(warnings, "");
+        }
+        EXPECT_EQ(cp850_to_utf8(std::string(1, static_cast<char>(row.m_code))), row.m_utf8);
+    }
+    std::string ascii;
+    for (int c = 0; c < 0x7F; ++c) {
+        ascii.push_back(static_cast<char>(c));
+    }
+    std::string warnings;
+    EXPECT_EQ(convert(ascii, warnings), ascii);
+    EXPECT_EQ(warnings, "");
+    EXPECT_EQ(cp850_to_utf8(ascii), ascii);
+}
+
+TEST_F(CodePage, UnsupportedCharactersAreDroppedWhole) {
+    struct drop_case_t {
+        const char* m_name;
+        std::string m_input;
+        std::string m_output;
+        std::string m_warnings;
+    };
+    // clang-format off
+    const drop_case_t cases[] = {
+        {"euro then z", "\xE2\x82\xACz", "z", warning(0, -30)},
+        {"latin-1 e acute then x", "\xE9x", "x", warning(0, -23)},
+        {"DEL then z", "\x7Fz", "z", warning(0, 127)},
+        {"no-break space", "a\xC2\xA0z", "az", warning(1, -62)},
+        {"4-byte emoji", "x\xF0\x9F\x98\x80y", "xy", warning(1, -16)},
+        {"DF leads two bytes", "\xDF\xBFz", "z", warning(0, -33)},
+        {"E0 leads three bytes", "\xE0\xA0\x80z", "z", warning(0, -32)},
+        {"F4 still leads four bytes", "\xF4\x8F\xBF\xBFz", "z", warning(0, -12)},
+        {"two-byte sequence cut by the end", "ab\xC3", "ab", warning(2, -61)},
+        {"three-byte sequence cut by the end", "ab\xE2\x96", "ab", warning(2, -30)},
+        {"four-byte sequence cut by the end", "\xF0\x9F\x98", "", warning(0, -16)},
+        {"lone continuation byte", "a\x80z", "az", warning(1, -128)},
+        {"C0 and C1 are never lead bytes", "\xC0\xC1z", "z", warning(0, -64) + warning(1, -63)},
+        {"F5 leads nothing: its continuation bytes go one by one", "\xF5\x80\x80\x80z", "z",
+         warning(0, -11) + warning(1, -128) + warning(2, -128) + warning(3, -128)},
+        {"FF leads nothing", "\xFF\x80z", "z", warning(0, -1) + warning(1, -128)},
+        {"lead byte without its continuation", "\xC3N\xC3\xA9", "N\x82", warning(0, -61)},
+        {"three-byte lead before ascii", "\xE2\x96N", "N", warning(0, -30) + warning(1, -106)},
+        {"byte-order mark inside a line", "a\xEF\xBB\xBFz", "az", warning(1, -17)},
+        {"each character warned once", "\xE2\x82\xAC\xE2\x82\xAC", "", warning(0, -30) + warning(3, -30)},
+        {"accented letters kept around a drop", "\xC3\xA9\xE2\x82\xAC\xC3\xBC", "\x82\x81", warning(2, -30)},
+    };
+    // clang-format on
+    for (const drop_case_t& c : cases) {
+        SCOPED_TRACE(c.m_name);
+        std::string warnings;
+        EXPECT_EQ(convert(c.m_input, warnings), c.m_output);
+        EXPECT_EQ(warnings, c.m_warnings);
+    }
+}
+
+TEST_F(CodePage, ConsoleShowsLabelTextInItsOwnEncoding) {
+    EXPECT_EQ(console_text("Caf\x82 \xB0"), as_shown("Caf\xC3\xA9 \xE2\x96\x91", "Caf\x82 \xB0"));
+}
+
+}  // namespace

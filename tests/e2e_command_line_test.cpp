@@ -1,0 +1,96 @@
+// The tool run with help words and files: the manual, the order of the runs, what cannot be
+// opened, what the shell hands over, and the exit status. The accepted files here name no
+// target device.
+#include <filesystem>
+
+#include "e2e_support.h"
+
+namespace {
+
+typedef e2e_test CommandLine;
+
+const std::string no_target = "; no target device\n";
+
+std::string open_failure(const std::string& p_path) {
+    return "Unable to open file: \r\n" + p_path +
+           "\r\nif you need some help re-run the program and type -h or help\r\nFailed, exit "
+           "now\r\n";
+}
+
+TEST_F(CommandLine, ManualWithoutArgumentsOrAfterTheLaunchLineForAHelpWord) {
+    const platform::process_result_t bare = run_tool({});
+    EXPECT_EQ(bare.m_stdout, manual_for(G_tool));
+    EXPECT_EQ(bare.m_stderr, "");
+    EXPECT_EQ(bare.m_exit_status, 0);
+    const platform::process_result_t help = run_tool({"h", "-HELP"});
+    EXPECT_EQ(help.m_stdout, launch() + manual_for(G_tool) + manual_for(G_tool));
+    EXPECT_EQ(help.m_stderr, "");
+    EXPECT_EQ(help.m_exit_status, 0);
+}
+
+TEST_F(CommandLine, FilesRunInOrderAndTheLastOneGivesTheStatus) {
+    const std::string good = write_temp_file("good.ini", no_target);
+    const std::string missing = temp_path("missing.ini");
+    const std::string bad = write_temp_file("bad.ini", "[A B]\n");
+    const platform::process_result_t res = run_tool({missing, good});
+    EXPECT_EQ(res.m_stdout, launch() + opening(missing) + opening(good) + G_greeting + "Done\r\n");
+    EXPECT_EQ(res.m_stderr, open_failure(missing) + "No matching KALDEN-RM6X devices.\r\n");
+    EXPECT_EQ(res.m_exit_status, 0);
+    EXPECT_EQ(run_tool({good, missing}).m_exit_status, 1);
+    // A help word does not reset the status; a rejected file never reaches the service. The
+    // line ends are as written: no "\r\r\n" from a stream in text mode (Windows).
+    m_sim.clear_command_log();
+    const platform::process_result_t help = run_tool({bad, "help"});
+    EXPECT_EQ(help.m_stdout, launch() + opening(bad) + manual_for(G_tool));
+    EXPECT_EQ(help.m_stderr,
+              "Error in: " + bad + " at line 1\r\nUnvalid character:   in A Bdevice section\r\n");
+    EXPECT_EQ(help.m_exit_status, 1);
+    EXPECT_EQ(m_sim.command_log(), texts_t());
+}
+
+TEST_F(CommandLine, WhatCannotBeOpenedFails) {
+    const std::string dir = std::filesystem::path(temp_path("x")).parent_path().string();
+    for (const std::string& path : {std::string("-find"), std::string(""), dir}) {
+        SCOPED_TRACE(path);
+        const platform::process_result_t res = run_tool({path});
+        EXPECT_EQ(res.m_stdout, launch() + opening(path));
+        EXPECT_EQ(res.m_stderr, open_failure(path));
+        EXPECT_EQ(res.m_exit_status, 1);
+    }
+}
+
+// Every argument reaches the tool as one word, byte for byte: on Windows the runner joins
+// them into one command line that the tool's C runtime splits again.
+TEST_F(CommandLine, ArgumentsReachTheToolAsGiven) {
+    const std::string blanks = write_temp_file("with blanks.ini", no_target);
+    const texts_t args = {"with \"quotes\" inside", "ends in a backslash\\",
+                          "two\\\\\"quoted after backslashes", "tab\there", blanks};
+    const platform::process_result_t res = run_tool(args);
+    std::string out = launch();
+    std::string err;
+    for (std::size_t k = 0; k + 1 < args.size(); ++k) {
+        out += opening(args[k]);
+        err += open_failure(args[k]);
+    }
+    EXPECT_EQ(res.m_stdout, out + opening(blanks) + G_greeting + "Done\r\n");
+    EXPECT_EQ(res.m_stderr, err + "No matching KALDEN-RM6X devices.\r\n");
+    EXPECT_EQ(res.m_exit_status, 0);
+}
+
+TEST_F(CommandLine, ExampleWithErrorsStopsAtTheBadSection) {
+    const std::string path = std::string(WBL_EXAMPLES_DIR) + "/errors.ini";
+    const platform::process_result_t res = run_tool({path});
+    const std::string at = "Error in: " + path + " at line ";
+    EXPECT_EQ(res.m_stdout, launch() + opening(path));
+    EXPECT_EQ(res.m_stderr,
+              at +
+                  "5\r\nInvalid formated label, invalid charaters: @ in: \r\nMy@Label = "
+                  "ch2@dev-1\r\nWarning text contains unsupported character! In " +
+                  path + " at line 6position 5 CHARACTER CODE: -30\r\n" + at +
+                  "7\r\nInvalid formated device name, got more than one device name.Two words "
+                  "= ch4@dev one\r\n" +
+                  at + "8\r\nUnvalid character:   in  Bad Namedevice section\r\n");
+    EXPECT_EQ(res.m_exit_status, 1);
+}
+
+}  // namespace

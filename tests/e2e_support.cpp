@@ -1,0 +1,88 @@
+#include "e2e_support.h"
+
+#include <fstream>
+#include <sstream>
+
+const std::string G_tool = WBL_TOOL_PATH;
+
+const sim_target_t G_rm6x5 = {"KDX-RM6X5", "00:1D:C1:0A:00:01", 14};
+const sim_target_t G_rm6x243 = {"KDX-RM6x-243", "00:1D:C1:0A:00:02", 26};
+const sim_target_t G_new1 = {"NEW-DEVICE1", "00:1D:C1:0A:00:03", 32};
+
+const std::string G_greeting = "Welcome to Quentara ZEL-Service\r\n\r\nZEL-Service Connected.\r\n";
+
+const texts_t G_listing_and_information = {
+    "LIST_DEV",
+    "INFO_EXT 00:1D:C1:0A:00:01",
+    "INFO_EXT 00:1D:C1:0A:00:02",
+    "INFO_EXT 00:1D:C1:0A:00:03",
+    "INFO_EXT 00:1D:C1:0A:00:04",
+    "INFO_EXT 00:1D:C1:0B:00:01",
+    "INFO_EXT 00:1D:C1:0C:00:01",
+    "INFO_EXT 00:1D:C1:0C:00:02",
+    "INFO_EXT 00:1D:C1:0C:00:03",
+};
+
+platform::process_result_t run_tool(const texts_t& p_args, const std::string& p_stdin) {
+    texts_t argv = {G_tool};
+    argv.insert(argv.end(), p_args.begin(), p_args.end());
+    const platform::process_result_t res = platform::run_process(argv, p_stdin, 60000);
+    EXPECT_TRUE(res.m_started);
+    EXPECT_FALSE(res.m_timed_out) << "the run did not end within its deadlines";
+    return res;
+}
+
+std::string launch() {
+    return "Launch " + G_tool + "\r\n";
+}
+
+std::string opening(const std::string& p_path) {
+    return "Opening file: " + p_path + "\r\n";
+}
+
+std::string device_line(int p_number, const sim_target_t& p_target) {
+    return "\tdevice " + std::to_string(p_number) + ": " + p_target.m_name + " (" + p_target.m_mac +
+           ") \r\n";
+}
+
+std::string confirm_screen(const std::string& p_device_lines) {
+    return "Ready to update label in those devices:\r\n" + p_device_lines +
+           "Please confirm you want to update the labels: yes(y), no(n): \r\n";
+}
+
+std::string written(const sim_target_t& p_target) {
+    const std::string name = p_target.m_name;
+    return "Erase " + name + "'s old labels... OK\r\nRunning transfer of " + name +
+           "'s new labels... OK\r\n" + name + "'s labels written successfully\r\n";
+}
+
+std::string manual_for(const std::string& p_program) {
+    std::ifstream file(std::string(WBL_TEST_DATA_DIR) + "/manual.txt", std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    // The golden file is written for the program path C:\bin\tool.exe.
+    std::string manual = text.str();
+    const std::string golden_path = "C:\\bin\\tool.exe";
+    for (std::size_t at = 0; (at = manual.find(golden_path, at)) != std::string::npos;) {
+        manual.replace(at, golden_path.size(), p_program);
+        at += p_program.size();
+    }
+    return manual;
+}
+
+texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target, uint32_t p_count) {
+    texts_t entries;
+    for (uint32_t page = p_target.m_base; page < p_target.m_base + 3 * p_count; ++page) {
+        const std::vector<uint8_t> bytes = p_sim.read_page(p_target.m_mac, page);
+        std::string name;
+        for (std::size_t b = 0; b < 32 && b < bytes.size() && bytes[b] != 0; ++b) {
+            name.push_back(static_cast<char>(bytes[b]));
+        }
+        if ((page - p_target.m_base) % 3 == 0) {
+            entries.push_back(name);
+        } else {
+            entries.back() += "|" + name;
+        }
+    }
+    return entries;
+}

@@ -1,0 +1,54 @@
+// What the end-to-end tests share: the tool run as a process, the simulated service on port
+// 7000 with its built-in network, the fixed texts of the dialogue, and a look at what the
+// simulated devices hold.
+#ifndef TESTS_E2E_SUPPORT_H_
+#define TESTS_E2E_SUPPORT_H_
+
+#include <cstdint>
+#include <string>
+
+#include "platform/process.h"
+#include "sim_support.h"
+
+extern const std::string G_tool;  // the write_brimel_label executable
+
+// A label device of the built-in network: name, MAC and first page of its label area.
+struct sim_target_t {
+    const char* m_name;
+    const char* m_mac;
+    uint32_t m_base;
+};
+extern const sim_target_t G_rm6x5;    // KDX-RM6X5, P 10, S 4
+extern const sim_target_t G_rm6x243;  // KDX-RM6x-243, P 20, S 6
+extern const sim_target_t G_new1;     // NEW-DEVICE1, P 2, S 30
+
+extern const std::string G_greeting;  // the greeting and "ZEL-Service Connected."
+// The 9 commands of the device stage up to the prompt: the listing and the information of
+// the 8 devices of the built-in network.
+extern const texts_t G_listing_and_information;
+
+// Runs the tool with these arguments and standard input; fails the test when it cannot
+// start or does not end within a minute.
+platform::process_result_t run_tool(const texts_t& p_args, const std::string& p_stdin = "");
+
+std::string launch();                            // "Launch <tool>\r\n"
+std::string opening(const std::string& p_path);  // "Opening file: <path>\r\n"
+std::string device_line(int p_number, const sim_target_t& p_target);
+std::string confirm_screen(const std::string& p_device_lines);  // header, devices, prompt
+std::string written(const sim_target_t& p_target);     // the three lines of a written device
+std::string manual_for(const std::string& p_program);  // the manual golden file
+
+// The name fields of the first p_count preset entries: "label|device|channel" each.
+texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target,
+                   uint32_t p_count = 64);
+
+// The built-in network served on port 7000 for each test.
+class e2e_test : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(m_sim.start(7000)) << "port 7000 is taken"; }
+    void TearDown() override { m_sim.stop(); }
+
+    zel_service_sim m_sim;
+};
+
+#endif  // TESTS_E2E_SUPPORT_H_

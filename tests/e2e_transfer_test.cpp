@@ -1,0 +1,201 @@
+// The tool against the simulated service: the dialogue byte for byte, the command lines the
+// service received, what ends up in device memory, and the exit status.
+#include "e2e_support.h"
+
+namespace {
+
+const std::string zeros32 = "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0";
+const std::string unvalid_2 = "Unvalid answer (remains 2 try)\r\n";
+const std::string unvalid_1 = "Unvalid answer (remains 1 try)\r\n";
+const std::string lobby_not_found =
+    "Warning: those devices were not found on the network:\r\n\tdevice 1: Lobby\r\n\r\n";
+
+class Transfer : public e2e_test {
+  protected:
+    platform::process_result_t run(const std::string& p_content, const std::string& p_answers) {
+        m_file = write_temp_file("transfer.ini", p_content);
+        return run_tool({m_file}, p_answers);
+    }
+    std::string head() const { return launch() + opening(m_file) + G_greeting; }
+    texts_t log_from(std::size_t p_first) const {
+        const texts_t log = m_sim.command_log();
+        return p_first < log.size() ? texts_t(log.begin() + p_first, log.end()) : texts_t();
+    }
+
+    std::string m_file;
+};
+
+const std::string three_presets =
+    "[KDX-RM6X5]\r\n"
+    "Radio Varnia = RadioVarnia-ch1@ZUPx3-Radio\r\n"
+    "Caf\xC3\xA9 = Lobby Mix@FOH-Console\r\n"
+    "Talkback = TB-1@Intercom-1\r\n"
+    "[Lobby]\r\n";
+
+TEST_F(Transfer, AcceptedUpdateErasesTheLabelAreaThenWritesThePresets) {
+    const platform::process_result_t res = run(three_presets, "y\n");
+    EXPECT_EQ(res.m_stdout, head() + confirm_screen(device_line(1, G_rm6x5)) +
+                                "Write labels:\r\n\r\n" + written(G_rm6x5) + "Done\r\n");
+    EXPECT_EQ(res.m_stderr, lobby_not_found);
+    EXPECT_EQ(res.m_exit_status, 0);
+    const std::string mac = G_rm6x5.m_mac;
+    texts_t expected = G_listing_and_information;
+    expected.push_back("TBOX_MEM " + mac + ";R;0,1,14,1");
+    expected.push_back("TBOX_MEM " + mac + ";R;0,10,18,1");
+    for (int page = 14; page <= 205; ++page) {
+        expected.push_back("TBOX_MEM " + mac + ";W;0," + std::to_string(page) + ",0;" + zeros32);
+    }
+    const char* const writes[] = {
+        "14,0;82,97,100,105,111,32,86,97,114,110,105,97,0",
+        "15,0;90,85,80,120,51,45,82,97,100,105,111,0",
+        "16,0;82,97,100,105,111,86,97,114,110,105,97,45,99,104,49,0",
+        "17,0;67,97,102,-126,0",
+        "18,0;70,79,72,45,67,111,110,115,111,108,101,0",
+        "19,0;76,111,98,98,121,32,77,105,120,0",
+        "20,0;84,97,108,107,98,97,99,107,0",
+        "21,0;73,110,116,101,114,99,111,109,45,49,0",
+        "22,0;84,66,45,49,0",
+    };
+    for (const char* write : writes) {
+        expected.push_back("TBOX_MEM " + mac + ";W;0," + write);
+    }
+    EXPECT_EQ(m_sim.command_log(), expected);
+    texts_t area = {"Radio Varnia|ZUPx3-Radio|RadioVarnia-ch1", "Caf\x82|FOH-Console|Lobby Mix",
+                    "Talkback|Intercom-1|TB-1"};
+    area.resize(64, "||");
+    EXPECT_EQ(label_area(m_sim, G_rm6x5), area);
+    EXPECT_EQ(m_sim.violations(), texts_t());
+}
+
+TEST_F(Transfer, AnswersAtThePrompt) {
+    struct answer_case_t {
+        const char* m_answers;
+        int m_screens;        // how often the confirmation screen is shown
+        std::string m_after;  // after the last screen
+        std::string m_err;    // after the warning about Lobby
+        int m_status;
+        std::string m_first;  // first preset entry of KDX-RM6X5 afterwards
+    };
+    const std::string factory = "Factory 01|FACTORY|Ch 01";
+    const std::string refused = "Update labels canceled\r\nDone\r\n";
+    const std::string accepted = "Write labels:\r\n\r\n" + written(G_rm6x5) + "Done\r\n";
+    const answer_case_t cases[] = {
+        {"n\n", 1, refused, "", 0, factory},
+        {"  \n\n UNDO\n", 1, refused, "", 0, factory},
+        {"Quit\r\n", 1, refused, "", 0, factory},
+        {"maybe 12 x\n", 3, "Done\r\n", unvalid_2 + unvalid_1 + "Update label canceled\r\n", 1,
+         factory},
+        {"", 3, "Done\r\n", unvalid_2 + unvalid_1 + "Update label canceled\r\n", 1, factory},
+        {"maybe\r\n12\r\nyes please\r\n", 3, accepted, unvalid_2 + unvalid_1, 0, "A|c|b"},
+        {"OK\n", 1, accepted, "", 0, "A|c|b"},
+    };
+    for (const answer_case_t& c : cases) {
+        SCOPED_TRACE(c.m_answers);
+        m_sim.clear_command_log();
+        const platform::process_result_t res = run("[KDX-RM6X5]\nA = b@c\n[Lobby]\n", c.m_answers);
+        std::string screens;
+        for (int k = 0; k < c.m_screens; ++k) {
+            screens += confirm_screen(device_line(1, G_rm6x5));
+        }
+        EXPECT_EQ(res.m_stdout, head() + screens + c.m_after);
+        EXPECT_EQ(res.m_stderr, lobby_not_found + c.m_err);
+        EXPECT_EQ(res.m_exit_status, c.m_status);
+        EXPECT_EQ(label_area(m_sim, G_rm6x5, 1), texts_t({c.m_first}));
+        EXPECT_EQ(m_sim.command_log().size(), c.m_first == factory ? 9u : 9u + 2 + 192 + 3);
+    }
+}
+
+// A section makes the record of its last device at once, the others at their first label
+// line: the last device is the first target.
+TEST_F(Transfer, TargetsSortedIntoThreeGroupsEachNumberedFromOne) {
+    const platform::process_result_t res =
+        run("[Ghost-1, ZUPx3-Radio, MON-Rack, Ghost-2, kdx-rm6x5, Stage-Mics, NEW-DEVICE1, "
+            "KDX-RM6x-243]\nL = c@d\n",
+            "y\n");
+    EXPECT_EQ(res.m_stderr,
+              "Warning: those devices were not found on the network:\r\n\tdevice 1: "
+              "Ghost-1\r\n\tdevice 2: Ghost-2\r\n\tdevice 3: kdx-rm6x5\r\n\r\n"
+              "Warning: those devices were found but are not KALDEM-RM6X compatible devices: "
+              "\r\n\tdevice 1: ZUPx3-Radio (00:1D:C1:0B:00:01) \r\n\tdevice 2: MON-Rack "
+              "(00:1D:C1:0C:00:02) \r\n\tdevice 3: Stage-Mics (00:1D:C1:0C:00:03) \r\n");
+    EXPECT_EQ(res.m_stdout,
+              head() + confirm_screen(device_line(1, G_rm6x243) + device_line(2, G_new1)) +
+                  "Write labels:\r\n\r\n" + written(G_rm6x243) + written(G_new1) + "Done\r\n");
+    EXPECT_EQ(res.m_exit_status, 0);
+    EXPECT_EQ(label_area(m_sim, G_new1, 1), texts_t({"L|d|c"}));
+    EXPECT_EQ(label_area(m_sim, G_rm6x243, 1), texts_t({"L|d|c"}));
+    // Only the two compatible devices were read or written.
+    for (const std::string& command : log_from(9)) {
+        EXPECT_TRUE(command.find(G_rm6x243.m_mac) != std::string::npos ||
+                    command.find(G_new1.m_mac) != std::string::npos)
+            << command;
+    }
+    EXPECT_EQ(m_sim.command_log().size(), 9u + 2 * (2 + 192 + 3));
+}
+
+TEST_F(Transfer, DeviceWithoutPresetsIsOnlyErased) {
+    const platform::process_result_t res = run("[KDX-RM6X5]\n", "y\n");
+    EXPECT_EQ(res.m_stderr,
+              "Warning: no labels was set for KDX-RM6X5. All of its current stored labels will "
+              "be erased.\r\n");
+    EXPECT_EQ(res.m_stdout, head() + confirm_screen(device_line(1, G_rm6x5)) +
+                                "Write labels:\r\n\r\nErase KDX-RM6X5's old labels... "
+                                "OK\r\nKDX-RM6X5's labels erased successfully\r\nDone\r\n");
+    EXPECT_EQ(res.m_exit_status, 0);
+    EXPECT_EQ(m_sim.command_log().size(), 9u + 2 + 192);
+    EXPECT_EQ(label_area(m_sim, G_rm6x5), texts_t(64, "||"));
+}
+
+TEST_F(Transfer, SixtyFivePresetsWriteTheFirstSixtyFourAndFullNamesHaveNoEndingZero) {
+    std::string file =
+        "[KDX-RM6X5]\n" + std::string(32, 'L') + " = " + std::string(40, 'c') + "@d\n";
+    texts_t area = {std::string(32, 'L') + "|d|" + std::string(32, 'c')};
+    for (int k = 2; k <= 65; ++k) {
+        const std::string n = std::to_string(k);
+        file += "Label " + n + " = ch" + n + "@dev-" + n + "\n";
+        area.push_back("Label " + n + "|dev-" + n + "|ch" + n);
+    }
+    area.pop_back();
+    const platform::process_result_t res = run(file, "y\n");
+    EXPECT_EQ(res.m_stderr,
+              "Warning in: " + m_file + " at line 2\r\n" + std::string(40, 'c') +
+                  " is larger than 32 characters,  the excess will be ignored\r\n"
+                  "KDX-RM6X5's labels number is greater than 64 Labels 1 to 64 will be written, "
+                  "further labels will be ignored\r\n");
+    EXPECT_EQ(res.m_exit_status, 0);
+    EXPECT_EQ(label_area(m_sim, G_rm6x5), area);
+    const texts_t log = m_sim.command_log();
+    ASSERT_EQ(log.size(), 9u + 2 + 192 + 192);
+    std::string full_label = "TBOX_MEM 00:1D:C1:0A:00:01;W;0,14,0;";
+    for (int k = 0; k < 32; ++k) {
+        full_label += "76,";
+    }
+    EXPECT_EQ(log[9 + 2 + 192], full_label);
+    EXPECT_EQ(m_sim.violations(), texts_t());
+}
+
+TEST_F(Transfer, FileWithoutTargetsListsTheNetworkAndSucceeds) {
+    const platform::process_result_t res = run("; nothing to write\n", "");
+    EXPECT_EQ(res.m_stdout, head() + "Done\r\n");
+    EXPECT_EQ(res.m_stderr, "No matching KALDEN-RM6X devices.\r\n");
+    EXPECT_EQ(res.m_exit_status, 0);
+    EXPECT_EQ(m_sim.command_log(), G_listing_and_information);
+}
+
+TEST_F(Transfer, TwoFilesShareOneConnection) {
+    const std::string first = write_temp_file("first.ini", "[KDX-RM6X5]\nA = b@c\n");
+    const std::string second = write_temp_file("second.ini", "D = e@f\n[NEW-DEVICE1]\nG = h@i\n");
+    const platform::process_result_t res = run_tool({first, second}, "y\ny\n");
+    EXPECT_EQ(res.m_stdout, launch() + opening(first) + G_greeting +
+                                confirm_screen(device_line(1, G_rm6x5)) + "Write labels:\r\n\r\n" +
+                                written(G_rm6x5) + "Done\r\n" + opening(second) +
+                                confirm_screen(device_line(1, G_new1)) + "Write labels:\r\n\r\n" +
+                                written(G_new1) + "Done\r\n");
+    EXPECT_EQ(res.m_exit_status, 0);
+    EXPECT_EQ(m_sim.connection_count(), 1u);
+    // The label line above the second file's section went nowhere.
+    EXPECT_EQ(label_area(m_sim, G_rm6x5, 2), texts_t({"A|c|b", "||"}));
+    EXPECT_EQ(label_area(m_sim, G_new1, 2), texts_t({"G|i|h", "||"}));
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+// Reading a label file line by line.
+#include "file_parser/file_parser.h"
+#include "unit_support.h"
+
+namespace {
+
+texts_t read_all(const std::string& p_content) {
+    const std::string path = write_temp_file("reader.ini", p_content);
+    label_file_reader reader;
+    EXPECT_TRUE(reader.open(path));
+    texts_t lines;
+    for (std::string line; reader.next_line(line);) {
+        lines.push_back(line);
+    }
+    EXPECT_FALSE(reader.read_failed());
+    reader.close();
+    return lines;
+}
+
+TEST(LabelFileReader, LineEndsAndByteOrderMark) {
+    struct reader_case_t {
+        const char* m_name;
+        std::string m_content;
+        texts_t m_lines;
+    };
+    // clang-format off
+    const reader_case_t cases[] = {
+        // name, file content, lines the parser gets
+        {"empty file", "", {}},
+        {"LF, CR LF, a last line without end", "a\nb\r\nc", {"a", "b", "c"}},
+        {"empty lines", "\n\r\n\n", {"", "", ""}},
+        {"lone CR stays", "a\rb\n", {"a\rb"}},
+        {"CR at the very end stays", "a\r", {"a\r"}},
+        {"two CR before LF lose one", "a\r\r\n", {"a\r"}},
+        {"zero bytes kept", std::string("a\0b\n\0", 5), {std::string("a\0b", 3), std::string(1, '\0')}},
+        {"byte-order mark at the start skipped", "\xEF\xBB\xBF[A]\n", {"[A]"}},
+        {"byte-order mark alone", "\xEF\xBB\xBF", {}},
+        {"byte-order mark on line 2 kept", "x\n\xEF\xBB\xBFy", {"x", "\xEF\xBB\xBFy"}},
+        {"a start like a byte-order mark", "\xEF\xBBz", {"\xEF\xBBz"}},
+    };
+    // clang-format on
+    for (const reader_case_t& c : cases) {
+        SCOPED_TRACE(c.m_name);
+        EXPECT_EQ(read_all(c.m_content), c.m_lines);
+    }
+}
+
+TEST(LabelFileReader, LongLinesAreCutJustPastTheLimit) {
+    // clang-format off
+    const std::pair<std::string, std::size_t> cases[] = {
+        // line with its end, length the parser gets
+        {std::string(5000, 'x') + "\r\n", 5000}, {std::string(5001, 'x') + "\n", 5001},
+        {std::string(5001, 'x') + "\r\n", 5001}, {std::string(5002, 'x') + "\r\n", 5001},
+        {std::string(4999, 'x') + "\r\r\n", 5000},
+        // longer than a read chunk: still cut, and the next line read whole
+        {std::string(200000, 'x') + "\n", 5001},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first.size());
+        const texts_t lines = read_all(c.first + "next\n");
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(lines[0].size(), c.second);
+        EXPECT_EQ(lines[1], "next");
+    }
+}
+
+TEST(LabelFileReader, LinesAcrossReadChunksAndWhatIsNoFile) {
+    std::string content;
+    for (int k = 0; k < 20000; ++k) {
+        content += "line " + std::to_string(k) + "\r\n";
+    }
+    const texts_t lines = read_all(content);
+    ASSERT_EQ(lines.size(), 20000u);
+    EXPECT_EQ(lines[12345], "line 12345");
+    EXPECT_EQ(lines.back(), "line 19999");
+    label_file_reader reader;
+    EXPECT_FALSE(reader.open(""));
+    EXPECT_FALSE(reader.open(temp_path("missing.ini")));
+    EXPECT_FALSE(reader.open(temp_path("")));  // the folder itself
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// Label lines: label, channel and Dante device read, checked, trimmed and added as a preset
+// to every device of the current section.
+#include "file_parser/file_parser.h"
+#include "unit_support.h"
+
+namespace {
+
+const std::string too_long = " is larger than 32 characters,  the excess will be ignored\r\n";
+
+std::string refused(const std::string& p_what, const std::string& p_char,
+                    const std::string& p_line) {
+    return error_at(2) + "Invalid formated " + p_what + ", invalid charaters: " + p_char +
+           " in: \r\n" + p_line + "\r\n";
+}
+
+struct label_case_t {
+    const char* m_name;
+    std::string m_line;  // read after the section "[Stage]"
+    std::string m_err;
+    texts_t m_presets;  // of Stage, as label|device|channel
+};
+
+TEST(LabelLine, TableOfLabelLines) {
+    const std::string l40(40, 'L');
+    const std::string d33(33, 'd');
+    const std::string e_acute = as_shown("\xC3\xA9", "\x82");
+    const std::string nul_line("L\0x = ch@dev", 12);
+    // clang-format off
+    const label_case_t cases[] = {
+        // name, line, messages, presets of Stage
+        {"plain", "Radio Varnia = RadioVarnia-ch1@ZUPx3-Radio", "",
+         {"Radio Varnia|ZUPx3-Radio|RadioVarnia-ch1"}},
+        {"no blank before =", "Varnia Musique3= VarniaMusiqueQ3@ZUPx3-Radio", "",
+         {"Varnia Musique3|ZUPx3-Radio|VarniaMusiqueQ3"}},
+        {"blanks kept inside", "a label =  a dante channel name@a-dante-device-name", "",
+         {"a label|a-dante-device-name|a dante channel name"}},
+        {"one-character label, comment after", "A = ch1@dev;note", "", {"A|dev|ch1"}},
+        {"blanks and tab around the device", "Label = ch1@ \t dev  ", "", {"Label|dev|ch1"}},
+        {"label only", "Label", "", {}},
+        {"no @", "Label = ch1", "", {}},
+        {"no device", "Label = ch1@   ", "", {}},
+        {"no label", "= ch1@dev", "", {}},
+        {"= in the channel", "a = b = c@d", refused("channel name", "=", "a = b = c@d"), {}},
+        {"@ in the label", "My@Label = ch1@dev", refused("label", "@", "My@Label = ch1@dev"), {}},
+        {"tab in the label", "La\tbel = ch1@dev", refused("label", "\t", "La\tbel = ch1@dev"), {}},
+        {"control byte in the channel", "L = c\x01h@dev",
+         refused("channel name", "\x01", "L = c\x01h@dev"), {}},
+        {"last control byte", "L\x1F = ch@dev", refused("label", "\x1F", "L\x1F = ch@dev"), {}},
+        {"DEL is dropped by the conversion", "L\x7F = ch@dev",
+         "Warning text contains unsupported character! In t.ini at line 2position 1 CHARACTER "
+         "CODE: 127\r\n", {"L|dev|ch"}},
+        {"second device word", "Label = ch1@dev one", error_at(2) +
+         "Invalid formated device name, got more than one device name.Label = ch1@dev one\r\n", {}},
+        {"underscore in the device", "L = c@dev_1", refused("line", "_", "L = c@dev_1"), {}},
+        {"accented device refused, shown in the console's encoding", "L = c@d\xC3\xA9v",
+         refused("line", e_acute, "L = c@d" + e_acute + "v"), {}},
+        {"accented label and channel kept", "Caf\xC3\xA9 = \xC3\xBC" "ber@dev", "",
+         {"Caf\x82|dev|\x81" "ber"}},
+        {"label of 40 characters", l40 + " = ch@dev", "Warning in: t.ini at line 2\r\n" + l40 + too_long,
+         {std::string(32, 'L') + "|dev|ch"}},
+        {"channel of 40 characters", "L = " + l40 + "@dev",
+         "Warning in: t.ini at line 2\r\n" + l40 + too_long, {"L|dev|" + std::string(32, 'L')}},
+        {"device of 33 characters", "L = ch@" + d33,
+         "Warning In: t.ini at line 2\r\n" + d33 + too_long, {"L|" + std::string(32, 'd') + "|ch"}},
+        {"label of only spaces", "   = ch@dev", "", {"   |dev|ch"}},
+        {"space, punctuation and brackets", "L (1)! = ch#1 ~@dev", "", {"L (1)!|dev|ch#1 ~"}},
+        {"zero byte ends the label", nul_line, refused("channel name", "=", nul_line), {}},
+    };
+    // clang-format on
+    for (const label_case_t& c : cases) {
+        SCOPED_TRACE(c.m_name);
+        const parse_run_t run = parse_lines({"[Stage]", c.m_line});
+        EXPECT_EQ(run.m_last_status, SUCCESS);
+        EXPECT_EQ(run.m_output.m_err, c.m_err);
+        EXPECT_EQ(run.m_output.m_out, "");
+        EXPECT_EQ(presets_of("Stage"), c.m_presets);
+    }
+}
+
+TEST(LabelLine, PresetsGoToEveryCurrentDeviceInFileOrder) {
+    struct records_case_t {
+        const char* m_name;
+        texts_t m_lines;
+        texts_t m_records;
+        texts_t m_presets_of_a;
+    };
+    // clang-format off
+    const records_case_t cases[] = {
+        // name, lines, records, presets of A
+        {"a refused line does not stop the file", {"[A]", "My@L = a@b", "G = c@d"}, {"A"}, {"G|d|c"}},
+        {"labels before the first section go nowhere", {"X = b@c", "[A]", "D = e@f"}, {"A"}, {"D|f|e"}},
+        {"a line creates the records the section did not", {"[A,B]", "L = c@d"}, {"B", "A"}, {"L|d|c"}},
+        {"a device named twice gets the preset twice", {"[A,A]", "L = c@d"}, {"A"}, {"L|d|c", "L|d|c"}},
+        {"names differing in case are two devices", {"[a]", "L1 = c@d", "[A]", "L2 = c@d"},
+         {"a", "A"}, {"L2|d|c"}},
+        {"file order across sections", {"[A]", "L1 = c@d", "[B]", "L2 = c@d", "[A]", "L3 = c@d"},
+         {"A", "B"}, {"L1|d|c", "L3|d|c"}},
+    };
+    // clang-format on
+    for (const records_case_t& c : cases) {
+        SCOPED_TRACE(c.m_name);
+        EXPECT_EQ(parse_lines(c.m_lines).m_last_status, SUCCESS);
+        EXPECT_EQ(record_names(), c.m_records);
+        EXPECT_EQ(presets_of("A"), c.m_presets_of_a);
+    }
+    EXPECT_EQ(presets_of("B"), texts_t({"L2|d|c"}));
+}
+
+TEST(LabelLine, EmptyTextOrBadCheckFailsTheRun) {
+    struct parameter_case_t {
+        const char* m_label;
+        const char* m_device;
+        const char* m_channel;
+        std::string m_err;  // before "Error in: ..." "Invalid parameters"
+    };
+    // clang-format off
+    const parameter_case_t cases[] = {
+        // label, device, channel, messages before "Invalid parameters"
+        {"", "dev", "ch", ""},
+        {"L", "", "ch", ""},
+        {"L", "dev", "", ""},
+        {"L", "de v", "ch", error_at(1) + "Unvalid character:   in de vdevice section\r\n"
+                            "format device name error\r\n"},
+        {"L\tx", "dev", "ch", "Unvalid character: \t in L\tx (label section)\r\nformat label error\r\n"},
+        {"L", "dev", "c=h", "Unvalid character: = in c=h (label section)\r\nformat channel id error\r\n"},
+    };
+    // clang-format on
+    for (const parameter_case_t& c : cases) {
+        SCOPED_TRACE(c.m_err);
+        reset_registry();
+        texts_t names = {"Stage"};
+        Status status = SUCCESS;
+        const captured_t got = capture_output(
+            [&] { status = interpret_parameter(c.m_label, c.m_device, c.m_channel, names); });
+        EXPECT_EQ(status, FAIL);
+        EXPECT_EQ(got.m_err, c.m_err + error_at(1) + "Invalid parameters\r\n");
+    }
+}
+
+TEST(LabelLine, ChannelCheckTrimsAndRefuses) {
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        // text, what it becomes ("FAIL" when refused and left as it was)
+        {"  ab  ", "ab"}, {"a b", "a b"}, {"   ", "   "}, {"\tab\r\n", "ab"}, {"[x]", "[x]"},
+        {"a;b", "FAIL"},  {"a@b", "FAIL"}, {"a=b", "FAIL"}, {"a\x7F", "FAIL"}, {"a\x1F", "FAIL"},
+        {"", ""},         {std::string("a\0b", 3), std::string("a\0b", 3)},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        std::string text = c.first;
+        Status status = SUCCESS;
+        capture_output([&] { status = format_channel_id(text); });
+        EXPECT_EQ(status, c.second == "FAIL" ? FAIL : SUCCESS) << c.first;
+        EXPECT_EQ(text, c.second == "FAIL" ? c.first : c.second) << c.first;
+    }
+}
+
+}  // namespace

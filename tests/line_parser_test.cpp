@@ -1,0 +1,155 @@
+// Lines of the label file: their length, device sections and device names, and the small
+// scans shared with the answer parsers.
+#include "file_parser/file_parser.h"
+#include "unit_support.h"
+
+namespace {
+
+const std::string too_long = " is larger than 32 characters,  the excess will be ignored\r\n";
+
+std::string unvalid(int p_line, const std::string& p_char, const std::string& p_name) {
+    return error_at(p_line) + "Unvalid character: " + p_char + " in " + p_name +
+           "device section\r\n";
+}
+
+std::string empty_field(int p_line, const std::string& p_section) {
+    return error_at(p_line) + "Invalid formated device section, empty device name in: \r\n[" +
+           p_section + "]\r\n";
+}
+
+struct section_case_t {
+    const char* m_name;
+    texts_t m_lines;
+    Status m_status;
+    std::string m_err;
+    texts_t m_current;  // current device list afterwards
+    texts_t m_records;  // records in device_list afterwards
+};
+
+TEST(DeviceSection, TableOfSections) {
+    const std::string name33(33, 'N');
+    const std::string name32(32, 'N');
+    const std::string e_acute = as_shown("\xC3\xA9", "\x82");
+    // clang-format off
+    const section_case_t cases[] = {
+        // name, lines, result, messages, current device list, records
+        {"one name", {"[KDX-RM6X5]"}, SUCCESS, "", {"KDX-RM6X5"}, {"KDX-RM6X5"}},
+        {"blanks trimmed, case kept, a record for the last name only",
+         {"[ KDX-RM6x-243  , KDX-RM6X5]"}, SUCCESS, "", {"KDX-RM6x-243", "KDX-RM6X5"}, {"KDX-RM6X5"}},
+        {"every name character", {"[AZaz09-, \tB\t ]"}, SUCCESS, "", {"AZaz09-", "B"}, {"B"}},
+        {"blank inside a name", {"[A B]"}, FAIL, unvalid(1, " ", "A B"), {}, {}},
+        {"only a blank", {"[ ]"}, FAIL, unvalid(1, " ", " "), {}, {}},
+        {"empty brackets are no section", {"[]"}, SUCCESS, "", {}, {}},
+        {"comment cuts the line", {"[A,B];[C]", "; [D]", "     "}, SUCCESS, "", {"A", "B"}, {"B"}},
+        {"text around the brackets", {"Label [2] = ch1@dev"}, SUCCESS, "", {"2"}, {"2"}},
+        {"second section replaces the list", {"[A,B,C]", "[D]"}, SUCCESS, "", {"D"}, {"C", "D"}},
+        {"same name twice", {"[A,A]"}, SUCCESS, "", {"A", "A"}, {"A"}},
+        {"same last name in two sections: one record", {"[A]", "[B,A]"}, SUCCESS, "", {"B", "A"}, {"A"}},
+        {"brackets not nested", {"[[A]"}, FAIL, unvalid(1, "[", "[A"), {}, {}},
+        {"extra closing bracket", {"[A]]"}, SUCCESS, "", {"A"}, {"A"}},
+        {"accented letter refused, shown in the console's encoding", {"[Caf\xC3\xA9]"}, FAIL,
+         unvalid(1, e_acute, "Caf" + e_acute), {}, {}},
+        {"refused second name stops, the list kept", {"[A]", "[B,C D]"}, FAIL,
+         unvalid(2, " ", "C D"), {"B"}, {"A"}},
+        {"33 characters cut to 32", {"[" + name33 + "]"}, SUCCESS,
+         "Warning In: t.ini at line 1\r\n" + name33 + too_long, {name32}, {name32}},
+        {"empty field in the middle", {"[A,,B]"}, FAIL, empty_field(1, "A,,B"), {"A"}, {}},
+        {"empty first field", {"[X]", "[,A]"}, FAIL, empty_field(2, ",A"), {"X"}, {"X"}},
+        {"empty last field", {"[A,]"}, FAIL, empty_field(1, "A,"), {"A"}, {}},
+    };
+    // clang-format on
+    for (const section_case_t& c : cases) {
+        SCOPED_TRACE(c.m_name);
+        const parse_run_t run = parse_lines(c.m_lines);
+        EXPECT_EQ(run.m_last_status, c.m_status);
+        EXPECT_EQ(run.m_output.m_err, c.m_err);
+        EXPECT_EQ(run.m_output.m_out, "");
+        EXPECT_EQ(current_section_devices(), c.m_current);
+        EXPECT_EQ(record_names(), c.m_records);
+    }
+    // Each neighbour of the name characters is refused on its own.
+    for (const char* section : {"[@]", "[Z[]", "[`a]", "[z{]", "[/]", "[9:]", "[_]", "[.]"}) {
+        EXPECT_EQ(parse_lines({section}).m_last_status, FAIL) << section;
+    }
+}
+
+TEST(LineLength, LimitIs5000BytesAsRead) {
+    const std::string limit =
+        "Invalid formated line, exceed authorized line lenght (5000 characters)\r\n";
+    std::string accented;  // 5002 bytes as read, 2501 once converted
+    for (int k = 0; k < 2501; ++k) {
+        accented += "\xC3\xA9";
+    }
+    const std::pair<std::string, std::string> cases[] = {
+        // line, messages
+        {std::string(5000, ' '), ""},
+        {";" + std::string(4999, 'c'), ""},
+        {std::string(5001, ' '), error_at(1) + limit},
+        {";" + std::string(5000, 'c'), error_at(1) + limit},
+        {accented, error_at(1) + limit},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first.size());
+        const parse_run_t run = parse_lines({c.first});
+        EXPECT_EQ(run.m_last_status, c.second.empty() ? SUCCESS : FAIL);
+        EXPECT_EQ(run.m_output.m_err, c.second);
+    }
+}
+
+TEST(SectionScan, GetSectionPositions) {
+    struct get_section_case_t {
+        std::string m_line;
+        std::size_t m_pos_in;
+        std::string m_text;
+        std::size_t m_pos_out;
+    };
+    // clang-format off
+    const get_section_case_t cases[] = {
+        // line, position, section text ("none": no section), position afterwards
+        {"x[A]", 0, "A", 3},          {"[A] y", 0, "A", 3},    {"[]", 0, "none", 0},
+        {"no bracket", 0, "none", 0}, {"[A", 0, "none", 0},    {"]A[", 0, "none", 0},
+        {"[A][B]", 3, "B", 5},        {"[A]", 5, "none", 5},
+    };
+    // clang-format on
+    for (const get_section_case_t& c : cases) {
+        SCOPED_TRACE(c.m_line);
+        std::size_t pos = c.m_pos_in;
+        const bool is_section = c.m_text != "none";
+        // Past the end the flag is left as it was: start it at false there.
+        bool valid = c.m_pos_in < c.m_line.size() && !is_section;
+        EXPECT_EQ(get_section(c.m_line, pos, valid), is_section ? c.m_text : "");
+        EXPECT_EQ(valid, is_section);
+        EXPECT_EQ(pos, c.m_pos_out);
+    }
+}
+
+TEST(SectionScan, BlankSearchesAndDelimiter) {
+    // Vertical tab, form feed and zero are not blanks.
+    const std::tuple<std::string, int, int> cases[] = {
+        // text, index of the first and of the last character that is no blank (-1: none)
+        {"A  ", 0, 0},
+        {"   ", -1, -1},
+        {"", -1, -1},
+        {" \t\r\nx ", 4, 4},
+        {std::string("\v\f\0", 3), 0, 2},
+    };
+    for (const auto& [text, first, last] : cases) {
+        std::size_t found_first = 99;
+        std::size_t found_last = 99;
+        EXPECT_EQ(find_first_usefull_char(text, found_first), first < 0 ? FAIL : SUCCESS) << text;
+        EXPECT_EQ(find_last_usefull_char(text, found_last), last < 0 ? FAIL : SUCCESS) << text;
+        EXPECT_EQ(found_first, first < 0 ? 99u : static_cast<std::size_t>(first)) << text;
+        EXPECT_EQ(found_last, last < 0 ? 99u : static_cast<std::size_t>(last)) << text;
+    }
+    std::size_t pos = 0;
+    EXPECT_TRUE(get_delimiter("INFO_EXT=12", "=", pos));
+    EXPECT_EQ(pos, 9u);
+    pos = 0;
+    EXPECT_FALSE(get_delimiter("INFO_EXT=12", ";", pos));
+    EXPECT_EQ(pos, 0u);
+    pos = 3;
+    EXPECT_TRUE(get_delimiter("a;b;c", ";", pos));
+    EXPECT_EQ(pos, 4u);
+}
+
+}  // namespace

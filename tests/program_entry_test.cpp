@@ -1,0 +1,40 @@
+// The entry and the registry without a process around them: an argument count the
+// command line cannot give, and the look-up of target devices by name.
+#include "unit_support.h"
+#include "write_brimel_label/write_brimel_label.h"
+
+namespace {
+
+TEST(ProgramEntry, ArgumentCountBelowOneIsAnError) {
+    char program[] = "tool";
+    char* argv[] = {program, nullptr};
+    for (int argc : {0, -1}) {
+        int status = -1;
+        const captured_t got =
+            capture_output([&] { status = write_brimel_label_main(argc, argv); });
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(got.m_out, "");
+        EXPECT_EQ(got.m_err, "Unknow error\r\n\r\nFailed, exit now\r\n");
+    }
+}
+
+TEST(Registry, FindsTheFirstRecordOfAnExactNameWhateverChangedTheList) {
+    reset_registry();
+    zel_config_env& env = zel_config_env::instance();
+    env.add_device("KDX-RM6x5");
+    EXPECT_EQ(env.find_device_by_name("KDX-RM6X5"), nullptr);
+    // Records appended to the list directly are found all the same.
+    brimel_config_rm6x_device direct;
+    direct.set_device_name("KDX-RM6X5");
+    env.device_list.push_back(direct);
+    env.device_list.push_back(direct);
+    EXPECT_EQ(env.find_device_by_name("KDX-RM6X5"), &env.device_list[1]);
+    env.device_list.erase(env.device_list.begin());
+    EXPECT_EQ(env.find_device_by_name("KDX-RM6x5"), nullptr);
+    EXPECT_EQ(env.find_device_by_name("KDX-RM6X5"), &env.device_list[0]);
+    env.start_run("next.ini");
+    EXPECT_EQ(env.find_device_by_name("KDX-RM6X5"), nullptr);
+    EXPECT_EQ(env.current_file, "next.ini");
+}
+
+}  // namespace

@@ -1,0 +1,292 @@
+// The service link: answer lines cut from received bytes, and the link against scripted
+// peers on loopback (greeting, exact command bytes, answer collection, failures,
+// reconnection).
+#include "platform/clock.h"
+#include "unit_support.h"
+#include "zel_socket_handler/zel_socket_handler.h"
+
+namespace {
+
+TEST(LineCollector, JoinsLinesAcrossReceives) {
+    // clang-format off
+    const std::pair<texts_t, texts_t> cases[] = {
+        // chunks received, lines taken
+        {{"A=1\r\nB=2\r\n"}, {"A=1\r\n", "B=2\r\n"}},   {{"A=", "1\r\n"}, {"A=1\r\n"}},
+        {{"A=1\r", "\nB"}, {"A=1\r\n"}},                {{"A", "=", "1", "\r", "\n"}, {"A=1\r\n"}},
+        {{"A=1\nB\rC\r\n"}, {"A=1\nB\rC\r\n"}},          // LF or CR alone ends no line
+        {{std::string("A\0B\r\n", 5)}, {std::string("A\0B\r\n", 5)}},
+        {{"\r\n\r\n"}, {"\r\n", "\r\n"}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        line_collector collector;
+        texts_t lines;
+        std::string line;
+        for (const std::string& chunk : c.first) {
+            collector.append(chunk.data(), chunk.size());
+            while (collector.take_line(line)) {
+                lines.push_back(line);
+            }
+        }
+        EXPECT_EQ(lines, c.second) << c.first[0];
+    }
+}
+
+TEST(LineCollector, LineOverTheLimitOverflows) {
+    line_collector collector;
+    const std::string big(line_collector::max_line_length, 'x');
+    collector.append(big.data(), big.size());
+    EXPECT_FALSE(collector.overflowed());
+    collector.append("y\r\n", 3);
+    std::string line;
+    EXPECT_FALSE(collector.take_line(line));
+    EXPECT_TRUE(collector.overflowed());
+    collector.clear();
+    EXPECT_FALSE(collector.overflowed());
+    // Many lines taken one by one: the taken ones are dropped, the order kept.
+    std::string stream;
+    for (int k = 0; k < 5000; ++k) {
+        stream += "L=" + std::to_string(k) + "\r\n";
+    }
+    collector.append(big.data(), big.size() - 2);
+    collector.append("\r\n", 2);
+    EXPECT_TRUE(collector.take_line(line));
+    EXPECT_EQ(line.size(), big.size());
+    for (std::size_t at = 0; at < stream.size(); at += 7) {
+        collector.append(stream.data() + at, std::min<std::size_t>(7, stream.size() - at));
+        while (collector.take_line(line)) {
+        }
+    }
+    EXPECT_EQ(line, "L=4999\r\n");
+}
+
+struct exchange_t {
+    bool m_ok = false;
+    std::string m_answer;
+    std::string m_word;
+    captured_t m_output;
+};
+
+// One command through the link (opened first if need be), with what it printed.
+exchange_t exchange(socket_handle& p_link, const std::string& p_cmd, time_t p_timeout = 2000,
+                    bool p_first_line_completes = true, const std::string& p_head = "") {
+    exchange_t result;
+    answer_rule_t rule;
+    rule.m_first_line_completes = p_first_line_completes;
+    rule.m_head = p_head;
+    result.m_output = capture_output([&] {
+        if (p_link.checkinit_ZELService_connection()) {
+            result.m_ok = p_link.ZEL_cmd_WR(p_cmd, result.m_answer, result.m_word, p_timeout, rule);
+        }
+    });
+    return result;
+}
+
+// A link to p_service; closed at the end of the scope so that the peer's script ends.
+struct test_link {
+    explicit test_link(const scripted_service& p_service) {
+        m_link.set_service_port(p_service.port());
+    }
+    ~test_link() { m_link.close_ZELService_connection(); }
+    socket_handle m_link;
+};
+
+const std::string connected = std::string(test_greeting) + "\r\nZEL-Service Connected.\r\n";
+
+TEST(ServiceLink, PromptGreetingThenExactCommandBytesWellWithinTheOldWait) {
+    std::string received;
+    int64_t greeted_to_command_ms = -1;
+    {
+        scripted_service service([&](platform::socket_t p_sock, int) {
+            send_text(p_sock, test_greeting);
+            const int64_t greeted = platform::monotonic_ms();
+            received = receive_command(p_sock);
+            greeted_to_command_ms = platform::monotonic_ms() - greeted;
+            send_text(p_sock, "TBOX_MEM=00:01;OK\r\n");
+            receive_command(p_sock);  // until the link closes
+        });
+        test_link link(service);
+        const exchange_t ex = exchange(link.m_link, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
+        EXPECT_TRUE(ex.m_ok);
+        EXPECT_EQ(ex.m_answer, "TBOX_MEM=00:01;OK\r\n");
+        EXPECT_EQ(ex.m_word, "TBOX_MEM");
+        EXPECT_EQ(ex.m_output.m_out, connected);
+        EXPECT_EQ(ex.m_output.m_err, "");
+    }
+    EXPECT_EQ(received, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
+    // A whole greeting line ends the greeting wait at once: a bound far above the quiet
+    // time and far below the 2 s a silent service gets.
+    EXPECT_GE(greeted_to_command_ms, 0);
+    EXPECT_LT(greeted_to_command_ms, 500);
+}
+
+TEST(ServiceLink, GreetingInPiecesAfterOtherTextOrNone) {
+    scripted_service pieces([](platform::socket_t p_sock, int) {
+        send_text(p_sock, "banner\r\nWelcome to Quen");
+        platform::sleep_ms(300);
+        send_text(p_sock, "tara ZEL-Service\r\n");
+        receive_command(p_sock);
+        send_text(p_sock, "INFO_EXT=a;b;\r\n");
+        receive_command(p_sock);
+    });
+    scripted_service silent([](platform::socket_t p_sock, int) {
+        receive_command(p_sock, 10000);
+        send_text(p_sock, "LIST_DEV=net;00:01\r\n");
+        receive_command(p_sock);
+    });
+    test_link first(pieces);
+    const exchange_t ex = exchange(first.m_link, "INFO_EXT a");
+    EXPECT_TRUE(ex.m_ok);
+    EXPECT_EQ(ex.m_output.m_out, "banner\r\n" + connected);
+    test_link second(silent);
+    const exchange_t quiet = exchange(second.m_link, "LIST_DEV", 2000, false);
+    EXPECT_TRUE(quiet.m_ok);
+    EXPECT_EQ(quiet.m_answer, "LIST_DEV=net;00:01\r\n");
+    EXPECT_EQ(quiet.m_output.m_out + quiet.m_output.m_err, "");
+}
+
+TEST(ServiceLink, NothingListeningFailsEveryCommand) {
+    socket_handle link;
+    link.set_service_port(unused_port());
+    for (int k = 0; k < 2; ++k) {
+        const exchange_t ex = exchange(link, "LIST_DEV");
+        EXPECT_FALSE(ex.m_ok);
+        EXPECT_EQ(ex.m_output.m_err, "ZEL-Service connection failed!\r\n");
+        EXPECT_FALSE(link.is_open());
+    }
+}
+
+struct answer_case_t {
+    const char* m_name;
+    std::string m_command;  // a listing collects several lines, the others one
+    texts_t m_sends;        // sent one after the other, 50 ms apart
+    std::string m_answer;   // "FAIL" when the exchange fails
+    std::string m_err;
+};
+
+TEST(ServiceLink, AnswerCollection) {
+    const std::string no_answer = "Cmd failed (No respons)!\r\n";
+    const std::string read = "TBOX_MEM m;R;0,1,14,1";
+    const std::string long_listing = "LIST_DEV=net;" + std::string(3000, 'a') + "\r\n";
+    // clang-format off
+    const answer_case_t cases[] = {
+        {"line split over two sends", read, {"TBOX_MEM=m;0,1,", "14;5\r\n"}, "TBOX_MEM=m;0,1,14;5\r\n", ""},
+        {"garbage and another command's line dropped", "INFO_EXT m",
+         {"GARBAGE 1234\r\nLIST_DEV=n;a\r\n", "INFO_EXT=m;y;\r\n"}, "INFO_EXT=m;y;\r\n", ""},
+        {"FAILED line fails silently", "TBOX_MEM m;W;0,1,0;0", {"TBOX_MEM=FAILED\r\n"}, "FAIL", ""},
+        {"line without its end is no answer", "INFO_EXT m", {"INFO_EXT=m;x;"}, "FAIL", no_answer},
+        {"listing over several lines", "LIST_DEV", {"LIST_DEV=n;a,b\r\nLIST_DEV=n;c\r\n"},
+         "LIST_DEV=n;a,b\r\nLIST_DEV=n;c\r\n", ""},
+        {"first line completes a memory answer", read,
+         {"TBOX_MEM=m;0,1,14;5\r\nTBOX_MEM=m;0,1,14;6\r\n"}, "TBOX_MEM=m;0,1,14;5\r\n", ""},
+        {"answer over the 2048 bytes of a buffer", "LIST_DEV", {long_listing}, long_listing, ""},
+        {"answer line over 64 KiB", "INFO_EXT m", {"INFO_EXT=" + std::string(70000, 'x') + "\r\n"},
+         "FAIL", "Cmd failed (answer line over 65536 bytes)!\r\n"},
+    };
+    // clang-format on
+    for (const answer_case_t& c : cases) {
+        SCOPED_TRACE(c.m_name);
+        scripted_service service([&](platform::socket_t p_sock, int) {
+            send_text(p_sock, test_greeting);
+            receive_command(p_sock);
+            for (const std::string& text : c.m_sends) {
+                send_text(p_sock, text);
+                platform::sleep_ms(50);
+            }
+            receive_command(p_sock);
+        });
+        test_link link(service);
+        const exchange_t ex = exchange(link.m_link, c.m_command, 300, c.m_command != "LIST_DEV");
+        EXPECT_EQ(ex.m_ok ? ex.m_answer : "FAIL", c.m_answer);
+        EXPECT_EQ(ex.m_output.m_err, c.m_err);
+    }
+}
+
+TEST(ServiceLink, AnswerOverOneMebibyteFails) {
+    std::string flood;
+    while (flood.size() < 2 * 1024 * 1024) {
+        flood += "GARBAGE 1234\r\n";
+    }
+    scripted_service service([&](platform::socket_t p_sock, int) {
+        send_text(p_sock, test_greeting);
+        receive_command(p_sock);
+        send_text(p_sock, flood);
+        receive_command(p_sock);
+    });
+    test_link link(service);
+    const exchange_t ex = exchange(link.m_link, "INFO_EXT m");
+    EXPECT_FALSE(ex.m_ok);
+    EXPECT_EQ(ex.m_output.m_err, "Cmd failed (answer over 1048576 bytes)!\r\n");
+}
+
+TEST(ServiceLink, MalformedOrOverlongCommandIsNeverSent) {
+    std::string received = "not set";
+    {
+        scripted_service service([&](platform::socket_t p_sock, int) {
+            send_text(p_sock, test_greeting);
+            received = receive_command(p_sock, 1500);
+        });
+        test_link link(service);
+        const std::string overlong = "TBOX_MEM " + std::string(2039, 'x');  // 2048 bytes
+        for (const std::string& line : {std::string("LIST_DEV "), std::string(" "), overlong}) {
+            const exchange_t ex = exchange(link.m_link, line);
+            EXPECT_FALSE(ex.m_ok);
+            EXPECT_EQ(ex.m_output.m_err, "Send cmd [" + line + "] syntax error !\r\n");
+        }
+        const exchange_t empty = exchange(link.m_link, "");
+        EXPECT_TRUE(empty.m_ok);
+        EXPECT_EQ(empty.m_answer, "");
+    }
+    EXPECT_EQ(received, "");
+}
+
+TEST(ServiceLink, LateAnswersAndOtherDevicesAnswersAreDropped) {
+    scripted_service service([&](platform::socket_t p_sock, int) {
+        send_text(p_sock, test_greeting);
+        receive_command(p_sock);
+        platform::sleep_ms(400);  // answers after the link gave up
+        send_text(p_sock, "TBOX_MEM=m;0,1,14;9\r\n");
+        receive_command(p_sock);
+        send_text(p_sock, "TBOX_MEM=m;0,9,18;3\r\n");
+        receive_command(p_sock);
+        // Neither line echoes the third read: another device, another location.
+        send_text(p_sock, "TBOX_MEM=a;0,1,14;9\r\nTBOX_MEM=b;0,9,18;9\r\n");
+        platform::sleep_ms(50);
+        send_text(p_sock, "TBOX_MEM=b;0,1,14;7\r\n");
+        receive_command(p_sock);
+    });
+    test_link link(service);
+    const exchange_t first = exchange(link.m_link, "TBOX_MEM m;R;0,1,14,1", 200);
+    EXPECT_FALSE(first.m_ok);
+    EXPECT_EQ(first.m_output.m_err, "Cmd failed (No respons)!\r\n");
+    platform::sleep_ms(400);  // the late answer is waiting now
+    const exchange_t second =
+        exchange(link.m_link, "TBOX_MEM m;R;0,9,18,1", 2000, true, "TBOX_MEM=m;0,9,18;");
+    EXPECT_EQ(second.m_answer, "TBOX_MEM=m;0,9,18;3\r\n");
+    const exchange_t third =
+        exchange(link.m_link, "TBOX_MEM b;R;0,1,14,1", 2000, true, "TBOX_MEM=b;0,1,14;");
+    EXPECT_EQ(third.m_answer, "TBOX_MEM=b;0,1,14;7\r\n");
+}
+
+TEST(ServiceLink, ClosedConnectionFailsTheExchangeAndTheNextOneReconnects) {
+    scripted_service service(
+        [](platform::socket_t p_sock, int p_connection) {
+            send_text(p_sock, test_greeting);
+            receive_command(p_sock);
+            if (p_connection == 1) {
+                send_text(p_sock, "INFO_EXT=m;x;\r\n");
+                receive_command(p_sock);
+            }
+        },
+        2);
+    test_link link(service);
+    const exchange_t first = exchange(link.m_link, "INFO_EXT m");
+    EXPECT_FALSE(first.m_ok);
+    EXPECT_EQ(first.m_output.m_err, "Cmd failed (No respons)!\r\n");
+    EXPECT_FALSE(link.m_link.is_open());
+    const exchange_t second = exchange(link.m_link, "INFO_EXT m");
+    EXPECT_TRUE(second.m_ok);
+    EXPECT_EQ(second.m_output.m_out, connected);
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// The parsers of the service's answers and the judging of an answer.
+#include "unit_support.h"
+#include "write_brimel_label/write_brimel_label.h"
+#include "zel_service_cmd/zel_service_cmd.h"
+
+namespace {
+
+TEST(ListingParser, IdentifiersOfEveryLineAppended) {
+    const std::pair<std::string, texts_t> cases[] = {
+        {"LIST_DEV=Dante;00:01,00:02\r\n", {"00:01", "00:02"}},
+        {"LIST_DEV=;00:01,00:02\r\n", {"00:01", "00:02"}},  // an empty network part
+        {"LIST_DEV=n;a,b\r\nLIST_DEV=n;c\r\n", {"a", "b", "c"}},
+        {"LIST_DEV=n;a,,b\r\n", {"a", "", "b"}},
+        {"LIST_DEV=n;a,\r\n", {"a"}},
+        {"LIST_DEV=n;a,b", {"a"}},  // the identifier without a line end is lost
+        {"LIST_DEV=", {}},
+        {"LIST_DEV=n;\r\n", {}},
+    };
+    zel_config_env& env = zel_config_env::instance();
+    for (const auto& c : cases) {
+        reset_registry();
+        EXPECT_EQ(env.parse_list_dev(c.first), SUCCESS) << c.first;
+        EXPECT_EQ(env.found_net_device, c.second) << c.first;
+    }
+    env.parse_list_dev("LIST_DEV=n;x\r\n");  // appends, never clears
+    EXPECT_EQ(env.found_net_device, texts_t({"x"}));
+    for (const char* answer : {"LIST_NET=n;a\r\n", "LIST_DEV=FAILED\r\n"}) {
+        EXPECT_EQ(env.parse_list_dev(answer), FAIL) << answer;
+    }
+    EXPECT_EQ(env.found_net_device, texts_t({"x"}));
+}
+
+struct info_case_t {
+    const char* m_name;
+    std::string m_answer;
+    Status m_status;
+    std::string m_found;  // device Stage afterwards: "mac mir/pir/fir"
+};
+
+TEST(InformationParser, FillsTheDeviceOfThatExactName) {
+    const std::string untouched = " -1/-1/-1";
+    // clang-format off
+    const info_case_t cases[] = {
+        // name, answer, result, device Stage afterwards: "MAC mir/pir/fir"
+        {"compatible", "INFO_EXT=00:1D;Stage;1;0;5;2;7;8;8;1;0;\r\n", SUCCESS, "00:1D 5/2/7"},
+        {"text after the eleventh field", "INFO_EXT=m;Stage;0;0;5;2;7;8;8;1;0;x\r\n", SUCCESS, "m 5/2/7"},
+        {"signs and nines", "INFO_EXT=m;Stage;0;0;-9;+2;99;0;0;0;0;\r\n", SUCCESS, "m -9/2/99"},
+        {"another name changes nothing", "INFO_EXT=m;stage;0;0;5;2;7;8;8;1;0;\r\n", SUCCESS, untouched},
+        {"ten fields", "INFO_EXT=m;Stage;0;0;5;2;7;8;8;1;\r\n", FAIL, untouched},
+        {"field 3 no number", "INFO_EXT=m;Stage;x;0;5;2;7;8;8;1;0;\r\n", FAIL, untouched},
+        {"field 4 empty", "INFO_EXT=m;Stage;0;;5;2;7;8;8;1;0;\r\n", FAIL, untouched},
+        {"field 11 no number", "INFO_EXT=m;Stage;0;0;5;2;7;8;8;1;z;\r\n", FAIL, untouched},
+        {"over the int range", "INFO_EXT=m;Stage;0;0;5;2;9999999999;8;8;1;0;\r\n", FAIL, untouched},
+        {"missing head", "INFO=m;Stage;0;0;5;2;7;8;8;1;0;\r\n", FAIL, untouched},
+        {"failed", "INFO_EXT=FAILED\r\n", FAIL, untouched},
+    };
+    // clang-format on
+    for (const info_case_t& c : cases) {
+        SCOPED_TRACE(c.m_name);
+        reset_registry();
+        zel_config_env& env = zel_config_env::instance();
+        env.add_device("Stage");
+        EXPECT_EQ(env.parse_info_ext(c.m_answer), c.m_status);
+        const brimel_config_rm6x_device& stage = env.device_list[0];
+        EXPECT_EQ(stage.m_zel_device_mac_adr + " " + std::to_string(stage.m_mir) + "/" +
+                      std::to_string(stage.m_pir) + "/" + std::to_string(stage.m_fir),
+                  c.m_found);
+    }
+}
+
+TEST(MemoryReadParser, SplitsTheAnswer) {
+    struct read_case_t {
+        const char* m_name;
+        std::string m_answer;
+        Status m_status;
+        std::string m_found;  // "mac slot,page,offset;values" as read
+    };
+    // clang-format off
+    const read_case_t cases[] = {
+        // name, answer, result, "MAC slot,page,offset;values" as read
+        {"one value", "TBOX_MEM=m;0,1,14;5\r\n", SUCCESS, "m 0,1,14;5"},
+        {"nines", "TBOX_MEM=m;9,19,29;9,19,249\r\n", SUCCESS, "m 9,19,29;9,19,249"},
+        {"low 8 bits", "TBOX_MEM=m;0,300,14;300\r\n", SUCCESS, "m 0,44,14;44"},
+        {"empty value", "TBOX_MEM=m;0,1,0;\r\n", SUCCESS, "m 0,1,0;0"},
+        {"non-digit value", "TBOX_MEM=m;0,1,18;5x\r\n", FAIL, "m 0,1,18;5"},
+        {"lenient location fields", "TBOX_MEM=m; 2,x,-1;7\r\n", SUCCESS, "m 2,0,255;7"},
+        {"no line end", "TBOX_MEM=m;0,1,14;5", SUCCESS, "m 0,1,14;"},
+        {"missing delimiter", "TBOX_MEM=m;0,1\r\n", FAIL, "m 0,255,255;"},
+        {"failed", "TBOX_MEM=FAILED\r\n", FAIL, " 255,255,255;"},
+    };
+    // clang-format on
+    for (const read_case_t& c : cases) {
+        SCOPED_TRACE(c.m_name);
+        std::string mac;
+        uint8_t slot = 255, page = 255, offset = 255;
+        std::vector<uint8_t> values;
+        EXPECT_EQ(
+            zel_config_env::instance().parse_read_mem(c.m_answer, mac, slot, page, offset, values),
+            c.m_status);
+        std::string found = mac + " " + std::to_string(slot) + "," + std::to_string(page) + "," +
+                            std::to_string(offset) + ";";
+        for (std::size_t k = 0; k < values.size(); ++k) {
+            found += (k ? "," : "") + std::to_string(values[k]);
+        }
+        EXPECT_EQ(found, c.m_found);
+    }
+}
+
+struct location_case_t {
+    const char* m_name;
+    std::string m_answer;
+    Status m_status;
+    int m_value;  // the field of device Stage afterwards
+    std::string m_out;
+};
+
+void check_location_parser(bool p_page_index, const location_case_t& p_case) {
+    SCOPED_TRACE(p_case.m_name);
+    reset_registry();
+    zel_config_env& env = zel_config_env::instance();
+    env.add_device("Other").set_zel_device_mac_adr("other");
+    env.add_device("Stage").set_zel_device_mac_adr("m");
+    Status status = SUCCESS;
+    const captured_t got = capture_output([&] {
+        status = p_page_index ? env.parse_read_cspr_idx(p_case.m_answer)
+                              : env.parse_device_preset_offset(p_case.m_answer);
+    });
+    EXPECT_EQ(status, p_case.m_status);
+    const brimel_config_rm6x_device& stage = env.device_list[1];
+    EXPECT_EQ(p_page_index ? stage.m_cspr_page : stage.m_device_start_from_CSPR_offset,
+              p_case.m_value);
+    EXPECT_EQ(env.device_list[0].m_cspr_page + env.device_list[0].m_device_start_from_CSPR_offset,
+              -2);
+    EXPECT_EQ(got.m_out, p_case.m_out);
+    const std::string failed =
+        p_page_index ? "READ_CSPR_IDX_FAILED\r\n" : "read device_preset_offset failed\r\n";
+    EXPECT_EQ(got.m_err, p_case.m_status == FAIL ? failed : "");
+}
+
+TEST(LocationParsers, PageIndexStoredOnlyFromACleanAnswer) {
+    // clang-format off
+    const location_case_t cases[] = {
+        {"one value", "TBOX_MEM=m;0,1,14;10\r\n", SUCCESS, 10, ""},
+        {"low 8 bits", "TBOX_MEM=m;0,1,14;300\r\n", SUCCESS, 44, ""},
+        {"other device", "TBOX_MEM=x;0,1,14;10\r\n", SUCCESS, -1, ""},
+        {"two values", "TBOX_MEM=m;0,1,14;10,11\r\n", FAIL, -1, "incorrect size2\r\n"},
+        {"no value", "TBOX_MEM=m;0,1,14;5", FAIL, -1, "incorrect size0\r\n"},
+        {"non-digit", "TBOX_MEM=m;0,1,14;1x\r\n", FAIL, -1, ""},
+        {"missing head", "HELLO\r\n", FAIL, -1, "ntm\r\n"},
+        {"failed", "TBOX_MEM=FAILED\r\n", FAIL, -1, "ntm\r\n"},
+    };
+    // clang-format on
+    for (const location_case_t& c : cases) {
+        check_location_parser(true, c);
+    }
+}
+
+TEST(LocationParsers, StartOffsetStoredOnlyFromACleanAnswer) {
+    // clang-format off
+    const location_case_t cases[] = {
+        {"one value", "TBOX_MEM=m;0,10,18;4\r\n", SUCCESS, 4, ""},
+        {"two values", "TBOX_MEM=m;0,10,18;4,5\r\n", FAIL, -1, ""},
+        {"non-digit", "TBOX_MEM=m;0,10,18;4x\r\n", FAIL, -1, ""},
+        {"missing head", "HELLO\r\n", FAIL, -1, ""},
+    };
+    // clang-format on
+    for (const location_case_t& c : cases) {
+        check_location_parser(false, c);
+    }
+}
+
+TEST(ResponseJudging, FailedOrBlankAnswerIsReported) {
+    reset_registry();
+    const std::pair<std::string, std::string> cases[] = {
+        // answer, message ("" when accepted)
+        {"INFO_EXT=unusable\r\n", ""},
+        {"", "Get response:"},
+        {std::string(" \t\r\n\0", 5), std::string("Get response: \t\r\n\0", 18)},
+        {"LIST_DEV=FAILED\r\n", "Get response:LIST_DEV=FAILED\r\n"},
+    };
+    for (const auto& c : cases) {
+        Status status = SUCCESS;
+        const captured_t got =
+            capture_output([&] { status = handle_zel_response(c.first, ZEL_INFO_EXT); });
+        EXPECT_EQ(status, c.second.empty() ? SUCCESS : FAIL) << c.first;
+        EXPECT_EQ(got.m_err, c.second);
+    }
+    EXPECT_FALSE(is_empty_message("\v"));
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// Faults of the simulated service: how they are written, and what a client sees when they
+// hit. Pauses are checked only as lower bounds, which a busy machine cannot break.
+#include "platform/clock.h"
+#include "sim_support.h"
+
+namespace {
+
+const std::string M = G_rm6x5_mac;
+
+std::string write_command(uint32_t p_page, int p_value) {
+    return "TBOX_MEM " + M + ";W;0," + std::to_string(p_page) + ",0;" + std::to_string(p_value);
+}
+
+const std::string written_answer = "TBOX_MEM=" + M + ";OK\r\n";
+
+// The fields of a fault in one line, or the reason it is refused.
+std::string read_fault(const std::string& p_text) {
+    const char* const actions[] = {"none",  "failed",  "silent", "delay", "split",
+                                   "close", "garbage", "values", "reply"};
+    sim_fault_t fault;
+    fault.m_command = 99;
+    std::string error;
+    if (!parse_fault(p_text, fault, error)) {
+        return fault.m_command == 99 ? error : "changed on failure";
+    }
+    return "cmd=" + std::to_string(fault.m_command) +
+           " kind=" + (fault.m_by_kind ? command_kind_name(fault.m_kind) : "-") +
+           " nth=" + std::to_string(fault.m_nth) + " " + actions[fault.m_action] + " " +
+           std::to_string(fault.m_ms) + " [" + fault.m_text + "]";
+}
+
+TEST(SimFaultSyntax, ReadsSelectorAndActionOrSaysWhatIsWrong) {
+    const std::string either =
+        "a fault selects its commands by cmd=N or by kind=K, not both or "
+        "neither";
+    const std::string selector =
+        "\": use cmd=N, or kind=LIST_DEV|INFO_EXT|TBOX_MEM_R|TBOX_MEM_W "
+        "with nth=N";
+    const std::string action =
+        "\": use failed, silent, close, garbage, delay=MS, split=MS, "
+        "values=TEXT or reply=TEXT";
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"cmd=12:delay=700", "cmd=12 kind=- nth=0 delay 700 []"},
+        {"kind=TBOX_MEM_W,nth=3:failed", "cmd=0 kind=TBOX_MEM_W nth=3 failed 0 []"},
+        {"nth=2,kind=LIST_DEV:silent", "cmd=0 kind=LIST_DEV nth=2 silent 0 []"},
+        {"kind=INFO_EXT:close", "cmd=0 kind=INFO_EXT nth=0 close 0 []"},
+        {"cmd=2:garbage", "cmd=2 kind=- nth=0 garbage 0 []"},
+        {"cmd=1:split=0", "cmd=1 kind=- nth=0 split 0 []"},
+        {"kind=TBOX_MEM_R:values=5,7", "cmd=0 kind=TBOX_MEM_R nth=0 values 0 [5,7]"},
+        {"cmd=4:reply=INFO_EXT=a:b;", "cmd=4 kind=- nth=0 reply 0 [INFO_EXT=a:b;]"},
+        {"failed", "a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed"},
+        {":failed", either},
+        {"cmd=1,kind=LIST_DEV:failed", either},
+        {"nth=2:failed", "nth=N needs kind=K"},
+        {"cmd=0:failed", "bad selector \"cmd=0" + selector},
+        {"kind=TBOX_MEM:failed", "bad selector \"kind=TBOX_MEM" + selector},
+        {"kind=OTHER:failed", "bad selector \"kind=OTHER" + selector},
+        {"cmd=1:delay=-5", "delay needs milliseconds from 0 to 600000"},
+        {"cmd=1:split=600001", "split needs milliseconds from 0 to 600000"},
+        {"cmd=1:explode", "bad action \"explode" + action},
+        {"cmd=1:failed=3", "bad action \"failed=3" + action},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        EXPECT_EQ(read_fault(c.first), c.second) << c.first;
+    }
+}
+
+typedef sim_fixture SimFault;
+
+TEST_F(SimFault, FaultsHitTheirCommandsAndCountWhenTheyFire) {
+    m_sim.add_fault(fault_of("kind=TBOX_MEM_W,nth=2:failed"));
+    m_sim.add_fault(fault_of("cmd=5:failed"));
+    m_sim.add_fault(fault_of("cmd=1:values=9"));  // only a memory read has values
+    {
+        std::unique_ptr<sim_client> first = greeted_client();
+        EXPECT_EQ(first->exchange(write_command(30, 7)), written_answer);
+        EXPECT_EQ(first->exchange(write_command(31, 7)), "TBOX_MEM=FAILED\r\n");
+    }
+    std::unique_ptr<sim_client> second = greeted_client();
+    EXPECT_EQ(second->exchange(write_command(32, 7)), written_answer);
+    EXPECT_EQ(second->exchange("INFO_EXT x"), "INFO_EXT=FAILED\r\n");
+    EXPECT_EQ(second->exchange("LIST_DEV"), "LIST_DEV=FAILED\r\n");  // the fifth command
+    EXPECT_EQ(second->exchange("LIST_DEV"), G_listing);
+    EXPECT_EQ(m_sim.read_page(M, 31)[0], 0);  // not carried out
+    EXPECT_EQ(m_sim.read_page(M, 32)[0], 7);
+    EXPECT_EQ(m_sim.fault_fired_counts(), std::vector<uint64_t>({1, 1, 0}));
+}
+
+TEST_F(SimFault, SilentCarriesTheCommandOutAndCloseDoesNot) {
+    m_sim.add_fault(fault_of("cmd=1:silent"));
+    m_sim.add_fault(fault_of("cmd=3:close"));
+    std::unique_ptr<sim_client> client = greeted_client();
+    ASSERT_TRUE(client->send(write_command(40, 9)));
+    wait_for_commands(m_sim, 1);
+    // Had the write been answered, its answer would come before this one.
+    EXPECT_EQ(client->exchange("INFO_EXT " + G_stage_mics_mac),
+              "INFO_EXT=" + G_stage_mics_mac + ";Stage-Mics;1;0;2;5;2;8;8;1;0;\r\n");
+    EXPECT_EQ(m_sim.read_page(M, 40)[0], 9);
+    ASSERT_TRUE(client->send(write_command(50, 3)));
+    EXPECT_TRUE(client->closed_by_service());
+    EXPECT_EQ(m_sim.read_page(M, 50)[0], 0);
+    EXPECT_EQ(greeted_client()->exchange(write_command(50, 4)), written_answer);
+}
+
+TEST_F(SimFault, DelayLatencyAndSplitHoldTheAnswerBack) {
+    const std::tuple<std::string, int, int64_t> cases[] = {
+        // fault, latency, least time to the answer in ms
+        {"kind=LIST_DEV:delay=200", 0, 200},
+        {"", 150, 150},
+        {"kind=LIST_DEV:delay=100", 100, 200},
+        {"kind=LIST_DEV:split=200", 0, 200},
+    };
+    std::unique_ptr<sim_client> client = greeted_client();
+    for (const auto& [fault, latency, at_least_ms] : cases) {
+        m_sim.clear_faults();
+        if (!fault.empty()) {
+            m_sim.add_fault(fault_of(fault));
+        }
+        m_sim.set_latency_ms(latency);
+        const int64_t start = platform::monotonic_ms();
+        EXPECT_EQ(client->exchange("LIST_DEV"), G_listing) << fault;
+        EXPECT_GE(platform::monotonic_ms() - start, at_least_ms) << fault;
+    }
+}
+
+TEST_F(SimFault, ReshapedAnswersAndTheFirstFaultThatHits) {
+    const std::string read = "TBOX_MEM " + M + ";R;0,1,14,1";
+    const std::string info = "INFO_EXT " + M;
+    // clang-format off
+    const std::tuple<texts_t, std::string, std::string> cases[] = {
+        // faults, command, answer
+        {{"kind=TBOX_MEM_R:garbage"}, read, "GARBAGE 1234\r\nTBOX_MEM=" + M + ";0,1,14;10\r\n"},
+        {{"kind=TBOX_MEM_R:values=5,7"}, read, "TBOX_MEM=" + M + ";0,1,14;5,7\r\n"},
+        {{"kind=INFO_EXT:reply=INFO_EXT=a;b;"}, info, "INFO_EXT=a;b;\r\n"},
+        {{"kind=INFO_EXT:failed", "kind=INFO_EXT:reply=never"}, info, "INFO_EXT=FAILED\r\n"},
+    };
+    // clang-format on
+    std::unique_ptr<sim_client> client = greeted_client();
+    for (const auto& [faults, command, answer] : cases) {
+        m_sim.clear_faults();
+        for (const std::string& fault : faults) {
+            m_sim.add_fault(fault_of(fault));
+        }
+        ASSERT_TRUE(client->send(command));
+        EXPECT_EQ(client->read_until(answer), answer) << faults[0];
+    }
+}
+
+TEST_F(SimFault, GreetingCanBeLeftOutOrSentSlowly) {
+    m_sim.set_greeting(false, 1, 0);
+    {
+        sim_client silent(m_sim.port());
+        EXPECT_EQ(silent.exchange("INFO_EXT 00:00:00:00:00:00"), "INFO_EXT=FAILED\r\n");
+    }
+    m_sim.set_greeting(true, 4, 100);
+    const int64_t start = platform::monotonic_ms();
+    sim_client slow(m_sim.port());
+    EXPECT_EQ(slow.read_until("\r\n"), SIM_GREETING);
+    EXPECT_GE(platform::monotonic_ms() - start, 300);
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+// The simulated network and its description, the factory image of a device's memory, and
+// the command line of the zel_service_sim program.
+#include "platform/process.h"
+#include "sim/sim_program.h"
+#include "sim_support.h"
+
+namespace {
+
+// The devices as "name MAC mir/pir/fir from page P+S", with " unlisted" where it applies.
+std::string describe(const sim_network_t& p_network) {
+    std::string seen = p_network.m_name + ":";
+    for (const sim_device_t& d : p_network.m_devices) {
+        seen += " " + d.m_name + " " + d.m_mac + " " + std::to_string(d.m_mir) + "/" +
+                std::to_string(d.m_pir) + "/" + std::to_string(d.m_fir) + " from page " +
+                std::to_string(label_area_base(d)) + (d.m_listed ? "," : " unlisted,");
+    }
+    return seen;
+}
+
+TEST(SimNetwork, BuiltInNetworkAndADescriptionOfOnesOwn) {
+    EXPECT_EQ(describe(default_network()),
+              "Stage-Net: KDX-RM6X5 00:1D:C1:0A:00:01 5/2/3 from page 14, KDX-RM6x-243 "
+              "00:1D:C1:0A:00:02 5/2/3 from page 26, NEW-DEVICE1 00:1D:C1:0A:00:03 5/2/4 from "
+              "page 32, NEW-DEVICE2 00:1D:C1:0A:00:04 5/2/4 from page 65, ZUPx3-Radio "
+              "00:1D:C1:0B:00:01 7/1/1 from page 14, FOH-Console 00:1D:C1:0C:00:01 3/1/0 from "
+              "page 14, MON-Rack 00:1D:C1:0C:00:02 5/3/1 from page 14, Stage-Mics "
+              "00:1D:C1:0C:00:03 2/5/2 from page 14,");
+    sim_network_t network;
+    std::string error;
+    ASSERT_TRUE(
+        parse_network_text("# racks\r\nnetwork Hall-B\r\n\r\n"
+                           "  Desk  02:00:00:00:00:01 5 2 -1 3 5  # the desk\r\n"
+                           "Hidden 02:00:00:00:00:aa 1 2 3 255 255 unlisted\r\n",
+                           "n.txt", network, error))
+        << error;
+    EXPECT_EQ(describe(network),
+              "Hall-B: Desk 02:00:00:00:00:01 5/2/-1 from page 8, Hidden 02:00:00:00:00:aa 1/2/3 "
+              "from page 510 unlisted,");
+}
+
+TEST(SimNetwork, RefusesABadLineWithFileAndLine) {
+    const std::string mac_form = "not a MAC address like 00:1D:C1:0A:00:01: ";
+    const std::string location = "P and S must be numbers from 1 to 255";
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        // line 2 of the description, what is wrong
+        {"Desk 02:00:00:00:00:02 5 2 0 3", "expected \"name MAC mir pir fir P S [unlisted]\", found 6 words"},
+        {"Desk 02:00:00:00:00:02 5 2 0 3 5 hidden", "the eighth word can only be \"unlisted\", found hidden"},
+        {"Desk 02-00-00-00-00-02 5 2 0 3 5", mac_form + "02-00-00-00-00-02"},
+        {"Desk 02:00:00:00:00:0G 5 2 0 3 5", mac_form + "02:00:00:00:00:0G"},
+        {"Desk 02:00:00:00:00:02 five 2 0 3 5", "mir, pir and fir must be decimal integers"},
+        {"Desk 02:00:00:00:00:02 5 2 0 0 5", location},
+        {"Desk 02:00:00:00:00:02 5 2 0 3 256", location},
+        {"De;sk 02:00:00:00:00:02 5 2 0 3 5", "a device name cannot hold ';': De;sk"},
+        {"network A;B", "a network name cannot hold ';' or ','"},
+        {"Other 02:00:00:00:00:01 5 2 0 3 5", "MAC 02:00:00:00:00:01 is already used by another device"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        sim_network_t network;
+        network.m_name = "unchanged";
+        std::string error;
+        const std::string text = "Desk 02:00:00:00:00:01 5 2 0 3 5\n" + c.first;
+        EXPECT_FALSE(parse_network_text(text, "net.txt", network, error)) << c.first;
+        EXPECT_EQ(error, "net.txt:2: " + c.second);
+        EXPECT_EQ(network.m_name, "unchanged");
+    }
+}
+
+TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
+    sim_command_line_t options;
+    std::string error;
+    ASSERT_TRUE(parse_sim_command_line(
+        {"--port", "0", "--network", "n.txt", "--latency", "5", "--log", "l.txt", "--dump-file",
+         "d.txt", "--fault", "cmd=12:delay=700", "--fault", "kind=INFO_EXT:close", "--no-greeting",
+         "--slow-greeting", "4,300", "-h"},
+        options, error))
+        << error;
+    EXPECT_EQ(options.m_network_path + options.m_log_path + options.m_dump_path, "n.txtl.txtd.txt");
+    EXPECT_EQ(
+        std::vector<int>({options.m_port, options.m_latency_ms, options.m_greeting,
+                          options.m_greeting_pieces, options.m_greeting_pause_ms, options.m_help}),
+        std::vector<int>({0, 5, false, 4, 300, true}));
+    ASSERT_EQ(options.m_faults.size(), 2u);
+    EXPECT_EQ(options.m_faults[1].m_action, FAULT_CLOSE);
+    // clang-format off
+    const std::pair<texts_t, std::string> cases[] = {
+        {{"--colour"}, "unknown option \"--colour\""},
+        {{"--port"}, "--port needs a value"},
+        {{"--port", "65536"}, "--port needs a number from 0 to 65535, not \"65536\""},
+        {{"--latency", "-1"}, "--latency needs milliseconds from 0 to 600000, not \"-1\""},
+        {{"--slow-greeting", "0,10"}, "--slow-greeting needs PIECES,MS with 1 to 33 pieces, not \"0,10\""},
+        {{"--fault", "cmd=1"}, "--fault \"cmd=1\": a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        sim_command_line_t refused;
+        EXPECT_FALSE(parse_sim_command_line(c.first, refused, error)) << c.first[0];
+        EXPECT_EQ(error, c.second);
+    }
+}
+
+TEST(SimProgram, HelpAndBadNetworkFile) {
+    const std::string program = SIM_PROGRAM_PATH;
+    const platform::process_result_t help = platform::run_process({program, "--help"}, "", 20000);
+    EXPECT_EQ(help.m_exit_status, 0);
+    EXPECT_EQ(help.m_stdout, sim_usage_text());
+    const std::string net = write_temp_file("bad-net.txt", "# one bad line\nDesk 1 2 3\n");
+    const platform::process_result_t bad =
+        platform::run_process({program, "--port", "0", "--network", net}, "", 20000);
+    EXPECT_EQ(bad.m_exit_status, 2);
+    EXPECT_EQ(bad.m_stdout, "");
+    EXPECT_EQ(bad.m_stderr, "zel_service_sim: " + net +
+                                ":2: expected \"name MAC mir pir fir P S [unlisted]\", found 4 "
+                                "words\n");
+    const platform::process_result_t missing =
+        platform::run_process({program, "--network", temp_path("none.txt")}, "", 20000);
+    EXPECT_EQ(missing.m_stderr,
+              "zel_service_sim: " + temp_path("none.txt") + ": cannot open the network file\n");
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+// The simulated service over a plain socket: answers byte for byte, device memory, the
+// command log, the guard rails, the dump and the life of connections.
+#include <fstream>
+#include <sstream>
+
+#include "sim_support.h"
+
+namespace {
+
+const std::string M = G_rm6x5_mac;
+
+typedef sim_fixture SimProtocol;
+
+TEST_F(SimProtocol, AnswersEveryCommandExactly) {
+    const std::string read = "TBOX_MEM " + M + ";R;0,";
+    const std::string write = "TBOX_MEM " + M + ";W;0,";
+    const std::string values = "TBOX_MEM=" + M + ";0,";
+    const std::string ok = "TBOX_MEM=" + M + ";OK\r\n";
+    const std::string failed = "TBOX_MEM=FAILED\r\n";
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        // command, answer
+        {"LIST_DEV", G_listing},
+        {"INFO_EXT " + M, "INFO_EXT=" + M + ";KDX-RM6X5;1;0;5;2;3;8;8;1;0;\r\n"},
+        {read + "1,14,1", values + "1,14;10\r\n"},   // P
+        {read + "10,18,1", values + "10,18;4\r\n"},  // S
+        // Factory preset 1 ("Factory 01") at page 14; preset 5 is empty.
+        {read + "14,0,11", values + "14,0;70,97,99,116,111,114,121,32,48,49,0\r\n"},
+        {read + "26,0,2", values + "26,0;0,0\r\n"},
+        {read + "1023,62,2", values + "1023,62;0,0\r\n"},
+        {write + "14,0;65,66,0", ok},
+        {write + "20,5;-23,-128,127,0", ok},
+        {read + "20,0,11", values + "20,0;70,97,99,116,111,233,128,127,0,51,0\r\n"},
+        {write + "30,0;1,2,", ok},  // a full 32-byte name comes without its zero: "," ends it
+        {read + "30,0,3", values + "30,0;1,2,0\r\n"},
+        {write + "14,0;,", failed},
+        {"INFO_EXT 00:00:00:00:00:00", "INFO_EXT=FAILED\r\n"},
+        {"LIST_DEV now", "LIST_DEV=FAILED\r\n"},
+        {"TBOX_MEM 00:00:00:00:00:00;R;0,1,14,1", failed},
+        {"TBOX_MEM " + M + ";R;1,1,14,1", failed},  // only slot 0
+        {read + "1024,0,1", failed},                // 1024 pages
+        {read + "1,64,1", failed},                  // 64 bytes a page
+        {read + "1,60,5", failed},                  // past the page
+        {read + "1,14", failed},                    // no count
+        {read + "-1,14,1", failed},                 // no sign
+        {"TBOX_MEM " + M + ";X;0,1,14,1", failed},  // neither read nor write
+        {write + "14,0;128", failed},               // data bytes are -128..127
+        {write + "14,0;+5", failed},
+        {write + "14,0;1,,2", failed},
+        {write + "14,62;1,2,3", failed},            // past the page
+        {"HELLO world", "HELLO=FAILED\r\n"},
+        {"tbox_mem " + M + ";R;0,1,14,1", "tbox_mem=FAILED\r\n"},
+    };
+    // clang-format on
+    std::unique_ptr<sim_client> client = greeted_client();
+    for (const auto& c : cases) {
+        EXPECT_EQ(client->exchange(c.first), c.second) << c.first;
+    }
+    // Only the valid writes changed the memory.
+    const std::vector<uint8_t> label = m_sim.read_page(M, 14);
+    ASSERT_EQ(label.size(), 64u);
+    EXPECT_EQ(std::string(label.begin(), label.end()),
+              std::string("AB\0tory 01", 10) + std::string(54, '\0'));
+    EXPECT_EQ(m_sim.command_log().size(), sizeof(cases) / sizeof(cases[0]));
+    EXPECT_TRUE(m_sim.violations().empty());
+    EXPECT_TRUE(m_sim.read_page(M, 1024).empty());
+    EXPECT_TRUE(m_sim.read_page("00:00:00:00:00:00", 1).empty());
+}
+
+TEST_F(SimProtocol, EveryLineIsACommandOfClientsServedOneAfterAnother) {
+    const std::string log_path = temp_path("sim_commands.log");
+    ASSERT_TRUE(m_sim.open_log_file(log_path));
+    const std::string info = "INFO_EXT=" + G_stage_mics_mac + ";Stage-Mics;1;0;2;5;2;8;8;1;0;\r\n";
+    std::unique_ptr<sim_client> first = greeted_client();
+    ASSERT_TRUE(first->send("LIST_DEV\r\n\r\nINFO_EXT " + G_stage_mics_mac + "\nFOO"));
+    EXPECT_EQ(first->read_until("FOO=FAILED\r\n"), G_listing + info + "FOO=FAILED\r\n");
+    first.reset();
+    EXPECT_EQ(greeted_client()->exchange("INFO_EXT x"), "INFO_EXT=FAILED\r\n");
+    EXPECT_EQ(m_sim.connection_count(), 2u);
+    const texts_t log = {"LIST_DEV", "INFO_EXT " + G_stage_mics_mac, "FOO", "INFO_EXT x"};
+    EXPECT_EQ(m_sim.command_log(), log);
+    std::stringstream text;
+    text << std::ifstream(log_path, std::ios::binary).rdbuf();
+    EXPECT_EQ(text.str(), "LIST_DEV\nINFO_EXT " + G_stage_mics_mac + "\nFOO\nINFO_EXT x\n");
+}
+
+TEST_F(SimProtocol, GuardRailsRecordWritesOutsideTheAreaAndAccessToUnlistedDevices) {
+    zel_service_sim& sim = start_own(
+        "Desk 02:00:00:00:00:01 5 2 0 10 4\nHidden 02:00:00:00:00:09 5 2 0 3 5 unlisted\n");
+    const std::string desk = "TBOX_MEM 02:00:00:00:00:01;";
+    const std::string area = "; the area is pages 14-205, bytes 0-31";
+    const std::string outside = "write outside the label area of Desk (02:00:00:00:00:01): ";
+    std::string ones = "1";
+    for (int i = 1; i < 32; ++i) {
+        ones += ",1";
+    }
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        // command, violation recorded ("" for none)
+        {desk + "R;0,1,14,1", ""},
+        {desk + "W;0,14,31;0", ""},
+        {desk + "W;0,205,0;" + ones, ""},
+        {desk + "W;0,13,0;7", outside + "page 13 offset 0 count 1" + area},
+        {desk + "W;0,206,0;7", outside + "page 206 offset 0 count 1" + area},
+        {desk + "W;0,14,30;1,2,3", outside + "page 14 offset 30 count 3" + area},
+        {"TBOX_MEM 02:00:00:00:00:09;R;0,1,14,1",
+         "read from unlisted device Hidden (02:00:00:00:00:09): page 1 offset 14 count 1"},
+    };
+    // clang-format on
+    std::unique_ptr<sim_client> client = greeted_client(sim);
+    texts_t expected;
+    for (const auto& c : cases) {
+        EXPECT_NE(client->exchange(c.first).find(";"), std::string::npos) << c.first;
+        if (!c.second.empty()) {
+            expected.push_back(c.second);
+        }
+        EXPECT_EQ(sim.violations(), expected) << c.first;
+    }
+    EXPECT_EQ(sim.read_page("02:00:00:00:00:01", 13)[0], 7);  // recorded, and still written
+}
+
+TEST_F(SimProtocol, DumpShowsEachPresetInUtf8AndCountsEmptyEntries) {
+    zel_service_sim& sim = start_own("network Test-Net\nDesk 02:00:00:00:00:01 5 2 0 3 5\n");
+    const std::string zeros = "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0";
+    std::unique_ptr<sim_client> client = greeted_client(sim);
+    // Preset 1's label becomes "Café" (0x82 in code page 850), preset 2 is erased and
+    // preset 6 gets a label only.
+    for (const std::string& write : texts_t{"8,0;67,97,102,-126,0", "11,0;" + zeros,
+                                            "12,0;" + zeros, "13,0;" + zeros, "23,0;88,0"}) {
+        ASSERT_EQ(client->exchange("TBOX_MEM 02:00:00:00:00:01;W;0," + write),
+                  "TBOX_MEM=02:00:00:00:00:01;OK\r\n");
+    }
+    const texts_t dump = {
+        "Network Test-Net, 1 devices",
+        "Device Desk 02:00:00:00:00:01 P=3 S=5 pages 8-199",
+        "  01 label=\"Caf\xC3\xA9\" device=\"FACTORY\" channel=\"Ch 01\"",
+        "  03 label=\"Factory 03\" device=\"FACTORY\" channel=\"Ch 03\"",
+        "  04 label=\"Factory 04\" device=\"FACTORY\" channel=\"Ch 04\"",
+        "  06 label=\"X\" device=\"\" channel=\"\"",
+        "  60 of 64 entries empty",
+    };
+    std::string text;
+    std::string answer;
+    for (const std::string& line : dump) {
+        text += line + "\n";
+        answer += "SIM_DUMP=" + line + "\r\n";
+    }
+    EXPECT_EQ(sim.dump(), text);
+    ASSERT_TRUE(client->send("SIM_DUMP"));
+    EXPECT_EQ(client->read_until("SIM_DUMP=END\r\n"), answer + "SIM_DUMP=END\r\n");
+}
+
+}  // namespace
