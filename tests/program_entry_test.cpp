@@ -1,5 +1,6 @@
 // The entry and the registry without a process around them: an argument count the
-// command line cannot give, and the look-up of target devices by name.
+// command line cannot give, the look-up of target devices by name, and a label area whose
+// location was never read.
 #include "unit_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 
@@ -35,6 +36,26 @@ TEST(Registry, FindsTheFirstRecordOfAnExactNameWhateverChangedTheList) {
     env.start_run("next.ini");
     EXPECT_EQ(env.find_device_by_name("KDX-RM6X5"), nullptr);
     EXPECT_EQ(env.current_file, "next.ini");
+}
+
+TEST(LabelMemory, EraseAndWriteRefuseUnreadLocationBytesWithoutSendingAnything) {
+    reset_registry();
+    zel_config_env& env = zel_config_env::instance();
+    env.zel_service.set_service_port(unused_port());  // a command would print its failure
+    brimel_config_rm6x_device& device = env.add_device("Stage");
+    device.set_zel_device_mac_adr("m");
+    device.m_mir = 5;
+    device.m_pir = 2;
+    device.add_preset_label("L", "d", "c");
+    for (int page : {-1, 10}) {
+        device.m_cspr_page = page;  // the start offset stays unread
+        const captured_t got = capture_output([&] {
+            EXPECT_EQ(device.intialize_device_label_in_device(), FAIL);
+            EXPECT_EQ(device.write_preset_label_in_device(), FAIL);
+        });
+        EXPECT_EQ(got.m_out + got.m_err, "");
+    }
+    env.zel_service.set_service_port(socket_handle::default_port);
 }
 
 }  // namespace
