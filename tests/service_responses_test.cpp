@@ -1,9 +1,84 @@
-// The parsers of the service's answers and the judging of an answer.
+// The rules of the answers (a refusal, the echo of what was asked, numbers), the parsers of
+// the service's answers and the judging of an answer.
+#include "basic_type/zel_protocol.h"
 #include "unit_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
+
+TEST(AnswerRules, FailedOnlyAsAWholeField) {
+    const texts_t refused = {"TBOX_MEM=FAILED\r\n", "INFO_EXT=m;FAILED;\r\n", "LIST_DEV=n;a,FAILED",
+                             "X=a\r\nLIST_DEV=FAILED,b\r\n", "TBOX_MEM=m;FAILED\nx"};
+    const texts_t names = {"INFO_EXT=m;RACK-FAILED;1;\r\n",
+                           "LIST_DEV=FAILED-OVER;a\r\n",
+                           "X=aFAILED;",
+                           "FAILED\r\n",
+                           "X= FAILED",
+                           "X=FAILED "};
+    for (const std::string& text : refused) {
+        EXPECT_TRUE(zel_has_failed_field(text)) << text;
+    }
+    for (const std::string& text : names) {
+        EXPECT_FALSE(zel_has_failed_field(text)) << text;
+    }
+}
+
+TEST(AnswerRules, EchoOfTheAskedDeviceAndLocationAsAServiceMayWriteThem) {
+    zel_echo_rule_t rule;
+    rule.m_device = "00:1D:C1:0A:00:0F";
+    rule.m_page = 10;
+    rule.m_offset = 18;
+    const std::string ours = "=00:1d:c1:0A:00:0f;";
+    // clang-format off
+    const std::tuple<zel_echo_t, std::string, bool> cases[] = {
+        // what is echoed, answer line, echoes the command
+        {ZEL_ECHO_NONE, "LIST_DEV=n;a\r\n", true},
+        {ZEL_ECHO_DEVICE, "INFO_EXT" + ours + "KDX;1;\r\n", true},
+        {ZEL_ECHO_DEVICE, "INFO_EXT=00:1D:C1:0A:00:0E;KDX;1;\r\n", false},
+        {ZEL_ECHO_DEVICE, "INFO_EXT=00:1D:C1:0A:00:0F\r\n", false},
+        {ZEL_ECHO_LOCATION, "TBOX_MEM" + ours + "0,10,18;4\r\n", true},
+        {ZEL_ECHO_LOCATION, "TBOX_MEM" + ours + "00, 010,018;4\r\n", true},
+        {ZEL_ECHO_LOCATION, "TBOX_MEM" + ours + "0,1,14;4\r\n", false},
+        {ZEL_ECHO_LOCATION, "TBOX_MEM" + ours + "1,10,18;4\r\n", false},
+        {ZEL_ECHO_LOCATION, "TBOX_MEM" + ours + "0,10,19;4\r\n", false},
+        {ZEL_ECHO_LOCATION, "TBOX_MEM" + ours + "0,10,18,4\r\n", false},
+        {ZEL_ECHO_LOCATION, "TBOX_MEM" + ours + "0,x10,18;4\r\n", false},
+        {ZEL_ECHO_LOCATION, "TBOX_MEM" + ours + "0,4294967306,18;4\r\n", false},
+        {ZEL_ECHO_DEVICE_IF_NAMED, "TBOX_MEM" + ours + "OK\r\n", true},
+        {ZEL_ECHO_DEVICE_IF_NAMED, "TBOX_MEM=OK\r\n", true},
+        {ZEL_ECHO_DEVICE_IF_NAMED, "TBOX_MEM=;OK\r\n", true},
+        {ZEL_ECHO_DEVICE_IF_NAMED, "TBOX_MEM=00:1D:C1:0A:00:0E;OK\r\n", false},
+    };
+    // clang-format on
+    for (const auto& [echo, line, echoes] : cases) {
+        rule.m_echo = echo;
+        EXPECT_EQ(zel_line_echoes(line, rule), echoes) << line;
+    }
+    rule.m_echo = ZEL_ECHO_DEVICE_IF_NAMED;
+    EXPECT_TRUE(zel_failure_of_another_device("TBOX_MEM=00:1D:C1:0A:00:0E;FAILED\r\n", rule));
+    EXPECT_FALSE(zel_failure_of_another_device("TBOX_MEM" + ours + "FAILED\r\n", rule));
+    EXPECT_FALSE(zel_failure_of_another_device("TBOX_MEM=FAILED;\r\n", rule));
+    EXPECT_FALSE(zel_failure_of_another_device("TBOX_MEM=FAILED\r\n", rule));
+}
+
+TEST(AnswerRules, NumbersReadAsTheStandardConversionReadsThem) {
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        // text, value read ("refused": the value is left as it was)
+        {"5", "5"}, {" \t5", "5"}, {"2 ", "2"}, {"5x", "5"}, {"+2", "2"}, {"-9", "-9"}, {"007", "7"},
+        {"2147483647", "2147483647"}, {"-2147483648", "-2147483648"}, {"2147483648", "refused"},
+        {"-2147483649", "refused"}, {"", "refused"}, {"x5", "refused"}, {"-", "refused"}, {" ", "refused"},
+        {"+-1", "refused"},
+    };
+    // clang-format on
+    for (const auto& [text, read] : cases) {
+        int value = 4242;
+        const bool ok = zel_read_int(text, value);
+        EXPECT_EQ(ok ? std::to_string(value) : "refused", read) << text;
+        EXPECT_EQ(value == 4242, !ok) << text;
+    }
+}
 
 TEST(ListingParser, IdentifiersOfEveryLineAppended) {
     const std::pair<std::string, texts_t> cases[] = {

@@ -10,10 +10,8 @@
 #include <string>
 
 #include "basic_type/basic_type.h"
+#include "basic_type/zel_protocol.h"
 
-// Answer time-outs in milliseconds.
-const time_t zel_list_timeout_ms = 2000;
-const time_t zel_cmd_timeout_ms = 500;
 
 // SUCCESS when the service answered the command with at least one line of it and without
 // "FAILED"; what the parser found is seen in the registry.
