@@ -69,17 +69,28 @@ struct exchange_t {
 
 // One command through the link (opened first if need be), with what it printed.
 exchange_t exchange(socket_handle& p_link, const std::string& p_cmd, time_t p_timeout = 2000,
-                    bool p_first_line_completes = true, const std::string& p_head = "") {
+                    bool p_first_line_completes = true, const zel_echo_rule_t& p_echo = {}) {
     exchange_t result;
     answer_rule_t rule;
     rule.m_first_line_completes = p_first_line_completes;
-    rule.m_head = p_head;
+    rule.m_echo = p_echo;
     result.m_output = capture_output([&] {
         if (p_link.checkinit_ZELService_connection()) {
             result.m_ok = p_link.ZEL_cmd_WR(p_cmd, result.m_answer, result.m_word, p_timeout, rule);
         }
     });
     return result;
+}
+
+// What an answer must echo: the device, and for a read the location (slot 0).
+zel_echo_rule_t echo(zel_echo_t p_echo, const std::string& p_device, uint32_t p_page = 0,
+                     uint32_t p_offset = 0) {
+    zel_echo_rule_t rule;
+    rule.m_echo = p_echo;
+    rule.m_device = p_device;
+    rule.m_page = p_page;
+    rule.m_offset = p_offset;
+    return rule;
 }
 
 // A link to p_service; closed at the end of the scope so that the peer's script ends.
@@ -159,8 +170,9 @@ TEST(ServiceLink, NothingListeningFailsEveryCommand) {
 struct answer_case_t {
     const char* m_name;
     std::string m_command;  // a listing collects several lines, the others one
-    texts_t m_sends;        // sent one after the other, 50 ms apart
-    std::string m_answer;   // "FAIL" when the exchange fails
+    zel_echo_rule_t m_echo;
+    texts_t m_sends;       // sent one after the other, 50 ms apart
+    std::string m_answer;  // "FAIL" when the exchange fails
     std::string m_err;
 };
 
@@ -168,25 +180,37 @@ TEST(ServiceLink, AnswerCollection) {
     const std::string no_answer = "Cmd failed (No respons)!\r\n";
     const std::string read = "TBOX_MEM m;R;0,1,14,1";
     const std::string long_listing = "LIST_DEV=net;" + std::string(3000, 'a') + "\r\n";
-    std::string flood;
-    while (flood.size() <= socket_handle::max_answer_length) {
-        flood += "GARBAGE 1234\r\n";
+    std::string mebibyte;  // 16 lines of 64 KiB: an answer of exactly 1 MiB
+    while (mebibyte.size() < zel_answer_max_length) {
+        mebibyte += "LIST_DEV=n;" + std::string(zel_answer_line_max_length - 13, 'a') + "\r\n";
     }
+    const std::string flood = mebibyte + "GARBAGE\r\n";
+    const zel_echo_rule_t none;
+    const zel_echo_rule_t device = echo(ZEL_ECHO_DEVICE, "M");
+    const zel_echo_rule_t location = echo(ZEL_ECHO_LOCATION, "m", 1, 14);
+    const zel_echo_rule_t named = echo(ZEL_ECHO_DEVICE_IF_NAMED, "b");
+    const std::string write = "TBOX_MEM b;W;0,1,0;0";
     // clang-format off
     const answer_case_t cases[] = {
-        {"line split over two sends", read, {"TBOX_MEM=m;0,1,", "14;5\r\n"}, "TBOX_MEM=m;0,1,14;5\r\n", ""},
-        {"garbage and another command's line dropped", "INFO_EXT m",
-         {"GARBAGE 1234\r\nLIST_DEV=n;a\r\n", "INFO_EXT=m;y;\r\n"}, "INFO_EXT=m;y;\r\n", ""},
-        {"FAILED line fails silently", "TBOX_MEM m;W;0,1,0;0", {"TBOX_MEM=FAILED\r\n"}, "FAIL", ""},
-        {"line without its end is no answer", "INFO_EXT m", {"INFO_EXT=m;x;"}, "FAIL", no_answer},
-        {"listing over several lines", "LIST_DEV", {"LIST_DEV=n;a,b\r\nLIST_DEV=n;c\r\n"},
+        {"line split over two sends", read, location, {"TBOX_MEM=m;0,1,", "14;5\r\n"},
+         "TBOX_MEM=m;0,1,14;5\r\n", ""},
+        {"garbage, another command's and another device's lines dropped", "INFO_EXT M", device,
+         {"GARBAGE 1234\r\nLIST_DEV=n;a\r\nINFO_EXT=x;y;\r\n", "INFO_EXT=m;y;\r\n"}, "INFO_EXT=m;y;\r\n", ""},
+        {"FAILED inside a name is no refusal", "INFO_EXT M", device, {"INFO_EXT=M;RACK-FAILED;\r\n"},
+         "INFO_EXT=M;RACK-FAILED;\r\n", ""},
+        {"FAILED line fails silently", write, named, {"TBOX_MEM=FAILED\r\n"}, "FAIL", ""},
+        {"another device's acknowledgement and refusal are late", write, named,
+         {"TBOX_MEM=a;OK\r\nTBOX_MEM=a;FAILED\r\n", "TBOX_MEM=B;OK\r\n"}, "TBOX_MEM=B;OK\r\n", ""},
+        {"line without its end is no answer", "INFO_EXT M", device, {"INFO_EXT=M;x;"}, "FAIL", no_answer},
+        {"listing lines 50 ms apart", "LIST_DEV", none, {"LIST_DEV=n;a,b\r\n", "LIST_DEV=n;c\r\n"},
          "LIST_DEV=n;a,b\r\nLIST_DEV=n;c\r\n", ""},
-        {"first line completes a memory answer", read,
+        {"first line completes a memory answer", read, location,
          {"TBOX_MEM=m;0,1,14;5\r\nTBOX_MEM=m;0,1,14;6\r\n"}, "TBOX_MEM=m;0,1,14;5\r\n", ""},
-        {"answer over the 2048 bytes of a buffer", "LIST_DEV", {long_listing}, long_listing, ""},
-        {"answer line over 64 KiB", "INFO_EXT m", {"INFO_EXT=" + std::string(70000, 'x') + "\r\n"},
+        {"answer over the 2048 bytes of a buffer", "LIST_DEV", none, {long_listing}, long_listing, ""},
+        {"answer of exactly 1 MiB", "LIST_DEV", none, {mebibyte}, mebibyte, ""},
+        {"answer line over 64 KiB", "INFO_EXT M", device, {"INFO_EXT=" + std::string(70000, 'x') + "\r\n"},
          "FAIL", "Cmd failed (answer line over 65536 bytes)!\r\n"},
-        {"answer over 1 MiB", "INFO_EXT m", {flood}, "FAIL", "Cmd failed (answer over 1048576 bytes)!\r\n"},
+        {"answer over 1 MiB", "LIST_DEV", none, {flood}, "FAIL", "Cmd failed (answer over 1048576 bytes)!\r\n"},
     };
     // clang-format on
     for (const answer_case_t& c : cases) {
@@ -201,7 +225,8 @@ TEST(ServiceLink, AnswerCollection) {
             receive_command(p_sock);
         });
         test_link link(service);
-        const exchange_t ex = exchange(link.m_link, c.m_command, 300, c.m_command != "LIST_DEV");
+        const exchange_t ex =
+            exchange(link.m_link, c.m_command, 300, c.m_command != "LIST_DEV", c.m_echo);
         EXPECT_EQ(ex.m_ok ? ex.m_answer : "FAIL", c.m_answer);
         EXPECT_EQ(ex.m_output.m_err, c.m_err);
     }
@@ -248,11 +273,11 @@ TEST(ServiceLink, LateAnswersAndOtherDevicesAnswersAreDropped) {
     EXPECT_FALSE(first.m_ok);
     EXPECT_EQ(first.m_output.m_err, "Cmd failed (No respons)!\r\n");
     platform::sleep_ms(400);  // the late answer is waiting now
-    const exchange_t second =
-        exchange(link.m_link, "TBOX_MEM m;R;0,9,18,1", 2000, true, "TBOX_MEM=m;0,9,18;");
+    const exchange_t second = exchange(link.m_link, "TBOX_MEM m;R;0,9,18,1", 2000, true,
+                                       echo(ZEL_ECHO_LOCATION, "m", 9, 18));
     EXPECT_EQ(second.m_answer, "TBOX_MEM=m;0,9,18;3\r\n");
-    const exchange_t third =
-        exchange(link.m_link, "TBOX_MEM b;R;0,1,14,1", 2000, true, "TBOX_MEM=b;0,1,14;");
+    const exchange_t third = exchange(link.m_link, "TBOX_MEM b;R;0,1,14,1", 2000, true,
+                                      echo(ZEL_ECHO_LOCATION, "b", 1, 14));
     EXPECT_EQ(third.m_answer, "TBOX_MEM=b;0,1,14;7\r\n");
 }
 

@@ -90,6 +90,7 @@ TEST(ListingParser, IdentifiersOfEveryLineAppended) {
         {"LIST_DEV=n;a,b", {"a"}},  // the identifier without a line end is lost
         {"LIST_DEV=", {}},
         {"LIST_DEV=n;\r\n", {}},
+        {"LIST_DEV=FAILED-OVER;a\r\n", {"a"}},  // a network name, no refusal
     };
     zel_config_env& env = zel_config_env::instance();
     for (const auto& c : cases) {
@@ -98,11 +99,11 @@ TEST(ListingParser, IdentifiersOfEveryLineAppended) {
         EXPECT_EQ(env.found_net_device, c.second) << c.first;
     }
     env.parse_list_dev("LIST_DEV=n;x\r\n");  // appends, never clears
-    EXPECT_EQ(env.found_net_device, texts_t({"x"}));
+    EXPECT_EQ(env.found_net_device, texts_t({"a", "x"}));
     for (const char* answer : {"LIST_NET=n;a\r\n", "LIST_DEV=FAILED\r\n"}) {
         EXPECT_EQ(env.parse_list_dev(answer), FAIL) << answer;
     }
-    EXPECT_EQ(env.found_net_device, texts_t({"x"}));
+    EXPECT_EQ(env.found_net_device, texts_t({"a", "x"}));
 }
 
 struct info_case_t {
@@ -120,6 +121,7 @@ TEST(InformationParser, FillsTheDeviceOfThatExactName) {
         {"compatible", "INFO_EXT=00:1D;Stage;1;0;5;2;7;8;8;1;0;\r\n", SUCCESS, "00:1D 5/2/7"},
         {"text after the eleventh field", "INFO_EXT=m;Stage;0;0;5;2;7;8;8;1;0;x\r\n", SUCCESS, "m 5/2/7"},
         {"signs and nines", "INFO_EXT=m;Stage;0;0;-9;+2;99;0;0;0;0;\r\n", SUCCESS, "m -9/2/99"},
+        {"blanks before, text after the digits", "INFO_EXT=m;Stage;1 ;0x; 5;2 ;7x;8;8;1;0;\r\n", SUCCESS, "m 5/2/7"},
         {"another name changes nothing", "INFO_EXT=m;stage;0;0;5;2;7;8;8;1;0;\r\n", SUCCESS, untouched},
         {"ten fields", "INFO_EXT=m;Stage;0;0;5;2;7;8;8;1;\r\n", FAIL, untouched},
         {"field 3 no number", "INFO_EXT=m;Stage;x;0;5;2;7;8;8;1;0;\r\n", FAIL, untouched},

@@ -1,13 +1,10 @@
+#include "basic_type/zel_protocol.h"
 #include "file_parser/file_parser.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 namespace {
 
 const std::size_t info_ext_field_count = 11;
-
-bool has_failed_marker(const std::string& p_answer) {
-    return p_answer.find("=FAILED") != std::string::npos;
-}
 
 // Reads a number as C's atoi does (blanks, a sign, digits up to the first other
 // character; nothing gives 0), keeping its low 8 bits. Never overflows.
@@ -42,7 +39,7 @@ bool next_field(const std::string& p_answer, const char* p_delimiter, std::size_
 }  // namespace
 
 Status zel_config_env::parse_response(std::string p_zel_response, zel_req_id_t p_req_id) {
-    if (has_failed_marker(p_zel_response)) {
+    if (zel_has_failed_field(p_zel_response)) {
         return FAIL;
     }
     std::string mac;
@@ -68,9 +65,9 @@ Status zel_config_env::parse_response(std::string p_zel_response, zel_req_id_t p
 }
 
 Status zel_config_env::parse_list_dev(std::string p_answer) {
-    const std::string head = "LIST_DEV=";
+    const std::string head = zel_answer_head(zel_list_dev_word);
     const std::size_t found = p_answer.find(head);
-    if (found == std::string::npos || has_failed_marker(p_answer)) {
+    if (found == std::string::npos || zel_has_failed_field(p_answer)) {
         return FAIL;
     }
     // Each line: network part up to the first ";", then identifiers separated by ",".
@@ -103,9 +100,9 @@ Status zel_config_env::parse_list_net(std::string) {
 }
 
 Status zel_config_env::parse_info_ext(std::string p_answer) {
-    const std::string head = "INFO_EXT=";
+    const std::string head = zel_answer_head(zel_info_ext_word);
     const std::size_t found = p_answer.find(head);
-    if (found == std::string::npos || has_failed_marker(p_answer)) {
+    if (found == std::string::npos || zel_has_failed_field(p_answer)) {
         return FAIL;
     }
     std::string fields[info_ext_field_count];
@@ -118,7 +115,7 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
     // mac;alias;hcf;mac_prog;mir;pir;fir;input_n;output_n;core_n;ext_core
     int numbers[info_ext_field_count] = {};
     for (std::size_t k = 2; k < info_ext_field_count; ++k) {
-        if (!parse_decimal_int(fields[k], numbers[k])) {
+        if (!zel_read_int(fields[k], numbers[k])) {
             return FAIL;
         }
     }
@@ -135,9 +132,9 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
 Status zel_config_env::parse_read_mem(std::string p_answer, std::string& p_ret_mac_adr,
                                       uint8_t& p_ret_slot, uint8_t& p_ret_page,
                                       uint8_t& p_ret_offset, std::vector<uint8_t>& p_ret_vec) {
-    const std::string head = "TBOX_MEM=";
+    const std::string head = zel_answer_head(zel_tbox_mem_word);
     const std::size_t found = p_answer.find(head);
-    if (found == std::string::npos || has_failed_marker(p_answer)) {
+    if (found == std::string::npos || zel_has_failed_field(p_answer)) {
         return FAIL;
     }
     std::size_t pos = found + head.size();
@@ -174,8 +171,8 @@ Status zel_config_env::parse_read_mem(std::string p_answer, std::string& p_ret_m
 }
 
 Status zel_config_env::parse_read_cspr_idx(std::string p_answer) {
-    const bool headed =
-        p_answer.find("TBOX_MEM=") != std::string::npos && !has_failed_marker(p_answer);
+    const bool headed = p_answer.find(zel_answer_head(zel_tbox_mem_word)) != std::string::npos &&
+                        !zel_has_failed_field(p_answer);
     if (!headed) {
         printf_str("ntm\r\n");
     }

@@ -12,7 +12,6 @@
 #include "basic_type/basic_type.h"
 #include "basic_type/zel_protocol.h"
 
-
 // SUCCESS when the service answered the command with at least one line of it and without
 // "FAILED"; what the parser found is seen in the registry.
 Status sent_zel_comand(std::string p_zel_command_arg, zel_req_id_t p_req_id, time_t p_ms_timeout);

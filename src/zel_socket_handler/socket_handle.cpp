@@ -7,16 +7,6 @@
 
 namespace {
 
-// Without a greeting the service gets 2 s per wait; once the greeting line has arrived,
-// a short quiet time tells that nothing more follows.
-const int64_t greeting_wait_ms = 2000;
-const int64_t greeting_quiet_ms = 25;
-// A service that keeps sending never ends the greeting wait on its own.
-const int64_t greeting_limit_ms = 10000;
-const std::size_t greeting_limit_bytes = 64 * 1024;
-// Once a line of a multi-line answer is in, the answer ends when nothing comes this long.
-const int64_t answer_quiet_ms = 1;
-
 bool is_space(char p_c) {
     return p_c == ' ' || p_c == '\t' || p_c == '\n' || p_c == '\v' || p_c == '\f' || p_c == '\r';
 }
@@ -29,9 +19,9 @@ std::size_t skip_spaces(const std::string& p_text, std::size_t p_pos) {
 }
 
 bool greeting_complete(const std::string& p_greeting) {
-    const std::size_t found = p_greeting.find(socket_handle::greeting_text);
+    const std::size_t found = p_greeting.find(zel_greeting_text);
     return found != std::string::npos &&
-           p_greeting.find("\r\n", found + std::strlen(socket_handle::greeting_text)) !=
+           p_greeting.find(zel_line_end, found + std::strlen(zel_greeting_text)) !=
                std::string::npos;
 }
 
@@ -41,8 +31,6 @@ std::string command_failure(const std::string& p_line, const char* p_what) {
 
 }  // namespace
 
-const char* const socket_handle::greeting_text = "Welcome to Quentara ZEL-Service";
-
 socket_handle::socket_handle() {}
 
 socket_handle::~socket_handle() {
@@ -50,6 +38,8 @@ socket_handle::~socket_handle() {
 }
 
 bool socket_handle::checkinit_ZELService_connection() {
+    // Every command opens here first: it is not answered until a line of it arrives.
+    m_last_answered = false;
     if (m_init_state) {
         return true;
     }
@@ -70,7 +60,7 @@ bool socket_handle::checkinit_ZELService_connection() {
         printf_error_message("ZEL-Service connection failed!\r\n");
         return false;
     }
-    if (greeting.find(greeting_text) != std::string::npos) {
+    if (greeting.find(zel_greeting_text) != std::string::npos) {
         printf_str(greeting + "\r\n");
         printf_str_color("ZEL-Service Connected.\r\n", GREEN);
     }
@@ -78,12 +68,12 @@ bool socket_handle::checkinit_ZELService_connection() {
 }
 
 bool socket_handle::read_greeting(std::string& p_greeting) {
-    const int64_t limit = platform::monotonic_ms() + greeting_limit_ms;
+    const int64_t limit = platform::monotonic_ms() + zel_greeting_limit_ms;
     char chunk[zel_socket_buffer_size];
-    while (p_greeting.size() < greeting_limit_bytes) {
+    while (p_greeting.size() < zel_greeting_limit_bytes) {
         const int64_t left = limit - platform::monotonic_ms();
-        const int64_t wait =
-            std::min(greeting_complete(p_greeting) ? greeting_quiet_ms : greeting_wait_ms, left);
+        const int64_t wait = std::min(
+            greeting_complete(p_greeting) ? zel_greeting_quiet_ms : zel_greeting_wait_ms, left);
         if (wait <= 0 ||
             platform::socket_wait_readable(m_sock, wait) != platform::WAIT_RESULT_READY) {
             break;
@@ -160,7 +150,7 @@ void socket_handle::discard_pending_data() {
            platform::socket_wait_readable(m_sock, 0) == platform::WAIT_RESULT_READY) {
         const long got = receive_into_collector();
         m_collector.clear();
-        if (got <= 0 || discarded > max_answer_length) {
+        if (got <= 0 || discarded > zel_answer_max_length) {
             drop_connection();  // closed, or a service that never stops sending
             return;
         }
@@ -179,7 +169,7 @@ bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
         return true;
     }
     // A line is never sent cut short: one that does not fit the command buffer is refused.
-    if (line.size() >= zel_socket_buffer_size || !getCmd(line, p_ZEL_Command)) {
+    if (line.size() > zel_command_max_length || !getCmd(line, p_ZEL_Command)) {
         printf_error_message(command_failure(line, "syntax error"));
         m_bStatus = false;
         return false;
@@ -210,12 +200,17 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
             if (!checkCmd(line, p_word)) {
                 continue;  // not an answer of this command
             }
-            if (line.find("FAILED") != std::string::npos) {
+            if (zel_has_failed_field(line)) {
+                if (zel_failure_of_another_device(line, p_rule.m_echo)) {
+                    continue;  // a late refusal of an earlier command
+                }
+                m_last_answered = true;
                 return false;
             }
-            if (line.find(p_rule.m_head) == std::string::npos) {
+            if (!zel_line_echoes(line, p_rule.m_echo)) {
                 continue;  // a late answer to an earlier command
             }
+            m_last_answered = true;
             p_answer += line;
             if (p_rule.m_first_line_completes) {
                 return true;
@@ -223,13 +218,14 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
         }
         if (m_collector.overflowed()) {
             m_collector.clear();
-            printf_error_message("Cmd failed (answer line over 65536 bytes)!\r\n");
+            printf_error_message("Cmd failed (answer line over " +
+                                 std::to_string(zel_answer_line_max_length) + " bytes)!\r\n");
             return false;
         }
         // Past the deadline only what has already arrived is looked at.
         const int64_t wait = p_answer.empty()
                                  ? std::max<int64_t>(deadline - platform::monotonic_ms(), 0)
-                                 : answer_quiet_ms;
+                                 : zel_listing_quiet_ms;
         if (platform::socket_wait_readable(m_sock, wait) != platform::WAIT_RESULT_READY) {
             break;
         }
@@ -239,8 +235,9 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
             break;
         }
         received += static_cast<std::size_t>(got);
-        if (received > max_answer_length) {
-            printf_error_message("Cmd failed (answer over 1048576 bytes)!\r\n");
+        if (received > zel_answer_max_length) {
+            printf_error_message("Cmd failed (answer over " +
+                                 std::to_string(zel_answer_max_length) + " bytes)!\r\n");
             return false;
         }
     }

@@ -9,10 +9,12 @@
 #include <ctime>
 #include <string>
 
+#include "basic_type/zel_protocol.h"
 #include "platform/socket.h"
 
-// Size of a command line buffer: a command line holds at most 2047 bytes.
-const std::size_t zel_socket_buffer_size = 2048;
+// A command line with its terminating zero, as the service's buffer holds it; the link
+// itself works on strings and never sends a longer line.
+const std::size_t zel_socket_buffer_size = zel_command_max_length + 1;
 typedef char t_socketBuff[zel_socket_buffer_size];
 
 // Cuts received bytes into lines ending in "\r\n". A line split over several receives is
@@ -20,7 +22,7 @@ typedef char t_socketBuff[zel_socket_buffer_size];
 // max_line_length marks the collector as overflowed.
 class line_collector {
   public:
-    static constexpr std::size_t max_line_length = 64 * 1024;
+    static constexpr std::size_t max_line_length = zel_answer_line_max_length;
 
     void append(const char* p_data, std::size_t p_len);
 
@@ -40,20 +42,17 @@ class line_collector {
 };
 
 // How the lines of a command's answer are told from the rest of what the service sends:
-// a line holds the command word and "=", and, when a head is known, that head too (the
-// identity the answer echoes), so that a late answer to an earlier command is dropped.
-// A line with "FAILED" always belongs to the command.
+// a line holds the command word and "=", and echoes what the command asked (see
+// zel_line_echoes), so that a late answer to an earlier command is dropped. A line with a
+// "FAILED" field fails the command, unless it names another device.
 struct answer_rule_t {
     bool m_first_line_completes = true;  // only a listing answers over several lines
-    std::string m_head;
+    zel_echo_rule_t m_echo;
 };
 
 class socket_handle {
   public:
-    static const char* const greeting_text;
     static constexpr uint16_t default_port = 7000;
-    // Answers are bounded: a longer one fails its exchange.
-    static constexpr std::size_t max_answer_length = 1024 * 1024;
 
     socket_handle();
     ~socket_handle();
@@ -73,9 +72,9 @@ class socket_handle {
     // One command exchange: p_cmd is sent (its text up to the first zero byte), and the
     // answer lines of the command (see answer_rule_t) are collected into p_answer within
     // p_timeout ms. When the rule says so, the first such line completes the answer;
-    // otherwise the answer ends when no more lines come within a millisecond. A line
-    // holding "FAILED" fails the exchange at once, silently; every other failure is
-    // reported. p_ZEL_Command receives the command word.
+    // otherwise the answer ends when no more lines come within the listing's quiet time. A
+    // line with a "FAILED" field fails the exchange at once, silently; every other failure
+    // is reported. p_ZEL_Command receives the command word.
     bool ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer, std::string& p_ZEL_Command,
                     const time_t& p_timeout, const answer_rule_t& p_rule);
 
@@ -83,6 +82,10 @@ class socket_handle {
     void set_service_port(uint16_t p_port) { m_port = p_port; }
 
     bool is_open() const { return m_init_state; }
+
+    // Whether the last command got a line of its own, its refusal included: false when the
+    // link could not be opened, the line could not be sent, or nothing came in time.
+    bool last_command_answered() const { return m_last_answered; }
 
   private:
     bool getCmd(const std::string& p_buff, std::string& p_cmd) const;
@@ -99,6 +102,7 @@ class socket_handle {
 
     bool m_bStatus = false;
     bool m_init_state = false;
+    bool m_last_answered = false;
     platform::socket_t m_sock = platform::INVALID_SOCKET_HANDLE;
     std::string m_ip = "127.0.0.1";
     uint16_t m_port = default_port;
