@@ -21,7 +21,8 @@ missing=()
 command -v cmake >/dev/null 2>&1 || missing+=(cmake)
 command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
-# dpkg-shlibdeps writes the .deb's Depends.
+# cpack picks the programs out with file; dpkg-shlibdeps writes the .deb's Depends.
+command -v file >/dev/null 2>&1 || missing+=(file)
 command -v dpkg-shlibdeps >/dev/null 2>&1 || missing+=(dpkg-dev)
 command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w64-x86-64)
 command -v "$objdump" >/dev/null 2>&1 || missing+=(binutils-mingw-w64-x86-64)
