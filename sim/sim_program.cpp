@@ -5,6 +5,7 @@
 #include "basic_type/basic_type.h"
 #include "platform/clock.h"
 #include "platform/interrupt.h"
+#include "project_version.h"
 #include "sim/zel_service_sim.h"
 
 namespace {
@@ -164,7 +165,10 @@ bool parse_sim_command_line(const std::vector<std::string>& p_args, sim_command_
 }
 
 std::string sim_usage_text() {
-    return std::string(
+    const std::string version_line =
+        "zel_service_sim version " + std::string(G_project_version) + "\n\n";
+    return version_line +
+           std::string(
                "Usage: zel_service_sim [options]\n"
                "\n"
                "A simulated device-management service for write_brimel_label. It listens on\n"

@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# Package stage of CI: builds the release packages into build/packages/ (a .tar.gz and a
+# .deb for Linux, a ZIP for Windows from the MinGW-w64 cross build) and smoke-tests what
+# they install. The demo of scripts/demo.sh (the simulated service, the tool on the
+# example label file answered "y", the dump of the devices) runs from the unpacked
+# .tar.gz, from the .deb installed with dpkg, and under Wine from the unpacked ZIP in a
+# fresh prefix. The Windows executables must import system DLLs only.
+# Installs what a fresh machine lacks; needs no display and no standard input.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver64
+objdump=x86_64-w64-mingw32-objdump
+
+missing=()
+command -v cmake >/dev/null 2>&1 || missing+=(cmake)
+command -v g++ >/dev/null 2>&1 || missing+=(g++)
+command -v make >/dev/null 2>&1 || missing+=(make)
+# cpack picks the programs out with file; dpkg-shlibdeps writes the .deb's Depends.
+command -v file >/dev/null 2>&1 || missing+=(file)
+command -v dpkg-shlibdeps >/dev/null 2>&1 || missing+=(dpkg-dev)
+command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w64-x86-64)
+command -v "$objdump" >/dev/null 2>&1 || missing+=(binutils-mingw-w64-x86-64)
+[ -x "$wine" ] || missing+=(wine64)
+if [ "${#missing[@]}" -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    as_root apt-get update -q
+    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-2}"
+
+fail() {
+    echo "package stage FAILED: $*" >&2
+    exit 1
+}
+
+start=$(date +%s)
+version=$(sed -n 's/^project(write_brimel_label VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+[ -n "$version" ] || fail "no version in CMakeLists.txt"
+packages=$PWD/build/packages
+tgz=$packages/write_brimel_label-$version-Linux-$(uname -m).tar.gz
+deb=$packages/write-brimel-label_${version}_$(dpkg --print-architecture).deb
+zip=$packages/write_brimel_label-$version-win64.zip
+docdir=share/doc/write_brimel_label
+
+# ---- Build and pack ------------------------------------------------------------------
+
+rm -rf "$packages"
+cmake --workflow --preset package
+cmake --workflow --preset package-mingw
+rm -rf "$packages/_CPack_Packages"  # cpack's staging trees
+for f in "$tgz" "$deb" "$zip"; do
+    [ -f "$f" ] || fail "$f was not made"
+done
+
+# ---- Smoke tests of the installed trees ----------------------------------------------
+
+work=$(mktemp -d)
+sim=""
+deb_installed=""
+wine_started=""
+cleanup() {
+    [ -z "$sim" ] || kill -9 "$sim" 2>/dev/null || true
+    [ -z "$wine_started" ] || "${wine_env[@]}" "$wineserver" -k 2>/dev/null || true
+    [ -z "$deb_installed" ] || as_root dpkg -r write-brimel-label >/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# No test, benchmark or fuzz program in a package.
+check_listing() {  # PACKAGE LISTING...
+    local package=$1
+    shift
+    if printf '%s\n' "$@" | grep -E '/bin/.*(test|bench|fuzz)|\.dll$'; then
+        fail "$package holds a test, benchmark or fuzz program, or a DLL"
+    fi
+}
+
+check_version() {  # NAME SIMULATOR [LAUNCHER...]
+    local name=$1 program=$2 first
+    shift 2
+    first=$("$@" "$program" --help </dev/null | head -n 1 | tr -d '\r')
+    [ "$first" = "zel_service_sim version $version" ] ||
+        fail "$name: zel_service_sim --help starts with \"$first\""
+    echo "$name: $first"
+}
+
+# The labels examples/stage_labels.ini writes, and NEW-DEVICE2 erased.
+check_dump() {  # NAME DUMP
+    local name=$1 dump=$2 expected
+    while IFS='|' read -r count line; do
+        [ "$(grep -cF "$line" "$dump")" -eq "$count" ] || fail "$name: the dump lacks $line"
+    done <<'EOF'
+2|label="Radio Varnia" device="ZUPx3-Radio" channel="RadioVarnia-ch1"
+2|label="Varnia Musique" device="ZUPx3-Radio" channel="VarniaMusiqueQ1"
+2|label="Überblick" device="MON-Rack" channel="Mon 1"
+1|label="Talkback" device="Intercom-1" channel="TB-1"
+1|label="Ambience R" device="Stage-Mics" channel="Amb R"
+EOF
+    grep -A1 '^Device NEW-DEVICE2 ' "$dump" | grep -q '64 of 64 entries empty' ||
+        fail "$name: NEW-DEVICE2 was not erased"
+    # Every installed tree must leave the devices as the first one did.
+    expected="$work/tgz/dump.txt"
+    if [ "$dump" != "$expected" ]; then
+        diff <(tr -d '\r' <"$expected") <(tr -d '\r' <"$dump") || fail "$name: another dump"
+    fi
+}
+
+# The demo from installed files: ROOT holds bin/ and share/. Starts the simulated
+# service, waits for its port, runs the tool answered "y", stops the service with
+# Ctrl-C (SIGINT) and checks that the tool ended with "Done" and what the devices hold.
+run_demo() {  # NAME ROOT EXE_SUFFIX [LAUNCHER...]
+    local name=$1 root=$2 exe=$3 out=$work/$1 status=0 last
+    shift 3
+    mkdir -p "$out"
+    echo
+    echo "==== demo from the installed $name ($root)"
+    pushd "$root" >/dev/null
+    "$@" "bin/zel_service_sim$exe" --dump-file "$out/dump.txt" >"$out/sim.out" 2>&1 </dev/null &
+    sim=$!
+    for _ in $(seq 600); do
+        grep -q 'listening on 127.0.0.1:7000' "$out/sim.out" && break
+        kill -0 "$sim" 2>/dev/null || { cat "$out/sim.out"; fail "$name: the simulator stopped"; }
+        sleep 0.1
+    done
+    grep -q 'listening on 127.0.0.1:7000' "$out/sim.out" || fail "$name: the simulator is silent"
+    echo y | timeout 300 "$@" "bin/write_brimel_label$exe" "$docdir/examples/stage_labels.ini" \
+        >"$out/tool.out" 2>"$out/tool.err" || status=$?
+    kill -INT "$sim"
+    for _ in $(seq 300); do
+        kill -0 "$sim" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$sim" 2>/dev/null && fail "$name: the simulator ignored Ctrl-C"
+    wait "$sim" || fail "$name: the simulator exited with status $?"
+    sim=""
+    popd >/dev/null
+    cat "$out/tool.out" "$out/tool.err"
+    echo "write_brimel_label exit status: $status"
+    echo "-- what the simulated devices hold now:"
+    cat "$out/dump.txt"
+    [ "$status" -eq 0 ] || fail "$name: write_brimel_label exited with status $status"
+    last=$(tail -n 1 "$out/tool.out" | tr -d '\r')
+    [ "$last" = "Done" ] || fail "$name: the tool's output ends with \"$last\", not \"Done\""
+    check_dump "$name" "$out/dump.txt"
+    echo "==== $name: Done, and the devices hold the labels"
+}
+
+# Linux, .tar.gz: unpacked anywhere, run from there.
+mkdir -p "$work/unpacked-tgz"
+tar -xzf "$tgz" -C "$work/unpacked-tgz"
+mapfile -t listing < <(tar -tzf "$tgz")
+check_listing "$tgz" "${listing[@]}"
+root=$work/unpacked-tgz/write_brimel_label-$version-Linux-$(uname -m)
+check_version tgz "$root/bin/zel_service_sim"
+run_demo tgz "$root" ""
+
+# Linux, .deb: installed with dpkg, which refuses it if a dependency is missing.
+echo
+dpkg-deb -f "$deb" Package Version Architecture Depends
+dpkg-deb -f "$deb" Depends | grep -q libc6 || fail "$deb depends on no C library"
+mapfile -t listing < <(dpkg-deb -c "$deb" | awk '{print $NF}')
+check_listing "$deb" "${listing[@]}"
+deb_installed=yes
+as_root dpkg -i "$deb"
+[ "$(command -v write_brimel_label)" = /usr/bin/write_brimel_label ] || fail "no write_brimel_label"
+check_version deb zel_service_sim
+run_demo deb /usr ""
+as_root dpkg -r write-brimel-label
+deb_installed=""
+
+# Windows, ZIP: the executables import system DLLs only (the MinGW runtime is linked in).
+mkdir -p "$work/unpacked-zip"
+(cd "$work/unpacked-zip" && cmake -E tar xf "$zip")
+mapfile -t listing < <(cmake -E tar tf "$zip")
+check_listing "$zip" "${listing[@]}"
+root=$work/unpacked-zip/write_brimel_label-$version-win64
+echo
+for program in "$root"/bin/*.exe; do
+    mapfile -t dlls < <("$objdump" -p "$program" | sed -n 's/^\s*DLL Name: //p')
+    echo "$(basename "$program") imports: ${dlls[*]}"
+    for dll in "${dlls[@]}"; do
+        # DLLs that every Windows has; libstdc++-6, libgcc_s_seh-1 or libwinpthread-1
+        # here would mean a runtime DLL to ship.
+        case "${dll,,}" in
+            kernel32.dll | msvcrt.dll | ws2_32.dll | user32.dll | advapi32.dll | ntdll.dll) ;;
+            *) fail "$(basename "$program") imports $dll, which Windows does not have" ;;
+        esac
+    done
+done
+
+# Under Wine in a fresh prefix, with a bare environment: nothing of MinGW on any path.
+wine_env=(env -i "HOME=$work/home" PATH=/usr/bin:/bin "WINEPREFIX=$work/wine-prefix"
+    WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+mkdir -p "$work/home" "$work/wine-prefix"
+wine_started=yes
+"${wine_env[@]}" "$wineserver" -p </dev/null
+"${wine_env[@]}" "$wine" wineboot -i </dev/null
+check_version zip "$root/bin/zel_service_sim.exe" "${wine_env[@]}" "$wine"
+run_demo zip "$root" .exe "${wine_env[@]}" "$wine"
+
+echo
+echo "Packages in $packages (stage took $(($(date +%s) - start)) s):"
+ls -l "$packages"
