@@ -2,6 +2,7 @@
 // to every device of the current section.
 #include "file_parser/file_parser.h"
 #include "unit_support.h"
+#include "write_brimel_label/write_brimel_label.h"
 
 namespace {
 
@@ -104,6 +105,16 @@ TEST(LabelLine, PresetsGoToEveryCurrentDeviceInFileOrder) {
         EXPECT_EQ(presets_of("A"), c.m_presets_of_a);
     }
     EXPECT_EQ(presets_of("B"), texts_t({"L2|d|c"}));
+    // A device keeps the 64 presets it can take and counts the others.
+    texts_t lines = {"[A,A,A]"};
+    for (int k = 0; k < 30; ++k) {
+        lines.push_back("L" + std::to_string(k) + " = c@d");
+    }
+    parse_lines(lines);
+    const brimel_config_rm6x_device& a = zel_config_env::instance().device_list[0];
+    EXPECT_EQ(a.preset_to_write.size(), 64u);
+    EXPECT_EQ(a.preset_to_write[63].label, "L21");
+    EXPECT_EQ(a.m_presets_given, 90u);
 }
 
 TEST(LabelLine, EmptyTextOrBadCheckFailsTheRun) {

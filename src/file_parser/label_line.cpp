@@ -98,12 +98,19 @@ Status interpret_parameter(std::string p_label, std::string p_device_id, std::st
         }
     }
     zel_config_env& env = zel_config_env::instance();
-    for (const std::string& name : current_device_names) {
-        brimel_config_rm6x_device* device = env.find_device_by_name(name);
-        if (device == nullptr) {
-            device = &env.add_device(name);
+    const std::vector<std::string>& names = current_device_names;
+    for (std::size_t first = 0; first < names.size();) {
+        // A name repeated in a row gets the preset as often, in one look-up.
+        std::size_t end = first + 1;
+        while (end < names.size() && names[end] == names[first]) {
+            ++end;
         }
-        device->add_preset_label(p_label, p_device_id, p_channel_id);
+        brimel_config_rm6x_device* device = env.find_device_by_name(names[first]);
+        if (device == nullptr) {
+            device = &env.add_device(names[first]);
+        }
+        device->add_preset_labels(end - first, p_label, p_device_id, p_channel_id);
+        first = end;
     }
     if (ret_state == FAIL) {
         printf_error_message(line_location("Error in: "));

@@ -30,8 +30,18 @@ std::size_t brimel_config_rm6x_device::get_preset_list_size() const {
 
 void brimel_config_rm6x_device::add_preset_label(std::string p_label, std::string p_device_id,
                                                  std::string p_channel_id) {
-    preset_to_write.push_back(
-        s_label_preset{std::move(p_label), std::move(p_device_id), std::move(p_channel_id)});
+    add_preset_labels(1, p_label, p_device_id, p_channel_id);
+}
+
+void brimel_config_rm6x_device::add_preset_labels(std::size_t p_times, const std::string& p_label,
+                                                  const std::string& p_device_id,
+                                                  const std::string& p_channel_id) {
+    m_presets_given += p_times;
+    // Only the first 64 can be written: the others are counted, not kept, so that a file
+    // naming one device thousands of times stays small.
+    for (; p_times > 0 && preset_to_write.size() < max_preset_label; --p_times) {
+        preset_to_write.push_back(s_label_preset{p_label, p_device_id, p_channel_id});
+    }
 }
 
 void brimel_config_rm6x_device::set_zel_device_mac_adr(std::string p_mac_adress) {

@@ -68,13 +68,12 @@ Status brimel_config_rm6x_device::write_preset_label_in_device(progress_counter*
     if (!is_KALDEN_RM6X_device()) {
         return FAIL;
     }
-    std::size_t preset_max = preset_to_write.size();
-    if (max_preset_label < preset_max) {
+    const std::size_t preset_max = preset_to_write.size();
+    if (max_preset_label < m_presets_given) {
         const std::string limit = std::to_string(max_preset_label);
         printf_error_message(m_device_name + "'s labels number is greater than " + limit +
                              " Labels 1 to " + limit +
                              " will be written, further labels will be ignored\r\n");
-        preset_max = max_preset_label;
     }
     uint32_t base = 0;
     if (preset_max == 0) {

@@ -117,9 +117,7 @@ bool update_device(brimel_config_rm6x_device& p_device) {
         return true;
     }
     printf_str_color("Running transfer of " + name + "'s new labels...", CYAN);
-    const std::size_t written =
-        std::min(p_device.get_preset_list_size(), brimel_config_rm6x_device::max_preset_label);
-    progress_counter write_progress(written * 3);
+    progress_counter write_progress(p_device.get_preset_list_size() * 3);
     state = p_device.write_preset_label_in_device(&write_progress);
     write_progress.clear();
     if (state == FAIL) {

@@ -38,7 +38,8 @@ class brimel_config_rm6x_device {
     int m_mir = -1;
     int m_pir = -1;
     int m_fir = -1;
-    std::vector<s_label_preset> preset_to_write;
+    std::vector<s_label_preset> preset_to_write;  // the first 64 presets given
+    std::size_t m_presets_given = 0;              // how many label lines named the device
 
     // A named device of the supported family and model (mir 5, pir 2).
     bool is_KALDEN_RM6X_device() const;
@@ -62,7 +63,10 @@ class brimel_config_rm6x_device {
     Status intialize_device_label_in_device(progress_counter* p_progress = nullptr);
     Status write_preset_label_in_device(progress_counter* p_progress = nullptr);
     std::size_t get_preset_list_size() const;
+    // Appends a preset (p_times times), as long as the device holds fewer than it takes.
     void add_preset_label(std::string p_label, std::string p_device_id, std::string p_channel_id);
+    void add_preset_labels(std::size_t p_times, const std::string& p_label,
+                           const std::string& p_device_id, const std::string& p_channel_id);
     void set_zel_device_mac_adr(std::string p_mac_adress);
 };
 
