@@ -69,7 +69,7 @@ TEST_F(Transfer, AcceptedUpdateErasesTheLabelAreaThenWritesThePresets) {
 
 TEST_F(Transfer, AnswersAtThePrompt) {
     struct answer_case_t {
-        const char* m_answers;
+        std::string m_answers;
         int m_screens;        // how often the confirmation screen is shown
         std::string m_after;  // after the last screen
         std::string m_err;    // after the warning about Lobby
@@ -88,6 +88,7 @@ TEST_F(Transfer, AnswersAtThePrompt) {
         {"", 3, "Done\r\n", unvalid_2 + unvalid_1 + "Update label canceled\r\n", 1, factory},
         {"maybe\r\n12\r\nyes please\r\n", 3, accepted, unvalid_2 + unvalid_1, 0, "A|c|b"},
         {"OK\n", 1, accepted, "", 0, "A|c|b"},
+        {std::string(5000, 'y') + " y\n", 2, accepted, unvalid_2, 0, "A|c|b"},  // 4 KiB at most
     };
     for (const answer_case_t& c : cases) {
         SCOPED_TRACE(c.m_answers);

@@ -64,7 +64,9 @@ bool label_file_reader::next_line(std::string& p_line) {
     bool got_bytes = false;
     bool ended_by_lf = false;
     bool overflow = false;
-    while (!ended_by_lf && (m_begin < m_end || fill())) {
+    // A line longer than the parser takes ends once it has one byte too many: reading on
+    // to its line end could take forever (a file like /dev/zero has none).
+    while (!ended_by_lf && !overflow && (m_begin < m_end || fill())) {
         got_bytes = true;
         const char* start = m_buffer.data() + m_begin;
         const char* lf = static_cast<const char*>(std::memchr(start, '\n', m_end - m_begin));

@@ -1,4 +1,4 @@
-#include <algorithm>
+#include <cctype>
 #include <iostream>
 
 #include "write_brimel_label/write_brimel_label.h"
@@ -59,6 +59,23 @@ void warn_about(const device_groups_t& p_groups) {
     }
 }
 
+// The longest answer word kept; no answer word is nearly that long.
+const std::size_t max_answer_word = 4096;
+
+// One whitespace-delimited word of standard input, as formatted extraction reads it, but at
+// most max_answer_word bytes of it: a longer word comes back too long (an invalid answer)
+// and the rest of it is skipped. End of input leaves the word empty.
+void read_answer_word(std::istream& p_in, std::string& p_word) {
+    p_word.clear();
+    p_in >> std::ws;
+    for (int c = p_in.peek(); c != EOF && !std::isspace(c); c = p_in.peek()) {
+        p_in.get();
+        if (p_word.size() <= max_answer_word) {
+            p_word.push_back(static_cast<char>(c));
+        }
+    }
+}
+
 enum confirmation_t { CONFIRMED, REFUSED, ANSWERS_RAN_OUT };
 
 // At most three answers; an invalid one shows the screen again.
@@ -69,7 +86,7 @@ confirmation_t ask_confirmation(const std::string& p_valid_device_info) {
         printf_str_color(p_valid_device_info, CYAN);
         printf_str_color("Please confirm you want to update the labels: yes(y), no(n): ", CYAN);
         std::string user_ans;
-        std::cin >> user_ans;  // end of input leaves it empty: an invalid answer
+        read_answer_word(std::cin, user_ans);
         printf_str("\r\n");
         bool write_label = false;
         const bool valid = valid_user_ans(user_ans, write_label);
