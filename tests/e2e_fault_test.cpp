@@ -33,6 +33,7 @@ struct fault_row_t {
     int m_status = 0;
     std::string m_rm6x5 = presets_written;
     std::string m_new1 = presets_written;
+    std::size_t m_commands = 0;  // commands the service received; 0: not looked at
 
     fault_row_t& faults(const texts_t& p_faults) { return m_faults = p_faults, *this; }
     fault_row_t& no_greeting() { return m_greeting = false, *this; }
@@ -41,6 +42,7 @@ struct fault_row_t {
     fault_row_t& status(int p_status) { return m_status = p_status, *this; }
     fault_row_t& rm6x5(const std::string& p_entries) { return m_rm6x5 = p_entries, *this; }
     fault_row_t& new1(const std::string& p_entries) { return m_new1 = p_entries, *this; }
+    fault_row_t& commands(std::size_t p_count) { return m_commands = p_count, *this; }
 };
 
 fault_row_t row(const std::string& p_name) {
@@ -97,6 +99,20 @@ TEST(Faults, TableOfServiceFaults) {
         row("a start-offset answer with a non-digit").faults({"kind=TBOX_MEM_R,nth=2:values=4x"})
             .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
             .err("read device_preset_offset failed\r\n" + erase_failed).status(1).rm6x5(factory),
+        row("a silent information stage").faults({"kind=INFO_EXT:silent"}).commands(4)
+            .out(G_greeting + "Done\r\n").status(1).rm6x5(factory).new1(factory)
+            .err(no_answer + no_answer + no_answer +
+                 "Warning: ZEL-Service stopped answering: the devices not asked yet are taken as not found.\r\n" +
+                 not_found + "\tdevice 1: KDX-RM6X5\r\n\tdevice 2: NEW-DEVICE1\r\n\r\nNo matching KALDEN-RM6X devices.\r\n"),
+        row("a listing that repeats one identifier")
+            .faults({"kind=LIST_DEV:reply=LIST_DEV=Net;00:1D:C1:0A:00:01,00:1D:C1:0A:00:01,00:1D:C1:0A:00:01"})
+            .out(G_greeting + confirm_screen(device_line(1, G_rm6x5)) + "Write labels:\r\n\r\n" +
+                 written(G_rm6x5) + "Done\r\n")
+            .err(not_found + "\tdevice 1: NEW-DEVICE1\r\n\r\n").new1(factory).commands(2 + 2 + 192 + 6),
+        row("a start offset of zero would put the label area on page P").faults({"kind=TBOX_MEM_R,nth=2:values=0"})
+            .out(G_greeting + confirm_two + erase_rm6x5 + new1_written).status(1).rm6x5(factory)
+            .err(" FAILED\r\nKDX-RM6X5's label area (page index 10, start offset 0) would cover its own "
+                 "location bytes: nothing was sent to it.\r\n"),
     };
     // clang-format on
     const std::string file = write_temp_file("faults.ini", two_devices);
@@ -115,6 +131,9 @@ TEST(Faults, TableOfServiceFaults) {
         EXPECT_EQ(first_entries(sim, G_rm6x5), r.m_rm6x5);
         EXPECT_EQ(first_entries(sim, G_new1), r.m_new1);
         EXPECT_EQ(sim.violations(), texts_t());
+        if (r.m_commands != 0) {
+            EXPECT_EQ(sim.command_log().size(), r.m_commands);
+        }
         const std::vector<uint64_t> fired = sim.fault_fired_counts();
         for (std::size_t k = 0; k < fired.size(); ++k) {
             EXPECT_GT(fired[k], 0u) << r.m_faults[k] << " never fired";

@@ -134,6 +134,32 @@ TEST_F(Transfer, TargetsSortedIntoThreeGroupsEachNumberedFromOne) {
     EXPECT_EQ(m_sim.command_log().size(), 9u + 2 * (2 + 192 + 3));
 }
 
+TEST(Ambiguity, TargetsThatCannotBeToldApartAreNeverWritten) {
+    sim_network_t network;
+    std::string error;
+    ASSERT_TRUE(
+        parse_network_text("KDX-RM6X5 00:1D:C1:0A:00:01 5 2 3 10 4\n"
+                           "KDX-RM6X5 00:1D:C1:0A:00:09 5 2 3 10 4\n"
+                           "STAGE-A 00:1d:c1:0a:00:05 5 2 3 10 4\n"
+                           "STAGE-B 00:1D:C1:0A:00:05 5 2 3 10 4\n"
+                           "NEW-DEVICE1 00:1D:C1:0A:00:03 5 2 4 2 30\n",
+                           "ambiguous", network, error));
+    zel_service_sim sim(network);
+    ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
+    const std::string file =
+        write_temp_file("ambiguous.ini", "[KDX-RM6X5, STAGE-A, NEW-DEVICE1]\nL = c@d\n");
+    const platform::process_result_t res = run_tool({file}, "y\n");
+    EXPECT_EQ(res.m_stderr,
+              "Warning: KDX-RM6X5 is the name of more than one device on the network: "
+              "00:1D:C1:0A:00:01 and 00:1D:C1:0A:00:09. It is not written.\r\nWarning: the device "
+              "00:1d:c1:0a:00:05 answers as STAGE-A and STAGE-B: STAGE-A is not written.\r\n");
+    EXPECT_EQ(res.m_stdout, launch() + opening(file) + G_greeting +
+                                confirm_screen(device_line(1, G_new1)) + "Write labels:\r\n\r\n" +
+                                written(G_new1) + "Done\r\n");
+    EXPECT_EQ(res.m_exit_status, 0);
+    EXPECT_EQ(sim.command_log().size(), 6u + 2 + 192 + 3);  // only NEW-DEVICE1 was written
+}
+
 TEST_F(Transfer, DeviceWithoutPresetsIsOnlyErased) {
     const platform::process_result_t res = run("[KDX-RM6X5]\n", "y\n");
     EXPECT_EQ(res.m_stderr,

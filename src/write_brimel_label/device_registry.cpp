@@ -61,6 +61,7 @@ zel_config_env& zel_config_env::instance() {
 void zel_config_env::start_run(const std::string& p_file_name) {
     device_list.clear();
     found_net_device.clear();
+    reported_devices.clear();
     m_device_index.clear();
     m_indexed_count = 0;
     current_line_number = 0;

@@ -11,10 +11,11 @@ const uint32_t location_page = 1;
 const uint32_t page_index_offset = 14;
 const uint32_t start_offset_offset = 18;
 
-// First page of the label area, P + S; false while either byte is unread, so that nothing
-// is ever erased or written at a page computed from an unread value.
+// First page of the label area, P + S; false while either byte is unread or the area would
+// cover a location byte, so that nothing is ever erased or written where it must not be.
 bool label_area_base(const brimel_config_rm6x_device& p_device, uint32_t& p_base) {
-    if (p_device.m_cspr_page < 0 || p_device.m_device_start_from_CSPR_offset < 0) {
+    if (p_device.m_cspr_page < 0 || p_device.m_device_start_from_CSPR_offset < 0 ||
+        !p_device.label_area_is_safe()) {
         return false;
     }
     p_base = static_cast<uint32_t>(p_device.m_cspr_page) +
@@ -29,6 +30,12 @@ void show_progress(progress_counter* p_progress, std::size_t p_done) {
 }
 
 }  // namespace
+
+bool brimel_config_rm6x_device::label_area_is_safe() const {
+    // The area starts at P + S: with S = 0 it holds page P, with P + S <= 1 page 1.
+    return m_device_start_from_CSPR_offset != 0 &&
+           m_cspr_page + m_device_start_from_CSPR_offset > static_cast<int>(location_page);
+}
 
 Status brimel_config_rm6x_device::set_cspr_page() {
     if (m_zel_device_mac_adr.empty()) {

@@ -119,6 +119,8 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
             return FAIL;
         }
     }
+    reported_devices.push_back(
+        net_device_info_t{fields[0], fields[1], numbers[4], numbers[5], numbers[6]});
     brimel_config_rm6x_device* device = find_device_by_name(fields[1]);
     if (device != nullptr) {
         device->set_zel_device_mac_adr(fields[0]);

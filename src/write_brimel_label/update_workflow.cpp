@@ -29,6 +29,9 @@ struct device_groups_t {
 device_groups_t sort_devices(const std::vector<brimel_config_rm6x_device>& p_devices) {
     device_groups_t groups;
     for (const brimel_config_rm6x_device& device : p_devices) {
+        if (device.m_ambiguous) {
+            continue;  // warned about already, never written
+        }
         if (device.is_KALDEN_RM6X_device()) {
             groups.m_valid_device_info +=
                 numbered_line(++groups.m_valid_dev_count, name_and_address(device));
@@ -118,6 +121,14 @@ bool update_device(brimel_config_rm6x_device& p_device) {
         state = p_device.set_device_start_from_cspr_offset();
     }
     printf_str_color("Erase " + name + "'s old labels...", CYAN);
+    if (state == SUCCESS && !p_device.label_area_is_safe()) {
+        printf_error_message(" FAILED\r\n");
+        printf_error_message(name + "'s label area (page index " +
+                             std::to_string(p_device.m_cspr_page) + ", start offset " +
+                             std::to_string(p_device.m_device_start_from_CSPR_offset) +
+                             ") would cover its own location bytes: nothing was sent to it.\r\n");
+        return false;
+    }
     if (state == SUCCESS) {
         progress_counter erase_progress(label_area_pages);
         state = p_device.intialize_device_label_in_device(&erase_progress);
@@ -149,10 +160,8 @@ bool update_device(brimel_config_rm6x_device& p_device) {
 }  // namespace
 
 Status zel_config_env::update_devices_info() {
-    const std::size_t listed = found_net_device.size();
-    for (std::size_t k = 0; k < listed; ++k) {
-        req_get_info_ext(found_net_device[k]);
-    }
+    request_network_information();
+    mark_ambiguous_targets();
     const device_groups_t groups = sort_devices(device_list);
     warn_about(groups);
     // Without target devices there is nothing to fail.
@@ -167,7 +176,7 @@ Status zel_config_env::update_devices_info() {
     }
     Status result = SUCCESS;
     for (brimel_config_rm6x_device& device : device_list) {
-        if (device.is_KALDEN_RM6X_device() && !update_device(device)) {
+        if (!device.m_ambiguous && device.is_KALDEN_RM6X_device() && !update_device(device)) {
             result = FAIL;
         }
     }

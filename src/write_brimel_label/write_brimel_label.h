@@ -25,6 +25,15 @@ struct s_label_preset {
 };
 typedef s_label_preset label_preset_t;
 
+// What one information answer reported about a device of the network.
+struct net_device_info_t {
+    std::string m_mac;
+    std::string m_alias;
+    int m_mir = -1;
+    int m_pir = -1;
+    int m_fir = -1;
+};
+
 // One target device named by the label file.
 class brimel_config_rm6x_device {
   public:
@@ -40,6 +49,9 @@ class brimel_config_rm6x_device {
     int m_fir = -1;
     std::vector<s_label_preset> preset_to_write;  // the first 64 presets given
     std::size_t m_presets_given = 0;              // how many label lines named the device
+    // The network gave its name to two devices, or its device answered under two names:
+    // which device is meant is unknown, so it is never written.
+    bool m_ambiguous = false;
 
     // A named device of the supported family and model (mir 5, pir 2).
     bool is_KALDEN_RM6X_device() const;
@@ -53,6 +65,9 @@ class brimel_config_rm6x_device {
     // ever erased or written at a page computed from an unread value.
     Status set_cspr_page();
     Status set_device_start_from_cspr_offset();
+    // False when the label area (192 pages from P + S) would cover one of the two pages
+    // that hold P and S: page 1 or page P.
+    bool label_area_is_safe() const;
     uint8_t get_cspr_page() const;
     uint8_t get_device_start_from_cspr_offset() const;
     std::string get_zel_device_mac_adr() const;
@@ -84,6 +99,8 @@ class zel_config_env {
     std::vector<brimel_config_rm6x_device> device_list;
     // Identifiers (MAC texts) of the devices the service listed, in its order.
     std::vector<std::string> found_net_device;
+    // Every information answer parsed, targets or not, in the order they came.
+    std::vector<net_device_info_t> reported_devices;
 
     // Answer parsers: each writes what it finds into the registry.
     Status parse_response(std::string p_zel_response, zel_req_id_t p_req_id);
@@ -95,6 +112,15 @@ class zel_config_env {
                           std::vector<uint8_t>& p_ret_vec);
     Status parse_read_cspr_idx(std::string p_answer);
     Status parse_device_preset_offset(std::string p_answer);
+
+    // Asks each listed identifier for its information, once, in listing order. After three
+    // requests in a row without an answer it says that the service stopped answering and
+    // stops asking (the devices not asked are not found): FAIL then.
+    Status request_network_information();
+
+    // Marks and warns about each target whose name came from two devices of the network,
+    // or whose device answered under two names; such a target is never written.
+    void mark_ambiguous_targets();
 
     // The update workflow, after the device listing: finds the target devices on the
     // network, warns, asks the operator and writes every compatible device. FAIL when

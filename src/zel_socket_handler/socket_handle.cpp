@@ -38,8 +38,8 @@ socket_handle::~socket_handle() {
 }
 
 bool socket_handle::checkinit_ZELService_connection() {
-    // Every command opens here first: it is not answered until a line of it arrives.
-    m_last_answered = false;
+    // Every command opens here first; only the service's silence below makes it unanswered.
+    m_last_answered = true;
     if (m_init_state) {
         return true;
     }
@@ -49,6 +49,7 @@ bool socket_handle::checkinit_ZELService_connection() {
     }
     m_sock = platform::tcp_connect(m_ip, m_port);
     if (m_sock == platform::INVALID_SOCKET_HANDLE) {
+        m_last_answered = false;
         printf_error_message("ZEL-Service connection failed!\r\n");
         return false;
     }
@@ -57,6 +58,7 @@ bool socket_handle::checkinit_ZELService_connection() {
     std::string greeting;
     if (!read_greeting(greeting)) {
         drop_connection();
+        m_last_answered = false;
         printf_error_message("ZEL-Service connection failed!\r\n");
         return false;
     }
@@ -181,6 +183,7 @@ bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
         if (m_init_state) {
             drop_connection();
         }
+        m_last_answered = false;
         printf_error_message(command_failure(line, "failed"));
         m_bStatus = false;
         return false;
@@ -204,13 +207,11 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
                 if (zel_failure_of_another_device(line, p_rule.m_echo)) {
                     continue;  // a late refusal of an earlier command
                 }
-                m_last_answered = true;
                 return false;
             }
             if (!zel_line_echoes(line, p_rule.m_echo)) {
                 continue;  // a late answer to an earlier command
             }
-            m_last_answered = true;
             p_answer += line;
             if (p_rule.m_first_line_completes) {
                 return true;
@@ -242,6 +243,7 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
         }
     }
     if (p_answer.empty()) {
+        m_last_answered = false;
         printf_error_message("Cmd failed (No respons)!\r\n");
         return false;
     }

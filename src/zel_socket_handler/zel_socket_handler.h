@@ -83,8 +83,8 @@ class socket_handle {
 
     bool is_open() const { return m_init_state; }
 
-    // Whether the last command got a line of its own, its refusal included: false when the
-    // link could not be opened, the line could not be sent, or nothing came in time.
+    // False when the service left the last command without an answer: the link could not be
+    // opened, the line could not be sent, or no line of the command came in time.
     bool last_command_answered() const { return m_last_answered; }
 
   private:
