@@ -17,6 +17,12 @@ std::string empty_field(int p_line, const std::string& p_section) {
            p_section + "]\r\n";
 }
 
+std::string warning_at(int p_line, int p_position, int p_code) {
+    return "Warning text contains unsupported character! In t.ini at line " +
+           std::to_string(p_line) + "position " + std::to_string(p_position) +
+           " CHARACTER CODE: " + std::to_string(p_code) + "\r\n";
+}
+
 struct section_case_t {
     const char* m_name;
     texts_t m_lines;
@@ -53,6 +59,11 @@ TEST(DeviceSection, TableOfSections) {
          unvalid(2, " ", "C D"), {"B"}, {"A"}},
         {"33 characters cut to 32", {"[" + name33 + "]"}, SUCCESS,
          "Warning In: t.ini at line 1\r\n" + name33 + too_long, {name32}, {name32}},
+        {"a character lost in the conversion changes the name", {"[A, KDX\xE2\x80\x93RM6X5]"}, FAIL,
+         warning_at(1, 7, -30) + unvalid(1, as_shown("\xE2\x80\x93", "?"), as_shown(" KDX\xE2\x80\x93RM6X5", " KDXRM6X5")),
+         {}, {}},
+        {"a character lost in the comment changes nothing", {"[A]; \xE2\x80\x93"}, SUCCESS, warning_at(1, 5, -30),
+         {"A"}, {"A"}},
         {"empty field in the middle", {"[A,,B]"}, FAIL, empty_field(1, "A,,B"), {"A"}, {}},
         {"empty first field", {"[X]", "[,A]"}, FAIL, empty_field(2, ",A"), {"X"}, {"X"}},
         {"empty last field", {"[A,]"}, FAIL, empty_field(1, "A,"), {"A"}, {}},

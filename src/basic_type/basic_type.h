@@ -120,6 +120,12 @@ std::string utf8_to_cp850(const std::string& p_text, std::vector<unsupported_cha
 // Converts a line of the label file to code page 850; every character left out is
 // reported with the file name, line number and position.
 std::string UTF8ToANSI(std::string s);
+// The same, listing the characters left out in p_dropped (appended to).
+std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_dropped);
+
+// Text of the label file as typed (UTF-8) as the console shows it: as it is where the
+// console is UTF-8, in code page 850 (without what it lacks) elsewhere.
+std::string typed_text(const std::string& p_utf8_text);
 
 // Converts code page 850 text back to UTF-8.
 std::string cp850_to_utf8(const std::string& p_text);

@@ -146,11 +146,22 @@ std::string utf8_to_cp850(const std::string& p_text, std::vector<unsupported_cha
 
 std::string UTF8ToANSI(std::string s) {
     std::vector<unsupported_char_t> dropped;
-    std::string result = utf8_to_cp850(s, dropped);
-    for (const unsupported_char_t& item : dropped) {
-        printf_error_message(unsupported_char_warning(item.m_position, s[item.m_position]));
+    return UTF8ToANSI(s, dropped);
+}
+
+std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_dropped) {
+    const std::size_t first = p_dropped.size();
+    std::string result = utf8_to_cp850(s, p_dropped);
+    for (std::size_t k = first; k < p_dropped.size(); ++k) {
+        const std::size_t position = p_dropped[k].m_position;
+        printf_error_message(unsupported_char_warning(position, s[position]));
     }
     return result;
+}
+
+std::string typed_text(const std::string& p_utf8_text) {
+    std::vector<unsupported_char_t> ignored;
+    return platform::console_uses_utf8() ? p_utf8_text : utf8_to_cp850(p_utf8_text, ignored);
 }
 
 std::string cp850_to_utf8(const std::string& p_text) {

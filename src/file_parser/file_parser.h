@@ -57,6 +57,12 @@ Status parse_line(std::string& p_line);
 // every transfer run.
 std::vector<std::string>& current_section_devices();
 
+// True, after the refused-character messages, when a character between the brackets of
+// the section line p_line (as read) was left out by the conversion: the names would no
+// longer be the ones written ("KDX–RM6X5" must not become "KDXRM6X5").
+bool section_lost_a_character(const std::string& p_line,
+                              const std::vector<unsupported_char_t>& p_dropped);
+
 // The text between the first "[" at or after p_pos and the first "]" after it.
 std::string get_section(const std::string& p_line, std::size_t& p_pos, bool& valid_section);
 

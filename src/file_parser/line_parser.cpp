@@ -47,6 +47,31 @@ std::string cut_to_name_length(std::string p_text, const std::string& p_warning_
     return p_text;
 }
 
+bool section_lost_a_character(const std::string& p_line,
+                              const std::vector<unsupported_char_t>& p_dropped) {
+    // Brackets and commas are ASCII: the conversion keeps them, so the section lies between
+    // the same brackets of the line as typed.
+    const std::size_t open = p_line.find('[');
+    const std::size_t close = p_line.find(']', open + 1);
+    for (const unsupported_char_t& lost : p_dropped) {
+        if (lost.m_position <= open || lost.m_position >= close) {
+            continue;
+        }
+        const std::size_t comma_before = p_line.rfind(',', lost.m_position);
+        const std::size_t field_begin =
+            comma_before != std::string::npos && comma_before > open ? comma_before + 1 : open + 1;
+        const std::size_t comma = p_line.find(',', lost.m_position);
+        const std::size_t field_end = comma < close ? comma : close;
+        const std::string shown = typed_text(p_line.substr(lost.m_position, lost.m_length));
+        printf_error_message(line_location("Error in: "));
+        printf_error_message("Unvalid character: " + (shown.empty() ? "?" : shown) + " in " +
+                             typed_text(p_line.substr(field_begin, field_end - field_begin)) +
+                             "device section\r\n");
+        return true;
+    }
+    return false;
+}
+
 std::vector<std::string>& current_section_devices() {
     static std::vector<std::string> current_device_names;
     return current_device_names;
@@ -59,7 +84,8 @@ Status parse_line(std::string& p_line) {
             "Invalid formated line, exceed authorized line lenght (5000 characters)\r\n");
         return FAIL;
     }
-    std::string l_line = UTF8ToANSI(p_line);
+    std::vector<unsupported_char_t> dropped;
+    std::string l_line = UTF8ToANSI(p_line, dropped);
     const std::size_t comment = l_line.find(';');
     if (comment != std::string::npos) {
         l_line.resize(comment);
@@ -68,6 +94,9 @@ Status parse_line(std::string& p_line) {
     bool got_section_device = false;
     const std::string section_device = get_section(l_line, pos, got_section_device);
     if (got_section_device) {
+        if (section_lost_a_character(p_line, dropped)) {
+            return FAIL;
+        }
         return interpret_section(section_device, current_section_devices());
     }
     bool got_label_device = false;
