@@ -105,6 +105,7 @@ std::size_t unsupported_length(const unsigned char* p_text, std::size_t p_size, 
 
 std::string unsupported_char_warning(std::size_t p_position, char p_byte) {
     const zel_config_env& env = zel_config_env::instance();
+    // No blank before "position": the warning has always read "at line 4position 1".
     return "Warning text contains unsupported character! In " + env.current_file + " at line " +
            std::to_string(env.current_line_number) + "position " + std::to_string(p_position) +
            " CHARACTER CODE: " +
@@ -123,6 +124,7 @@ std::string utf8_to_cp850(const std::string& p_text, std::vector<unsupported_cha
         const unsigned char c = text[i];
         if (c < 0x7F) {
             // Label files are mostly ASCII: copy such a run in one piece.
+            // The run stops at DEL (0x7F): code page 850 has no form for it, so it is dropped.
             std::size_t end = i + 1;
             while (end < size && text[end] < 0x7F) {
                 ++end;

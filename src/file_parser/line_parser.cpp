@@ -99,6 +99,7 @@ std::string get_section(const std::string& p_line, std::size_t& p_pos, bool& val
         return std::string();
     }
     valid_section = true;
+    // A "]" that ends the line leaves p_pos on it, not past the end: nothing reads on.
     p_pos = close + 1 < p_line.size() ? close + 1 : p_line.size() - 1;
     return p_line.substr(open + 1, close - open - 1);
 }
@@ -130,6 +131,7 @@ Status interpret_section(std::string p_section, std::vector<std::string>& curren
         }
         begin = comma + 1;
     }
+    // Only the last name gets a record here; the others get theirs from the next label line.
     zel_config_env& env = zel_config_env::instance();
     if (env.find_device_by_name(current_device_names.back()) == nullptr) {
         env.add_device(current_device_names.back());
@@ -149,6 +151,7 @@ Status format_device_name(std::string& p_name) {
                              " in " + console_text(up_to_zero(p_name)) + "device section\r\n");
         return FAIL;
     }
+    // "In" with a capital I here, "in" for labels: each message is kept as it has always read.
     p_name = cut_to_name_length(sub_str, "Warning In: ");
     return SUCCESS;
 }
@@ -173,6 +176,7 @@ Status find_last_usefull_char(const std::string& p_strin, std::size_t& ret_idx) 
     return FAIL;
 }
 
+// A zero byte is accepted: a name ends there when it is shown or sent, as C text would.
 bool is_autorized_char_in_device_name(char p_inchar) {
     return (p_inchar >= 'A' && p_inchar <= 'Z') || (p_inchar >= 'a' && p_inchar <= 'z') ||
            (p_inchar >= '0' && p_inchar <= '9') || p_inchar == '-' || p_inchar == '\0';

@@ -89,6 +89,7 @@ Status zel_config_env::parse_list_dev(std::string p_answer) {
         } else if (get_network) {
             get_network = c != ';';
         } else if (c == ',') {
+            // Pushed even when empty (",,"), as listings have always been read.
             found_net_device.push_back(mac_device);
             mac_device.clear();
         } else {
@@ -177,6 +178,7 @@ Status zel_config_env::parse_read_cspr_idx(std::string p_answer) {
     const bool headed =
         p_answer.find("TBOX_MEM=") != std::string::npos && !has_failed_marker(p_answer);
     if (!headed) {
+        // A terse uncoloured "ntm" line before the red message, as the tool has always said.
         printf_str("ntm\r\n");
     }
     if (headed &&

@@ -174,6 +174,7 @@ bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
     m_bStatus = true;
     const std::string line(p_cmd.c_str());
     p_ZEL_Command.clear();
+    // An empty command is a success that sends nothing; its empty answer fails the caller.
     if (line.empty()) {
         p_answer = line;
         return true;

@@ -12,6 +12,7 @@
 #include "platform/socket.h"
 
 // Size of a command line buffer: a command line holds at most 2047 bytes.
+// Fixed on purpose, as the tool always had it: a longer line is refused, never sent cut short.
 const std::size_t zel_socket_buffer_size = 2048;
 typedef char t_socketBuff[zel_socket_buffer_size];
 
