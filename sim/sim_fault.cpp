@@ -1,7 +1,7 @@
 #include <sstream>
 #include <vector>
 
-#include "basic_type/basic_type.h"
+#include "basic_type/numbers.h"
 #include "sim/sim_fault.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <set>
 #include <sstream>
 
-#include "basic_type/basic_type.h"
+#include "basic_type/numbers.h"
 #include "sim/sim_network.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "basic_type/basic_type.h"
+#include "basic_type/numbers.h"
 #include "platform/clock.h"
 #include "platform/interrupt.h"
 #include "sim/zel_service_sim.h"

@@ -174,30 +174,3 @@ std::string cp850_to_utf8(const std::string& p_text) {
 std::string console_text(const std::string& p_cp850_text) {
     return platform::console_uses_utf8() ? cp850_to_utf8(p_cp850_text) : p_cp850_text;
 }
-
-bool parse_decimal_int(const std::string& p_text, int& p_value) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < p_text.size() && (p_text[i] == '-' || p_text[i] == '+')) {
-        negative = p_text[i] == '-';
-        ++i;
-    }
-    if (i == p_text.size()) {
-        return false;
-    }
-    // The magnitude may reach 2^31 for a negative number only.
-    const long long limit = negative ? 2147483648LL : 2147483647LL;
-    long long magnitude = 0;
-    for (; i < p_text.size(); ++i) {
-        const char c = p_text[i];
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > limit) {
-            return false;
-        }
-    }
-    p_value = static_cast<int>(negative ? -magnitude : magnitude);
-    return true;
-}

@@ -1,3 +1,4 @@
+#include "basic_type/numbers.h"
 #include "file_parser/file_parser.h"
 #include "write_brimel_label/write_brimel_label.h"
 
