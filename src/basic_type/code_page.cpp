@@ -8,7 +8,7 @@ namespace {
 
 // UTF-8 form of the characters of code page 850 at 0x80 to 0xFE, in code order. 0xFF, the
 // no-break space, has no entry: a no-break space in a label file is not supported.
-const char* const extended_char[127] = {
+const char* const G_extended_char[127] = {
     "\xC3\x87",     "\xC3\xBC",     "\xC3\xA9",     "\xC3\xA2",     "\xC3\xA4",     "\xC3\xA0",
     "\xC3\xA5",     "\xC3\xA7",     "\xC3\xAA",     "\xC3\xAB",     "\xC3\xA8",     "\xC3\xAF",
     "\xC3\xAE",     "\xC3\xAC",     "\xC3\x84",     "\xC3\x85",     "\xC3\x89",     "\xC3\xA6",
@@ -40,9 +40,9 @@ struct reverse_table_t {
 
     reverse_table_t() : m_two(), m_three() {
         for (unsigned k = 0; k < 127; ++k) {
-            const unsigned char* b = reinterpret_cast<const unsigned char*>(extended_char[k]);
+            const unsigned char* b = reinterpret_cast<const unsigned char*>(G_extended_char[k]);
             const unsigned char code = static_cast<unsigned char>(0x80 + k);
-            if (std::strlen(extended_char[k]) == 2) {
+            if (std::strlen(G_extended_char[k]) == 2) {
                 m_two[b[0] - 0xC0][b[1] - 0x80] = code;
             } else {
                 m_three[b[0] - 0xE0][b[1] - 0x80][b[2] - 0x80] = code;
@@ -165,7 +165,7 @@ std::string cp850_to_utf8(const std::string& p_text) {
         } else if (byte == 0xFF) {
             result += "\xC2\xA0";
         } else {
-            result += extended_char[byte - 0x80];
+            result += G_extended_char[byte - 0x80];
         }
     }
     return result;

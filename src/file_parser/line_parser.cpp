@@ -3,7 +3,7 @@
 
 namespace {
 
-const std::size_t max_name_length = 32;
+const std::size_t G_max_name_length = 32;
 
 bool is_blank(char p_c) {
     return p_c == '\t' || p_c == '\n' || p_c == '\r' || p_c == ' ';
@@ -38,11 +38,11 @@ std::string line_location(const std::string& p_head) {
 }
 
 std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head) {
-    if (p_text.size() > max_name_length) {
+    if (p_text.size() > G_max_name_length) {
         printf_error_message(line_location(p_warning_head));
         printf_error_message(console_text(p_text) +
                              " is larger than 32 characters,  the excess will be ignored\r\n");
-        p_text.resize(max_name_length);
+        p_text.resize(G_max_name_length);
     }
     return p_text;
 }

@@ -44,9 +44,9 @@ int new_tcp_socket() {
 }
 
 #ifdef MSG_NOSIGNAL
-const int SEND_FLAGS = MSG_NOSIGNAL;
+const int G_send_flags = MSG_NOSIGNAL;
 #else
-const int SEND_FLAGS = 0;  // SIGPIPE is ignored by net_startup
+const int G_send_flags = 0;  // SIGPIPE is ignored by net_startup
 #endif
 
 // A new socket and the address p_ip:p_port for it; -1 when either cannot be had.
@@ -142,7 +142,7 @@ long socket_recv(socket_t p_sock, char* p_buf, std::size_t p_len) {
 
 bool socket_send_all(socket_t p_sock, const char* p_data, std::size_t p_len) {
     while (p_len > 0) {
-        const ssize_t sent = send(as_fd(p_sock), p_data, p_len, SEND_FLAGS);
+        const ssize_t sent = send(as_fd(p_sock), p_data, p_len, G_send_flags);
         if (sent == -1 && errno == EINTR) {
             continue;
         }

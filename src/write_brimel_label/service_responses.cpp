@@ -4,7 +4,7 @@
 
 namespace {
 
-const std::size_t info_ext_field_count = 11;
+const std::size_t G_info_ext_field_count = 11;
 
 bool has_failed_marker(const std::string& p_answer) {
     return p_answer.find("=FAILED") != std::string::npos;
@@ -110,7 +110,7 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
     if (found == std::string::npos || has_failed_marker(p_answer)) {
         return FAIL;
     }
-    std::string fields[info_ext_field_count];
+    std::string fields[G_info_ext_field_count];
     std::size_t pos = found + head.size();
     for (std::string& field : fields) {
         if (!next_field(p_answer, ";", pos, field)) {
@@ -118,8 +118,8 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
         }
     }
     // mac;alias;hcf;mac_prog;mir;pir;fir;input_n;output_n;core_n;ext_core
-    int numbers[info_ext_field_count] = {};
-    for (std::size_t k = 2; k < info_ext_field_count; ++k) {
+    int numbers[G_info_ext_field_count] = {};
+    for (std::size_t k = 2; k < G_info_ext_field_count; ++k) {
         if (!parse_decimal_int(fields[k], numbers[k])) {
             return FAIL;
         }

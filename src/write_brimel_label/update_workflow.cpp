@@ -6,7 +6,7 @@
 
 namespace {
 
-const std::size_t label_area_pages = brimel_config_rm6x_device::max_preset_label * 3;
+const std::size_t G_label_area_pages = brimel_config_rm6x_device::max_preset_label * 3;
 
 std::string numbered_line(std::size_t p_number, const std::string& p_text) {
     return "\tdevice " + std::to_string(p_number) + ": " + p_text + "\r\n";
@@ -102,7 +102,7 @@ bool update_device(brimel_config_rm6x_device& p_device) {
     }
     printf_str_color("Erase " + name + "'s old labels...", CYAN);
     if (state == SUCCESS) {
-        progress_counter erase_progress(label_area_pages);
+        progress_counter erase_progress(G_label_area_pages);
         state = p_device.intialize_device_label_in_device(&erase_progress);
         erase_progress.clear();
     }

@@ -6,7 +6,7 @@
 
 namespace {
 
-const std::size_t name_field_length = 32;
+const std::size_t G_name_field_length = 32;
 
 std::string memory_location(uint8_t p_slot, uint32_t p_page, uint32_t p_offset) {
     return std::to_string(p_slot) + "," + std::to_string(p_page) + "," + std::to_string(p_offset);
@@ -90,7 +90,7 @@ Status write_zel_comand(std::string p_mac_adress, uint8_t p_slot, uint32_t p_pag
 
 Status write_clear_name_page(std::string p_mac_adress, uint8_t p_slot, uint32_t p_page) {
     std::string zeros;
-    for (std::size_t k = 0; k + 1 < name_field_length; ++k) {
+    for (std::size_t k = 0; k + 1 < G_name_field_length; ++k) {
         zeros += "0,";
     }
     zeros += "0";
@@ -99,12 +99,12 @@ Status write_clear_name_page(std::string p_mac_adress, uint8_t p_slot, uint32_t 
 }
 
 std::string name_data_list(const std::string& p_str_name) {
-    const std::size_t length = strnlen(p_str_name.c_str(), name_field_length);
+    const std::size_t length = strnlen(p_str_name.c_str(), G_name_field_length);
     std::string list;
     for (std::size_t k = 0; k < length; ++k) {
         list += std::to_string(static_cast<int>(static_cast<signed char>(p_str_name[k]))) + ",";
     }
-    if (length < name_field_length) {
+    if (length < G_name_field_length) {
         list += "0";
     }
     return list;

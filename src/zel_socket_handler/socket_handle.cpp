@@ -9,13 +9,13 @@ namespace {
 
 // Without a greeting the service gets 2 s per wait; once the greeting line has arrived,
 // a short quiet time tells that nothing more follows.
-const int64_t greeting_wait_ms = 2000;
-const int64_t greeting_quiet_ms = 25;
+const int64_t G_greeting_wait_ms = 2000;
+const int64_t G_greeting_quiet_ms = 25;
 // A service that keeps sending never ends the greeting wait on its own.
-const int64_t greeting_limit_ms = 10000;
-const std::size_t greeting_limit_bytes = 64 * 1024;
+const int64_t G_greeting_limit_ms = 10000;
+const std::size_t G_greeting_limit_bytes = 64 * 1024;
 // Once a line of a multi-line answer is in, the answer ends when nothing comes this long.
-const int64_t answer_quiet_ms = 1;
+const int64_t G_answer_quiet_ms = 1;
 
 bool is_space(char p_c) {
     return p_c == ' ' || p_c == '\t' || p_c == '\n' || p_c == '\v' || p_c == '\f' || p_c == '\r';
@@ -78,12 +78,12 @@ bool socket_handle::checkinit_ZELService_connection() {
 }
 
 bool socket_handle::read_greeting(std::string& p_greeting) {
-    const int64_t limit = platform::monotonic_ms() + greeting_limit_ms;
+    const int64_t limit = platform::monotonic_ms() + G_greeting_limit_ms;
     char chunk[zel_socket_buffer_size];
-    while (p_greeting.size() < greeting_limit_bytes) {
+    while (p_greeting.size() < G_greeting_limit_bytes) {
         const int64_t left = limit - platform::monotonic_ms();
-        const int64_t wait =
-            std::min(greeting_complete(p_greeting) ? greeting_quiet_ms : greeting_wait_ms, left);
+        const int64_t wait = std::min(
+            greeting_complete(p_greeting) ? G_greeting_quiet_ms : G_greeting_wait_ms, left);
         if (wait <= 0 ||
             platform::socket_wait_readable(m_sock, wait) != platform::WAIT_RESULT_READY) {
             break;
@@ -230,7 +230,7 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
         // Past the deadline only what has already arrived is looked at.
         const int64_t wait = p_answer.empty()
                                  ? std::max<int64_t>(deadline - platform::monotonic_ms(), 0)
-                                 : answer_quiet_ms;
+                                 : G_answer_quiet_ms;
         if (platform::socket_wait_readable(m_sock, wait) != platform::WAIT_RESULT_READY) {
             break;
         }
