@@ -1,6 +1,7 @@
+#include "basic_type/basic_type.h"
+
 #include <cstring>
 
-#include "basic_type/basic_type.h"
 #include "platform/console.h"
 #include "write_brimel_label/write_brimel_label.h"
 

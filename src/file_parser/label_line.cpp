@@ -1,4 +1,5 @@
 #include "file_parser/file_parser.h"
+
 #include "write_brimel_label/write_brimel_label.h"
 
 namespace {

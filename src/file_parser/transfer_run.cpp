@@ -1,7 +1,8 @@
+#include "file_parser/file_parser.h"
+
 #include <cstring>
 #include <filesystem>
 
-#include "file_parser/file_parser.h"
 #include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 

@@ -1,10 +1,10 @@
+#include "platform/console.h"
+
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include "platform/console.h"
 
 namespace platform {
 namespace {

@@ -1,10 +1,10 @@
+#include "platform/console.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <cstdio>
-
-#include "platform/console.h"
 
 namespace platform {
 namespace {

@@ -1,3 +1,5 @@
+#include "platform/socket.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -11,7 +13,6 @@
 #include <climits>
 
 #include "platform/clock.h"
-#include "platform/socket.h"
 
 namespace platform {
 namespace {

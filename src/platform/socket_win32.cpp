@@ -1,8 +1,9 @@
+#include "platform/socket.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include "platform/clock.h"
-#include "platform/socket.h"
 
 namespace platform {
 namespace {

@@ -1,4 +1,5 @@
 #include "write_brimel_label/write_brimel_label.h"
+
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {

@@ -1,5 +1,6 @@
-#include "file_parser/file_parser.h"
 #include "write_brimel_label/write_brimel_label.h"
+
+#include "file_parser/file_parser.h"
 
 int write_brimel_label_main(int argc, char** argv) {
     if (argc == 1) {

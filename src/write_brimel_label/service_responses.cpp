@@ -1,6 +1,7 @@
+#include "write_brimel_label/write_brimel_label.h"
+
 #include "basic_type/numbers.h"
 #include "file_parser/file_parser.h"
-#include "write_brimel_label/write_brimel_label.h"
 
 namespace {
 

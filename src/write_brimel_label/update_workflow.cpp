@@ -1,7 +1,8 @@
+#include "write_brimel_label/write_brimel_label.h"
+
 #include <algorithm>
 #include <iostream>
 
-#include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {

@@ -1,9 +1,10 @@
+#include "zel_socket_handler/zel_socket_handler.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include "basic_type/basic_type.h"
 #include "platform/clock.h"
-#include "zel_socket_handler/zel_socket_handler.h"
 
 namespace {
 
