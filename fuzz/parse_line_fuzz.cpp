@@ -13,7 +13,7 @@
 
 namespace {
 
-const std::size_t max_name_length = 32;
+const std::size_t G_max_name_length = 32;
 
 // Lines as label_file_reader returns them: cut at LF, without the CR of a CR LF.
 std::vector<std::string> split_lines(const std::string& p_text) {
@@ -35,7 +35,7 @@ std::vector<std::string> split_lines(const std::string& p_text) {
 
 // A device name: 1 to 32 bytes of A-Z, a-z, 0-9, "-" and the zero byte.
 bool is_device_name(const std::string& p_name) {
-    if (p_name.empty() || p_name.size() > max_name_length) {
+    if (p_name.empty() || p_name.size() > G_max_name_length) {
         return false;
     }
     for (const char c : p_name) {
@@ -50,7 +50,7 @@ bool is_device_name(const std::string& p_name) {
 
 // A label or a channel name: 1 to 32 bytes, no control byte, DEL, ";", "=" or "@".
 bool is_label_text(const std::string& p_text) {
-    if (p_text.empty() || p_text.size() > max_name_length) {
+    if (p_text.empty() || p_text.size() > G_max_name_length) {
         return false;
     }
     for (const char c : p_text) {

@@ -1,8 +1,9 @@
+#include "sim/sim_fault.h"
+
 #include <sstream>
 #include <vector>
 
-#include "basic_type/basic_type.h"
-#include "sim/sim_fault.h"
+#include "basic_type/numbers.h"
 
 namespace {
 

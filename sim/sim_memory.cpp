@@ -1,8 +1,9 @@
+#include "sim/sim_network.h"
+
 #include <cstdio>
 #include <cstring>
 
 #include "basic_type/basic_type.h"
-#include "sim/sim_network.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
+#include "sim/sim_network.h"
+
 #include <fstream>
 #include <set>
 #include <sstream>
 
-#include "basic_type/basic_type.h"
-#include "sim/sim_network.h"
+#include "basic_type/numbers.h"
 
 namespace {
 

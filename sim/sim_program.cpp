@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "basic_type/basic_type.h"
+#include "basic_type/numbers.h"
 #include "platform/clock.h"
 #include "platform/interrupt.h"
 #include "project_version.h"
@@ -121,9 +122,9 @@ void print_error(const std::string& p_text) {
 // Serves until Ctrl-C or a termination request.
 int serve_until_stopped(zel_service_sim& p_sim, uint16_t p_port) {
     platform::install_stop_handler();
-    if (!p_sim.start(p_port)) {
-        print_error("cannot listen on 127.0.0.1:" + std::to_string(p_port) +
-                    " (is another service running there?)");
+    std::string why;
+    if (!p_sim.start(p_port, &why)) {
+        print_error("cannot listen on 127.0.0.1:" + std::to_string(p_port) + " (" + why + ")");
         return 1;
     }
     printf_str("zel_service_sim: listening on 127.0.0.1:" + std::to_string(p_sim.port()) + "\n");

@@ -43,12 +43,19 @@ zel_service_sim::~zel_service_sim() {
     stop();
 }
 
-bool zel_service_sim::start(uint16_t p_port) {
-    if (m_running || !platform::net_startup()) {
+bool zel_service_sim::start(uint16_t p_port, std::string* p_error_text) {
+    std::string ignored;
+    std::string& why = p_error_text != nullptr ? *p_error_text : ignored;
+    if (m_running) {
+        why = "the service already runs";
+        return false;
+    }
+    if (!platform::net_startup()) {
+        why = "the socket library did not start";
         return false;
     }
     uint16_t bound = 0;
-    const platform::socket_t listener = platform::tcp_listen(G_listen_address, p_port, bound);
+    const platform::socket_t listener = platform::tcp_listen(G_listen_address, p_port, bound, &why);
     if (listener == platform::INVALID_SOCKET_HANDLE) {
         return false;
     }

@@ -31,8 +31,9 @@ class zel_service_sim {
     zel_service_sim& operator=(const zel_service_sim&) = delete;
 
     // Listens on 127.0.0.1:p_port (0: any free port) and serves on its own thread. False
-    // when the port is taken or the service already runs.
-    bool start(uint16_t p_port);
+    // when the port is taken or the service already runs; p_error_text, when given, then
+    // says why (the operating system's words when listening failed).
+    bool start(uint16_t p_port, std::string* p_error_text = nullptr);
     uint16_t port() const;
     // Wakes the serving thread, ends the connection in progress and waits for the thread.
     void stop();

@@ -1,6 +1,7 @@
 // Shared types and the console dialogue of the tool: result and colour types, coloured
 // output and error messages, the fixed command words and the operator's answers, the
 // built-in user manual, and the conversion of label-file text from UTF-8 to code page 850.
+// The strict decimal parser has its own header, basic_type/numbers.h, included here too.
 #ifndef SRC_BASIC_TYPE_BASIC_TYPE_H_
 #define SRC_BASIC_TYPE_BASIC_TYPE_H_
 
@@ -8,6 +9,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "basic_type/numbers.h"
 
 enum Status { SUCCESS = 0, FAIL = 1 };
 
@@ -133,11 +136,5 @@ std::string cp850_to_utf8(const std::string& p_text);
 // Label-file text as the console shows it: UTF-8 where the console is UTF-8, the code
 // page bytes as they are elsewhere.
 std::string console_text(const std::string& p_cp850_text);
-
-// ---- Numbers ----------------------------------------------------------------------------
-
-// Reads a whole text as a decimal int: an optional sign and at least one digit, nothing
-// else. On failure (empty, junk, out of the int range) p_value is left unchanged.
-bool parse_decimal_int(const std::string& p_text, int& p_value);
 
 #endif  // SRC_BASIC_TYPE_BASIC_TYPE_H_

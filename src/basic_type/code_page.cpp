@@ -1,6 +1,7 @@
+#include "basic_type/basic_type.h"
+
 #include <cstring>
 
-#include "basic_type/basic_type.h"
 #include "platform/console.h"
 #include "write_brimel_label/write_brimel_label.h"
 
@@ -8,7 +9,7 @@ namespace {
 
 // UTF-8 form of the characters of code page 850 at 0x80 to 0xFE, in code order. 0xFF, the
 // no-break space, has no entry: a no-break space in a label file is not supported.
-const char* const extended_char[127] = {
+const char* const G_extended_char[127] = {
     "\xC3\x87",     "\xC3\xBC",     "\xC3\xA9",     "\xC3\xA2",     "\xC3\xA4",     "\xC3\xA0",
     "\xC3\xA5",     "\xC3\xA7",     "\xC3\xAA",     "\xC3\xAB",     "\xC3\xA8",     "\xC3\xAF",
     "\xC3\xAE",     "\xC3\xAC",     "\xC3\x84",     "\xC3\x85",     "\xC3\x89",     "\xC3\xA6",
@@ -40,9 +41,9 @@ struct reverse_table_t {
 
     reverse_table_t() : m_two(), m_three() {
         for (unsigned k = 0; k < 127; ++k) {
-            const unsigned char* b = reinterpret_cast<const unsigned char*>(extended_char[k]);
+            const unsigned char* b = reinterpret_cast<const unsigned char*>(G_extended_char[k]);
             const unsigned char code = static_cast<unsigned char>(0x80 + k);
-            if (std::strlen(extended_char[k]) == 2) {
+            if (std::strlen(G_extended_char[k]) == 2) {
                 m_two[b[0] - 0xC0][b[1] - 0x80] = code;
             } else {
                 m_three[b[0] - 0xE0][b[1] - 0x80][b[2] - 0x80] = code;
@@ -105,6 +106,7 @@ std::size_t unsupported_length(const unsigned char* p_text, std::size_t p_size, 
 
 std::string unsupported_char_warning(std::size_t p_position, char p_byte) {
     const zel_config_env& env = zel_config_env::instance();
+    // No blank before "position": the warning has always read "at line 4position 1".
     return "Warning text contains unsupported character! In " + env.current_file + " at line " +
            std::to_string(env.current_line_number) + "position " + std::to_string(p_position) +
            " CHARACTER CODE: " +
@@ -123,6 +125,7 @@ std::string utf8_to_cp850(const std::string& p_text, std::vector<unsupported_cha
         const unsigned char c = text[i];
         if (c < 0x7F) {
             // Label files are mostly ASCII: copy such a run in one piece.
+            // The run stops at DEL (0x7F): code page 850 has no form for it, so it is dropped.
             std::size_t end = i + 1;
             while (end < size && text[end] < 0x7F) {
                 ++end;
@@ -174,7 +177,7 @@ std::string cp850_to_utf8(const std::string& p_text) {
         } else if (byte == 0xFF) {
             result += "\xC2\xA0";
         } else {
-            result += extended_char[byte - 0x80];
+            result += G_extended_char[byte - 0x80];
         }
     }
     return result;
@@ -182,31 +185,4 @@ std::string cp850_to_utf8(const std::string& p_text) {
 
 std::string console_text(const std::string& p_cp850_text) {
     return platform::console_uses_utf8() ? cp850_to_utf8(p_cp850_text) : p_cp850_text;
-}
-
-bool parse_decimal_int(const std::string& p_text, int& p_value) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < p_text.size() && (p_text[i] == '-' || p_text[i] == '+')) {
-        negative = p_text[i] == '-';
-        ++i;
-    }
-    if (i == p_text.size()) {
-        return false;
-    }
-    // The magnitude may reach 2^31 for a negative number only.
-    const long long limit = negative ? 2147483648LL : 2147483647LL;
-    long long magnitude = 0;
-    for (; i < p_text.size(); ++i) {
-        const char c = p_text[i];
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        magnitude = magnitude * 10 + (c - '0');
-        if (magnitude > limit) {
-            return false;
-        }
-    }
-    p_value = static_cast<int>(negative ? -magnitude : magnitude);
-    return true;
 }

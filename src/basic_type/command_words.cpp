@@ -1,6 +1,6 @@
-#include <cstring>
-
 #include "basic_type/basic_type.h"
+
+#include <cstring>
 
 const uint16_t label_loader_conf::max_preset = 64;
 const std::vector<std::string> label_loader_conf::find_all_rm6x_cmd = {"-find", "-f", "find", "f"};

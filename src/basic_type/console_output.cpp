@@ -1,4 +1,5 @@
 #include "basic_type/basic_type.h"
+
 #include "platform/console.h"
 
 const std::string reset_color = "";

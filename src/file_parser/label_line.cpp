@@ -1,4 +1,5 @@
 #include "file_parser/file_parser.h"
+
 #include "write_brimel_label/write_brimel_label.h"
 
 namespace {
@@ -22,6 +23,7 @@ std::string scan_name_field(const std::string& p_line, std::size_t& pos, bool& p
         if (c == p_end || c == '\0' || c == '\n' || c == '\r' || c == ';') {
             break;
         }
+        // DEL never comes from a file (the conversion drops it); refused for any other caller.
         if (is_unauthorized_control_char(c) || c == 0x7F || c == p_refused) {
             pos = end;  // left on the refused character
             report_refused_char(p_what, c, p_line);
@@ -35,6 +37,7 @@ std::string scan_name_field(const std::string& p_line, std::size_t& pos, bool& p
 
 }  // namespace
 
+// DEL is refused though the code page conversion has already dropped it: see scan_name_field.
 bool is_autorized_char_in_channel_name(char p_inchar) {
     return !is_unauthorized_control_char(p_inchar) && p_inchar != 0x7F && p_inchar != ';' &&
            p_inchar != '=' && p_inchar != '@';
@@ -97,6 +100,7 @@ Status interpret_parameter(std::string p_label, std::string p_device_id, std::st
             ret_state = SUCCESS;
         }
     }
+    // Recorded even when a check failed: FAIL ends the run, so such a preset is never written.
     zel_config_env& env = zel_config_env::instance();
     const std::vector<std::string>& names = current_device_names;
     for (std::size_t first = 0; first < names.size();) {

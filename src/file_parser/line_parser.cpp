@@ -1,9 +1,10 @@
 #include "file_parser/file_parser.h"
+
 #include "write_brimel_label/write_brimel_label.h"
 
 namespace {
 
-const std::size_t max_name_length = 32;
+const std::size_t G_max_name_length = 32;
 
 bool is_blank(char p_c) {
     return p_c == '\t' || p_c == '\n' || p_c == '\r' || p_c == ' ';
@@ -38,11 +39,11 @@ std::string line_location(const std::string& p_head) {
 }
 
 std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head) {
-    if (p_text.size() > max_name_length) {
+    if (p_text.size() > G_max_name_length) {
         printf_error_message(line_location(p_warning_head));
         printf_error_message(console_text(p_text) +
                              " is larger than 32 characters,  the excess will be ignored\r\n");
-        p_text.resize(max_name_length);
+        p_text.resize(G_max_name_length);
     }
     return p_text;
 }
@@ -128,6 +129,7 @@ std::string get_section(const std::string& p_line, std::size_t& p_pos, bool& val
         return std::string();
     }
     valid_section = true;
+    // A "]" that ends the line leaves p_pos on it, not past the end: nothing reads on.
     p_pos = close + 1 < p_line.size() ? close + 1 : p_line.size() - 1;
     return p_line.substr(open + 1, close - open - 1);
 }
@@ -159,6 +161,7 @@ Status interpret_section(std::string p_section, std::vector<std::string>& curren
         }
         begin = comma + 1;
     }
+    // Only the last name gets a record here; the others get theirs from the next label line.
     zel_config_env& env = zel_config_env::instance();
     if (env.find_device_by_name(current_device_names.back()) == nullptr) {
         env.add_device(current_device_names.back());
@@ -178,6 +181,7 @@ Status format_device_name(std::string& p_name) {
                              " in " + console_text(up_to_zero(p_name)) + "device section\r\n");
         return FAIL;
     }
+    // "In" with a capital I here, "in" for labels: each message is kept as it has always read.
     p_name = cut_to_name_length(sub_str, "Warning In: ");
     return SUCCESS;
 }
@@ -202,6 +206,7 @@ Status find_last_usefull_char(const std::string& p_strin, std::size_t& ret_idx) 
     return FAIL;
 }
 
+// A zero byte is accepted: a name ends there when it is shown or sent, as C text would.
 bool is_autorized_char_in_device_name(char p_inchar) {
     return (p_inchar >= 'A' && p_inchar <= 'Z') || (p_inchar >= 'a' && p_inchar <= 'z') ||
            (p_inchar >= '0' && p_inchar <= '9') || p_inchar == '-' || p_inchar == '\0';

@@ -1,13 +1,14 @@
+#include "file_parser/file_parser.h"
+
 #include <cstring>
 #include <filesystem>
 
-#include "file_parser/file_parser.h"
 #include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
-const std::size_t read_chunk = 64 * 1024;
+const std::size_t G_read_chunk = 64 * 1024;
 
 std::string open_failure_message(const std::string& p_file_name) {
     return "Unable to open file: \r\n" + p_file_name +
@@ -31,7 +32,7 @@ bool label_file_reader::open(const std::string& p_path) {
         return false;
     }
     m_file.open(p_path, std::ios::in | std::ios::binary);
-    m_buffer.resize(read_chunk);
+    m_buffer.resize(G_read_chunk);
     m_begin = m_end = 0;
     m_at_start = true;
     m_read_failed = false;

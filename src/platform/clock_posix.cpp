@@ -1,8 +1,8 @@
+#include "platform/clock.h"
+
 #include <time.h>
 
 #include <cerrno>
-
-#include "platform/clock.h"
 
 namespace platform {
 

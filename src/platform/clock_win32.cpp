@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/clock.h"
+
+#include <windows.h>
 
 namespace platform {
 

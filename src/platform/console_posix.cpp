@@ -1,10 +1,10 @@
+#include "platform/console.h"
+
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#include "platform/console.h"
 
 namespace platform {
 namespace {
@@ -13,12 +13,33 @@ std::FILE* stream_file(console_stream_t p_stream) {
     return p_stream == CONSOLE_ERR ? stderr : stdout;
 }
 
-bool colour_wanted(console_stream_t p_stream) {
-    if (!console_is_terminal(p_stream) || std::getenv("NO_COLOR") != nullptr) {
+// The environment allows colour: NO_COLOR is unset and the terminal is not a dumb one.
+bool colour_allowed() {
+    if (std::getenv("NO_COLOR") != nullptr) {
         return false;
     }
     const char* term = std::getenv("TERM");
     return term == nullptr || std::strcmp(term, "dumb") != 0;
+}
+
+// Whether each stream is a terminal and whether it gets colour, decided once at the first
+// use: neither the streams nor the environment change while the program runs.
+struct terminal_flags_t {
+    bool m_is_terminal[2];
+    bool m_colour[2];
+
+    terminal_flags_t() {
+        m_is_terminal[CONSOLE_OUT] = isatty(STDOUT_FILENO) == 1;
+        m_is_terminal[CONSOLE_ERR] = isatty(STDERR_FILENO) == 1;
+        const bool allowed = colour_allowed();
+        m_colour[CONSOLE_OUT] = allowed && m_is_terminal[CONSOLE_OUT];
+        m_colour[CONSOLE_ERR] = allowed && m_is_terminal[CONSOLE_ERR];
+    }
+};
+
+const terminal_flags_t& terminal_flags() {
+    static const terminal_flags_t flags;
+    return flags;
 }
 
 // SGR sequence of a console attribute; 15 and anything unknown give the terminal's default.
@@ -46,7 +67,7 @@ void console_write(console_stream_t p_stream, const std::string& p_text, uint16_
     // Keep the order of the two streams on a terminal: what was written to the other
     // one goes out first.
     std::fflush(p_stream == CONSOLE_ERR ? stdout : stderr);
-    const bool colour = colour_wanted(p_stream);
+    const bool colour = terminal_flags().m_colour[p_stream];
     if (colour) {
         std::fputs(sgr_of(p_attribute), out);
     }
@@ -58,9 +79,7 @@ void console_write(console_stream_t p_stream, const std::string& p_text, uint16_
 }
 
 bool console_is_terminal(console_stream_t p_stream) {
-    static const bool out_tty = isatty(STDOUT_FILENO) == 1;
-    static const bool err_tty = isatty(STDERR_FILENO) == 1;
-    return p_stream == CONSOLE_ERR ? err_tty : out_tty;
+    return terminal_flags().m_is_terminal[p_stream];
 }
 
 bool console_uses_utf8() {

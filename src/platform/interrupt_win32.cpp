@@ -1,8 +1,8 @@
+#include "platform/interrupt.h"
+
 #include <windows.h>
 
 #include <atomic>
-
-#include "platform/interrupt.h"
 
 namespace platform {
 namespace {

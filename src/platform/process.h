@@ -1,6 +1,7 @@
 // Runs a program as a child process with a given standard input and collects its
 // standard output, standard error and exit status. Used by the end-to-end tests and
-// the benchmarks, never by the tool itself.
+// the benchmarks, never by the tool itself: it is built into a library of its own,
+// process_runner, that only they link.
 #ifndef SRC_PLATFORM_PROCESS_H_
 #define SRC_PLATFORM_PROCESS_H_
 

@@ -1,3 +1,5 @@
+#include "platform/process.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -9,7 +11,6 @@
 #include <climits>
 
 #include "platform/clock.h"
-#include "platform/process.h"
 
 namespace platform {
 namespace {

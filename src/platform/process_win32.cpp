@@ -1,8 +1,8 @@
+#include "platform/process.h"
+
 #include <windows.h>
 
 #include <thread>
-
-#include "platform/process.h"
 
 namespace platform {
 namespace {

@@ -1,6 +1,7 @@
 // TCP sockets on the loopback interface: the client side used by the service link and
 // the server side used by the simulated service. Every call blocks at most as long as
-// its time-out says; EINTR is retried here, and no caller sees errno or WSA codes.
+// its time-out says; EINTR is retried here, and no caller sees errno or WSA codes. A
+// failed connect or listen can tell why in the operating system's words, for diagnostics.
 #ifndef SRC_PLATFORM_SOCKET_H_
 #define SRC_PLATFORM_SOCKET_H_
 
@@ -18,13 +19,16 @@ const socket_t INVALID_SOCKET_HANDLE = -1;
 // return the first result.
 bool net_startup();
 
-// Connects to p_ip:p_port. On failure the socket of the attempt is closed and
-// INVALID_SOCKET_HANDLE is returned.
-socket_t tcp_connect(const std::string& p_ip, uint16_t p_port);
+// Connects to p_ip:p_port. On failure the socket of the attempt is closed,
+// INVALID_SOCKET_HANDLE is returned and p_error_text, when given, receives the cause in
+// the operating system's words ("Connection refused"); it is left alone on success.
+socket_t tcp_connect(const std::string& p_ip, uint16_t p_port, std::string* p_error_text = nullptr);
 
 // Listens on p_ip:p_port (0 picks a free port). On success p_bound_port receives the
-// port actually bound; on failure INVALID_SOCKET_HANDLE is returned.
-socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_port);
+// port actually bound; on failure INVALID_SOCKET_HANDLE is returned and p_error_text,
+// when given, receives the cause as tcp_connect gives it ("Address already in use").
+socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_port,
+                    std::string* p_error_text = nullptr);
 
 // Accepts one pending connection, INVALID_SOCKET_HANDLE on failure.
 socket_t tcp_accept(socket_t p_listener);

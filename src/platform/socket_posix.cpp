@@ -1,3 +1,5 @@
+#include "platform/socket.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -9,9 +11,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "platform/clock.h"
-#include "platform/socket.h"
 
 namespace platform {
 namespace {
@@ -44,14 +46,55 @@ int new_tcp_socket() {
 }
 
 #ifdef MSG_NOSIGNAL
-const int SEND_FLAGS = MSG_NOSIGNAL;
+const int G_send_flags = MSG_NOSIGNAL;
 #else
-const int SEND_FLAGS = 0;  // SIGPIPE is ignored by net_startup
+const int G_send_flags = 0;  // SIGPIPE is ignored by net_startup
 #endif
 
-// A new socket and the address p_ip:p_port for it; -1 when either cannot be had.
-int socket_for(const std::string& p_ip, uint16_t p_port, sockaddr_in& p_addr) {
-    return fill_address(p_ip, p_port, p_addr) ? new_tcp_socket() : -1;
+// strerror_r comes in two forms: the GNU one returns the text, the POSIX one fills the
+// buffer and returns a status. These pick the text from either; one of them is unused.
+[[maybe_unused]] const char* strerror_text(const char* p_result, const char*) {
+    return p_result;
+}
+[[maybe_unused]] const char* strerror_text(int, const char* p_buffer) {
+    return p_buffer;
+}
+
+// The operating system's words for an error number.
+std::string error_text(int p_error) {
+    char buffer[256] = "";
+    const std::string text = strerror_text(strerror_r(p_error, buffer, sizeof(buffer)), buffer);
+    return text.empty() ? "error " + std::to_string(p_error) : text;
+}
+
+void set_error_text(std::string* p_error_text, const std::string& p_text) {
+    if (p_error_text != nullptr) {
+        *p_error_text = p_text;
+    }
+}
+
+// Closes the socket of a failed attempt and returns INVALID_SOCKET_HANDLE. errno is saved
+// before the close, which may change it, and its text handed to the caller.
+socket_t give_up(int p_fd, std::string* p_error_text) {
+    const int error = errno;
+    close(p_fd);
+    set_error_text(p_error_text, error_text(error));
+    return INVALID_SOCKET_HANDLE;
+}
+
+// A new socket and the address p_ip:p_port for it; -1 when either cannot be had, with the
+// cause in p_error_text when given.
+int socket_for(const std::string& p_ip, uint16_t p_port, sockaddr_in& p_addr,
+               std::string* p_error_text) {
+    if (!fill_address(p_ip, p_port, p_addr)) {
+        set_error_text(p_error_text, "not an IPv4 address: " + p_ip);
+        return -1;
+    }
+    const int fd = new_tcp_socket();
+    if (fd < 0) {
+        set_error_text(p_error_text, error_text(errno));
+    }
+    return fd;
 }
 
 }  // namespace
@@ -61,9 +104,9 @@ bool net_startup() {
     return started;
 }
 
-socket_t tcp_connect(const std::string& p_ip, uint16_t p_port) {
+socket_t tcp_connect(const std::string& p_ip, uint16_t p_port, std::string* p_error_text) {
     sockaddr_in addr;
-    const int fd = socket_for(p_ip, p_port, addr);
+    const int fd = socket_for(p_ip, p_port, addr, p_error_text);
     if (fd < 0) {
         return INVALID_SOCKET_HANDLE;
     }
@@ -72,16 +115,16 @@ socket_t tcp_connect(const std::string& p_ip, uint16_t p_port) {
         rc = connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr));
     } while (rc == -1 && errno == EINTR);
     if (rc == -1) {
-        close(fd);
-        return INVALID_SOCKET_HANDLE;
+        return give_up(fd, p_error_text);
     }
     set_no_delay(fd);
     return fd;
 }
 
-socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_port) {
+socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_port,
+                    std::string* p_error_text) {
     sockaddr_in addr;
-    const int fd = socket_for(p_ip, p_port, addr);
+    const int fd = socket_for(p_ip, p_port, addr, p_error_text);
     if (fd < 0) {
         return INVALID_SOCKET_HANDLE;
     }
@@ -90,8 +133,7 @@ socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_
     socklen_t len = sizeof(addr);
     if (bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == -1 ||
         listen(fd, 16) == -1 || getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == -1) {
-        close(fd);
-        return INVALID_SOCKET_HANDLE;
+        return give_up(fd, p_error_text);
     }
     p_bound_port = ntohs(addr.sin_port);
     return fd;
@@ -142,7 +184,7 @@ long socket_recv(socket_t p_sock, char* p_buf, std::size_t p_len) {
 
 bool socket_send_all(socket_t p_sock, const char* p_data, std::size_t p_len) {
     while (p_len > 0) {
-        const ssize_t sent = send(as_fd(p_sock), p_data, p_len, SEND_FLAGS);
+        const ssize_t sent = send(as_fd(p_sock), p_data, p_len, G_send_flags);
         if (sent == -1 && errno == EINTR) {
             continue;
         }

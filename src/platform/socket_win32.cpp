@@ -1,8 +1,9 @@
+#include "platform/socket.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include "platform/clock.h"
-#include "platform/socket.h"
 
 namespace platform {
 namespace {
@@ -60,9 +61,52 @@ void wake_listener(SOCKET p_listener) {
     }
 }
 
-// A new socket and the address p_ip:p_port for it; INVALID_SOCKET when either cannot be had.
-SOCKET socket_for(const std::string& p_ip, uint16_t p_port, sockaddr_in& p_addr) {
-    return net_startup() && fill_address(p_ip, p_port, p_addr) ? new_tcp_socket() : INVALID_SOCKET;
+// The system's words for a Winsock error code, without the line end and the full stop
+// that FormatMessage puts after them.
+std::string error_text(int p_error) {
+    char buffer[512];
+    DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(p_error), 0, buffer, sizeof(buffer), nullptr);
+    while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' ||
+                          buffer[length - 1] == ' ' || buffer[length - 1] == '.')) {
+        --length;
+    }
+    return length == 0 ? "Winsock error " + std::to_string(p_error) : std::string(buffer, length);
+}
+
+void set_error_text(std::string* p_error_text, const std::string& p_text) {
+    if (p_error_text != nullptr) {
+        *p_error_text = p_text;
+    }
+}
+
+// Closes the socket of a failed attempt and returns INVALID_SOCKET_HANDLE. The error code
+// is saved before the close, which may change it, and its text handed to the caller.
+socket_t give_up(SOCKET p_sock, std::string* p_error_text) {
+    const int error = WSAGetLastError();
+    closesocket(p_sock);
+    set_error_text(p_error_text, error_text(error));
+    return INVALID_SOCKET_HANDLE;
+}
+
+// A new socket and the address p_ip:p_port for it; INVALID_SOCKET when either cannot be
+// had, with the cause in p_error_text when given.
+SOCKET socket_for(const std::string& p_ip, uint16_t p_port, sockaddr_in& p_addr,
+                  std::string* p_error_text) {
+    if (!net_startup()) {
+        set_error_text(p_error_text, "Winsock did not start");
+        return INVALID_SOCKET;
+    }
+    if (!fill_address(p_ip, p_port, p_addr)) {
+        set_error_text(p_error_text, "not an IPv4 address: " + p_ip);
+        return INVALID_SOCKET;
+    }
+    const SOCKET sock = new_tcp_socket();
+    if (sock == INVALID_SOCKET) {
+        set_error_text(p_error_text, error_text(WSAGetLastError()));
+    }
+    return sock;
 }
 
 }  // namespace
@@ -75,23 +119,23 @@ bool net_startup() {
     return started;
 }
 
-socket_t tcp_connect(const std::string& p_ip, uint16_t p_port) {
+socket_t tcp_connect(const std::string& p_ip, uint16_t p_port, std::string* p_error_text) {
     sockaddr_in addr;
-    const SOCKET sock = socket_for(p_ip, p_port, addr);
+    const SOCKET sock = socket_for(p_ip, p_port, addr, p_error_text);
     if (sock == INVALID_SOCKET) {
         return INVALID_SOCKET_HANDLE;
     }
     if (connect(sock, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == SOCKET_ERROR) {
-        closesocket(sock);
-        return INVALID_SOCKET_HANDLE;
+        return give_up(sock, p_error_text);
     }
     set_no_delay(sock);
     return as_handle(sock);
 }
 
-socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_port) {
+socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_port,
+                    std::string* p_error_text) {
     sockaddr_in addr;
-    const SOCKET sock = socket_for(p_ip, p_port, addr);
+    const SOCKET sock = socket_for(p_ip, p_port, addr, p_error_text);
     if (sock == INVALID_SOCKET) {
         return INVALID_SOCKET_HANDLE;
     }
@@ -103,8 +147,7 @@ socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_
     if (bind(sock, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == SOCKET_ERROR ||
         listen(sock, 16) == SOCKET_ERROR ||
         getsockname(sock, reinterpret_cast<sockaddr*>(&addr), &len) == SOCKET_ERROR) {
-        closesocket(sock);
-        return INVALID_SOCKET_HANDLE;
+        return give_up(sock, p_error_text);
     }
     p_bound_port = ntohs(addr.sin_port);
     return as_handle(sock);

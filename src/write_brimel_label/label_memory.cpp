@@ -1,15 +1,16 @@
 #include "write_brimel_label/write_brimel_label.h"
+
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
 // Every memory access of the label area is in slot 0; a preset takes three name pages:
 // label, Dante device, Dante channel.
-const uint8_t label_slot = 0;
-const uint32_t pages_per_preset = 3;
-const uint32_t location_page = 1;
-const uint32_t page_index_offset = 14;
-const uint32_t start_offset_offset = 18;
+const uint8_t G_label_slot = 0;
+const uint32_t G_pages_per_preset = 3;
+const uint32_t G_location_page = 1;
+const uint32_t G_page_index_offset = 14;
+const uint32_t G_start_offset_offset = 18;
 
 // First page of the label area, P + S; false while either byte is unread or the area would
 // cover a location byte, so that nothing is ever erased or written where it must not be.
@@ -34,15 +35,15 @@ void show_progress(progress_counter* p_progress, std::size_t p_done) {
 bool brimel_config_rm6x_device::label_area_is_safe() const {
     // The area starts at P + S: with S = 0 it holds page P, with P + S <= 1 page 1.
     return m_device_start_from_CSPR_offset != 0 &&
-           m_cspr_page + m_device_start_from_CSPR_offset > static_cast<int>(location_page);
+           m_cspr_page + m_device_start_from_CSPR_offset > static_cast<int>(G_location_page);
 }
 
 Status brimel_config_rm6x_device::set_cspr_page() {
     if (m_zel_device_mac_adr.empty()) {
         return FAIL;
     }
-    return read_zel_comand(m_zel_device_mac_adr, label_slot, location_page, page_index_offset, 1,
-                           ZEL_READ_CSPR_PAGE_IDX);
+    return read_zel_comand(m_zel_device_mac_adr, G_label_slot, G_location_page, G_page_index_offset,
+                           1, ZEL_READ_CSPR_PAGE_IDX);
 }
 
 Status brimel_config_rm6x_device::set_device_start_from_cspr_offset() {
@@ -50,8 +51,8 @@ Status brimel_config_rm6x_device::set_device_start_from_cspr_offset() {
         return FAIL;
     }
     const Status read =
-        read_zel_comand(m_zel_device_mac_adr, label_slot, static_cast<uint32_t>(m_cspr_page),
-                        start_offset_offset, 1, ZEL_READ_DEVICE_PRESET_START_OFFSET);
+        read_zel_comand(m_zel_device_mac_adr, G_label_slot, static_cast<uint32_t>(m_cspr_page),
+                        G_start_offset_offset, 1, ZEL_READ_DEVICE_PRESET_START_OFFSET);
     // An answer that could not be used leaves the offset unread.
     return read == SUCCESS && m_device_start_from_CSPR_offset != -1 ? SUCCESS : FAIL;
 }
@@ -61,9 +62,9 @@ Status brimel_config_rm6x_device::intialize_device_label_in_device(progress_coun
     if (!is_KALDEN_RM6X_device() || !label_area_base(*this, base)) {
         return FAIL;
     }
-    const uint32_t pages = static_cast<uint32_t>(max_preset_label) * pages_per_preset;
+    const uint32_t pages = static_cast<uint32_t>(max_preset_label) * G_pages_per_preset;
     for (uint32_t page = 0; page < pages; ++page) {
-        if (write_clear_name_page(m_zel_device_mac_adr, label_slot, base + page) == FAIL) {
+        if (write_clear_name_page(m_zel_device_mac_adr, G_label_slot, base + page) == FAIL) {
             return FAIL;
         }
         show_progress(p_progress, page + 1);
@@ -91,14 +92,14 @@ Status brimel_config_rm6x_device::write_preset_label_in_device(progress_counter*
     }
     for (uint32_t preset_idx = 0; preset_idx < preset_max; ++preset_idx) {
         const s_label_preset& preset = preset_to_write[preset_idx];
-        const std::string* const names[pages_per_preset] = {&preset.label, &preset.device_id,
-                                                            &preset.channel_id};
-        for (uint32_t k = 0; k < pages_per_preset; ++k) {
-            const uint32_t page = base + pages_per_preset * preset_idx + k;
-            if (write_zel_comand(m_zel_device_mac_adr, label_slot, page, 0, *names[k]) == FAIL) {
+        const std::string* const names[G_pages_per_preset] = {&preset.label, &preset.device_id,
+                                                              &preset.channel_id};
+        for (uint32_t k = 0; k < G_pages_per_preset; ++k) {
+            const uint32_t page = base + G_pages_per_preset * preset_idx + k;
+            if (write_zel_comand(m_zel_device_mac_adr, G_label_slot, page, 0, *names[k]) == FAIL) {
                 return FAIL;
             }
-            show_progress(p_progress, pages_per_preset * preset_idx + k + 1);
+            show_progress(p_progress, G_pages_per_preset * preset_idx + k + 1);
         }
     }
     return SUCCESS;

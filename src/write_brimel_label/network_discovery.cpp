@@ -1,10 +1,11 @@
 // Finding the target devices on the network: the information of every listed device, and
 // the targets that cannot be told apart.
+#include "write_brimel_label/write_brimel_label.h"
+
 #include <unordered_map>
 #include <unordered_set>
 
 #include "basic_type/zel_protocol.h"
-#include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {

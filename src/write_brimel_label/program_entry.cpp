@@ -1,5 +1,6 @@
-#include "file_parser/file_parser.h"
 #include "write_brimel_label/write_brimel_label.h"
+
+#include "file_parser/file_parser.h"
 
 int write_brimel_label_main(int argc, char** argv) {
     if (argc == 1) {
@@ -19,6 +20,7 @@ int write_brimel_label_main(int argc, char** argv) {
             write_label_user_manual(program);
         } else {
             // Every other word, the find words included, names a label file.
+            // The exit status is the last file's: an earlier failure is not carried over.
             ret_status = read_and_transfer_label_configuration(arg);
         }
     }

@@ -1,10 +1,11 @@
+#include "write_brimel_label/write_brimel_label.h"
+
 #include "basic_type/zel_protocol.h"
 #include "file_parser/file_parser.h"
-#include "write_brimel_label/write_brimel_label.h"
 
 namespace {
 
-const std::size_t info_ext_field_count = 11;
+const std::size_t G_info_ext_field_count = 11;
 
 // Reads a number as C's atoi does (blanks, a sign, digits up to the first other
 // character; nothing gives 0), keeping its low 8 bits. Never overflows.
@@ -86,6 +87,7 @@ Status zel_config_env::parse_list_dev(std::string p_answer) {
         } else if (get_network) {
             get_network = c != ';';
         } else if (c == ',') {
+            // Pushed even when empty (",,"), as listings have always been read.
             found_net_device.push_back(mac_device);
             mac_device.clear();
         } else {
@@ -105,7 +107,7 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
     if (found == std::string::npos || zel_has_failed_field(p_answer)) {
         return FAIL;
     }
-    std::string fields[info_ext_field_count];
+    std::string fields[G_info_ext_field_count];
     std::size_t pos = found + head.size();
     for (std::string& field : fields) {
         if (!next_field(p_answer, ";", pos, field)) {
@@ -113,8 +115,8 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
         }
     }
     // mac;alias;hcf;mac_prog;mir;pir;fir;input_n;output_n;core_n;ext_core
-    int numbers[info_ext_field_count] = {};
-    for (std::size_t k = 2; k < info_ext_field_count; ++k) {
+    int numbers[G_info_ext_field_count] = {};
+    for (std::size_t k = 2; k < G_info_ext_field_count; ++k) {
         if (!zel_read_int(fields[k], numbers[k])) {
             return FAIL;
         }
@@ -176,6 +178,7 @@ Status zel_config_env::parse_read_cspr_idx(std::string p_answer) {
     const bool headed = p_answer.find(zel_answer_head(zel_tbox_mem_word)) != std::string::npos &&
                         !zel_has_failed_field(p_answer);
     if (!headed) {
+        // A terse uncoloured "ntm" line before the red message, as the tool has always said.
         printf_str("ntm\r\n");
     }
     if (headed &&

@@ -1,12 +1,13 @@
+#include "write_brimel_label/write_brimel_label.h"
+
 #include <cctype>
 #include <iostream>
 
-#include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
-const std::size_t label_area_pages = brimel_config_rm6x_device::max_preset_label * 3;
+const std::size_t G_label_area_pages = brimel_config_rm6x_device::max_preset_label * 3;
 
 std::string numbered_line(std::size_t p_number, const std::string& p_text) {
     return "\tdevice " + std::to_string(p_number) + ": " + p_text + "\r\n";
@@ -63,17 +64,17 @@ void warn_about(const device_groups_t& p_groups) {
 }
 
 // The longest answer word kept; no answer word is nearly that long.
-const std::size_t max_answer_word = 4096;
+const std::size_t G_max_answer_word = 4096;
 
 // One whitespace-delimited word of standard input, as formatted extraction reads it, but at
-// most max_answer_word bytes of it: a longer word comes back too long (an invalid answer)
+// most G_max_answer_word bytes of it: a longer word comes back too long (an invalid answer)
 // and the rest of it is skipped. End of input leaves the word empty.
 void read_answer_word(std::istream& p_in, std::string& p_word) {
     p_word.clear();
     p_in >> std::ws;
     for (int c = p_in.peek(); c != EOF && !std::isspace(c); c = p_in.peek()) {
         p_in.get();
-        if (p_word.size() <= max_answer_word) {
+        if (p_word.size() <= G_max_answer_word) {
             p_word.push_back(static_cast<char>(c));
         }
     }
@@ -130,7 +131,7 @@ bool update_device(brimel_config_rm6x_device& p_device) {
         return false;
     }
     if (state == SUCCESS) {
-        progress_counter erase_progress(label_area_pages);
+        progress_counter erase_progress(G_label_area_pages);
         state = p_device.intialize_device_label_in_device(&erase_progress);
         erase_progress.clear();
     }

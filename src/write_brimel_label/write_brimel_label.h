@@ -90,11 +90,11 @@ class zel_config_env {
   public:
     static zel_config_env& instance();
 
-    const std::string zel_cmd_path;
+    const std::string zel_cmd_path;  // kept by name; nothing reads it: the tool uses TCP
     socket_handle zel_service;
     std::string current_file;
     uint32_t current_line_number;
-    const std::string zel_cmd_opt;
+    const std::string zel_cmd_opt;  // kept by name with zel_cmd_path; nothing reads it
     // Target devices in the order the label file named them; one record per name.
     std::vector<brimel_config_rm6x_device> device_list;
     // Identifiers (MAC texts) of the devices the service listed, in its order.

@@ -1,9 +1,10 @@
+#include "zel_socket_handler/zel_socket_handler.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include "basic_type/basic_type.h"
 #include "platform/clock.h"
-#include "zel_socket_handler/zel_socket_handler.h"
 
 namespace {
 
@@ -166,6 +167,7 @@ bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
     m_bStatus = true;
     const std::string line(p_cmd.c_str());
     p_ZEL_Command.clear();
+    // An empty command is a success that sends nothing; its empty answer fails the caller.
     if (line.empty()) {
         p_answer = line;
         return true;
