@@ -50,7 +50,7 @@ cmake --preset fuzz
 cmake --build --preset fuzz
 
 targets=(parse_line code_page line_collector list_dev info_ext read_mem read_cspr_idx preset_offset
-    response)
+    response answer_rules)
 seconds="${FUZZ_SECONDS:-60}"
 bin=build/fuzz/fuzz
 artifacts=build/fuzz/artifacts

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "basic_type/zel_protocol.h"
 #include "file_parser/file_parser.h"
 #include "write_brimel_label/write_brimel_label.h"
 
@@ -78,18 +79,15 @@ std::size_t changed_records(const std::vector<std::string>& p_before,
     return changed;
 }
 
-bool has_failed_marker(const std::string& p_answer) {
-    return p_answer.find("=FAILED") != std::string::npos;
-}
-
 void check_record_parser(const uint8_t* p_data, std::size_t p_size,
-                         Status (zel_config_env::*p_parser)(std::string), const char* p_head) {
+                         Status (zel_config_env::*p_parser)(std::string),
+                         const std::string& p_head) {
     start_answer_run();
     const std::string answer = as_text(p_data, p_size);
     const std::vector<std::string> before = device_records();
     const Status status = (zel_config_env::instance().*p_parser)(answer);
     const std::size_t changed = changed_records(before, device_records());
-    if (answer.find(p_head) == std::string::npos || has_failed_marker(answer)) {
+    if (answer.find(p_head) == std::string::npos || zel_has_failed_field(answer)) {
         FUZZ_CHECK(status == FAIL);
     }
     FUZZ_CHECK(changed <= (status == SUCCESS ? 1u : 0u));

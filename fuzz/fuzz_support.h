@@ -33,13 +33,11 @@ std::vector<std::string> device_records();
 std::size_t changed_records(const std::vector<std::string>& p_before,
                             const std::vector<std::string>& p_after);
 
-// True when the answer holds the service's failure marker.
-bool has_failed_marker(const std::string& p_answer);
-
 // One answer parser that fills a device record, on any bytes, after start_answer_run():
-// an answer without p_head or with the failure marker fails, a failed answer changes no
+// an answer without p_head or with a "FAILED" field fails, a failed answer changes no
 // record and an accepted one at most one.
 void check_record_parser(const uint8_t* p_data, std::size_t p_size,
-                         Status (zel_config_env::*p_parser)(std::string), const char* p_head);
+                         Status (zel_config_env::*p_parser)(std::string),
+                         const std::string& p_head);
 
 #endif  // FUZZ_FUZZ_SUPPORT_H_

@@ -3,10 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "basic_type/zel_protocol.h"
 #include "fuzz/fuzz_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size) {
-    check_record_parser(p_data, p_size, &zel_config_env::parse_info_ext, "INFO_EXT=");
+    check_record_parser(p_data, p_size, &zel_config_env::parse_info_ext,
+                        zel_answer_head(zel_info_ext_word));
     return 0;
 }

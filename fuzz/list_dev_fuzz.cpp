@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "basic_type/zel_protocol.h"
 #include "fuzz/fuzz_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 
@@ -12,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size)
     zel_config_env& env = zel_config_env::instance();
     const std::string answer = as_text(p_data, p_size);
     const Status status = env.parse_list_dev(answer);
-    if (answer.find("LIST_DEV=") == std::string::npos || has_failed_marker(answer)) {
+    if (answer.find(zel_answer_head(zel_list_dev_word)) == std::string::npos ||
+        zel_has_failed_field(answer)) {
         FUZZ_CHECK(status == FAIL);
         FUZZ_CHECK(env.found_net_device.empty());
     }

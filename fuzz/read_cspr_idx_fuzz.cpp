@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "basic_type/zel_protocol.h"
 #include "fuzz/fuzz_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size) {
-    check_record_parser(p_data, p_size, &zel_config_env::parse_read_cspr_idx, "TBOX_MEM=");
+    check_record_parser(p_data, p_size, &zel_config_env::parse_read_cspr_idx,
+                        zel_answer_head(zel_tbox_mem_word));
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "basic_type/zel_protocol.h"
 #include "fuzz/fuzz_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 
@@ -21,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size)
     std::vector<uint8_t> values;
     const Status status = env.parse_read_mem(answer, mac, slot, page, offset, values);
     FUZZ_CHECK(changed_records(before, device_records()) == 0);
-    if (answer.find("TBOX_MEM=") == std::string::npos || has_failed_marker(answer)) {
+    if (answer.find(zel_answer_head(zel_tbox_mem_word)) == std::string::npos ||
+        zel_has_failed_field(answer)) {
         FUZZ_CHECK(status == FAIL);
     }
     // Each value ends at a "," or at the "\r" of the line.

@@ -1,10 +1,11 @@
 // Any answer to any kind of request: the first byte picks the request kind (its low three
 // bits, which cover every kind and one value past them), the rest is the answer. An
-// answer with the failure marker always fails; a write needs nothing more.
+// answer with a "FAILED" field always fails; a write needs nothing more.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "basic_type/zel_protocol.h"
 #include "fuzz/fuzz_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size)
     const zel_req_id_t request = static_cast<zel_req_id_t>(p_data[0] & 0x07);
     const std::string answer = as_text(p_data + 1, p_size - 1);
     const Status status = zel_config_env::instance().parse_response(answer, request);
-    if (has_failed_marker(answer)) {
+    if (zel_has_failed_field(answer)) {
         FUZZ_CHECK(status == FAIL);
     } else if (request == ZEL_WRITE || request == ZEL_LIST_NET) {
         FUZZ_CHECK(status == SUCCESS);
