@@ -161,9 +161,33 @@ std::string build_listing(const std::string& p_network_name,
 // mac;alias;hcf;mac_prog;mir;pir;fir;input_n;output_n;core_n;ext_core; with fixed values for
 // the fields the tool does not use.
 std::string build_info_answer(const sim_device_t& p_device) {
-    return "INFO_EXT=" + p_device.m_mac + ";" + p_device.m_name + ";1;0;" +
-           std::to_string(p_device.m_mir) + ";" + std::to_string(p_device.m_pir) + ";" +
-           std::to_string(p_device.m_fir) + ";8;8;1;0;" + G_line_end;
+    const std::string fields = !p_device.m_info_fields.empty()
+                                   ? p_device.m_info_fields
+                                   : "1;0;" + std::to_string(p_device.m_mir) + ";" +
+                                         std::to_string(p_device.m_pir) + ";" +
+                                         std::to_string(p_device.m_fir) + ";8;8;1;0;";
+    return "INFO_EXT=" + p_device.m_mac + ";" + p_device.m_name + ";" + fields + G_line_end;
+}
+
+// A captured label area replaces the factory presets: every page of it is written, the
+// entries with their name fields, the others empty.
+void load_captured_area(const sim_device_t& p_device, sim_memory& p_memory) {
+    const uint32_t base = label_area_base(p_device);
+    const uint8_t empty[SIM_NAME_FIELD_SIZE] = {};
+    for (uint32_t page = base; page < base + SIM_LABEL_AREA_PAGES && page < SIM_PAGE_COUNT;
+         ++page) {
+        p_memory.write(page, 0, empty, SIM_NAME_FIELD_SIZE);
+    }
+    for (const sim_entry_t& entry : p_device.m_entries) {
+        for (uint32_t k = 0; k < 3; ++k) {
+            const uint32_t page = base + 3 * (entry.m_number - 1) + k;
+            const std::string& field = entry.m_fields[k];
+            if (page < SIM_PAGE_COUNT && !field.empty()) {
+                p_memory.write(page, 0, reinterpret_cast<const uint8_t*>(field.data()),
+                               static_cast<uint32_t>(field.size()));
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -193,6 +217,9 @@ sim_engine::sim_engine(const sim_network_t& p_network) : m_network_name(p_networ
         m_by_mac.emplace(device.m_mac, m_devices.size());
         m_devices.push_back({device, sim_memory(device.m_cspr_page, device.m_start_offset),
                              build_info_answer(device)});
+        if (device.m_captured_area) {
+            load_captured_area(device, m_devices.back().m_memory);
+        }
     }
     m_listing = build_listing(p_network.m_name, p_network.m_devices);
 }

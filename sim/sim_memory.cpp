@@ -101,8 +101,8 @@ std::string label_area_dump(const sim_device_t& p_device, const sim_memory& p_me
             ++empty;
             continue;
         }
-        out += "  " + two_digits(preset + 1) + " label=\"" + cp850_to_utf8(label) + "\" device=\"" +
-               cp850_to_utf8(device) + "\" channel=\"" + cp850_to_utf8(channel) + "\"\n";
+        out += "  " + two_digits(preset + 1) + " label=" + quoted_cp850(label) +
+               " device=" + quoted_cp850(device) + " channel=" + quoted_cp850(channel) + "\n";
     }
     out += "  " + std::to_string(empty) + " of " + std::to_string(SIM_PRESET_COUNT) +
            " entries empty\n";

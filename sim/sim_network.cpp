@@ -4,6 +4,7 @@
 #include <set>
 #include <sstream>
 
+#include "basic_type/basic_type.h"
 #include "basic_type/numbers.h"
 
 namespace {
@@ -23,60 +24,107 @@ const char* const G_default_network =
     "MON-Rack       00:1D:C1:0C:00:02  5   3   1    10  4\n"
     "Stage-Mics     00:1D:C1:0C:00:03  2   5   2    10  4\n";
 
-std::vector<std::string> split_words(const std::string& p_line) {
-    std::vector<std::string> words;
-    std::istringstream in(p_line);
+// The words of a description line, up to a "#" comment: blank-separated, a quoted text
+// ("...", or key="...") one word whatever it holds, kept as written. False when a quote is
+// not closed.
+bool split_words(const std::string& p_line, std::vector<std::string>& p_words) {
     std::string word;
-    while (in >> word) {
-        words.push_back(word);
-    }
-    return words;
-}
-
-bool is_hex_digit(char p_c) {
-    return (p_c >= '0' && p_c <= '9') || (p_c >= 'A' && p_c <= 'F') || (p_c >= 'a' && p_c <= 'f');
-}
-
-// Six pairs of hex digits separated by ":", as the listing writes identifiers.
-bool is_mac_text(const std::string& p_text) {
-    if (p_text.size() != 17) {
-        return false;
-    }
-    for (std::size_t i = 0; i < p_text.size(); ++i) {
-        const bool separator_place = i % 3 == 2;
-        if (separator_place ? p_text[i] != ':' : !is_hex_digit(p_text[i])) {
-            return false;
+    bool in_word = false;
+    bool quoted = false;
+    for (std::size_t i = 0; i < p_line.size(); ++i) {
+        const char c = p_line[i];
+        if (!quoted && (c == '#' || c == ' ' || c == '\t' || c == '\r')) {
+            if (in_word) {
+                p_words.push_back(word);
+                word.clear();
+                in_word = false;
+            }
+            if (c == '#') {
+                break;
+            }
+            continue;
+        }
+        in_word = true;
+        word += c;
+        if (quoted && c == '\\' && i + 1 < p_line.size()) {
+            word += p_line[++i];
+        } else if (c == '"') {
+            quoted = !quoted;
         }
     }
+    if (in_word) {
+        p_words.push_back(word);
+    }
+    return !quoted;
+}
+
+// A name as written in the description: a plain word, or a quoted text (see quoted_cp850).
+bool name_of(const std::string& p_word, std::string& p_name) {
+    if (!p_word.empty() && p_word[0] == '"') {
+        return unquote_cp850(p_word, p_name);
+    }
+    p_name = p_word;
     return true;
 }
 
-// A location byte; 0 is refused because the label area would then cover a location byte.
+// The value of a key="..." word, when the word has that key.
+bool keyed_value(const std::string& p_word, const char* p_key, std::string& p_value,
+                 bool& p_malformed) {
+    const std::string key = std::string(p_key) + "=";
+    if (p_word.compare(0, key.size(), key) != 0) {
+        return false;
+    }
+    p_malformed = !unquote_cp850(p_word.substr(key.size()), p_value);
+    return true;
+}
+
+// A location byte. 0 is allowed: a capture must load whatever the devices held, even a
+// label area that would cover a location byte (the tool refuses such a device).
 bool parse_location_byte(const std::string& p_text, uint32_t& p_value) {
     int value = 0;
-    if (!parse_decimal_int(p_text, value) || value < 1 || value > 255) {
+    if (!parse_decimal_int(p_text, value) || value < 0 || value > 255) {
         return false;
     }
     p_value = static_cast<uint32_t>(value);
     return true;
 }
 
+bool parse_device_options(const std::vector<std::string>& p_words, sim_device_t& p_device,
+                          std::string& p_error) {
+    for (std::size_t k = 7; k < p_words.size(); ++k) {
+        bool malformed = false;
+        if (p_words[k] == "unlisted") {
+            p_device.m_listed = false;
+        } else if (p_words[k] == "area") {
+            p_device.m_captured_area = true;
+        } else if (!keyed_value(p_words[k], "info", p_device.m_info_fields, malformed) ||
+                   malformed) {
+            p_error =
+                "after P and S only \"unlisted\", \"area\" and info=\"...\" can follow, "
+                "found " +
+                p_words[k];
+            return false;
+        }
+    }
+    return true;
+}
+
 // Reads one device line into p_device; p_error says what is wrong otherwise.
 bool parse_device_words(const std::vector<std::string>& p_words, sim_device_t& p_device,
                         std::string& p_error) {
-    if (p_words.size() != 7 && p_words.size() != 8) {
-        p_error = "expected \"name MAC mir pir fir P S [unlisted]\", found " +
+    if (p_words.size() < 7) {
+        p_error = "expected \"name MAC mir pir fir P S\" and options, found " +
                   std::to_string(p_words.size()) + " words";
         return false;
     }
-    p_device.m_name = p_words[0];
-    p_device.m_mac = p_words[1];
-    if (p_device.m_name.find(';') != std::string::npos) {
-        p_error = "a device name cannot hold ';': " + p_device.m_name;
+    if (!name_of(p_words[0], p_device.m_name) ||
+        p_device.m_name.find_first_of(";\r\n") != std::string::npos) {
+        p_error = "a device name cannot hold ';' or a line end: " + p_words[0];
         return false;
     }
-    if (!is_mac_text(p_device.m_mac)) {
-        p_error = "not a MAC address like 00:1D:C1:0A:00:01: " + p_device.m_mac;
+    p_device.m_mac = p_words[1];
+    if (p_device.m_mac.find_first_of(";,=\"") != std::string::npos) {
+        p_error = "an identifier cannot hold ';', ',', '=' or '\"': " + p_device.m_mac;
         return false;
     }
     if (!parse_decimal_int(p_words[2], p_device.m_mir) ||
@@ -87,15 +135,49 @@ bool parse_device_words(const std::vector<std::string>& p_words, sim_device_t& p
     }
     if (!parse_location_byte(p_words[5], p_device.m_cspr_page) ||
         !parse_location_byte(p_words[6], p_device.m_start_offset)) {
-        p_error = "P and S must be numbers from 1 to 255";
+        p_error = "P and S must be numbers from 0 to 255";
         return false;
     }
-    p_device.m_listed = p_words.size() == 7;
-    if (p_words.size() == 8 && p_words[7] != "unlisted") {
-        p_error = "the eighth word can only be \"unlisted\", found " + p_words[7];
+    return parse_device_options(p_words, p_device, p_error);
+}
+
+// An entry line "NN label=\"...\" device=\"...\" channel=\"...\"" of the device before it.
+bool parse_entry_words(const std::vector<std::string>& p_words, sim_device_t& p_device,
+                       std::string& p_error) {
+    int number = 0;
+    if (!p_device.m_captured_area) {
+        p_error = "an entry line belongs after a device line marked \"area\"";
         return false;
     }
+    if (!parse_decimal_int(p_words[0], number) || number < 1 ||
+        number > static_cast<int>(SIM_PRESET_COUNT)) {
+        p_error = "entries are numbered from 01 to 64, found " + p_words[0];
+        return false;
+    }
+    sim_entry_t entry;
+    entry.m_number = static_cast<uint32_t>(number);
+    const char* const keys[3] = {"label", "device", "channel"};
+    for (int k = 0; k < 3; ++k) {
+        bool malformed = false;
+        if (!keyed_value(p_words[k + 1], keys[k], entry.m_fields[k], malformed) || malformed ||
+            entry.m_fields[k].size() > SIM_NAME_FIELD_SIZE) {
+            p_error = std::string("expected ") + keys[k] +
+                      "=\"...\" with at most 32 bytes, found " + p_words[k + 1];
+            return false;
+        }
+    }
+    for (const sim_entry_t& earlier : p_device.m_entries) {
+        if (earlier.m_number == entry.m_number) {
+            p_error = "entry " + p_words[0] + " is given twice";
+            return false;
+        }
+    }
+    p_device.m_entries.push_back(entry);
     return true;
+}
+
+bool is_entry_line(const std::vector<std::string>& p_words) {
+    return p_words.size() == 4 && p_words[1].compare(0, 6, "label=") == 0;
 }
 
 }  // namespace
@@ -112,30 +194,35 @@ bool parse_network_text(const std::string& p_text, const std::string& p_source,
     std::istringstream in(p_text);
     std::string line;
     for (int line_number = 1; std::getline(in, line); ++line_number) {
-        const std::vector<std::string> words = split_words(line.substr(0, line.find('#')));
         const std::string where = p_source + ":" + std::to_string(line_number) + ": ";
-        if (words.empty()) {
-            continue;
-        }
-        if (words.size() == 2 && words[0] == "network") {
-            if (words[1].find_first_of(";,") != std::string::npos) {
-                p_error = where + "a network name cannot hold ';' or ','";
-                return false;
-            }
-            network.m_name = words[1];
-            continue;
-        }
-        sim_device_t device;
+        std::vector<std::string> words;
         std::string what;
-        if (!parse_device_words(words, device, what)) {
+        if (!split_words(line, words)) {
+            what = "a quoted text is not closed";
+        } else if (words.empty()) {
+            continue;
+        } else if (words.size() == 2 && words[0] == "network") {
+            if (!name_of(words[1], network.m_name) ||
+                network.m_name.find_first_of(";,\r\n") != std::string::npos) {
+                what = "a network name cannot hold ';', ',' or a line end";
+            }
+        } else if (is_entry_line(words)) {
+            if (network.m_devices.empty()) {
+                what = "an entry line belongs after a device line marked \"area\"";
+            } else {
+                parse_entry_words(words, network.m_devices.back(), what);
+            }
+        } else {
+            sim_device_t device;
+            if (parse_device_words(words, device, what) && !macs.insert(device.m_mac).second) {
+                what = "MAC " + device.m_mac + " is already used by another device";
+            }
+            network.m_devices.push_back(device);
+        }
+        if (!what.empty()) {
             p_error = where + what;
             return false;
         }
-        if (!macs.insert(device.m_mac).second) {
-            p_error = where + "MAC " + device.m_mac + " is already used by another device";
-            return false;
-        }
-        network.m_devices.push_back(device);
     }
     p_network = network;
     return true;

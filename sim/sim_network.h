@@ -25,6 +25,13 @@ const uint32_t SIM_LOCATION_PAGE = 1;
 const uint32_t SIM_CSPR_PAGE_OFFSET = 14;
 const uint32_t SIM_START_OFFSET_OFFSET = 18;
 
+// One preset entry of a captured label area: its number (1 to 64) and its three name
+// fields (label, Dante device, channel), at most 32 bytes each, as the device held them.
+struct sim_entry_t {
+    uint32_t m_number = 0;
+    std::string m_fields[3];
+};
+
 // One device on the simulated network.
 struct sim_device_t {
     std::string m_name;  // its alias, matched by the tool against the label file
@@ -35,6 +42,12 @@ struct sim_device_t {
     uint32_t m_cspr_page = 0;     // P, 1 to 255
     uint32_t m_start_offset = 0;  // S, 1 to 255
     bool m_listed = true;         // false: answers, but the listing leaves it out
+    // The information answer after "MAC;name;" as captured; empty: made up from mir, pir
+    // and fir.
+    std::string m_info_fields;
+    // The label area holds m_entries and nothing else, not the factory presets.
+    bool m_captured_area = false;
+    std::vector<sim_entry_t> m_entries;
 };
 
 struct sim_network_t {
@@ -45,10 +58,13 @@ struct sim_network_t {
 // First page of the device's label area (P + S).
 uint32_t label_area_base(const sim_device_t& p_device);
 
-// Reads a network description: one device a line, "name MAC mir pir fir P S", an optional
-// eighth word "unlisted", and an optional line "network NAME"; "#" starts a comment.
-// p_source names the text in error messages ("file:line: what is wrong"). On failure
-// p_network is left unchanged.
+// Reads a network description: one device a line, "name MAC mir pir fir P S" followed by
+// any of "unlisted" (the listing leaves it out), info="..." (the information answer after
+// "MAC;name;") and "area" (its label area holds only the entry lines that follow it, each
+// "NN label=\"...\" device=\"...\" channel=\"...\"" as the dump writes them), and an
+// optional line "network NAME"; "#" starts a comment. Names may be quoted texts (see
+// quoted_cp850). p_source names the text in error messages ("file:line: what is wrong").
+// On failure p_network is left unchanged.
 bool parse_network_text(const std::string& p_text, const std::string& p_source,
                         sim_network_t& p_network, std::string& p_error);
 

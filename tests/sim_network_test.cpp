@@ -39,21 +39,26 @@ TEST(SimNetwork, BuiltInNetworkAndADescriptionOfOnesOwn) {
 }
 
 TEST(SimNetwork, RefusesABadLineWithFileAndLine) {
-    const std::string mac_form = "not a MAC address like 00:1D:C1:0A:00:01: ";
-    const std::string location = "P and S must be numbers from 1 to 255";
+    const std::string options =
+        "after P and S only \"unlisted\", \"area\" and info=\"...\" can follow, found ";
+    const std::string entry = "Desk 02:00:00:00:00:02 5 2 0 3 5 area\n";
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        // line 2 of the description, what is wrong
-        {"Desk 02:00:00:00:00:02 5 2 0 3", "expected \"name MAC mir pir fir P S [unlisted]\", found 6 words"},
-        {"Desk 02:00:00:00:00:02 5 2 0 3 5 hidden", "the eighth word can only be \"unlisted\", found hidden"},
-        {"Desk 02-00-00-00-00-02 5 2 0 3 5", mac_form + "02-00-00-00-00-02"},
-        {"Desk 02:00:00:00:00:0G 5 2 0 3 5", mac_form + "02:00:00:00:00:0G"},
+        // line 2 (and on) of the description, what is wrong
+        {"Desk 02:00:00:00:00:02 5 2 0 3", "expected \"name MAC mir pir fir P S\" and options, found 6 words"},
+        {"Desk 02:00:00:00:00:02 5 2 0 3 5 hidden", options + "hidden"},
+        {"Desk 02:00:00:00:00:02 5 2 0 3 5 info=\"1;", "a quoted text is not closed"},
+        {"Desk 02;00 5 2 0 3 5", "an identifier cannot hold ';', ',', '=' or '\"': 02;00"},
         {"Desk 02:00:00:00:00:02 five 2 0 3 5", "mir, pir and fir must be decimal integers"},
-        {"Desk 02:00:00:00:00:02 5 2 0 0 5", location},
-        {"Desk 02:00:00:00:00:02 5 2 0 3 256", location},
-        {"De;sk 02:00:00:00:00:02 5 2 0 3 5", "a device name cannot hold ';': De;sk"},
-        {"network A;B", "a network name cannot hold ';' or ','"},
+        {"Desk 02:00:00:00:00:02 5 2 0 3 256", "P and S must be numbers from 0 to 255"},
+        {"De;sk 02:00:00:00:00:02 5 2 0 3 5", "a device name cannot hold ';' or a line end: De;sk"},
+        {"network A;B", "a network name cannot hold ';', ',' or a line end"},
         {"Other 02:00:00:00:00:01 5 2 0 3 5", "MAC 02:00:00:00:00:01 is already used by another device"},
+        {"  01 label=\"a\" device=\"b\" channel=\"c\"", "an entry line belongs after a device line marked \"area\""},
+        {entry + "  65 label=\"a\" device=\"b\" channel=\"c\"", "entries are numbered from 01 to 64, found 65"},
+        {entry + "  01 label=\"" + std::string(33, 'a') + "\" device=\"b\" channel=\"c\"",
+         "expected label=\"...\" with at most 32 bytes, found label=\"" + std::string(33, 'a') + "\""},
+        {entry + "  01 label=\"a\" device=b channel=\"c\"", "expected device=\"...\" with at most 32 bytes, found device=b"},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -62,7 +67,8 @@ TEST(SimNetwork, RefusesABadLineWithFileAndLine) {
         std::string error;
         const std::string text = "Desk 02:00:00:00:00:01 5 2 0 3 5\n" + c.first;
         EXPECT_FALSE(parse_network_text(text, "net.txt", network, error)) << c.first;
-        EXPECT_EQ(error, "net.txt:2: " + c.second);
+        const auto last_line = 2 + std::count(c.first.begin(), c.first.end(), '\n');
+        EXPECT_EQ(error, "net.txt:" + std::to_string(last_line) + ": " + c.second);
         EXPECT_EQ(network.m_name, "unchanged");
     }
 }
@@ -111,7 +117,7 @@ TEST(SimProgram, HelpAndBadNetworkFile) {
     EXPECT_EQ(bad.m_exit_status, 2);
     EXPECT_EQ(bad.m_stdout, "");
     EXPECT_EQ(bad.m_stderr, "zel_service_sim: " + net +
-                                ":2: expected \"name MAC mir pir fir P S [unlisted]\", found 4 "
+                                ":2: expected \"name MAC mir pir fir P S\" and options, found 4 "
                                 "words\n");
     const platform::process_result_t missing =
         platform::run_process({program, "--network", temp_path("none.txt")}, "", 20000);

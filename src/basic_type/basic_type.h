@@ -133,6 +133,12 @@ std::string typed_text(const std::string& p_utf8_text);
 // Converts code page 850 text back to UTF-8.
 std::string cp850_to_utf8(const std::string& p_text);
 
+// Any bytes, read as code page 850, as one quoted UTF-8 text for a file a person reads:
+// "..." with \" and \\ escaped and every control byte written \xHH. unquote_cp850 gives
+// the same bytes back; false, with p_bytes unchanged, for a text that is no such quote.
+std::string quoted_cp850(const std::string& p_bytes);
+bool unquote_cp850(const std::string& p_text, std::string& p_bytes);
+
 // Label-file text as the console shows it: UTF-8 where the console is UTF-8, the code
 // page bytes as they are elsewhere.
 std::string console_text(const std::string& p_cp850_text);

@@ -104,6 +104,16 @@ std::size_t unsupported_length(const unsigned char* p_text, std::size_t p_size, 
     return 1;
 }
 
+int hex_value(unsigned char p_c) {
+    if (p_c >= '0' && p_c <= '9') {
+        return p_c - '0';
+    }
+    if (p_c >= 'A' && p_c <= 'F') {
+        return p_c - 'A' + 10;
+    }
+    return p_c >= 'a' && p_c <= 'f' ? p_c - 'a' + 10 : -1;
+}
+
 std::string unsupported_char_warning(std::size_t p_position, char p_byte) {
     const zel_config_env& env = zel_config_env::instance();
     // No blank before "position": the warning has always read "at line 4position 1".
@@ -165,6 +175,62 @@ std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_
 std::string typed_text(const std::string& p_utf8_text) {
     std::vector<unsupported_char_t> ignored;
     return platform::console_uses_utf8() ? p_utf8_text : utf8_to_cp850(p_utf8_text, ignored);
+}
+
+std::string quoted_cp850(const std::string& p_bytes) {
+    static const char G_hex[] = "0123456789ABCDEF";
+    std::string text = "\"";
+    for (char c : p_bytes) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            text += '\\';
+            text += c;
+        } else if (byte < 0x20 || byte == 0x7F) {
+            text += "\\x";
+            text += G_hex[byte >> 4];
+            text += G_hex[byte & 0x0F];
+        } else {
+            text += cp850_to_utf8(std::string(1, c));
+        }
+    }
+    return text + "\"";
+}
+
+bool unquote_cp850(const std::string& p_text, std::string& p_bytes) {
+    const unsigned char* text = reinterpret_cast<const unsigned char*>(p_text.data());
+    const std::size_t size = p_text.size();
+    if (size < 2 || text[0] != '"' || text[size - 1] != '"') {
+        return false;
+    }
+    std::string bytes;
+    for (std::size_t i = 1; i + 1 < size;) {
+        const unsigned char c = text[i];
+        int high = 0;
+        int low = 0;
+        if (c == '\\' && i + 2 < size && (text[i + 1] == '"' || text[i + 1] == '\\')) {
+            bytes.push_back(static_cast<char>(text[i + 1]));
+            i += 2;
+        } else if (c == '\\' && i + 4 < size && text[i + 1] == 'x' &&
+                   (high = hex_value(text[i + 2])) >= 0 && (low = hex_value(text[i + 3])) >= 0) {
+            bytes.push_back(static_cast<char>(high * 16 + low));
+            i += 4;
+        } else if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+            bytes.push_back(static_cast<char>(c));
+            ++i;
+        } else if (c == 0xC2 && i + 2 < size && text[i + 1] == 0xA0) {
+            bytes.push_back(static_cast<char>(0xFF));  // the no-break space, as shown
+            i += 2;
+        } else {
+            const unsigned char code = c >= 0x80 ? lookup_code(text, size - 1, i) : 0;
+            if (code == 0) {
+                return false;
+            }
+            bytes.push_back(static_cast<char>(code));
+            i += announced_length(c);
+        }
+    }
+    p_bytes = bytes;
+    return true;
 }
 
 std::string cp850_to_utf8(const std::string& p_text) {
