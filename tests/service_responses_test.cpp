@@ -98,7 +98,8 @@ TEST(ListingParser, IdentifiersOfEveryLineAppended) {
         EXPECT_EQ(env.parse_list_dev(c.first), SUCCESS) << c.first;
         EXPECT_EQ(env.found_net_device, c.second) << c.first;
     }
-    env.parse_list_dev("LIST_DEV=n;x\r\n");  // appends, never clears
+    EXPECT_EQ(env.found_network_name, "FAILED-OVER");  // the last row's
+    env.parse_list_dev("LIST_DEV=n;x\r\n");            // appends, never clears
     EXPECT_EQ(env.found_net_device, texts_t({"a", "x"}));
     for (const char* answer : {"LIST_NET=n;a\r\n", "LIST_DEV=FAILED\r\n"}) {
         EXPECT_EQ(env.parse_list_dev(answer), FAIL) << answer;
@@ -143,6 +144,10 @@ TEST(InformationParser, FillsTheDeviceOfThatExactName) {
                       std::to_string(stage.m_pir) + "/" + std::to_string(stage.m_fir),
                   c.m_found);
     }
+    // Every answer is kept as it came, whatever device it names.
+    zel_config_env::instance().parse_info_ext("INFO_EXT=m;X;1; 0;5;2;3;8;8;1;0;tail\r\n");
+    EXPECT_EQ(zel_config_env::instance().reported_devices.back().m_fields,
+              "1; 0;5;2;3;8;8;1;0;tail");
 }
 
 TEST(MemoryReadParser, SplitsTheAnswer) {

@@ -61,6 +61,7 @@ zel_config_env& zel_config_env::instance() {
 void zel_config_env::start_run(const std::string& p_file_name) {
     device_list.clear();
     found_net_device.clear();
+    found_network_name.clear();
     reported_devices.clear();
     m_device_index.clear();
     m_indexed_count = 0;

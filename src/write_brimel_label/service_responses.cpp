@@ -71,6 +71,12 @@ Status zel_config_env::parse_list_dev(std::string p_answer) {
     if (found == std::string::npos || zel_has_failed_field(p_answer)) {
         return FAIL;
     }
+    const std::size_t network_end = p_answer.find_first_of(";\r\n", found + head.size());
+    if (found_network_name.empty() && network_end != std::string::npos &&
+        p_answer[network_end] == ';') {
+        found_network_name =
+            p_answer.substr(found + head.size(), network_end - found - head.size());
+    }
     // Each line: network part up to the first ";", then identifiers separated by ",".
     bool get_network = true;
     std::string mac_device;
@@ -109,10 +115,12 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
     }
     std::string fields[G_info_ext_field_count];
     std::size_t pos = found + head.size();
-    for (std::string& field : fields) {
-        if (!next_field(p_answer, ";", pos, field)) {
+    std::size_t after_alias = pos;
+    for (std::size_t k = 0; k < G_info_ext_field_count; ++k) {
+        if (!next_field(p_answer, ";", pos, fields[k])) {
             return FAIL;
         }
+        after_alias = k == 1 ? pos : after_alias;
     }
     // mac;alias;hcf;mac_prog;mir;pir;fir;input_n;output_n;core_n;ext_core
     int numbers[G_info_ext_field_count] = {};
@@ -121,8 +129,11 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
             return FAIL;
         }
     }
-    reported_devices.push_back(
-        net_device_info_t{fields[0], fields[1], numbers[4], numbers[5], numbers[6]});
+    const std::size_t line_end = p_answer.find_first_of("\r\n", after_alias);
+    reported_devices.push_back(net_device_info_t{
+        fields[0], fields[1], numbers[4], numbers[5], numbers[6],
+        p_answer.substr(after_alias, line_end == std::string::npos ? std::string::npos
+                                                                   : line_end - after_alias)});
     brimel_config_rm6x_device* device = find_device_by_name(fields[1]);
     if (device != nullptr) {
         device->set_zel_device_mac_adr(fields[0]);

@@ -32,6 +32,7 @@ struct net_device_info_t {
     int m_mir = -1;
     int m_pir = -1;
     int m_fir = -1;
+    std::string m_fields;  // the answer after "MAC;alias;" as it came, without its line end
 };
 
 // One target device named by the label file.
@@ -97,8 +98,10 @@ class zel_config_env {
     const std::string zel_cmd_opt;  // kept by name with zel_cmd_path; nothing reads it
     // Target devices in the order the label file named them; one record per name.
     std::vector<brimel_config_rm6x_device> device_list;
-    // Identifiers (MAC texts) of the devices the service listed, in its order.
+    // Identifiers (MAC texts) of the devices the service listed, in its order, and the
+    // network part of the listing's first line (its name).
     std::vector<std::string> found_net_device;
+    std::string found_network_name;
     // Every information answer parsed, targets or not, in the order they came.
     std::vector<net_device_info_t> reported_devices;
 
