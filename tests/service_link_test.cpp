@@ -131,7 +131,7 @@ TEST(ServiceLink, PromptGreetingThenExactCommandBytesWellWithinTheOldWait) {
     EXPECT_LT(greeted_to_command_ms, 500);
 }
 
-TEST(ServiceLink, GreetingInPiecesAfterOtherTextOrNone) {
+TEST(ServiceLink, GreetingInPiecesAfterOtherText) {
     scripted_service pieces([](platform::socket_t p_sock, int) {
         send_text(p_sock, "banner\r\nWelcome to Quen");
         platform::sleep_ms(300);
@@ -140,20 +140,10 @@ TEST(ServiceLink, GreetingInPiecesAfterOtherTextOrNone) {
         send_text(p_sock, "INFO_EXT=a;b;\r\n");
         receive_command(p_sock);
     });
-    scripted_service silent([](platform::socket_t p_sock, int) {
-        receive_command(p_sock, 10000);
-        send_text(p_sock, "LIST_DEV=net;00:01\r\n");
-        receive_command(p_sock);
-    });
-    test_link first(pieces);
-    const exchange_t ex = exchange(first.m_link, "INFO_EXT a");
+    test_link link(pieces);
+    const exchange_t ex = exchange(link.m_link, "INFO_EXT a");
     EXPECT_TRUE(ex.m_ok);
     EXPECT_EQ(ex.m_output.m_out, "banner\r\n" + connected);
-    test_link second(silent);
-    const exchange_t quiet = exchange(second.m_link, "LIST_DEV", 2000, false);
-    EXPECT_TRUE(quiet.m_ok);
-    EXPECT_EQ(quiet.m_answer, "LIST_DEV=net;00:01\r\n");
-    EXPECT_EQ(quiet.m_output.m_out + quiet.m_output.m_err, "");
 }
 
 TEST(ServiceLink, NothingListeningFailsEveryCommand) {
@@ -192,8 +182,6 @@ TEST(ServiceLink, AnswerCollection) {
     const std::string write = "TBOX_MEM b;W;0,1,0;0";
     // clang-format off
     const answer_case_t cases[] = {
-        {"line split over two sends", read, location, {"TBOX_MEM=m;0,1,", "14;5\r\n"},
-         "TBOX_MEM=m;0,1,14;5\r\n", ""},
         {"garbage, another command's and another device's lines dropped", "INFO_EXT M", device,
          {"GARBAGE 1234\r\nLIST_DEV=n;a\r\nINFO_EXT=x;y;\r\n", "INFO_EXT=m;y;\r\n"}, "INFO_EXT=m;y;\r\n", ""},
         {"FAILED inside a name is no refusal", "INFO_EXT M", device, {"INFO_EXT=M;RACK-FAILED;\r\n"},
@@ -253,7 +241,9 @@ TEST(ServiceLink, MalformedOrOverlongCommandIsNeverSent) {
     EXPECT_EQ(received, "");
 }
 
-TEST(ServiceLink, LateAnswersAndOtherDevicesAnswersAreDropped) {
+// What arrived before a command was sent is a late answer to an earlier one: dropped even
+// when nothing else would tell it from the answer (here the link checks no echo).
+TEST(ServiceLink, LateAnswerIsDroppedBeforeTheNextCommand) {
     scripted_service service([&](platform::socket_t p_sock, int) {
         send_text(p_sock, test_greeting);
         receive_command(p_sock);
@@ -262,23 +252,13 @@ TEST(ServiceLink, LateAnswersAndOtherDevicesAnswersAreDropped) {
         receive_command(p_sock);
         send_text(p_sock, "TBOX_MEM=m;0,9,18;3\r\n");
         receive_command(p_sock);
-        // Neither line echoes the third read: another device, another location.
-        send_text(p_sock, "TBOX_MEM=a;0,1,14;9\r\nTBOX_MEM=b;0,9,18;9\r\n");
-        platform::sleep_ms(50);
-        send_text(p_sock, "TBOX_MEM=b;0,1,14;7\r\n");
-        receive_command(p_sock);
     });
     test_link link(service);
     const exchange_t first = exchange(link.m_link, "TBOX_MEM m;R;0,1,14,1", 200);
     EXPECT_FALSE(first.m_ok);
     EXPECT_EQ(first.m_output.m_err, "Cmd failed (No respons)!\r\n");
     platform::sleep_ms(400);  // the late answer is waiting now
-    const exchange_t second = exchange(link.m_link, "TBOX_MEM m;R;0,9,18,1", 2000, true,
-                                       echo(ZEL_ECHO_LOCATION, "m", 9, 18));
-    EXPECT_EQ(second.m_answer, "TBOX_MEM=m;0,9,18;3\r\n");
-    const exchange_t third = exchange(link.m_link, "TBOX_MEM b;R;0,1,14,1", 2000, true,
-                                      echo(ZEL_ECHO_LOCATION, "b", 1, 14));
-    EXPECT_EQ(third.m_answer, "TBOX_MEM=b;0,1,14;7\r\n");
+    EXPECT_EQ(exchange(link.m_link, "TBOX_MEM m;R;0,9,18,1").m_answer, "TBOX_MEM=m;0,9,18;3\r\n");
 }
 
 TEST(ServiceLink, ClosedConnectionFailsTheExchangeAndTheNextOneReconnects) {

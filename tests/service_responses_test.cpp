@@ -188,66 +188,52 @@ TEST(MemoryReadParser, SplitsTheAnswer) {
     }
 }
 
-struct location_case_t {
-    const char* m_name;
-    std::string m_answer;
-    Status m_status;
-    int m_value;  // the field of device Stage afterwards
-    std::string m_out;
-};
-
-void check_location_parser(bool p_page_index, const location_case_t& p_case) {
-    SCOPED_TRACE(p_case.m_name);
-    reset_registry();
-    zel_config_env& env = zel_config_env::instance();
-    env.add_device("Other").set_zel_device_mac_adr("other");
-    env.add_device("Stage").set_zel_device_mac_adr("m");
-    Status status = SUCCESS;
-    const captured_t got = capture_output([&] {
-        status = p_page_index ? env.parse_read_cspr_idx(p_case.m_answer)
-                              : env.parse_device_preset_offset(p_case.m_answer);
-    });
-    EXPECT_EQ(status, p_case.m_status);
-    const brimel_config_rm6x_device& stage = env.device_list[1];
-    EXPECT_EQ(p_page_index ? stage.m_cspr_page : stage.m_device_start_from_CSPR_offset,
-              p_case.m_value);
-    EXPECT_EQ(env.device_list[0].m_cspr_page + env.device_list[0].m_device_start_from_CSPR_offset,
-              -2);
-    EXPECT_EQ(got.m_out, p_case.m_out);
-    const std::string failed =
-        p_page_index ? "READ_CSPR_IDX_FAILED\r\n" : "read device_preset_offset failed\r\n";
-    EXPECT_EQ(got.m_err, p_case.m_status == FAIL ? failed : "");
-}
-
-TEST(LocationParsers, PageIndexStoredOnlyFromACleanAnswer) {
+TEST(LocationParsers, StoreTheByteOnlyFromACleanAnswer) {
+    struct location_case_t {
+        char m_byte;  // 'P' the page index, 'S' the start offset
+        std::string m_answer;
+        Status m_status;
+        int m_value;  // the byte of device Stage afterwards
+        std::string m_out;
+    };
     // clang-format off
     const location_case_t cases[] = {
-        {"one value", "TBOX_MEM=m;0,1,14;10\r\n", SUCCESS, 10, ""},
-        {"low 8 bits", "TBOX_MEM=m;0,1,14;300\r\n", SUCCESS, 44, ""},
-        {"other device", "TBOX_MEM=x;0,1,14;10\r\n", SUCCESS, -1, ""},
-        {"two values", "TBOX_MEM=m;0,1,14;10,11\r\n", FAIL, -1, "incorrect size2\r\n"},
-        {"no value", "TBOX_MEM=m;0,1,14;5", FAIL, -1, "incorrect size0\r\n"},
-        {"non-digit", "TBOX_MEM=m;0,1,14;1x\r\n", FAIL, -1, ""},
-        {"missing head", "HELLO\r\n", FAIL, -1, "ntm\r\n"},
-        {"failed", "TBOX_MEM=FAILED\r\n", FAIL, -1, "ntm\r\n"},
+        {'P', "TBOX_MEM=m;0,1,14;10\r\n", SUCCESS, 10, ""},
+        {'P', "TBOX_MEM=m;0,1,14;300\r\n", SUCCESS, 44, ""},
+        {'P', "TBOX_MEM=x;0,1,14;10\r\n", SUCCESS, -1, ""},  // another device
+        {'P', "TBOX_MEM=m;0,1,14;10,11\r\n", FAIL, -1, "incorrect size2\r\n"},
+        {'P', "TBOX_MEM=m;0,1,14;5", FAIL, -1, "incorrect size0\r\n"},
+        {'P', "TBOX_MEM=m;0,1,14;1x\r\n", FAIL, -1, ""},
+        {'P', "HELLO\r\n", FAIL, -1, "ntm\r\n"},
+        {'P', "TBOX_MEM=FAILED\r\n", FAIL, -1, "ntm\r\n"},
+        {'S', "TBOX_MEM=m;0,10,18;4\r\n", SUCCESS, 4, ""},
+        {'S', "TBOX_MEM=m;0,10,18;4,5\r\n", FAIL, -1, ""},
+        {'S', "TBOX_MEM=m;0,10,18;4x\r\n", FAIL, -1, ""},
+        {'S', "HELLO\r\n", FAIL, -1, ""},
     };
     // clang-format on
     for (const location_case_t& c : cases) {
-        check_location_parser(true, c);
-    }
-}
-
-TEST(LocationParsers, StartOffsetStoredOnlyFromACleanAnswer) {
-    // clang-format off
-    const location_case_t cases[] = {
-        {"one value", "TBOX_MEM=m;0,10,18;4\r\n", SUCCESS, 4, ""},
-        {"two values", "TBOX_MEM=m;0,10,18;4,5\r\n", FAIL, -1, ""},
-        {"non-digit", "TBOX_MEM=m;0,10,18;4x\r\n", FAIL, -1, ""},
-        {"missing head", "HELLO\r\n", FAIL, -1, ""},
-    };
-    // clang-format on
-    for (const location_case_t& c : cases) {
-        check_location_parser(false, c);
+        SCOPED_TRACE(c.m_answer);
+        reset_registry();
+        zel_config_env& env = zel_config_env::instance();
+        env.add_device("Other").set_zel_device_mac_adr("other");
+        env.add_device("Stage").set_zel_device_mac_adr("m");
+        const bool page = c.m_byte == 'P';
+        Status status = SUCCESS;
+        const captured_t got = capture_output([&] {
+            status = page ? env.parse_read_cspr_idx(c.m_answer)
+                          : env.parse_device_preset_offset(c.m_answer);
+        });
+        EXPECT_EQ(status, c.m_status);
+        const brimel_config_rm6x_device& stage = env.device_list[1];
+        EXPECT_EQ(page ? stage.m_cspr_page : stage.m_device_start_from_CSPR_offset, c.m_value);
+        EXPECT_EQ(
+            env.device_list[0].m_cspr_page + env.device_list[0].m_device_start_from_CSPR_offset,
+            -2);
+        EXPECT_EQ(got.m_out, c.m_out);
+        const std::string failed =
+            page ? "READ_CSPR_IDX_FAILED\r\n" : "read device_preset_offset failed\r\n";
+        EXPECT_EQ(got.m_err, c.m_status == FAIL ? failed : "");
     }
 }
 

@@ -104,27 +104,6 @@ TEST_F(SimFault, SilentCarriesTheCommandOutAndCloseDoesNot) {
     EXPECT_EQ(greeted_client()->exchange(write_command(50, 4)), written_answer);
 }
 
-TEST_F(SimFault, DelayLatencyAndSplitHoldTheAnswerBack) {
-    const std::tuple<std::string, int, int64_t> cases[] = {
-        // fault, latency, least time to the answer in ms
-        {"kind=LIST_DEV:delay=200", 0, 200},
-        {"", 150, 150},
-        {"kind=LIST_DEV:delay=100", 100, 200},
-        {"kind=LIST_DEV:split=200", 0, 200},
-    };
-    std::unique_ptr<sim_client> client = greeted_client();
-    for (const auto& [fault, latency, at_least_ms] : cases) {
-        m_sim.clear_faults();
-        if (!fault.empty()) {
-            m_sim.add_fault(fault_of(fault));
-        }
-        m_sim.set_latency_ms(latency);
-        const int64_t start = platform::monotonic_ms();
-        EXPECT_EQ(client->exchange("LIST_DEV"), G_listing) << fault;
-        EXPECT_GE(platform::monotonic_ms() - start, at_least_ms) << fault;
-    }
-}
-
 TEST_F(SimFault, ReshapedAnswersAndTheFirstFaultThatHits) {
     const std::string read = "TBOX_MEM " + M + ";R;0,1,14,1";
     const std::string info = "INFO_EXT " + M;
