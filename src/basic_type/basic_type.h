@@ -66,12 +66,15 @@ class progress_counter {
     progress_counter(std::size_t p_total, bool p_live);
     void show(std::size_t p_done);
     void clear();
+    // The last count told to show(), shown or not; 0 before the first.
+    std::size_t done() const { return m_done; }
 
   private:
     void overwrite(const std::string& p_text);
 
     bool m_live;
     std::size_t m_total;
+    std::size_t m_done = 0;
     std::size_t m_width = 0;  // characters of the count now shown
 };
 

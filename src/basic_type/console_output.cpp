@@ -66,6 +66,7 @@ progress_counter::progress_counter(std::size_t p_total, bool p_live)
     : m_live(p_live), m_total(p_total) {}
 
 void progress_counter::show(std::size_t p_done) {
+    m_done = p_done;
     if (m_live) {
         overwrite("  " + std::to_string(p_done) + "/" + std::to_string(m_total));
     }
