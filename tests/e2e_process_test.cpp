@@ -55,4 +55,30 @@ TEST_F(Process, ASecondCtrlCEndsTheToolAtOnce) {
     EXPECT_EQ(m_sim.fault_fired_counts(), std::vector<uint64_t>{1});
 }
 
+// A closed stream is the null device: the prompt reads end of input, the console text goes
+// nowhere, and the service gets only the protocol's commands.
+TEST_F(Process, ClosedStandardStreamsAreNeverTheServiceLink) {
+    if (!platform::can_close_standard_streams()) {
+        GTEST_SKIP() << "the Windows runner cannot start a program without a standard stream";
+    }
+    const std::string file = write_temp_file("closed.ini", "[KDX-RM6X5]\nA = b@c\n");
+    platform::process_options_t no_input;
+    no_input.m_close_stdin = true;
+    const platform::process_result_t asked =
+        platform::run_process({G_tool, file}, "", 60000, no_input);
+    EXPECT_EQ(asked.m_stderr,
+              "Unvalid answer (remains 2 try)\r\nUnvalid answer (remains 1 try)\r\n"
+              "Update label canceled\r\n");
+    EXPECT_EQ(asked.m_exit_status, 1);
+    EXPECT_EQ(m_sim.command_log(), G_listing_and_information);
+    m_sim.clear_command_log();
+    platform::process_options_t no_output;
+    no_output.m_close_stdout = true;
+    const platform::process_result_t written =
+        platform::run_process({G_tool, file}, "y\n", 60000, no_output);
+    EXPECT_EQ(written.m_stderr, "");
+    EXPECT_EQ(written.m_exit_status, 0);
+    EXPECT_EQ(m_sim.command_log().size(), 9u + 2 + 192 + 3);  // listing, location, erase, write
+}
+
 }  // namespace
