@@ -130,14 +130,22 @@ std::string UTF8ToANSI(std::string s);
 std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_dropped);
 
 // Text of the label file as typed (UTF-8) as the console shows it: as it is where the
-// console is UTF-8, in code page 850 (without what it lacks) elsewhere.
+// console is UTF-8, in code page 850 (without what it lacks) elsewhere; control bytes as
+// console_text shows them.
 std::string typed_text(const std::string& p_utf8_text);
 
 // Converts code page 850 text back to UTF-8.
 std::string cp850_to_utf8(const std::string& p_text);
 
 // Label-file text as the console shows it: UTF-8 where the console is UTF-8, the code
-// page bytes as they are elsewhere.
+// page bytes as they are elsewhere. On a terminal (standard error, where such text is
+// quoted) its control bytes are shown visibly, so that an ESC or a TAB of the file can
+// neither drive the terminal nor hide; redirected output keeps the exact bytes.
 std::string console_text(const std::string& p_cp850_text);
+// The same for an error stream that is a terminal (p_terminal) or not.
+std::string console_text(const std::string& p_cp850_text, bool p_terminal);
+
+// Control bytes (0x00-0x1F, 0x7F) in caret notation: ESC is "^[", TAB "^I", DEL "^?".
+std::string visible_controls(const std::string& p_text);
 
 #endif  // SRC_BASIC_TYPE_BASIC_TYPE_H_
