@@ -57,13 +57,17 @@ void printf_str(const std::string& p_text);
 std::string color_text(std::string p_text, color_code_t p_color);
 
 // A live count ("  12/192") after a progress line on a terminal, overwritten as work goes
-// on and wiped by clear() before the outcome completes the line. Where standard output
-// is not a terminal it writes nothing, so redirected output stays exactly the messages.
+// on and wiped by clear(), or by any message written meanwhile, before the outcome
+// completes the line. Where standard output is not a terminal it writes nothing, so
+// redirected output stays exactly the messages.
 class progress_counter {
   public:
     explicit progress_counter(std::size_t p_total);
     // p_live says whether the count is shown, whatever standard output is.
     progress_counter(std::size_t p_total, bool p_live);
+    ~progress_counter();
+    progress_counter(const progress_counter&) = delete;
+    progress_counter& operator=(const progress_counter&) = delete;
     void show(std::size_t p_done);
     void clear();
     // The last count told to show(), shown or not; 0 before the first.
