@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,6 +22,25 @@ void prepare_process() {
         }
     }
     signal(SIGPIPE, SIG_IGN);
+}
+
+std::vector<std::string> program_arguments(int p_argc, char** p_argv) {
+    std::vector<std::string> args;
+    for (int k = 0; k < p_argc; ++k) {
+        args.push_back(p_argv[k] != nullptr ? p_argv[k] : "");
+    }
+    return args;
+}
+
+std::FILE* open_file_for_reading(const std::string& p_path) {
+    std::FILE* file = std::fopen(p_path.c_str(), "rb");
+    struct stat info = {};
+    // A directory opens for reading here, but has no lines.
+    if (file != nullptr && (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode))) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
 }
 
 }  // namespace platform
