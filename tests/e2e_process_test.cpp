@@ -10,6 +10,8 @@ const std::string two_devices = "[NEW-DEVICE1, KDX-RM6X5]\nA = b@c\n";
 const std::string erase_rm6x5 = "Erase KDX-RM6X5's old labels...";
 const std::string rm6x5_memory_writes = "TBOX_MEM 00:1D:C1:0A:00:01;W;";
 
+const char* const G_no_interrupt = "no console control event can be sent here (Wine, no console)";
+
 std::size_t commands_starting(const zel_service_sim& p_sim, const std::string& p_head) {
     std::size_t count = 0;
     for (const std::string& command : p_sim.command_log()) {
@@ -31,6 +33,9 @@ TEST_F(Process, CtrlCDuringTheEraseFinishesThePageAndTellsWhatEachDeviceHolds) {
     m_sim.set_latency_ms(20);  // the erase takes seconds
     const std::string file = write_temp_file("stop.ini", two_devices);
     const platform::process_result_t res = run_interrupted(file, {300});
+    if (res.m_interrupts_sent == 0) {
+        GTEST_SKIP() << G_no_interrupt;
+    }
     // Which page the Ctrl-C reaches depends on timing: the report must name the last one sent.
     const std::string erased = std::to_string(commands_starting(m_sim, rm6x5_memory_writes));
     EXPECT_EQ(res.m_stdout, launch() + opening(file) + G_greeting +
@@ -49,6 +54,9 @@ TEST_F(Process, ASecondCtrlCEndsTheToolAtOnce) {
     m_sim.add_fault(fault_of("kind=TBOX_MEM_W,nth=1:delay=2000"));  // the page in flight waits
     const std::string file = write_temp_file("stop.ini", two_devices);
     const platform::process_result_t res = run_interrupted(file, {0, 100});
+    if (res.m_interrupts_sent == 0) {
+        GTEST_SKIP() << G_no_interrupt;
+    }
     EXPECT_EQ(res.m_interrupts_sent, 2);
     EXPECT_EQ(res.m_stdout.find("Done"), std::string::npos);
     EXPECT_EQ(res.m_exit_status, -1);
