@@ -219,12 +219,28 @@ std::string sim_usage_text() {
                "P (page 1, offset 14) and S (page P, offset 18), each 0 to 255, put the label\n"
                "area at pages P+S to P+S+191. The simulator records a violation for every write\n"
                "outside that area (or past byte 31 of a name page) and for every memory access\n"
-               "to an unlisted device. The built-in network:\n"
+               "to an unlisted device; at stop it lists them on standard error after the dump.\n"
+               "The built-in network:\n"
                "\n") +
            indented(default_network_text()) +
            "\n"
            "Exit status: 0 after Ctrl-C or a termination request, 1 when the port cannot be\n"
-           "had or the dump cannot be written, 2 for a wrong option or network file.\n";
+           "had or the dump cannot be written, 2 for a wrong option or network file, 3 after\n"
+           "Ctrl-C or a termination request when violations were recorded.\n";
+}
+
+sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_violations) {
+    sim_stop_report_t report;
+    if (p_violations.empty()) {
+        return report;
+    }
+    report.m_text =
+        "zel_service_sim: " + std::to_string(p_violations.size()) + " violation(s) recorded:\n";
+    for (const std::string& violation : p_violations) {
+        report.m_text += "  " + violation + "\n";
+    }
+    report.m_status = SIM_STATUS_VIOLATIONS;
+    return report;
 }
 
 int zel_service_sim_main(int argc, char** argv) {
@@ -269,13 +285,17 @@ int zel_service_sim_main(int argc, char** argv) {
     }
     if (!dump_file.is_open()) {
         printf_str(sim.dump());
-        return 0;
+    } else {
+        dump_file << sim.dump();
+        dump_file.flush();
+        if (!dump_file.good()) {
+            print_error(options.m_dump_path + ": cannot write the dump");
+            return 1;
+        }
     }
-    dump_file << sim.dump();
-    dump_file.flush();
-    if (!dump_file.good()) {
-        print_error(options.m_dump_path + ": cannot write the dump");
-        return 1;
+    const sim_stop_report_t report = sim_stop_report(sim.violations());
+    if (!report.m_text.empty()) {
+        printf_error_message(report.m_text);
     }
-    return 0;
+    return report.m_status;
 }

@@ -29,8 +29,19 @@ bool parse_sim_command_line(const std::vector<std::string>& p_args, sim_command_
 
 std::string sim_usage_text();
 
+// What the program says at stop, after the dump, about the violations the service
+// recorded (a count line, then one indented line each; nothing without any), and its exit
+// status: SIM_STATUS_VIOLATIONS with any, 0 without.
+const int SIM_STATUS_VIOLATIONS = 3;
+struct sim_stop_report_t {
+    std::string m_text;
+    int m_status = 0;
+};
+sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_violations);
+
 // Exit status: 0 after a clean stop, 1 when the port cannot be had or the dump cannot be
-// written, 2 for a wrong command line or network file.
+// written, 2 for a wrong command line or network file, 3 after a clean stop when the
+// service recorded violations.
 int zel_service_sim_main(int argc, char** argv);
 
 #endif  // SIM_SIM_PROGRAM_H_

@@ -77,6 +77,19 @@ TEST(ProgressCounter, OverwritesItselfOnATerminalOnly) {
     EXPECT_EQ(redirected.m_out, "");
 }
 
+TEST(ProgressCounter, AnyMessageWipesTheCountFirst) {
+    const captured_t got = capture_output([] {
+        progress_counter counter(192, true);
+        counter.show(5);
+        printf_error_message("Cmd failed (No respons)!\r\n");
+        printf_str("x");
+        counter.show(6);
+    });
+    const std::string back7(7, '\b');
+    EXPECT_EQ(got.m_out, "  5/192" + back7 + std::string(7, ' ') + back7 + "x  6/192");
+    EXPECT_EQ(got.m_err, "Cmd failed (No respons)!\r\n");
+}
+
 TEST(DecimalParser, AcceptsOnlyWholeDecimalInts) {
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {

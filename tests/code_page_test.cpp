@@ -106,6 +106,10 @@ TEST_F(CodePage, UnsupportedCharactersAreDroppedWhole) {
 
 TEST_F(CodePage, ConsoleShowsLabelTextInItsOwnEncoding) {
     EXPECT_EQ(console_text("Caf\x82 \xB0"), as_shown("Caf\xC3\xA9 \xE2\x96\x91", "Caf\x82 \xB0"));
+    // Control bytes: visible on a terminal, exact when redirected.
+    const std::string controls("\x1B[2J\t\x7F\x1F\0 ~", 10);
+    EXPECT_EQ(console_text(controls, true), "^[[2J^I^?^_^@ ~");
+    EXPECT_EQ(console_text(controls, false), controls);
 }
 
 }  // namespace

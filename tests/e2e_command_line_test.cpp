@@ -60,9 +60,9 @@ TEST_F(CommandLine, WhatCannotBeOpenedFails) {
 }
 
 // Every argument reaches the tool as one word, byte for byte: on Windows the runner joins
-// them into one command line that the tool's C runtime splits again.
+// them into one wide command line that the tool splits again, and a Cyrillic name opens.
 TEST_F(CommandLine, ArgumentsReachTheToolAsGiven) {
-    const std::string blanks = write_temp_file("with blanks.ini", no_target);
+    const std::string blanks = write_temp_file("Этикетки with blanks.ini", no_target);
     const texts_t args = {"with \"quotes\" inside", "ends in a backslash\\",
                           "two\\\\\"quoted after backslashes", "tab\there", blanks};
     const platform::process_result_t res = run_tool(args);

@@ -106,6 +106,16 @@ TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
     }
 }
 
+TEST(SimProgram, ViolationsAreListedAtStopAndSetTheStatus) {
+    EXPECT_EQ(sim_stop_report({}).m_text, "");
+    EXPECT_EQ(sim_stop_report({}).m_status, 0);
+    const sim_stop_report_t report = sim_stop_report({"write outside A", "read from unlisted B"});
+    EXPECT_EQ(
+        report.m_text,
+        "zel_service_sim: 2 violation(s) recorded:\n  write outside A\n  read from unlisted B\n");
+    EXPECT_EQ(report.m_status, 3);
+}
+
 TEST(SimProgram, HelpAndBadNetworkFile) {
     const std::string program = SIM_PROGRAM_PATH;
     const platform::process_result_t help = platform::run_process({program, "--help"}, "", 20000);

@@ -25,12 +25,13 @@ std::string temp_path(const std::string& p_name) {
         std::filesystem::create_directories(d);
         return d;
     }();
-    return (dir / p_name).string();
+    // Names and paths are UTF-8, also on Windows, where a narrow path is in the ANSI code page.
+    return (dir / std::filesystem::u8path(p_name)).u8string();
 }
 
 std::string write_temp_file(const std::string& p_name, const std::string& p_content) {
     const std::string path = temp_path(p_name);
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << p_content;
+    std::ofstream(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc) << p_content;
     return path;
 }
 

@@ -57,21 +57,28 @@ void printf_str(const std::string& p_text);
 std::string color_text(std::string p_text, color_code_t p_color);
 
 // A live count ("  12/192") after a progress line on a terminal, overwritten as work goes
-// on and wiped by clear() before the outcome completes the line. Where standard output
-// is not a terminal it writes nothing, so redirected output stays exactly the messages.
+// on and wiped by clear(), or by any message written meanwhile, before the outcome
+// completes the line. Where standard output is not a terminal it writes nothing, so
+// redirected output stays exactly the messages.
 class progress_counter {
   public:
     explicit progress_counter(std::size_t p_total);
     // p_live says whether the count is shown, whatever standard output is.
     progress_counter(std::size_t p_total, bool p_live);
+    ~progress_counter();
+    progress_counter(const progress_counter&) = delete;
+    progress_counter& operator=(const progress_counter&) = delete;
     void show(std::size_t p_done);
     void clear();
+    // The last count told to show(), shown or not; 0 before the first.
+    std::size_t done() const { return m_done; }
 
   private:
     void overwrite(const std::string& p_text);
 
     bool m_live;
     std::size_t m_total;
+    std::size_t m_done = 0;
     std::size_t m_width = 0;  // characters of the count now shown
 };
 
@@ -127,7 +134,8 @@ std::string UTF8ToANSI(std::string s);
 std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_dropped);
 
 // Text of the label file as typed (UTF-8) as the console shows it: as it is where the
-// console is UTF-8, in code page 850 (without what it lacks) elsewhere.
+// console is UTF-8, in code page 850 (without what it lacks) elsewhere; control bytes as
+// console_text shows them.
 std::string typed_text(const std::string& p_utf8_text);
 
 // Converts code page 850 text back to UTF-8.
@@ -140,7 +148,14 @@ std::string quoted_cp850(const std::string& p_bytes);
 bool unquote_cp850(const std::string& p_text, std::string& p_bytes);
 
 // Label-file text as the console shows it: UTF-8 where the console is UTF-8, the code
-// page bytes as they are elsewhere.
+// page bytes as they are elsewhere. On a terminal (standard error, where such text is
+// quoted) its control bytes are shown visibly, so that an ESC or a TAB of the file can
+// neither drive the terminal nor hide; redirected output keeps the exact bytes.
 std::string console_text(const std::string& p_cp850_text);
+// The same for an error stream that is a terminal (p_terminal) or not.
+std::string console_text(const std::string& p_cp850_text, bool p_terminal);
+
+// Control bytes (0x00-0x1F, 0x7F) in caret notation: ESC is "^[", TAB "^I", DEL "^?".
+std::string visible_controls(const std::string& p_text);
 
 #endif  // SRC_BASIC_TYPE_BASIC_TYPE_H_

@@ -15,6 +15,16 @@ namespace {
 
 const uint16_t G_color_attributes[5] = {12, 10, 14, 11, 13};  // RED..MAGENTA
 
+// The live count now on the screen, if any: every message wipes it first, so that a
+// message never lands in the middle of a count ("Cmd failed" during an erase).
+progress_counter* G_shown_counter = nullptr;
+
+void wipe_shown_counter() {
+    if (G_shown_counter != nullptr) {
+        G_shown_counter->clear();
+    }
+}
+
 }  // namespace
 
 uint16_t color_attribute(color_code_t p_color) {
@@ -23,14 +33,17 @@ uint16_t color_attribute(color_code_t p_color) {
 }
 
 void printf_str_color(std::string p_text, color_code_t p_color) {
+    wipe_shown_counter();
     platform::console_write(platform::CONSOLE_OUT, p_text, color_attribute(p_color));
 }
 
 void printf_error_message(std::string p_text) {
+    wipe_shown_counter();
     platform::console_write(platform::CONSOLE_ERR, p_text, color_attribute(RED));
 }
 
 void printf_str(const std::string& p_text) {
+    wipe_shown_counter();
     platform::console_write(platform::CONSOLE_OUT, p_text, platform::DEFAULT_ATTRIBUTE);
 }
 
@@ -65,13 +78,24 @@ progress_counter::progress_counter(std::size_t p_total)
 progress_counter::progress_counter(std::size_t p_total, bool p_live)
     : m_live(p_live), m_total(p_total) {}
 
+progress_counter::~progress_counter() {
+    if (G_shown_counter == this) {
+        G_shown_counter = nullptr;
+    }
+}
+
 void progress_counter::show(std::size_t p_done) {
+    m_done = p_done;
     if (m_live) {
         overwrite("  " + std::to_string(p_done) + "/" + std::to_string(m_total));
+        G_shown_counter = this;
     }
 }
 
 void progress_counter::clear() {
+    if (G_shown_counter == this) {
+        G_shown_counter = nullptr;
+    }
     if (m_live && m_width > 0) {
         overwrite(std::string());
     }

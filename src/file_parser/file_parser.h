@@ -5,7 +5,7 @@
 #define SRC_FILE_PARSER_FILE_PARSER_H_
 
 #include <cstddef>
-#include <fstream>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -25,7 +25,13 @@ class label_file_reader {
     static constexpr std::size_t max_line_length = 5000;
     static constexpr std::size_t max_kept_line = max_line_length + 1;
 
-    // False when the path cannot be opened as a file (missing, unreadable, a directory).
+    label_file_reader() = default;
+    ~label_file_reader() { close(); }
+    label_file_reader(const label_file_reader&) = delete;
+    label_file_reader& operator=(const label_file_reader&) = delete;
+
+    // False when the path (UTF-8) cannot be opened as a file (missing, unreadable, a
+    // directory).
     bool open(const std::string& p_path);
 
     // False at the end of the file; a last line without a line end is still returned.
@@ -39,7 +45,7 @@ class label_file_reader {
   private:
     bool fill();
 
-    std::ifstream m_file;
+    std::FILE* m_file = nullptr;
     std::vector<char> m_buffer;
     std::size_t m_begin = 0;
     std::size_t m_end = 0;

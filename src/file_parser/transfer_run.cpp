@@ -1,8 +1,9 @@
 #include "file_parser/file_parser.h"
 
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
 
+#include "platform/program.h"
 #include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
@@ -27,26 +28,22 @@ Status run_device_stage() {
 }  // namespace
 
 bool label_file_reader::open(const std::string& p_path) {
-    std::error_code ignored;
-    if (p_path.empty() || std::filesystem::is_directory(p_path, ignored)) {
-        return false;
-    }
-    m_file.open(p_path, std::ios::in | std::ios::binary);
+    close();
+    m_file = platform::open_file_for_reading(p_path);
     m_buffer.resize(G_read_chunk);
     m_begin = m_end = 0;
     m_at_start = true;
     m_read_failed = false;
-    return m_file.is_open();
+    return m_file != nullptr;
 }
 
 bool label_file_reader::fill() {
-    if (!m_file.is_open() || !m_file.good()) {
+    if (m_file == nullptr || std::feof(m_file) || std::ferror(m_file)) {
         return false;
     }
-    m_file.read(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
     m_begin = 0;
-    m_end = static_cast<std::size_t>(m_file.gcount());
-    if (m_file.bad()) {
+    m_end = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+    if (std::ferror(m_file)) {
         m_read_failed = true;
     }
     if (m_at_start) {
@@ -91,8 +88,9 @@ bool label_file_reader::next_line(std::string& p_line) {
 }
 
 void label_file_reader::close() {
-    if (m_file.is_open()) {
-        m_file.close();
+    if (m_file != nullptr) {
+        std::fclose(m_file);
+        m_file = nullptr;
     }
     m_buffer.clear();
     m_buffer.shrink_to_fit();

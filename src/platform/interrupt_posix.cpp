@@ -8,9 +8,25 @@ namespace platform {
 namespace {
 
 std::atomic<bool> G_stop_requested(false);
+// Lock-free, so that a signal handler may touch it.
+std::atomic<bool> G_stage_interrupted(false);
+struct sigaction G_action_before_stage = {};
 
 void on_stop_signal(int) {
     G_stop_requested.store(true);
+}
+
+// Only async-signal-safe calls: the second Ctrl-C puts back the default action and raises
+// the signal again, which ends the program.
+void on_stage_interrupt(int p_signal) {
+    if (!G_stage_interrupted.exchange(true)) {
+        return;
+    }
+    struct sigaction default_action = {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(p_signal, &default_action, nullptr);
+    raise(p_signal);
 }
 
 }  // namespace
@@ -25,6 +41,23 @@ void install_stop_handler() {
 
 bool stop_requested() {
     return G_stop_requested.load();
+}
+
+void begin_interruptible_stage() {
+    G_stage_interrupted.store(false);
+    struct sigaction action = {};
+    action.sa_handler = on_stage_interrupt;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &G_action_before_stage);
+}
+
+void end_interruptible_stage() {
+    sigaction(SIGINT, &G_action_before_stage, nullptr);
+}
+
+bool stage_interrupted() {
+    return G_stage_interrupted.load();
 }
 
 }  // namespace platform

@@ -14,6 +14,7 @@ namespace platform {
 struct process_result_t {
     bool m_started = false;     // the program could be started
     bool m_timed_out = false;   // killed after the time limit
+    int m_interrupts_sent = 0;  // interrupts the platform took for delivery
     int m_exit_status = -1;     // exit status, -1 when it did not exit normally
     long m_peak_memory_kb = 0;  // largest resident set of the child, 0 where unknown
     std::string m_stdout;
@@ -25,6 +26,25 @@ struct process_result_t {
 // killed after p_timeout_ms.
 process_result_t run_process(const std::vector<std::string>& p_argv,
                              const std::string& p_stdin_text, int64_t p_timeout_ms);
+
+// What else is done to the child.
+struct process_options_t {
+    // Start it with its standard input or output closed (see can_close_standard_streams).
+    bool m_close_stdin = false;
+    bool m_close_stdout = false;
+    // Once its standard output holds this text, an interrupt is sent after each delay,
+    // counted from that moment: SIGINT on POSIX; on Windows CTRL_BREAK to the child, which
+    // then runs in a process group of its own (best effort: an emulator may not deliver it).
+    std::string m_interrupt_after;
+    std::vector<int64_t> m_interrupt_delays_ms;
+};
+
+process_result_t run_process(const std::vector<std::string>& p_argv,
+                             const std::string& p_stdin_text, int64_t p_timeout_ms,
+                             const process_options_t& p_options);
+
+// False where the child cannot be started with a closed standard stream (Windows).
+bool can_close_standard_streams();
 
 }  // namespace platform
 

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 
@@ -39,10 +40,20 @@ void close_fd(int& p_fd) {
     }
 }
 
+// A standard stream left closed: the pipe ends are closed on exec anyway.
+void attach(int p_pipe_end, int p_standard_fd, bool p_closed) {
+    if (p_closed) {
+        close(p_standard_fd);
+    } else {
+        dup2(p_pipe_end, p_standard_fd);
+    }
+}
+
 [[noreturn]] void exec_child(const std::vector<std::string>& p_argv, const pipe_pair_t& p_in,
-                             const pipe_pair_t& p_out, const pipe_pair_t& p_err) {
-    dup2(p_in.m_read, STDIN_FILENO);
-    dup2(p_out.m_write, STDOUT_FILENO);
+                             const pipe_pair_t& p_out, const pipe_pair_t& p_err,
+                             const process_options_t& p_options) {
+    attach(p_in.m_read, STDIN_FILENO, p_options.m_close_stdin);
+    attach(p_out.m_write, STDOUT_FILENO, p_options.m_close_stdout);
     dup2(p_err.m_write, STDERR_FILENO);
     std::vector<char*> args;
     for (const std::string& arg : p_argv) {
@@ -53,10 +64,44 @@ void close_fd(int& p_fd) {
     _exit(127);
 }
 
+// The interrupts still to send to the child, once its output holds the trigger text.
+struct interrupter_t {
+    pid_t m_pid = -1;
+    const process_options_t* m_options = nullptr;
+    int64_t m_triggered_at = -1;  // when the trigger text was seen; -1: not yet
+    std::size_t m_next = 0;       // index of the next delay
+
+    bool pending() const { return m_next < m_options->m_interrupt_delays_ms.size(); }
+
+    // Sends what is due; returns when the next one is (p_limit when none is).
+    int64_t send_due(const std::string& p_output, int64_t p_limit, process_result_t& p_res) {
+        if (!pending()) {
+            return p_limit;
+        }
+        if (m_triggered_at < 0) {
+            if (p_output.find(m_options->m_interrupt_after) == std::string::npos) {
+                return p_limit;
+            }
+            m_triggered_at = monotonic_ms();
+        }
+        while (pending() &&
+               m_triggered_at + m_options->m_interrupt_delays_ms[m_next] <= monotonic_ms()) {
+            ++m_next;
+            if (kill(m_pid, SIGINT) == 0) {
+                ++p_res.m_interrupts_sent;
+            }
+        }
+        if (!pending()) {
+            return p_limit;
+        }
+        return std::min(p_limit, m_triggered_at + m_options->m_interrupt_delays_ms[m_next]);
+    }
+};
+
 // Feeds the child's standard input and drains its two outputs until both close or the
-// deadline passes. Returns false on time-out.
+// deadline passes, sending the interrupts as they fall due. Returns false on time-out.
 bool pump(int& p_in, int& p_out, int& p_err, const std::string& p_input, process_result_t& p_res,
-          int64_t p_deadline) {
+          int64_t p_deadline, interrupter_t& p_interrupter) {
     std::size_t written = 0;
     if (p_input.empty()) {
         close_fd(p_in);
@@ -64,10 +109,11 @@ bool pump(int& p_in, int& p_out, int& p_err, const std::string& p_input, process
     char buf[65536];
     while (p_out >= 0 || p_err >= 0) {
         pollfd fds[3] = {{p_out, POLLIN, 0}, {p_err, POLLIN, 0}, {p_in, POLLOUT, 0}};
-        const int64_t left = p_deadline - monotonic_ms();
-        if (left <= 0) {
+        if (monotonic_ms() >= p_deadline) {
             return false;
         }
+        const int64_t next = p_interrupter.send_due(p_res.m_stdout, p_deadline, p_res);
+        const int64_t left = std::max<int64_t>(0, next - monotonic_ms());
         const int rc = poll(fds, 3, left > INT_MAX ? INT_MAX : static_cast<int>(left));
         if (rc < 0 && errno != EINTR) {
             return false;
@@ -101,6 +147,16 @@ bool pump(int& p_in, int& p_out, int& p_err, const std::string& p_input, process
 
 process_result_t run_process(const std::vector<std::string>& p_argv,
                              const std::string& p_stdin_text, int64_t p_timeout_ms) {
+    return run_process(p_argv, p_stdin_text, p_timeout_ms, process_options_t());
+}
+
+bool can_close_standard_streams() {
+    return true;
+}
+
+process_result_t run_process(const std::vector<std::string>& p_argv,
+                             const std::string& p_stdin_text, int64_t p_timeout_ms,
+                             const process_options_t& p_options) {
     process_result_t res;
     signal(SIGPIPE, SIG_IGN);
     pipe_pair_t in, out, err;
@@ -109,7 +165,7 @@ process_result_t run_process(const std::vector<std::string>& p_argv,
     }
     const pid_t pid = fork();
     if (pid == 0) {
-        exec_child(p_argv, in, out, err);
+        exec_child(p_argv, in, out, err, p_options);
     }
     close_fd(in.m_read);
     close_fd(out.m_write);
@@ -122,7 +178,10 @@ process_result_t run_process(const std::vector<std::string>& p_argv,
     }
     res.m_started = true;
     const int64_t deadline = monotonic_ms() + p_timeout_ms;
-    if (!pump(in.m_write, out.m_read, err.m_read, p_stdin_text, res, deadline)) {
+    interrupter_t interrupter;
+    interrupter.m_pid = pid;
+    interrupter.m_options = &p_options;
+    if (!pump(in.m_write, out.m_read, err.m_read, p_stdin_text, res, deadline, interrupter)) {
         res.m_timed_out = true;
         kill(pid, SIGKILL);
     }

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace platform {
@@ -68,11 +71,64 @@ void close_handle(HANDLE& p_handle) {
     }
 }
 
-void drain(HANDLE p_handle, std::string& p_sink) {
+// The arguments are UTF-8: the command line goes to the wide API, so that any name
+// reaches the child (the narrow one would take the ANSI code page).
+std::wstring wide_of(const std::string& p_utf8) {
+    if (p_utf8.empty()) {
+        return std::wstring();
+    }
+    const int size = static_cast<int>(p_utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, p_utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, p_utf8.data(), size, &wide[0], length);
+    return wide;
+}
+
+// The child's standard output as it arrives, shared by its reader and the interrupter.
+struct shared_output_t {
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::string* m_text = nullptr;
+    bool m_closed = false;
+};
+
+void drain(HANDLE p_handle, std::string& p_sink, shared_output_t* p_shared) {
     char buf[65536];
     DWORD got = 0;
     while (ReadFile(p_handle, buf, sizeof(buf), &got, nullptr) && got > 0) {
+        if (p_shared == nullptr) {
+            p_sink.append(buf, got);
+            continue;
+        }
+        std::lock_guard<std::mutex> lock(p_shared->m_mutex);
         p_sink.append(buf, got);
+        p_shared->m_changed.notify_all();
+    }
+    if (p_shared != nullptr) {
+        std::lock_guard<std::mutex> lock(p_shared->m_mutex);
+        p_shared->m_closed = true;
+        p_shared->m_changed.notify_all();
+    }
+}
+
+// Waits for the trigger text, then sends CTRL_BREAK to the child's process group after
+// each delay; gives up once the child's output closes.
+void interrupt(const process_options_t& p_options, DWORD p_group, shared_output_t& p_output,
+               process_result_t& p_res) {
+    std::unique_lock<std::mutex> lock(p_output.m_mutex);
+    p_output.m_changed.wait(lock, [&] {
+        return p_output.m_closed ||
+               p_output.m_text->find(p_options.m_interrupt_after) != std::string::npos;
+    });
+    const auto triggered = std::chrono::steady_clock::now();
+    for (const int64_t delay : p_options.m_interrupt_delays_ms) {
+        const auto due = triggered + std::chrono::milliseconds(delay);
+        if (p_output.m_changed.wait_until(lock, due, [&] { return p_output.m_closed; })) {
+            return;
+        }
+        if (GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, p_group)) {
+            ++p_res.m_interrupts_sent;
+        }
     }
 }
 
@@ -106,21 +162,34 @@ int exit_status_of(DWORD p_code) {
 
 process_result_t run_process(const std::vector<std::string>& p_argv,
                              const std::string& p_stdin_text, int64_t p_timeout_ms) {
+    return run_process(p_argv, p_stdin_text, p_timeout_ms, process_options_t());
+}
+
+bool can_close_standard_streams() {
+    return false;
+}
+
+process_result_t run_process(const std::vector<std::string>& p_argv,
+                             const std::string& p_stdin_text, int64_t p_timeout_ms,
+                             const process_options_t& p_options) {
     process_result_t res;
     child_pipe_t in, out, err;
     if (p_argv.empty() || !make_pipe(in, true) || !make_pipe(out, false) ||
         !make_pipe(err, false)) {
         return res;
     }
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = in.m_child;
     startup.hStdOutput = out.m_child;
     startup.hStdError = err.m_child;
     PROCESS_INFORMATION info = {};
-    std::string line = command_line(p_argv);
-    const BOOL created = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
+    std::wstring line = wide_of(command_line(p_argv));
+    // A console control event can be sent to a process group alone: the child gets its own.
+    const bool interrupts = !p_options.m_interrupt_delays_ms.empty();
+    const DWORD flags = interrupts ? CREATE_NEW_PROCESS_GROUP : 0;
+    const BOOL created = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, flags, nullptr,
                                         nullptr, &startup, &info);
     close_handle(in.m_child);
     close_handle(out.m_child);
@@ -136,14 +205,22 @@ process_result_t run_process(const std::vector<std::string>& p_argv,
         feed(in.m_parent, p_stdin_text);
         close_handle(in.m_parent);
     });
-    std::thread out_reader([&] { drain(out.m_parent, res.m_stdout); });
-    std::thread err_reader([&] { drain(err.m_parent, res.m_stderr); });
+    shared_output_t shared;
+    shared.m_text = &res.m_stdout;
+    std::thread out_reader([&] { drain(out.m_parent, res.m_stdout, &shared); });
+    std::thread err_reader([&] { drain(err.m_parent, res.m_stderr, nullptr); });
+    std::thread interrupter([&] {
+        if (interrupts) {
+            interrupt(p_options, info.dwProcessId, shared, res);
+        }
+    });
     if (WaitForSingleObject(info.hProcess, wait_limit(p_timeout_ms)) != WAIT_OBJECT_0) {
         res.m_timed_out = true;
         TerminateProcess(info.hProcess, 1);
         WaitForSingleObject(info.hProcess, INFINITE);
     }
     writer.join();
+    interrupter.join();
     out_reader.join();
     err_reader.join();
     DWORD code = 0;

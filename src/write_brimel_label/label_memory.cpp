@@ -1,5 +1,6 @@
 #include "write_brimel_label/write_brimel_label.h"
 
+#include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
@@ -30,6 +31,16 @@ void show_progress(progress_counter* p_progress, std::size_t p_done) {
     }
 }
 
+// After p_done of p_total pages: true when a Ctrl-C asks the stage to stop now. Never
+// after the last page: the work is then complete.
+bool stop_after_page(bool* p_stopped, std::size_t p_done, std::size_t p_total) {
+    if (p_stopped == nullptr || p_done == p_total || !platform::stage_interrupted()) {
+        return false;
+    }
+    *p_stopped = true;
+    return true;
+}
+
 }  // namespace
 
 bool brimel_config_rm6x_device::label_area_is_safe() const {
@@ -57,7 +68,8 @@ Status brimel_config_rm6x_device::set_device_start_from_cspr_offset() {
     return read == SUCCESS && m_device_start_from_CSPR_offset != -1 ? SUCCESS : FAIL;
 }
 
-Status brimel_config_rm6x_device::intialize_device_label_in_device(progress_counter* p_progress) {
+Status brimel_config_rm6x_device::intialize_device_label_in_device(progress_counter* p_progress,
+                                                                   bool* p_stopped) {
     uint32_t base = 0;
     if (!is_KALDEN_RM6X_device() || !label_area_base(*this, base)) {
         return FAIL;
@@ -68,11 +80,15 @@ Status brimel_config_rm6x_device::intialize_device_label_in_device(progress_coun
             return FAIL;
         }
         show_progress(p_progress, page + 1);
+        if (stop_after_page(p_stopped, page + 1, pages)) {
+            return FAIL;
+        }
     }
     return SUCCESS;
 }
 
-Status brimel_config_rm6x_device::write_preset_label_in_device(progress_counter* p_progress) {
+Status brimel_config_rm6x_device::write_preset_label_in_device(progress_counter* p_progress,
+                                                               bool* p_stopped) {
     if (!is_KALDEN_RM6X_device()) {
         return FAIL;
     }
@@ -99,7 +115,11 @@ Status brimel_config_rm6x_device::write_preset_label_in_device(progress_counter*
             if (write_zel_comand(m_zel_device_mac_adr, G_label_slot, page, 0, *names[k]) == FAIL) {
                 return FAIL;
             }
-            show_progress(p_progress, G_pages_per_preset * preset_idx + k + 1);
+            const std::size_t done = G_pages_per_preset * preset_idx + k + 1;
+            show_progress(p_progress, done);
+            if (stop_after_page(p_stopped, done, G_pages_per_preset * preset_max)) {
+                return FAIL;
+            }
         }
     }
     return SUCCESS;

@@ -3,11 +3,14 @@
 #include <cctype>
 #include <iostream>
 
+#include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
-const std::size_t G_label_area_pages = brimel_config_rm6x_device::max_preset_label * 3;
+const std::size_t G_pages_per_preset = 3;  // label, Dante device, Dante channel
+const std::size_t G_label_area_pages =
+    brimel_config_rm6x_device::max_preset_label * G_pages_per_preset;
 
 std::string numbered_line(std::size_t p_number, const std::string& p_text) {
     return "\tdevice " + std::to_string(p_number) + ": " + p_text + "\r\n";
@@ -114,12 +117,71 @@ std::string writing_failed(const std::string& p_name) {
     return p_name + "'s labels writting process failed, check device connection.\r\n";
 }
 
-// Locates, erases and writes one compatible device; false when any step failed.
-bool update_device(brimel_config_rm6x_device& p_device) {
+enum device_outcome_t { DEVICE_WRITTEN, DEVICE_FAILED, DEVICE_STOPPED };
+
+// What a Ctrl-C left of a device that was to be written, for the stop report.
+const std::string G_not_started = "not started: its labels are unchanged";
+
+std::string erase_stopped(std::size_t p_pages) {
+    return "erase stopped at page " + std::to_string(p_pages) + " of " +
+           std::to_string(G_label_area_pages) + ": its old labels are lost";
+}
+
+std::string transfer_stopped(std::size_t p_pages, std::size_t p_total) {
+    const std::size_t presets = p_pages / G_pages_per_preset;
+    const std::string labels =
+        presets == 0 ? "no label written, the area is empty"
+                     : "labels 1 to " + std::to_string(presets) + " written, the others empty";
+    return "transfer stopped at page " + std::to_string(p_pages) + " of " +
+           std::to_string(p_total) + ": " + labels;
+}
+
+std::string stop_report_line(const std::string& p_name, const std::string& p_state) {
+    return "\t" + p_name + ": " + p_state + "\r\n";
+}
+
+// Completes the progress line of the device the Ctrl-C stopped (its counter wiped first).
+device_outcome_t stopped(const std::string& p_name, const std::string& p_state,
+                         std::string& p_stop_report) {
+    printf_error_message(" STOPPED\r\n");
+    p_stop_report += stop_report_line(p_name, p_state);
+    return DEVICE_STOPPED;
+}
+
+// Writes the presets into an erased device; a Ctrl-C that came during the erase's last
+// page stops it before its first.
+device_outcome_t transfer_labels(brimel_config_rm6x_device& p_device, std::string& p_stop_report) {
+    const std::string& name = p_device.m_device_name;
+    printf_str_color("Running transfer of " + name + "'s new labels...", CYAN);
+    const std::size_t pages = p_device.get_preset_list_size() * G_pages_per_preset;
+    progress_counter write_progress(pages);
+    bool stop = platform::stage_interrupted();
+    const Status state =
+        stop ? FAIL : p_device.write_preset_label_in_device(&write_progress, &stop);
+    write_progress.clear();
+    if (stop) {
+        return stopped(name, transfer_stopped(write_progress.done(), pages), p_stop_report);
+    }
+    if (state == FAIL) {
+        printf_error_message(writing_failed(name));
+        return DEVICE_FAILED;
+    }
+    printf_str_color(" OK\r\n", GREEN);
+    printf_str_color(name + "'s labels written successfully\r\n", GREEN);
+    return DEVICE_WRITTEN;
+}
+
+// Locates, erases and writes one compatible device. A Ctrl-C stops it after the page in
+// flight; its line of the stop report then goes to p_stop_report.
+device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string& p_stop_report) {
     const std::string& name = p_device.m_device_name;
     Status state = p_device.set_cspr_page();
     if (state == SUCCESS) {
         state = p_device.set_device_start_from_cspr_offset();
+    }
+    if (platform::stage_interrupted()) {
+        p_stop_report += stop_report_line(name, G_not_started);
+        return DEVICE_STOPPED;
     }
     printf_str_color("Erase " + name + "'s old labels...", CYAN);
     if (state == SUCCESS && !p_device.label_area_is_safe()) {
@@ -128,34 +190,28 @@ bool update_device(brimel_config_rm6x_device& p_device) {
                              std::to_string(p_device.m_cspr_page) + ", start offset " +
                              std::to_string(p_device.m_device_start_from_CSPR_offset) +
                              ") would cover its own location bytes: nothing was sent to it.\r\n");
-        return false;
+        return DEVICE_FAILED;
     }
     if (state == SUCCESS) {
         progress_counter erase_progress(G_label_area_pages);
-        state = p_device.intialize_device_label_in_device(&erase_progress);
+        bool stop = false;
+        state = p_device.intialize_device_label_in_device(&erase_progress, &stop);
         erase_progress.clear();
+        if (stop) {
+            return stopped(name, erase_stopped(erase_progress.done()), p_stop_report);
+        }
     }
     if (state == FAIL) {
         printf_error_message(" FAILED\r\n");
         printf_error_message(writing_failed(name));
-        return false;
+        return DEVICE_FAILED;
     }
     printf_str_color(" OK\r\n", GREEN);
     if (p_device.get_preset_list_size() == 0) {
         printf_str_color(name + "'s labels erased successfully\r\n", GREEN);
-        return true;
+        return DEVICE_WRITTEN;
     }
-    printf_str_color("Running transfer of " + name + "'s new labels...", CYAN);
-    progress_counter write_progress(p_device.get_preset_list_size() * 3);
-    state = p_device.write_preset_label_in_device(&write_progress);
-    write_progress.clear();
-    if (state == FAIL) {
-        printf_error_message(writing_failed(name));
-        return false;
-    }
-    printf_str_color(" OK\r\n", GREEN);
-    printf_str_color(name + "'s labels written successfully\r\n", GREEN);
-    return true;
+    return transfer_labels(p_device, p_stop_report);
 }
 
 }  // namespace
@@ -175,11 +231,25 @@ Status zel_config_env::update_devices_info() {
     if (answer != CONFIRMED) {
         return answer == REFUSED ? SUCCESS : FAIL;
     }
+    // A first Ctrl-C from here on stops the writing after the page in flight; the devices
+    // left unfinished are then reported, each with the state it is in.
     Status result = SUCCESS;
+    std::string stop_report;
+    platform::begin_interruptible_stage();
     for (brimel_config_rm6x_device& device : device_list) {
-        if (!device.m_ambiguous && device.is_KALDEN_RM6X_device() && !update_device(device)) {
+        if (device.m_ambiguous || !device.is_KALDEN_RM6X_device()) {
+            continue;
+        }
+        if (platform::stage_interrupted()) {
+            stop_report += stop_report_line(device.m_device_name, G_not_started);
+            result = FAIL;
+        } else if (update_device(device, stop_report) != DEVICE_WRITTEN) {
             result = FAIL;
         }
+    }
+    platform::end_interruptible_stage();
+    if (!stop_report.empty()) {
+        printf_error_message("Update stopped by Ctrl-C:\r\n" + stop_report);
     }
     return result;
 }

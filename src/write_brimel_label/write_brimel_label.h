@@ -75,9 +75,13 @@ class brimel_config_rm6x_device {
 
     // Erases the whole label area (192 pages from P + S), or writes the presets into it,
     // three pages a preset, at most 64 presets. Stop at the first failed page. A progress
-    // counter, when given, is told the number of pages done.
-    Status intialize_device_label_in_device(progress_counter* p_progress = nullptr);
-    Status write_preset_label_in_device(progress_counter* p_progress = nullptr);
+    // counter, when given, is told the number of pages done. With p_stopped given, a Ctrl-C
+    // of the device stage stops the work after the page in flight, before the last one:
+    // FAIL then, with *p_stopped true.
+    Status intialize_device_label_in_device(progress_counter* p_progress = nullptr,
+                                            bool* p_stopped = nullptr);
+    Status write_preset_label_in_device(progress_counter* p_progress = nullptr,
+                                        bool* p_stopped = nullptr);
     std::size_t get_preset_list_size() const;
     // Appends a preset (p_times times), as long as the device holds fewer than it takes.
     void add_preset_label(std::string p_label, std::string p_device_id, std::string p_channel_id);

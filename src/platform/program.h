@@ -1,0 +1,29 @@
+// What a program takes from its process and sets up in it at start: its standard streams
+// and signals, its arguments, and the files it opens by the path it was given.
+#ifndef SRC_PLATFORM_PROGRAM_H_
+#define SRC_PLATFORM_PROGRAM_H_
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Called first thing. A standard input, output or error that the program was started
+// without is opened on the null device, so that no socket or file the program opens later
+// takes its place (the prompt would read the service, the console text would be sent to
+// it). A write to a closed connection or pipe fails instead of killing the program.
+void prepare_process();
+
+// The program's arguments in UTF-8. Windows takes them from the wide command line: the
+// argv of main holds them in the ANSI code page, which lacks most scripts (a Cyrillic or
+// CJK name would come as "?"). Elsewhere argv as it is.
+std::vector<std::string> program_arguments(int p_argc, char** p_argv);
+
+// Opens a file by its UTF-8 path for binary reading (Windows: through the wide-character
+// API, so that any name opens); nullptr when it cannot be opened or is a directory.
+std::FILE* open_file_for_reading(const std::string& p_path);
+
+}  // namespace platform
+
+#endif  // SRC_PLATFORM_PROGRAM_H_
