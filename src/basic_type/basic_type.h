@@ -53,6 +53,15 @@ void printf_error_message(std::string p_text);
 // Writes the text to standard output as it is, in the console's current attribute.
 void printf_str(const std::string& p_text);
 
+// From this call on, printf_str, printf_str_color and the live counter write to standard
+// error, so that standard output carries only what write_data writes: the label file that
+// read_brimel_label prints. Until then (and always in write_brimel_label) they write to
+// standard output.
+void messages_to_standard_error();
+
+// Writes the text to standard output as it is, uncoloured, wherever the messages go.
+void write_data(const std::string& p_text);
+
 // The colour's marker, the text, the reset marker: with the empty markers, the text.
 std::string color_text(std::string p_text, color_code_t p_color);
 
