@@ -69,7 +69,7 @@ std::string entry_comment(std::size_t p_number, const char* p_reason,
 }
 
 std::string entry_warning(const std::string& p_name, std::size_t p_number, const char* p_reason) {
-    return "Warning: entry " + std::to_string(p_number) + " of " + p_name + " " + p_reason +
+    return "Warning: " + p_name + "'s entry " + std::to_string(p_number) + " " + p_reason +
            ": it is written as a comment." + G_nl;
 }
 
