@@ -138,27 +138,36 @@ TEST(ReadBackFaults, ServiceDown) {
 }
 
 TEST(ReadBackFaults, AReadFailingInTheMiddleOfTheAreaLeavesTheOutputFileUntouched) {
-    zel_service_sim sim;
-    sim.add_fault(fault_of("kind=TBOX_MEM_R,nth=50:failed"));
-    ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
     const std::string out = write_temp_file("kept.ini", "kept\n");
+    // Refused before any connection: no service runs, and none is missed.
     platform::process_result_t res = run_read_tool({"-o", out});
     EXPECT_EQ(res.m_stderr, "Unable to write file: \r\n" + out +
                                 "\r\nit exists already: give --force to replace it\r\n"
                                 "Failed, exit now\r\n");
-    EXPECT_EQ(sim.command_log(), texts_t());
-    res = run_read_tool({"-o", out, "--force"});
-    EXPECT_EQ(res.m_stdout, G_greeting + G_reading_rm6x5);
-    EXPECT_EQ(
-        res.m_stderr,
-        " FAILED\r\nKDX-RM6X5's labels could not be read (page 61), check device connection.\r\n"
-        "No backup written: " +
-            out + " is left as it was.\r\n");
-    EXPECT_EQ(res.m_exit_status, 1);
-    EXPECT_EQ(file_text(out), "kept\n");
-    EXPECT_FALSE(std::filesystem::exists(out + ".part"));
-    EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
-    EXPECT_EQ(non_reads(sim), texts_t());
+    std::string not_bytes;  // 32 values, the last one never taken as its low 8 bits ("A")
+    for (int k = 0; k < 31; ++k) {
+        not_bytes += "65,";
+    }
+    const std::pair<std::string, int> faults[] = {
+        {"kind=TBOX_MEM_R,nth=50:failed", 61},
+        {"kind=TBOX_MEM_R,nth=3:values=" + not_bytes + "321", 14}};
+    for (const auto& [fault, page] : faults) {
+        SCOPED_TRACE(fault);
+        zel_service_sim sim;
+        sim.add_fault(fault_of(fault));
+        ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
+        res = run_read_tool({"-o", out, "--force"});
+        EXPECT_EQ(res.m_stdout, G_greeting + G_reading_rm6x5);
+        EXPECT_EQ(res.m_stderr, " FAILED\r\nKDX-RM6X5's labels could not be read (page " +
+                                    std::to_string(page) +
+                                    "), check device connection.\r\nNo backup written: " + out +
+                                    " is left as it was.\r\n");
+        EXPECT_EQ(res.m_exit_status, 1);
+        EXPECT_EQ(file_text(out), "kept\n");
+        EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+        EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
+        EXPECT_EQ(non_reads(sim), texts_t());
+    }
 }
 
 }  // namespace
