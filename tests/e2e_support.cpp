@@ -4,6 +4,7 @@
 #include <sstream>
 
 const std::string G_tool = WBL_TOOL_PATH;
+const std::string G_read_tool = WBL_READ_TOOL_PATH;
 
 const sim_target_t G_rm6x5 = {"KDX-RM6X5", "00:1D:C1:0A:00:01", 14};
 const sim_target_t G_rm6x243 = {"KDX-RM6x-243", "00:1D:C1:0A:00:02", 26};
@@ -23,13 +24,32 @@ const texts_t G_listing_and_information = {
     "INFO_EXT 00:1D:C1:0C:00:03",
 };
 
-platform::process_result_t run_tool(const texts_t& p_args, const std::string& p_stdin) {
-    texts_t argv = {G_tool};
+platform::process_result_t run_tool(const texts_t& p_args, const std::string& p_stdin,
+                                    const std::string& p_program) {
+    texts_t argv = {p_program};
     argv.insert(argv.end(), p_args.begin(), p_args.end());
     const platform::process_result_t res = platform::run_process(argv, p_stdin, 60000);
     EXPECT_TRUE(res.m_started);
     EXPECT_FALSE(res.m_timed_out) << "the run did not end within its deadlines";
     return res;
+}
+
+texts_t non_reads(const zel_service_sim& p_sim) {
+    texts_t others;
+    for (const std::string& command : p_sim.command_log()) {
+        const sim_command_kind_t kind = classify_command(command);
+        if (kind != KIND_LIST_DEV && kind != KIND_INFO_EXT && kind != KIND_TBOX_MEM_R) {
+            others.push_back(command);
+        }
+    }
+    return others;
+}
+
+std::string file_text(const std::string& p_path) {
+    std::ifstream file(p_path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 std::string launch() {
@@ -57,11 +77,8 @@ std::string written(const sim_target_t& p_target) {
 }
 
 std::string manual_for(const std::string& p_program) {
-    std::ifstream file(std::string(WBL_TEST_DATA_DIR) + "/manual.txt", std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
     // The golden file is written for the program path C:\bin\tool.exe.
-    std::string manual = text.str();
+    std::string manual = file_text(std::string(WBL_TEST_DATA_DIR) + "/manual.txt");
     const std::string golden_path = "C:\\bin\\tool.exe";
     for (std::size_t at = 0; (at = manual.find(golden_path, at)) != std::string::npos;) {
         manual.replace(at, golden_path.size(), p_program);

@@ -10,7 +10,8 @@
 #include "platform/process.h"
 #include "sim_support.h"
 
-extern const std::string G_tool;  // the write_brimel_label executable
+extern const std::string G_tool;       // the write_brimel_label executable
+extern const std::string G_read_tool;  // the read_brimel_label executable
 
 // A label device of the built-in network: name, MAC and first page of its label area.
 struct sim_target_t {
@@ -27,9 +28,13 @@ extern const std::string G_greeting;  // the greeting and "ZEL-Service Connected
 // the 8 devices of the built-in network.
 extern const texts_t G_listing_and_information;
 
-// Runs the tool with these arguments and standard input; fails the test when it cannot
-// start or does not end within a minute.
-platform::process_result_t run_tool(const texts_t& p_args, const std::string& p_stdin = "");
+// Runs the tool (or p_program) with these arguments and standard input; fails the test when
+// it cannot start or does not end within a minute.
+platform::process_result_t run_tool(const texts_t& p_args, const std::string& p_stdin = "",
+                                    const std::string& p_program = G_tool);
+inline platform::process_result_t run_read_tool(const texts_t& p_args) {
+    return run_tool(p_args, "", G_read_tool);
+}
 
 std::string launch();                            // "Launch <tool>\r\n"
 std::string opening(const std::string& p_path);  // "Opening file: <path>\r\n"
@@ -41,6 +46,12 @@ std::string manual_for(const std::string& p_program);  // the manual golden file
 // The name fields of the first p_count preset entries: "label|device|channel" each.
 texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target,
                    uint32_t p_count = 64);
+
+// The commands of the log other than the listing, information requests and memory reads.
+texts_t non_reads(const zel_service_sim& p_sim);
+
+// The whole content of a file; empty when it cannot be read.
+std::string file_text(const std::string& p_path);
 
 // The built-in network served on port 7000 for each test.
 class e2e_test : public testing::Test {

@@ -44,14 +44,25 @@ extern const std::string str_exit_failure;
 // Console attribute of a colour: RED..MAGENTA give 12, 10, 14, 11, 13; anything else 15.
 uint16_t color_attribute(color_code_t p_color);
 
-// Writes the text to standard output in the colour, then sets the attribute back to 15.
+// Writes the text to standard output (see messages_to_standard_error) in the colour, then
+// sets the attribute back to 15.
 void printf_str_color(std::string p_text, color_code_t p_color);
 
 // Writes the text to standard error in bright red, then sets the attribute back to 15.
 void printf_error_message(std::string p_text);
 
-// Writes the text to standard output as it is, in the console's current attribute.
+// Writes the text to standard output (see messages_to_standard_error) as it is, in the
+// console's current attribute.
 void printf_str(const std::string& p_text);
+
+// From this call on, printf_str, printf_str_color and the live counter write to standard
+// error, so that standard output carries only what write_data writes: the label file that
+// read_brimel_label prints. Until then (and always in write_brimel_label) they write to
+// standard output.
+void messages_to_standard_error();
+
+// Writes the text to standard output as it is, uncoloured, wherever the messages go.
+void write_data(const std::string& p_text);
 
 // The colour's marker, the text, the reset marker: with the empty markers, the text.
 std::string color_text(std::string p_text, color_code_t p_color);

@@ -25,7 +25,18 @@ void wipe_shown_counter() {
     }
 }
 
+// Where printf_str, printf_str_color and the live counter write.
+platform::console_stream_t G_message_stream = platform::CONSOLE_OUT;
+
 }  // namespace
+
+void messages_to_standard_error() {
+    G_message_stream = platform::CONSOLE_ERR;
+}
+
+void write_data(const std::string& p_text) {
+    platform::console_write(platform::CONSOLE_OUT, p_text, platform::DEFAULT_ATTRIBUTE);
+}
 
 uint16_t color_attribute(color_code_t p_color) {
     const unsigned idx = static_cast<unsigned>(p_color) - 1u;
@@ -34,7 +45,7 @@ uint16_t color_attribute(color_code_t p_color) {
 
 void printf_str_color(std::string p_text, color_code_t p_color) {
     wipe_shown_counter();
-    platform::console_write(platform::CONSOLE_OUT, p_text, color_attribute(p_color));
+    platform::console_write(G_message_stream, p_text, color_attribute(p_color));
 }
 
 void printf_error_message(std::string p_text) {
@@ -44,7 +55,7 @@ void printf_error_message(std::string p_text) {
 
 void printf_str(const std::string& p_text) {
     wipe_shown_counter();
-    platform::console_write(platform::CONSOLE_OUT, p_text, platform::DEFAULT_ATTRIBUTE);
+    platform::console_write(G_message_stream, p_text, platform::DEFAULT_ATTRIBUTE);
 }
 
 std::string color_text(std::string p_text, color_code_t p_color) {
@@ -73,7 +84,7 @@ std::string color_text(std::string p_text, color_code_t p_color) {
 }
 
 progress_counter::progress_counter(std::size_t p_total)
-    : progress_counter(p_total, platform::console_is_terminal(platform::CONSOLE_OUT)) {}
+    : progress_counter(p_total, platform::console_is_terminal(G_message_stream)) {}
 
 progress_counter::progress_counter(std::size_t p_total, bool p_live)
     : m_live(p_live), m_total(p_total) {}
@@ -111,5 +122,5 @@ void progress_counter::overwrite(const std::string& p_text) {
         out += std::string(m_width - width, ' ') + std::string(m_width - width, '\b');
     }
     m_width = width;
-    platform::console_write(platform::CONSOLE_OUT, out, color_attribute(CYAN));
+    platform::console_write(G_message_stream, out, color_attribute(CYAN));
 }

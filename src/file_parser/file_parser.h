@@ -17,6 +17,11 @@
 // opened or a line is rejected.
 Status read_and_transfer_label_configuration(std::string p_file_name);
 
+// The reading part of a transfer run: starts the run, then reads and parses the file line by
+// line into the registry's target devices, with every message of the run. FAIL when the file
+// cannot be opened or read, or a line is rejected; nothing is sent to the service.
+Status read_label_file(const std::string& p_file_name);
+
 // Reads a label file line by line in bounded memory. A line comes without its LF or
 // CR LF; a line longer than the parser accepts is cut to max_kept_line bytes, which is
 // still too long for it. A UTF-8 byte-order mark at the start of the file is skipped.

@@ -97,6 +97,11 @@ void label_file_reader::close() {
 }
 
 Status read_and_transfer_label_configuration(std::string p_file_name) {
+    const Status ret_status = read_label_file(p_file_name);
+    return ret_status == SUCCESS ? run_device_stage() : ret_status;
+}
+
+Status read_label_file(const std::string& p_file_name) {
     zel_config_env& env = zel_config_env::instance();
     env.start_run(p_file_name);
     // Labels at the top of a file never go to devices named only in an earlier file.
@@ -123,9 +128,6 @@ Status read_and_transfer_label_configuration(std::string p_file_name) {
         printf_error_message(line_location("Error in: "));
         printf_error_message("Unable to read file: \r\n" + p_file_name + str_exit_failure);
         ret_status = FAIL;
-    }
-    if (ret_status == SUCCESS) {
-        ret_status = run_device_stage();
     }
     return ret_status;
 }

@@ -71,7 +71,7 @@ Status zel_config_env::request_network_information() {
     return SUCCESS;
 }
 
-void zel_config_env::mark_ambiguous_targets() {
+void zel_config_env::mark_ambiguous_targets(const char* p_not_done) {
     std::unordered_map<std::string, std::vector<std::string>> macs_of_name;
     std::unordered_map<std::string, std::vector<std::string>> names_of_device;
     for (const net_device_info_t& report : reported_devices) {
@@ -87,15 +87,15 @@ void zel_config_env::mark_ambiguous_targets() {
             device.m_ambiguous = true;
             printf_error_message("Warning: " + device.m_device_name +
                                  " is the name of more than one device on the network: " +
-                                 joined(macs->second) + ". It is not written.\r\n");
+                                 joined(macs->second) + ". It is not " + p_not_done + ".\r\n");
             continue;
         }
         const std::vector<std::string>& names = names_of_device[device_key(macs->second[0])];
         if (names.size() > 1) {
             device.m_ambiguous = true;
             printf_error_message("Warning: the device " + macs->second[0] + " answers as " +
-                                 joined(names) + ": " + device.m_device_name +
-                                 " is not written.\r\n");
+                                 joined(names) + ": " + device.m_device_name + " is not " +
+                                 p_not_done + ".\r\n");
         }
     }
 }

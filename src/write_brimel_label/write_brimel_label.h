@@ -126,8 +126,9 @@ class zel_config_env {
     Status request_network_information();
 
     // Marks and warns about each target whose name came from two devices of the network,
-    // or whose device answered under two names; such a target is never written.
-    void mark_ambiguous_targets();
+    // or whose device answered under two names; such a target is never written. The warning
+    // ends "It is not <p_not_done>." (read_brimel_label says "read").
+    void mark_ambiguous_targets(const char* p_not_done = "written");
 
     // The update workflow, after the device listing: finds the target devices on the
     // network, warns, asks the operator and writes every compatible device. FAIL when

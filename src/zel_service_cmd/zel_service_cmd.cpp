@@ -27,23 +27,57 @@ zel_echo_rule_t echo_of(zel_echo_t p_echo, const std::string& p_mac_adress, uint
     return echo;
 }
 
-// Sends one command and judges its answer, which must echo what p_echo says.
-Status exchange_command(const std::string& p_command, zel_req_id_t p_req_id, time_t p_ms_timeout,
-                        const zel_echo_rule_t& p_echo) {
+// Sends one command and collects its answer, which must echo what p_echo says; false when
+// the link could not be opened or the exchange failed.
+bool collect_answer(const std::string& p_command, zel_req_id_t p_req_id, time_t p_ms_timeout,
+                    const zel_echo_rule_t& p_echo, std::string& p_answer) {
     socket_handle& link = zel_config_env::instance().zel_service;
     if (!link.checkinit_ZELService_connection()) {
-        return FAIL;
+        return false;
     }
     answer_rule_t rule;
     rule.m_first_line_completes = p_req_id != ZEL_LIST_DEV;
     rule.m_echo = p_echo;
-    std::string answer;
     std::string command_word;
-    if (!link.ZEL_cmd_WR(p_command, answer, command_word, p_ms_timeout, rule)) {
+    return link.ZEL_cmd_WR(p_command, p_answer, command_word, p_ms_timeout, rule);
+}
+
+// Sends one command and judges its answer, which must echo what p_echo says.
+Status exchange_command(const std::string& p_command, zel_req_id_t p_req_id, time_t p_ms_timeout,
+                        const zel_echo_rule_t& p_echo) {
+    std::string answer;
+    if (!collect_answer(p_command, p_req_id, p_ms_timeout, p_echo, answer)) {
         return FAIL;
     }
     return handle_zel_response(answer, p_req_id);
 }
+
+std::string read_command(const std::string& p_mac_adress, uint8_t p_slot, uint32_t p_page,
+                         uint32_t p_offset, uint32_t p_nb_read) {
+    return memory_command(p_mac_adress, zel_memory_read_mode, p_slot, p_page, p_offset) + "," +
+           std::to_string(p_nb_read);
+}
+
+// True when every value of a parsed memory-read answer, after its last ";", is at most 255:
+// the parser keeps the low 8 bits of a larger one, which would then pass for a byte.
+bool values_are_bytes(const std::string& p_answer) {
+    unsigned value = 0;
+    for (std::size_t pos = p_answer.rfind(';') + 1; pos < p_answer.size(); ++pos) {
+        const char c = p_answer[pos];
+        if (c < '0' || c > '9') {
+            value = 0;
+            continue;
+        }
+        value = value * 10u + static_cast<unsigned>(c - '0');
+        if (value > UINT8_MAX) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Set once by a program that must never write device memory.
+bool G_memory_writes_refused = false;
 
 }  // namespace
 
@@ -83,15 +117,44 @@ Status req_get_info_ext(std::string p_mac_adress) {
 
 Status read_zel_comand(std::string p_mac_adress, uint8_t p_slot, uint32_t p_page, uint32_t p_offset,
                        uint32_t p_nb_read, zel_req_id_t p_req_id) {
-    return exchange_command(
-        memory_command(p_mac_adress, zel_memory_read_mode, p_slot, p_page, p_offset) + "," +
-            std::to_string(p_nb_read),
-        p_req_id, zel_cmd_timeout_ms,
-        echo_of(ZEL_ECHO_LOCATION, p_mac_adress, p_slot, p_page, p_offset));
+    return exchange_command(read_command(p_mac_adress, p_slot, p_page, p_offset, p_nb_read),
+                            p_req_id, zel_cmd_timeout_ms,
+                            echo_of(ZEL_ECHO_LOCATION, p_mac_adress, p_slot, p_page, p_offset));
+}
+
+Status read_name_field(const std::string& p_mac_adress, uint32_t p_page, std::string& p_name) {
+    p_name.clear();
+    std::string answer;
+    // The link takes only an answer line that echoes this device and location.
+    if (!collect_answer(
+            read_command(p_mac_adress, zel_label_slot, p_page, 0, zel_name_field_length), ZEL_READ,
+            zel_cmd_timeout_ms, echo_of(ZEL_ECHO_LOCATION, p_mac_adress, zel_label_slot, p_page, 0),
+            answer)) {
+        return FAIL;
+    }
+    std::string mac;
+    uint8_t slot = 0, page = 0, offset = 0;
+    std::vector<uint8_t> values;
+    if (zel_config_env::instance().parse_read_mem(answer, mac, slot, page, offset, values) ==
+            FAIL ||
+        values.size() != zel_name_field_length || !values_are_bytes(answer)) {
+        return FAIL;
+    }
+    for (std::size_t k = 0; k < values.size() && values[k] != 0; ++k) {
+        p_name.push_back(static_cast<char>(values[k]));
+    }
+    return SUCCESS;
+}
+
+void refuse_memory_writes() {
+    G_memory_writes_refused = true;
 }
 
 Status write_zel_comand(std::string p_mac_adress, uint8_t p_slot, uint32_t p_page,
                         uint32_t p_offset, std::string p_str_name) {
+    if (G_memory_writes_refused) {
+        return FAIL;
+    }
     return exchange_command(
         memory_command(p_mac_adress, zel_memory_write_mode, p_slot, p_page, p_offset) + ";" +
             name_data_list(p_str_name),
@@ -99,6 +162,9 @@ Status write_zel_comand(std::string p_mac_adress, uint8_t p_slot, uint32_t p_pag
 }
 
 Status write_clear_name_page(std::string p_mac_adress, uint8_t p_slot, uint32_t p_page) {
+    if (G_memory_writes_refused) {
+        return FAIL;
+    }
     std::string zeros;
     for (std::size_t k = 0; k + 1 < zel_name_field_length; ++k) {
         zeros += "0,";

@@ -1,0 +1,140 @@
+// The backup as a label file: what write_brimel_label reads back into exactly the entries
+// read, and a comment, never an altered line, for what it could not.
+#include "read_brimel_label/read_brimel_label.h"
+
+#include <cstdio>
+
+#include "file_parser/file_parser.h"
+#include "read_brimel_label/read_messages.h"
+
+namespace {
+
+const std::size_t G_max_name_length = 32;
+
+bool is_control_byte(char p_c) {
+    return is_unauthorized_control_char(p_c) || p_c == 0x7F;
+}
+
+// A byte that reaches the devices unchanged through a label file: the reader converts the
+// file from UTF-8, and code page 850 bytes without a UTF-8 form it takes back (the no-break
+// space) are dropped.
+bool is_carried(char p_c) {
+    std::vector<unsupported_char_t> dropped;
+    return !is_control_byte(p_c) &&
+           utf8_to_cp850(cp850_to_utf8(std::string(1, p_c)), dropped) == std::string(1, p_c);
+}
+
+bool holds(const std::string& p_text, bool (*p_test)(char)) {
+    for (char c : p_text) {
+        if (p_test(c)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool is_delimiter(char p_c) {
+    return p_c == ';' || p_c == '=' || p_c == '@';
+}
+
+bool is_not_carried(char p_c) {
+    return !is_carried(p_c);
+}
+
+bool is_not_device_name_char(char p_c) {
+    return p_c == '\0' || !is_autorized_char_in_device_name(p_c);
+}
+
+bool has_outer_blank(const std::string& p_text) {
+    return p_text.front() == ' ' || p_text.back() == ' ';
+}
+
+// The label line of an entry, in code page 850.
+std::string label_line(const label_preset_t& p_entry) {
+    return p_entry.label + " = " + p_entry.channel_id + "@" + p_entry.device_id;
+}
+
+}  // namespace
+
+bool is_empty_entry(const label_preset_t& p_entry) {
+    return p_entry.label.empty() && p_entry.channel_id.empty() && p_entry.device_id.empty();
+}
+
+const char* entry_not_restorable(const label_preset_t& p_entry) {
+    const std::string* const all[3] = {&p_entry.label, &p_entry.channel_id, &p_entry.device_id};
+    const std::string* const texts[2] = {&p_entry.label, &p_entry.channel_id};
+    if (p_entry.label.empty() || p_entry.channel_id.empty() || p_entry.device_id.empty()) {
+        return read_msg::reason_empty_field;
+    }
+    for (const std::string* field : all) {
+        if (holds(*field, is_control_byte)) {
+            return read_msg::reason_control_byte;
+        }
+    }
+    for (const std::string* text : texts) {
+        if (holds(*text, is_delimiter)) {
+            return read_msg::reason_delimiter;
+        }
+        if (has_outer_blank(*text)) {
+            return read_msg::reason_blanks;
+        }
+    }
+    if (holds(p_entry.device_id, is_not_device_name_char)) {
+        return read_msg::reason_device_name;
+    }
+    for (const std::string* field : all) {
+        if (holds(*field, is_not_carried)) {
+            return read_msg::reason_not_carried;
+        }
+    }
+    // The reader takes a line with "[", then "]" after something, for a device section.
+    std::size_t pos = 0;
+    bool section = false;
+    get_section(label_line(p_entry), pos, section);
+    return section ? read_msg::reason_section : nullptr;
+}
+
+std::string visible_text(const std::string& p_cp850_text) {
+    std::string text;
+    for (char c : p_cp850_text) {
+        if (is_carried(c)) {
+            text += cp850_to_utf8(std::string(1, c));
+            continue;
+        }
+        char code[8];
+        std::snprintf(code, sizeof(code), "\\x%02X",
+                      static_cast<unsigned>(static_cast<uint8_t>(c)));
+        text += code;
+    }
+    return text;
+}
+
+std::string device_backup_text(const std::string& p_name, const std::string& p_mac,
+                               const label_entries_t& p_entries) {
+    std::string text = read_msg::backup_head(p_name, p_mac);
+    bool after_gap = false;
+    for (std::size_t k = 0; k < p_entries.size(); ++k) {
+        const label_preset_t& entry = p_entries[k];
+        if (is_empty_entry(entry)) {
+            after_gap = true;
+            continue;
+        }
+        const char* reason = entry_not_restorable(entry);
+        if (reason == nullptr && after_gap) {
+            reason = read_msg::reason_moved;
+        }
+        if (reason == nullptr) {
+            text += cp850_to_utf8(label_line(entry)) + "\r\n";
+            continue;
+        }
+        text += read_msg::entry_comment(k + 1, reason, entry);
+        printf_error_message(read_msg::entry_warning(p_name, k + 1, reason));
+        after_gap = true;
+    }
+    return text;
+}
+
+bool is_section_name(const std::string& p_name) {
+    return !p_name.empty() && p_name.size() <= G_max_name_length &&
+           !holds(p_name, is_not_device_name_char);
+}

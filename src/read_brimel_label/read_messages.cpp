@@ -1,0 +1,164 @@
+#include "read_brimel_label/read_messages.h"
+
+#include "project_version.h"
+#include "read_brimel_label/read_brimel_label.h"
+
+namespace {
+
+const std::string G_nl = "\r\n";
+
+// The three fields of an entry as a message shows them, every byte a label file cannot
+// carry written as \xHH.
+std::string fields(const label_preset_t& p_entry) {
+    return "label \"" + typed_text(visible_text(p_entry.label)) + "\", channel \"" +
+           typed_text(visible_text(p_entry.channel_id)) + "\", device \"" +
+           typed_text(visible_text(p_entry.device_id)) + "\"";
+}
+
+std::string name_and_mac(const std::string& p_name, const std::string& p_mac) {
+    return p_name + " (" + p_mac + ")";
+}
+
+}  // namespace
+
+namespace read_msg {
+
+std::string not_found(const std::string& p_name) {
+    return "Warning: " + p_name + " was not found on the network." + G_nl;
+}
+
+std::string not_compatible(const std::string& p_name, const std::string& p_mac) {
+    return "Warning: " + name_and_mac(p_name, p_mac) + " is not a KALDEN-RM6X compatible device." +
+           G_nl;
+}
+
+std::string not_nameable(const std::string& p_name, const std::string& p_mac) {
+    return "Warning: " + name_and_mac(p_name, p_mac) +
+           " has a name no label file can give: it is not read." + G_nl;
+}
+
+const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
+
+std::string reading(const std::string& p_name) {
+    return "Reading " + p_name + "'s labels...";
+}
+
+const char* const read_ok = " OK\r\n";
+const char* const read_failed = " FAILED\r\n";
+
+std::string read_failed_at(const std::string& p_name, uint32_t p_page) {
+    return p_name + "'s labels could not be read (page " + std::to_string(p_page) +
+           "), check device connection." + G_nl;
+}
+
+std::string area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset) {
+    return p_name + "'s label area (page index " + std::to_string(p_page_index) +
+           ", start offset " + std::to_string(p_start_offset) +
+           ") would cover its own location bytes: it is not read." + G_nl;
+}
+
+std::string backup_head(const std::string& p_name, const std::string& p_mac) {
+    return "; device " + p_name + ", MAC " + p_mac + G_nl + "[" + p_name + "]" + G_nl;
+}
+
+std::string entry_comment(std::size_t p_number, const char* p_reason,
+                          const label_preset_t& p_entry) {
+    return "; entry " + std::to_string(p_number) + " " + p_reason + ": label \"" +
+           visible_text(p_entry.label) + "\", channel \"" + visible_text(p_entry.channel_id) +
+           "\", device \"" + visible_text(p_entry.device_id) + "\"" + G_nl;
+}
+
+std::string entry_warning(const std::string& p_name, std::size_t p_number, const char* p_reason) {
+    return "Warning: " + p_name + "'s entry " + std::to_string(p_number) + " " + p_reason +
+           ": it is written as a comment." + G_nl;
+}
+
+const char* const reason_empty_field = "has an empty field";
+const char* const reason_control_byte = "holds a control byte";
+const char* const reason_delimiter = "holds \";\", \"=\" or \"@\"";
+const char* const reason_blanks = "has leading or trailing blanks";
+const char* const reason_device_name = "has a device name of other than letters, digits and \"-\"";
+const char* const reason_not_carried = "holds a character no label file carries";
+const char* const reason_section = "would read as a device section";
+const char* const reason_moved = "comes after an empty or commented entry: restoring would move it";
+
+std::string matches(const std::string& p_name, const std::string& p_mac, const std::string& p_file,
+                    std::size_t p_presets) {
+    return name_and_mac(p_name, p_mac) + " holds exactly what " + p_file + " would write (" +
+           std::to_string(p_presets) + (p_presets == 1 ? " preset)." : " presets).") + G_nl;
+}
+
+std::string differs(const std::string& p_name, const std::string& p_mac,
+                    const std::string& p_file) {
+    return name_and_mac(p_name, p_mac) + " differs from what " + p_file + " would write:" + G_nl;
+}
+
+std::string entry_changed(std::size_t p_number, const label_preset_t& p_expected,
+                          const label_preset_t& p_found) {
+    return "\tentry " + std::to_string(p_number) + ": expected " + fields(p_expected) + "; found " +
+           fields(p_found) + G_nl;
+}
+
+std::string entry_added(std::size_t p_number, const label_preset_t& p_expected) {
+    return "\tentry " + std::to_string(p_number) + " would be added: " + fields(p_expected) + G_nl;
+}
+
+std::string entry_erased(std::size_t p_number, const label_preset_t& p_found) {
+    return "\tentry " + std::to_string(p_number) + " would be erased: " + fields(p_found) + G_nl;
+}
+
+std::string bad_command_line(const std::string& p_what) {
+    return "Invalid command line: " + p_what + G_nl + "run it with -h to read its manual" +
+           str_exit_failure;
+}
+
+std::string output_exists(const std::string& p_file) {
+    return "Unable to write file: " + G_nl + p_file + G_nl +
+           "it exists already: give --force to replace it" + str_exit_failure;
+}
+
+std::string output_failed(const std::string& p_file) {
+    return "Unable to write file: " + G_nl + p_file + str_exit_failure;
+}
+
+std::string backup_written(const std::string& p_file) {
+    return "Backup written to " + p_file + G_nl;
+}
+
+std::string backup_not_written(const std::string& p_file) {
+    return "No backup written: " + p_file + " is left as it was." + G_nl;
+}
+
+}  // namespace read_msg
+
+std::string read_user_manual_text(const std::string& p_program) {
+    const std::string tab = "\t";
+    std::string text;
+    text += p_program + " " + G_project_version + " User's manual:" + G_nl;
+    text +=
+        "The program reads the labels of the KALDEN RM6X devices back; it never writes to a "
+        "device." +
+        G_nl;
+    text += p_program + " [DEVICE ...]" + G_nl;
+    text += tab +
+            "prints the labels of the named devices, or of every compatible device, as a label "
+            "file write_brimel_label reads" +
+            G_nl;
+    text += p_program + " [DEVICE ...] -o FILE [--force]" + G_nl;
+    text += tab +
+            "writes that label file to FILE once every device was read; an existing FILE is "
+            "replaced only with --force" +
+            G_nl;
+    text += p_program + " --verify FILE" + G_nl;
+    text += tab +
+            "reads FILE as write_brimel_label does, then tells for each device it names that the "
+            "device holds exactly what FILE would write, or each difference" +
+            G_nl;
+    text += p_program + " h | -h | help | --help" + G_nl;
+    text += tab + "shows this manual" + G_nl;
+    text +=
+        "Exit status 1 when the service cannot be reached, a device cannot be read, a file cannot "
+        "be read or written, or a device differs from FILE; 0 otherwise." +
+        G_nl;
+    return text;
+}
