@@ -38,6 +38,33 @@ TEST_F(ReadBack, BackupOfTheDemoNetworkAfterTheDemoUpdateIsTheGoldenFile) {
     EXPECT_EQ(file_text(out), golden);
 }
 
+// A capture of the network after the demo update, replayed by a second simulator: a backup
+// and a refused update of the example give the same bytes against both.
+TEST_F(ReadBack, ACaptureReplaysTheNetworkForBothPrograms) {
+    update(G_stage);
+    const std::string capture = temp_path("venue.txt");
+    std::filesystem::remove(capture);
+    EXPECT_EQ(run_read_tool({"--capture", capture}).m_exit_status, 0);
+    const platform::process_result_t backup = run_read_tool({});
+    const platform::process_result_t refused = run_tool({G_stage}, "n\n");
+    m_sim.stop();
+    sim_network_t network;
+    std::string error;
+    ASSERT_TRUE(load_network_file(capture, network, error)) << error;
+    zel_service_sim replay(network);
+    ASSERT_TRUE(replay.start(7000));
+    const platform::process_result_t replayed_backup = run_read_tool({});
+    const platform::process_result_t replayed_refused = run_tool({G_stage}, "n\n");
+    EXPECT_EQ(replayed_backup.m_stdout, backup.m_stdout);
+    EXPECT_EQ(backup.m_stdout, file_text(std::string(WBL_TEST_DATA_DIR) + "/demo_backup.ini"));
+    EXPECT_EQ(replayed_backup.m_stderr, backup.m_stderr);
+    EXPECT_EQ(replayed_refused.m_stdout + replayed_refused.m_stderr,
+              refused.m_stdout + refused.m_stderr);
+    EXPECT_EQ(replay.command_log().size(), 1u + 8 + 4 * 194 + 9);
+    replay.stop();
+    ASSERT_TRUE(m_sim.start(7000));  // for the fixture's own check
+}
+
 // Four devices of 64 presets, accented labels, names of 32 bytes in code page 850;
 // NEW-DEVICE1 is named in both sections, 128 times.
 std::string generated_file() {

@@ -28,7 +28,8 @@ Status read_location(brimel_config_rm6x_device& p_device, uint32_t& p_failed_pag
 
 // Reads the 192 name fields from the first page of the area, P + S.
 Status read_name_fields(const brimel_config_rm6x_device& p_device, label_entries_t& p_entries,
-                        uint32_t& p_failed_page, progress_counter* p_progress) {
+                        uint32_t& p_failed_page, progress_counter* p_progress,
+                        bool p_whole_fields) {
     p_entries.assign(brimel_config_rm6x_device::max_preset_label, label_preset_t());
     const uint32_t base = static_cast<uint32_t>(p_device.m_cspr_page) +
                           static_cast<uint32_t>(p_device.m_device_start_from_CSPR_offset);
@@ -39,7 +40,7 @@ Status read_name_fields(const brimel_config_rm6x_device& p_device, label_entries
         std::string* const fields[G_fields_per_entry] = {&entry.label, &entry.device_id,
                                                          &entry.channel_id};
         if (read_name_field(p_device.m_zel_device_mac_adr, base + page,
-                            *fields[page % G_fields_per_entry]) == FAIL) {
+                            *fields[page % G_fields_per_entry], p_whole_fields) == FAIL) {
             p_failed_page = base + page;
             return FAIL;
         }
@@ -58,10 +59,11 @@ Status read_label_area(brimel_config_rm6x_device& p_device, label_entries_t& p_e
     if (read_location(p_device, p_failed_page) == FAIL || !p_device.label_area_is_safe()) {
         return FAIL;
     }
-    return read_name_fields(p_device, p_entries, p_failed_page, p_progress);
+    return read_name_fields(p_device, p_entries, p_failed_page, p_progress, false);
 }
 
-Status read_device_labels(brimel_config_rm6x_device& p_device, label_entries_t& p_entries) {
+Status read_device_labels(brimel_config_rm6x_device& p_device, label_entries_t& p_entries,
+                          bool p_whole_fields) {
     const std::string& name = p_device.m_device_name;
     // The location first, as the update does: its messages come before the progress line.
     uint32_t failed_page = 0;
@@ -69,7 +71,7 @@ Status read_device_labels(brimel_config_rm6x_device& p_device, label_entries_t& 
     printf_str_color(read_msg::reading(name), CYAN);
     if (read == SUCCESS && p_device.label_area_is_safe()) {
         progress_counter progress(brimel_config_rm6x_device::max_preset_label * G_fields_per_entry);
-        read = read_name_fields(p_device, p_entries, failed_page, &progress);
+        read = read_name_fields(p_device, p_entries, failed_page, &progress, p_whole_fields);
         progress.clear();
         if (read == SUCCESS) {
             printf_str_color(read_msg::read_ok, GREEN);

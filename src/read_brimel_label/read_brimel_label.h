@@ -31,8 +31,10 @@ Status read_label_area(brimel_config_rm6x_device& p_device, label_entries_t& p_e
                        uint32_t& p_failed_page, progress_counter* p_progress = nullptr);
 
 // The same, between a progress line with its live counter and its outcome, " OK" or
-// " FAILED" and what failed.
-Status read_device_labels(brimel_config_rm6x_device& p_device, label_entries_t& p_entries);
+// " FAILED" and what failed. With p_whole_fields an entry keeps each field whole, bytes
+// after its first zero included (up to its last byte that is not zero).
+Status read_device_labels(brimel_config_rm6x_device& p_device, label_entries_t& p_entries,
+                          bool p_whole_fields = false);
 
 // True when the three name fields of the entry are empty.
 bool is_empty_entry(const label_preset_t& p_entry);
@@ -66,6 +68,18 @@ bool is_section_name(const std::string& p_name);
 // entry that would be added or erased. Empty when they match.
 std::string entry_differences(const label_entries_t& p_presets, const label_entries_t& p_entries);
 
+// ---- A capture of the network -----------------------------------------------------------
+
+// Lists the network and asks every listed device for its information, as the update does.
+void find_network_devices(zel_config_env& p_env);
+
+// Reads the whole network, only reading, into a description the simulator loads
+// (zel_service_sim --network): the network's name, then every listed device in listing
+// order with its information as answered and, for each compatible device, its location
+// bytes and its label area entry by entry, every name field whole. FAIL when nothing was
+// listed or a device could not be read.
+Status capture_network(std::string& p_text);
+
 // ---- The program ------------------------------------------------------------------------
 
 struct read_options_t {
@@ -74,6 +88,7 @@ struct read_options_t {
     std::string m_output;                // -o FILE; empty: standard output
     bool m_force = false;                // --force: -o may replace an existing FILE
     std::string m_verify;                // --verify FILE
+    std::string m_capture;               // --capture FILE
 };
 
 // Reads the command line; FAIL, after its message, when it cannot be carried out.

@@ -129,6 +129,26 @@ std::string backup_not_written(const std::string& p_file) {
     return "No backup written: " + p_file + " is left as it was." + G_nl;
 }
 
+const char* const nothing_listed = "No device listed on the network: nothing to capture.\r\n";
+
+std::string not_captured(const std::string& p_mac) {
+    return "Warning: " + p_mac + " gave no information answer: it is left out of the capture." +
+           G_nl;
+}
+
+std::string capture_head(const char* p_version) {
+    return std::string("# A capture of a network by read_brimel_label ") + p_version +
+           ", for zel_service_sim --network\n";
+}
+
+std::string capture_written(const std::string& p_file) {
+    return "Capture written to " + p_file + G_nl;
+}
+
+std::string capture_not_written(const std::string& p_file) {
+    return "No capture written: " + p_file + " is left as it was." + G_nl;
+}
+
 }  // namespace read_msg
 
 std::string read_user_manual_text(const std::string& p_program) {
@@ -153,6 +173,11 @@ std::string read_user_manual_text(const std::string& p_program) {
     text += tab +
             "reads FILE as write_brimel_label does, then tells for each device it names that the "
             "device holds exactly what FILE would write, or each difference" +
+            G_nl;
+    text += p_program + " --capture FILE [--force]" + G_nl;
+    text += tab +
+            "writes every device of the network, its information and its labels, to FILE for "
+            "zel_service_sim --network FILE, to rehearse the venue elsewhere" +
             G_nl;
     text += p_program + " h | -h | help | --help" + G_nl;
     text += tab + "shows this manual" + G_nl;

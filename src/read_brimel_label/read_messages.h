@@ -48,6 +48,11 @@ std::string output_exists(const std::string& p_file);
 std::string output_failed(const std::string& p_file);
 std::string backup_written(const std::string& p_file);
 std::string backup_not_written(const std::string& p_file);
+extern const char* const nothing_listed;
+std::string not_captured(const std::string& p_mac);
+std::string capture_head(const char* p_version);
+std::string capture_written(const std::string& p_file);
+std::string capture_not_written(const std::string& p_file);
 
 }  // namespace read_msg
 

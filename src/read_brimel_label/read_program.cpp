@@ -15,16 +15,11 @@ const std::vector<std::string> G_help_words = {"h", "-h", "help", "--help"};
 const char G_output_option[] = "-o";
 const char G_force_option[] = "--force";
 const char G_verify_option[] = "--verify";
+const char G_capture_option[] = "--capture";
 // The backup is written beside its file under this suffix, then renamed into place.
 const char G_temporary_suffix[] = ".part";
 // The ambiguity warning of the registry ends "It is not read.".
 const char G_not_done[] = "read";
-
-// Lists the network and asks every listed device for its information, as the update does.
-void find_network_devices(zel_config_env& p_env) {
-    req_device_discover();  // a failed listing leaves the network list empty
-    p_env.request_network_information();
-}
 
 // A record for every compatible device that answered, in the order they answered.
 void add_compatible_devices(zel_config_env& p_env) {
@@ -98,8 +93,9 @@ Status read_backup(const std::vector<std::string>& p_names, std::string& p_backu
     return SUCCESS;
 }
 
-// Writes the backup to a temporary file beside p_file, then renames it into place.
-Status write_backup_file(const std::string& p_file, const std::string& p_backup) {
+// Writes the text to a temporary file beside p_file, then renames it into place.
+Status write_output_file(const std::string& p_file, const std::string& p_backup,
+                         std::string (*p_written)(const std::string&)) {
     const std::string temporary = p_file + G_temporary_suffix;
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out << p_backup;
@@ -113,15 +109,22 @@ Status write_backup_file(const std::string& p_file, const std::string& p_backup)
         printf_error_message(read_msg::output_failed(p_file));
         return FAIL;
     }
-    printf_str_color(read_msg::backup_written(p_file), GREEN);
+    printf_str_color(p_written(p_file), GREEN);
     return SUCCESS;
+}
+
+bool refused_output(const read_options_t& p_options, const std::string& p_file) {
+    std::error_code ignored;
+    if (!p_file.empty() && !p_options.m_force && std::filesystem::exists(p_file, ignored)) {
+        printf_error_message(read_msg::output_exists(p_file));
+        return true;
+    }
+    return false;
 }
 
 Status back_up(const read_options_t& p_options) {
     const std::string& file = p_options.m_output;
-    std::error_code ignored;
-    if (!file.empty() && !p_options.m_force && std::filesystem::exists(file, ignored)) {
-        printf_error_message(read_msg::output_exists(file));
+    if (refused_output(p_options, file)) {
         return FAIL;
     }
     // Printed, the backup is all that goes to standard output.
@@ -139,7 +142,19 @@ Status back_up(const read_options_t& p_options) {
         write_data(backup);
         return SUCCESS;
     }
-    return write_backup_file(file, backup);
+    return write_output_file(file, backup, read_msg::backup_written);
+}
+
+Status capture(const read_options_t& p_options) {
+    std::string text;
+    if (refused_output(p_options, p_options.m_capture)) {
+        return FAIL;
+    }
+    if (capture_network(text) == FAIL) {
+        printf_error_message(read_msg::capture_not_written(p_options.m_capture));
+        return FAIL;
+    }
+    return write_output_file(p_options.m_capture, text, read_msg::capture_written);
 }
 
 // Tells whether the device holds what the update would write; false when it does not.
@@ -193,7 +208,8 @@ Status refuse_command_line(const std::string& p_what) {
 Status parse_read_options(int argc, char** argv, read_options_t& p_options) {
     for (int k = 1; k < argc; ++k) {
         const std::string word = argv[k] != nullptr ? argv[k] : "";
-        const bool names_file = word == G_output_option || word == G_verify_option;
+        const bool names_file =
+            word == G_output_option || word == G_verify_option || word == G_capture_option;
         if (is_cmd(G_help_words, word)) {
             p_options.m_help = true;
         } else if (word == G_force_option) {
@@ -201,7 +217,10 @@ Status parse_read_options(int argc, char** argv, read_options_t& p_options) {
         } else if (names_file && (k + 1 == argc || argv[k + 1] == nullptr || *argv[k + 1] == 0)) {
             return refuse_command_line(word + " needs a file name");
         } else if (names_file) {
-            (word == G_output_option ? p_options.m_output : p_options.m_verify) = argv[++k];
+            std::string& file = word == G_output_option   ? p_options.m_output
+                                : word == G_verify_option ? p_options.m_verify
+                                                          : p_options.m_capture;
+            file = argv[++k];
         } else if (!word.empty() && word[0] == '-') {
             return refuse_command_line("unknown option " + word);
         } else {
@@ -213,7 +232,18 @@ Status parse_read_options(int argc, char** argv, read_options_t& p_options) {
         return refuse_command_line(std::string(G_verify_option) +
                                    " takes its devices from its file and writes no backup");
     }
+    if (!p_options.m_capture.empty() &&
+        (!p_options.m_devices.empty() || !p_options.m_output.empty() ||
+         !p_options.m_verify.empty())) {
+        return refuse_command_line(std::string(G_capture_option) +
+                                   " reads every device and writes only its file");
+    }
     return SUCCESS;
+}
+
+void find_network_devices(zel_config_env& p_env) {
+    req_device_discover();  // a failed listing leaves the network list empty
+    p_env.request_network_information();
 }
 
 int read_brimel_label_main(int argc, char** argv) {
@@ -227,6 +257,9 @@ int read_brimel_label_main(int argc, char** argv) {
         const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
         printf_str_color(read_user_manual_text(program), CYAN);
         return SUCCESS;
+    }
+    if (!options.m_capture.empty()) {
+        return capture(options);
     }
     return options.m_verify.empty() ? back_up(options) : verify(options.m_verify);
 }

@@ -122,7 +122,8 @@ Status read_zel_comand(std::string p_mac_adress, uint8_t p_slot, uint32_t p_page
                             echo_of(ZEL_ECHO_LOCATION, p_mac_adress, p_slot, p_page, p_offset));
 }
 
-Status read_name_field(const std::string& p_mac_adress, uint32_t p_page, std::string& p_name) {
+Status read_name_field(const std::string& p_mac_adress, uint32_t p_page, std::string& p_name,
+                       bool p_whole_field) {
     p_name.clear();
     std::string answer;
     // The link takes only an answer line that echoes this device and location.
@@ -140,9 +141,16 @@ Status read_name_field(const std::string& p_mac_adress, uint32_t p_page, std::st
         values.size() != zel_name_field_length || !values_are_bytes(answer)) {
         return FAIL;
     }
-    for (std::size_t k = 0; k < values.size() && values[k] != 0; ++k) {
-        p_name.push_back(static_cast<char>(values[k]));
+    // The text ends at its first zero byte; a whole field keeps what follows it too, up to
+    // its last byte that is not zero.
+    std::size_t end = 0;
+    while (end < values.size() && (values[end] != 0 || p_whole_field)) {
+        ++end;
     }
+    while (p_whole_field && end > 0 && values[end - 1] == 0) {
+        --end;
+    }
+    p_name.assign(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(end));
     return SUCCESS;
 }
 

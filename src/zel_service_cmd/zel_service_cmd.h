@@ -25,10 +25,11 @@ Status req_get_info_ext(std::string p_mac_adress);
 Status read_zel_comand(std::string p_mac_adress, uint8_t p_slot, uint32_t p_page, uint32_t p_offset,
                        uint32_t p_nb_read, zel_req_id_t p_req_id);
 // Reads the name field of a page of the label area: 32 bytes at offset 0 of slot
-// zel_label_slot. SUCCESS, with p_name holding the bytes up to the first zero, when the
-// answer echoes the device and location and holds exactly 32 values, each 0 to 255; FAIL
-// otherwise, p_name then empty.
-Status read_name_field(const std::string& p_mac_adress, uint32_t p_page, std::string& p_name);
+// zel_label_slot. SUCCESS, with p_name holding the bytes up to the first zero (with
+// p_whole_field, up to the last byte that is not zero), when the answer echoes the device and
+// location and holds exactly 32 values, each 0 to 255; FAIL otherwise, p_name then empty.
+Status read_name_field(const std::string& p_mac_adress, uint32_t p_page, std::string& p_name,
+                       bool p_whole_field = false);
 
 // From this call on, every memory write of the process fails before its command line is
 // formed: a program that only reads makes it first, so that no write leaves it whatever
