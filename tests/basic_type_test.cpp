@@ -91,22 +91,21 @@ TEST(ProgressCounter, AnyMessageWipesTheCountFirst) {
 }
 
 TEST(DecimalParser, AcceptsOnlyWholeDecimalInts) {
-    // clang-format off
-    const std::pair<std::string, std::string> cases[] = {
-        // text, value read ("refused": the value is left as it was)
-        {"0", "0"},           {"9", "9"},                     {"-1", "-1"},         {"+7", "7"},
-        {"2147483647", "2147483647"},  {"-2147483648", "-2147483648"},  {"2147483648", "refused"},
-        {"-2147483649", "refused"},    {"99999999999999999999", "refused"}, {"", "refused"},
-        {"-", "refused"},     {"12a", "refused"},             {" 12", "refused"},   {"/", "refused"},
-        {":", "refused"},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
+    const texts_t read = {"0", "9", "-1", "2147483647", "-2147483648"};
+    const texts_t refused = {"2147483648", "-2147483649", "", "-", "12a", " 12", "/", ":"};
+    for (const std::string& text : read) {
         int value = 4242;
-        const bool read = parse_decimal_int(c.first, value);
-        EXPECT_EQ(read ? std::to_string(value) : "refused", c.second) << c.first;
-        EXPECT_EQ(value == 4242, !read) << c.first;
+        EXPECT_TRUE(parse_decimal_int(text, value)) << text;
+        EXPECT_EQ(std::to_string(value), text);
     }
+    for (const std::string& text : refused) {
+        int value = 4242;
+        EXPECT_FALSE(parse_decimal_int(text, value)) << text;
+        EXPECT_EQ(value, 4242) << text;
+    }
+    int plus = 0;
+    EXPECT_TRUE(parse_decimal_int("+7", plus));
+    EXPECT_EQ(plus, 7);
 }
 
 }  // namespace

@@ -65,14 +65,8 @@ TEST_F(CodePage, EveryCodeOfTheReferenceConvertsBothWaysAndAsciiStays) {
 }
 
 TEST_F(CodePage, UnsupportedCharactersAreDroppedWhole) {
-    struct drop_case_t {
-        const char* m_name;
-        std::string m_input;
-        std::string m_output;
-        std::string m_warnings;
-    };
     // clang-format off
-    const drop_case_t cases[] = {
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"euro then z", "\xE2\x82\xACz", "z", warning(0, -30)},
         {"latin-1 e acute then x", "\xE9x", "x", warning(0, -23)},
         {"DEL then z", "\x7Fz", "z", warning(0, 127)},
@@ -96,11 +90,11 @@ TEST_F(CodePage, UnsupportedCharactersAreDroppedWhole) {
         {"accented letters kept around a drop", "\xC3\xA9\xE2\x82\xAC\xC3\xBC", "\x82\x81", warning(2, -30)},
     };
     // clang-format on
-    for (const drop_case_t& c : cases) {
-        SCOPED_TRACE(c.m_name);
+    for (const auto& [name, input, output, expected] : cases) {
+        SCOPED_TRACE(name);
         std::string warnings;
-        EXPECT_EQ(convert(c.m_input, warnings), c.m_output);
-        EXPECT_EQ(warnings, c.m_warnings);
+        EXPECT_EQ(convert(input, warnings), output);
+        EXPECT_EQ(warnings, expected);
     }
 }
 

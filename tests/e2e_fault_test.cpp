@@ -68,9 +68,6 @@ TEST(Faults, TableOfServiceFaults) {
             .out(G_greeting + G_greeting + confirm_screen(device_line(1, G_new1)) +
                  "Write labels:\r\n\r\n" + new1_written)
             .err(no_answer + not_found + "\tdevice 1: KDX-RM6X5\r\n\r\n").rm6x5(factory),
-        row("connection closed during an erase").faults({"kind=TBOX_MEM_W,nth=50:close"})
-            .out(G_greeting + confirm_two + erase_rm6x5 + G_greeting + new1_written)
-            .err(no_answer + erase_failed).status(1).rm6x5(area_erased),
         row("connection closed during a write").faults({"kind=TBOX_MEM_W,nth=195:close"})
             .out(G_greeting + confirm_two + erase_rm6x5 + transfer_rm6x5 + G_greeting + new1_written)
             .err(no_answer + rm6x5_failed).status(1).rm6x5("A|c| ||"),
@@ -93,9 +90,6 @@ TEST(Faults, TableOfServiceFaults) {
         row("a garbage line before answers")
             .faults({"kind=INFO_EXT:garbage", "kind=TBOX_MEM_R:garbage", "kind=TBOX_MEM_W,nth=3:garbage"})
             .out(G_greeting + both_written),
-        row("a page-index answer with two values").faults({"kind=TBOX_MEM_R,nth=1:values=10,11"})
-            .out(G_greeting + confirm_two + "incorrect size2\r\n" + erase_rm6x5 + new1_written)
-            .err("READ_CSPR_IDX_FAILED\r\n" + erase_failed).status(1).rm6x5(factory),
         row("a start-offset answer with a non-digit").faults({"kind=TBOX_MEM_R,nth=2:values=4x"})
             .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
             .err("read device_preset_offset failed\r\n" + erase_failed).status(1).rm6x5(factory),

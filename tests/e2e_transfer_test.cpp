@@ -201,14 +201,6 @@ TEST_F(Transfer, SixtyFivePresetsWriteTheFirstSixtyFourAndFullNamesHaveNoEndingZ
     EXPECT_EQ(m_sim.violations(), texts_t());
 }
 
-TEST_F(Transfer, FileWithoutTargetsListsTheNetworkAndSucceeds) {
-    const platform::process_result_t res = run("; nothing to write\n", "");
-    EXPECT_EQ(res.m_stdout, head() + "Done\r\n");
-    EXPECT_EQ(res.m_stderr, "No matching KALDEN-RM6X devices.\r\n");
-    EXPECT_EQ(res.m_exit_status, 0);
-    EXPECT_EQ(m_sim.command_log(), G_listing_and_information);
-}
-
 TEST_F(Transfer, TwoFilesShareOneConnection) {
     const std::string first = write_temp_file("first.ini", "[KDX-RM6X5]\nA = b@c\n");
     const std::string second = write_temp_file("second.ini", "D = e@f\n[NEW-DEVICE1]\nG = h@i\n");

@@ -79,14 +79,8 @@ TEST(LabelLine, TableOfLabelLines) {
 }
 
 TEST(LabelLine, PresetsGoToEveryCurrentDeviceInFileOrder) {
-    struct records_case_t {
-        const char* m_name;
-        texts_t m_lines;
-        texts_t m_records;
-        texts_t m_presets_of_a;
-    };
     // clang-format off
-    const records_case_t cases[] = {
+    const std::tuple<std::string, texts_t, texts_t, texts_t> cases[] = {
         // name, lines, records, presets of A
         {"a refused line does not stop the file", {"[A]", "My@L = a@b", "G = c@d"}, {"A"}, {"G|d|c"}},
         {"labels before the first section go nowhere", {"X = b@c", "[A]", "D = e@f"}, {"A"}, {"D|f|e"}},
@@ -98,11 +92,11 @@ TEST(LabelLine, PresetsGoToEveryCurrentDeviceInFileOrder) {
          {"A", "B"}, {"L1|d|c", "L3|d|c"}},
     };
     // clang-format on
-    for (const records_case_t& c : cases) {
-        SCOPED_TRACE(c.m_name);
-        EXPECT_EQ(parse_lines(c.m_lines).m_last_status, SUCCESS);
-        EXPECT_EQ(record_names(), c.m_records);
-        EXPECT_EQ(presets_of("A"), c.m_presets_of_a);
+    for (const auto& [name, lines, records, presets_of_a] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(parse_lines(lines).m_last_status, SUCCESS);
+        EXPECT_EQ(record_names(), records);
+        EXPECT_EQ(presets_of("A"), presets_of_a);
     }
     EXPECT_EQ(presets_of("B"), texts_t({"L2|d|c"}));
     // A device keeps the 64 presets it can take and counts the others.
@@ -118,14 +112,8 @@ TEST(LabelLine, PresetsGoToEveryCurrentDeviceInFileOrder) {
 }
 
 TEST(LabelLine, EmptyTextOrBadCheckFailsTheRun) {
-    struct parameter_case_t {
-        const char* m_label;
-        const char* m_device;
-        const char* m_channel;
-        std::string m_err;  // before "Error in: ..." "Invalid parameters"
-    };
     // clang-format off
-    const parameter_case_t cases[] = {
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         // label, device, channel, messages before "Invalid parameters"
         {"", "dev", "ch", ""},
         {"L", "", "ch", ""},
@@ -136,15 +124,15 @@ TEST(LabelLine, EmptyTextOrBadCheckFailsTheRun) {
         {"L", "dev", "c=h", "Unvalid character: = in c=h (label section)\r\nformat channel id error\r\n"},
     };
     // clang-format on
-    for (const parameter_case_t& c : cases) {
-        SCOPED_TRACE(c.m_err);
+    for (const auto& [label, device, channel, err] : cases) {
+        SCOPED_TRACE(err);
         reset_registry();
         texts_t names = {"Stage"};
         Status status = SUCCESS;
-        const captured_t got = capture_output(
-            [&] { status = interpret_parameter(c.m_label, c.m_device, c.m_channel, names); });
+        const captured_t got =
+            capture_output([&] { status = interpret_parameter(label, device, channel, names); });
         EXPECT_EQ(status, FAIL);
-        EXPECT_EQ(got.m_err, c.m_err + error_at(1) + "Invalid parameters\r\n");
+        EXPECT_EQ(got.m_err, err + error_at(1) + "Invalid parameters\r\n");
     }
 }
 
@@ -154,7 +142,7 @@ TEST(LabelLine, ChannelCheckTrimsAndRefuses) {
         // text, what it becomes ("FAIL" when refused and left as it was)
         {"  ab  ", "ab"}, {"a b", "a b"}, {"   ", "   "}, {"\tab\r\n", "ab"}, {"[x]", "[x]"},
         {"a;b", "FAIL"},  {"a@b", "FAIL"}, {"a=b", "FAIL"}, {"a\x7F", "FAIL"}, {"a\x1F", "FAIL"},
-        {"", ""},         {std::string("a\0b", 3), std::string("a\0b", 3)},
+        {"\vab", "FAIL"}, {"ab\f", "FAIL"}, {"", ""},         {std::string("a\0b", 3), std::string("a\0b", 3)},
     };
     // clang-format on
     for (const auto& c : cases) {

@@ -108,59 +108,24 @@ TEST(LineLength, LimitIs5000BytesAsRead) {
 }
 
 TEST(SectionScan, GetSectionPositions) {
-    struct get_section_case_t {
-        std::string m_line;
-        std::size_t m_pos_in;
-        std::string m_text;
-        std::size_t m_pos_out;
-    };
     // clang-format off
-    const get_section_case_t cases[] = {
+    const std::tuple<std::string, std::size_t, std::string, std::size_t> cases[] = {
         // line, position, section text ("none": no section), position afterwards
         {"x[A]", 0, "A", 3},          {"[A] y", 0, "A", 3},    {"[]", 0, "none", 0},
         {"no bracket", 0, "none", 0}, {"[A", 0, "none", 0},    {"]A[", 0, "none", 0},
         {"[A][B]", 3, "B", 5},        {"[A]", 5, "none", 5},
     };
     // clang-format on
-    for (const get_section_case_t& c : cases) {
-        SCOPED_TRACE(c.m_line);
-        std::size_t pos = c.m_pos_in;
-        const bool is_section = c.m_text != "none";
+    for (const auto& [line, pos_in, text, pos_out] : cases) {
+        SCOPED_TRACE(line);
+        std::size_t pos = pos_in;
+        const bool is_section = text != "none";
         // Past the end the flag is left as it was: start it at false there.
-        bool valid = c.m_pos_in < c.m_line.size() && !is_section;
-        EXPECT_EQ(get_section(c.m_line, pos, valid), is_section ? c.m_text : "");
+        bool valid = pos_in < line.size() && !is_section;
+        EXPECT_EQ(get_section(line, pos, valid), is_section ? text : "");
         EXPECT_EQ(valid, is_section);
-        EXPECT_EQ(pos, c.m_pos_out);
+        EXPECT_EQ(pos, pos_out);
     }
-}
-
-TEST(SectionScan, BlankSearchesAndDelimiter) {
-    // Vertical tab, form feed and zero are not blanks.
-    const std::tuple<std::string, int, int> cases[] = {
-        // text, index of the first and of the last character that is no blank (-1: none)
-        {"A  ", 0, 0},
-        {"   ", -1, -1},
-        {"", -1, -1},
-        {" \t\r\nx ", 4, 4},
-        {std::string("\v\f\0", 3), 0, 2},
-    };
-    for (const auto& [text, first, last] : cases) {
-        std::size_t found_first = 99;
-        std::size_t found_last = 99;
-        EXPECT_EQ(find_first_usefull_char(text, found_first), first < 0 ? FAIL : SUCCESS) << text;
-        EXPECT_EQ(find_last_usefull_char(text, found_last), last < 0 ? FAIL : SUCCESS) << text;
-        EXPECT_EQ(found_first, first < 0 ? 99u : static_cast<std::size_t>(first)) << text;
-        EXPECT_EQ(found_last, last < 0 ? 99u : static_cast<std::size_t>(last)) << text;
-    }
-    std::size_t pos = 0;
-    EXPECT_TRUE(get_delimiter("INFO_EXT=12", "=", pos));
-    EXPECT_EQ(pos, 9u);
-    pos = 0;
-    EXPECT_FALSE(get_delimiter("INFO_EXT=12", ";", pos));
-    EXPECT_EQ(pos, 0u);
-    pos = 3;
-    EXPECT_TRUE(get_delimiter("a;b;c", ";", pos));
-    EXPECT_EQ(pos, 4u);
 }
 
 }  // namespace

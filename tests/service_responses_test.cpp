@@ -151,14 +151,8 @@ TEST(InformationParser, FillsTheDeviceOfThatExactName) {
 }
 
 TEST(MemoryReadParser, SplitsTheAnswer) {
-    struct read_case_t {
-        const char* m_name;
-        std::string m_answer;
-        Status m_status;
-        std::string m_found;  // "mac slot,page,offset;values" as read
-    };
     // clang-format off
-    const read_case_t cases[] = {
+    const std::tuple<std::string, std::string, Status, std::string> cases[] = {
         // name, answer, result, "MAC slot,page,offset;values" as read
         {"one value", "TBOX_MEM=m;0,1,14;5\r\n", SUCCESS, "m 0,1,14;5"},
         {"nines", "TBOX_MEM=m;9,19,29;9,19,249\r\n", SUCCESS, "m 9,19,29;9,19,249"},
@@ -171,33 +165,26 @@ TEST(MemoryReadParser, SplitsTheAnswer) {
         {"failed", "TBOX_MEM=FAILED\r\n", FAIL, " 255,255,255;"},
     };
     // clang-format on
-    for (const read_case_t& c : cases) {
-        SCOPED_TRACE(c.m_name);
+    for (const auto& [name, answer, status, expected] : cases) {
+        SCOPED_TRACE(name);
         std::string mac;
         uint8_t slot = 255, page = 255, offset = 255;
         std::vector<uint8_t> values;
         EXPECT_EQ(
-            zel_config_env::instance().parse_read_mem(c.m_answer, mac, slot, page, offset, values),
-            c.m_status);
+            zel_config_env::instance().parse_read_mem(answer, mac, slot, page, offset, values),
+            status);
         std::string found = mac + " " + std::to_string(slot) + "," + std::to_string(page) + "," +
                             std::to_string(offset) + ";";
         for (std::size_t k = 0; k < values.size(); ++k) {
             found += (k ? "," : "") + std::to_string(values[k]);
         }
-        EXPECT_EQ(found, c.m_found);
+        EXPECT_EQ(found, expected);
     }
 }
 
 TEST(LocationParsers, StoreTheByteOnlyFromACleanAnswer) {
-    struct location_case_t {
-        char m_byte;  // 'P' the page index, 'S' the start offset
-        std::string m_answer;
-        Status m_status;
-        int m_value;  // the byte of device Stage afterwards
-        std::string m_out;
-    };
     // clang-format off
-    const location_case_t cases[] = {
+    const std::tuple<char, std::string, Status, int, std::string> cases[] = {
         {'P', "TBOX_MEM=m;0,1,14;10\r\n", SUCCESS, 10, ""},
         {'P', "TBOX_MEM=m;0,1,14;300\r\n", SUCCESS, 44, ""},
         {'P', "TBOX_MEM=x;0,1,14;10\r\n", SUCCESS, -1, ""},  // another device
@@ -212,28 +199,28 @@ TEST(LocationParsers, StoreTheByteOnlyFromACleanAnswer) {
         {'S', "HELLO\r\n", FAIL, -1, ""},
     };
     // clang-format on
-    for (const location_case_t& c : cases) {
-        SCOPED_TRACE(c.m_answer);
+    for (const auto& [byte, answer, expected_status, value, expected_out] : cases) {
+        SCOPED_TRACE(answer);
         reset_registry();
         zel_config_env& env = zel_config_env::instance();
         env.add_device("Other").set_zel_device_mac_adr("other");
         env.add_device("Stage").set_zel_device_mac_adr("m");
-        const bool page = c.m_byte == 'P';
+        const bool page = byte == 'P';
         Status status = SUCCESS;
         const captured_t got = capture_output([&] {
-            status = page ? env.parse_read_cspr_idx(c.m_answer)
-                          : env.parse_device_preset_offset(c.m_answer);
+            status =
+                page ? env.parse_read_cspr_idx(answer) : env.parse_device_preset_offset(answer);
         });
-        EXPECT_EQ(status, c.m_status);
+        EXPECT_EQ(status, expected_status);
         const brimel_config_rm6x_device& stage = env.device_list[1];
-        EXPECT_EQ(page ? stage.m_cspr_page : stage.m_device_start_from_CSPR_offset, c.m_value);
+        EXPECT_EQ(page ? stage.m_cspr_page : stage.m_device_start_from_CSPR_offset, value);
         EXPECT_EQ(
             env.device_list[0].m_cspr_page + env.device_list[0].m_device_start_from_CSPR_offset,
             -2);
-        EXPECT_EQ(got.m_out, c.m_out);
+        EXPECT_EQ(got.m_out, expected_out);
         const std::string failed =
             page ? "READ_CSPR_IDX_FAILED\r\n" : "read device_preset_offset failed\r\n";
-        EXPECT_EQ(got.m_err, c.m_status == FAIL ? failed : "");
+        EXPECT_EQ(got.m_err, expected_status == FAIL ? failed : "");
     }
 }
 

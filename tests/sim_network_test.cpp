@@ -17,14 +17,7 @@ std::string describe(const sim_network_t& p_network) {
     return seen;
 }
 
-TEST(SimNetwork, BuiltInNetworkAndADescriptionOfOnesOwn) {
-    EXPECT_EQ(describe(default_network()),
-              "Stage-Net: KDX-RM6X5 00:1D:C1:0A:00:01 5/2/3 from page 14, KDX-RM6x-243 "
-              "00:1D:C1:0A:00:02 5/2/3 from page 26, NEW-DEVICE1 00:1D:C1:0A:00:03 5/2/4 from "
-              "page 32, NEW-DEVICE2 00:1D:C1:0A:00:04 5/2/4 from page 65, ZUPx3-Radio "
-              "00:1D:C1:0B:00:01 7/1/1 from page 14, FOH-Console 00:1D:C1:0C:00:01 3/1/0 from "
-              "page 14, MON-Rack 00:1D:C1:0C:00:02 5/3/1 from page 14, Stage-Mics "
-              "00:1D:C1:0C:00:03 2/5/2 from page 14,");
+TEST(SimNetwork, ReadsADescriptionOfOnesOwn) {
     sim_network_t network;
     std::string error;
     ASSERT_TRUE(
