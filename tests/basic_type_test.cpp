@@ -27,21 +27,6 @@ TEST(CommandWords, EachWordBelongsToItsListOnlyInAnyLetterCase) {
     EXPECT_EQ(text, "@az[`az{09-\xC3\x89");
 }
 
-TEST(UserAnswer, ValidityAndConfirmation) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"y", "accept"},    {"YES", "accept"},    {"Ok", "accept"},          {"N", "refuse"},
-        {"UNDO", "refuse"}, {"maybe", "invalid"}, {"", "invalid"},           {"y ", "invalid"},
-        {"\ty", "invalid"}, {"y\r\n", "invalid"}, {"yes please", "invalid"},
-    };
-    for (const auto& c : cases) {
-        std::string answer = c.first;
-        bool confirm = c.second != "accept";  // must be overwritten
-        EXPECT_EQ(valid_user_ans(answer, confirm), c.second != "invalid") << c.first;
-        EXPECT_EQ(confirm, c.second == "accept") << c.first;
-        EXPECT_EQ(answer, c.first);
-    }
-}
-
 TEST(ConsoleOutput, RedirectedStreamsGetTheTextByteForByte) {
     const captured_t got = capture_output([] {
         printf_str_color("green\r\n", GREEN);
@@ -68,6 +53,16 @@ TEST(ProgressCounter, OverwritesItselfOnATerminalOnly) {
     const std::string back8(8, '\b');
     EXPECT_EQ(live.m_out, "  1/192" + back7 + "  10/192" + back8 + std::string(8, ' ') + back8 +
                               "  10/9" + std::string(6, '\b') + "  9/9 \b");
+    // Any message wipes the count first.
+    const captured_t message = capture_output([] {
+        progress_counter counter(192, true);
+        counter.show(5);
+        printf_error_message("Cmd failed (No respons)!\r\n");
+        printf_str("x");
+        counter.show(6);
+    });
+    EXPECT_EQ(message.m_out, "  5/192" + back7 + std::string(7, ' ') + back7 + "x  6/192");
+    EXPECT_EQ(message.m_err, "Cmd failed (No respons)!\r\n");
     // Redirected output (as here) never holds a count.
     const captured_t redirected = capture_output([] {
         progress_counter counter(192);
@@ -75,19 +70,6 @@ TEST(ProgressCounter, OverwritesItselfOnATerminalOnly) {
         counter.clear();
     });
     EXPECT_EQ(redirected.m_out, "");
-}
-
-TEST(ProgressCounter, AnyMessageWipesTheCountFirst) {
-    const captured_t got = capture_output([] {
-        progress_counter counter(192, true);
-        counter.show(5);
-        printf_error_message("Cmd failed (No respons)!\r\n");
-        printf_str("x");
-        counter.show(6);
-    });
-    const std::string back7(7, '\b');
-    EXPECT_EQ(got.m_out, "  5/192" + back7 + std::string(7, ' ') + back7 + "x  6/192");
-    EXPECT_EQ(got.m_err, "Cmd failed (No respons)!\r\n");
 }
 
 TEST(DecimalParser, AcceptsOnlyWholeDecimalInts) {

@@ -80,14 +80,12 @@ TEST_F(Transfer, AnswersAtThePrompt) {
     const std::string refused = "Update labels canceled\r\nDone\r\n";
     const std::string accepted = "Write labels:\r\n\r\n" + written(G_rm6x5) + "Done\r\n";
     const answer_case_t cases[] = {
-        {"n\n", 1, refused, "", 0, factory},
         {"  \n\n UNDO\n", 1, refused, "", 0, factory},
         {"Quit\r\n", 1, refused, "", 0, factory},
         {"maybe 12 x\n", 3, "Done\r\n", unvalid_2 + unvalid_1 + "Update label canceled\r\n", 1,
          factory},
         {"", 3, "Done\r\n", unvalid_2 + unvalid_1 + "Update label canceled\r\n", 1, factory},
         {"maybe\r\n12\r\nyes please\r\n", 3, accepted, unvalid_2 + unvalid_1, 0, "A|c|b"},
-        {"OK\n", 1, accepted, "", 0, "A|c|b"},
         {std::string(5000, 'y') + " y\n", 2, accepted, unvalid_2, 0, "A|c|b"},  // 4 KiB at most
     };
     for (const answer_case_t& c : cases) {

@@ -14,20 +14,13 @@ std::string refused(const std::string& p_what, const std::string& p_char,
            " in: \r\n" + p_line + "\r\n";
 }
 
-struct label_case_t {
-    const char* m_name;
-    std::string m_line;  // read after the section "[Stage]"
-    std::string m_err;
-    texts_t m_presets;  // of Stage, as label|device|channel
-};
-
 TEST(LabelLine, TableOfLabelLines) {
     const std::string l40(40, 'L');
     const std::string d33(33, 'd');
     const std::string e_acute = as_shown("\xC3\xA9", "\x82");
     const std::string nul_line("L\0x = ch@dev", 12);
     // clang-format off
-    const label_case_t cases[] = {
+    const std::tuple<std::string, std::string, std::string, texts_t> cases[] = {
         // name, line, messages, presets of Stage
         {"plain", "Radio Varnia = RadioVarnia-ch1@ZUPx3-Radio", "",
          {"Radio Varnia|ZUPx3-Radio|RadioVarnia-ch1"}},
@@ -68,13 +61,13 @@ TEST(LabelLine, TableOfLabelLines) {
         {"zero byte ends the label", nul_line, refused("channel name", "=", nul_line), {}},
     };
     // clang-format on
-    for (const label_case_t& c : cases) {
-        SCOPED_TRACE(c.m_name);
-        const parse_run_t run = parse_lines({"[Stage]", c.m_line});
+    for (const auto& [name, line, expected_err, presets] : cases) {
+        SCOPED_TRACE(name);
+        const parse_run_t run = parse_lines({"[Stage]", line});
         EXPECT_EQ(run.m_last_status, SUCCESS);
-        EXPECT_EQ(run.m_output.m_err, c.m_err);
+        EXPECT_EQ(run.m_output.m_err, expected_err);
         EXPECT_EQ(run.m_output.m_out, "");
-        EXPECT_EQ(presets_of("Stage"), c.m_presets);
+        EXPECT_EQ(presets_of("Stage"), presets);
     }
 }
 

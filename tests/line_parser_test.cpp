@@ -23,21 +23,12 @@ std::string warning_at(int p_line, int p_position, int p_code) {
            " CHARACTER CODE: " + std::to_string(p_code) + "\r\n";
 }
 
-struct section_case_t {
-    const char* m_name;
-    texts_t m_lines;
-    Status m_status;
-    std::string m_err;
-    texts_t m_current;  // current device list afterwards
-    texts_t m_records;  // records in device_list afterwards
-};
-
 TEST(DeviceSection, TableOfSections) {
     const std::string name33(33, 'N');
     const std::string name32(32, 'N');
     const std::string e_acute = as_shown("\xC3\xA9", "\x82");
     // clang-format off
-    const section_case_t cases[] = {
+    const std::tuple<std::string, texts_t, Status, std::string, texts_t, texts_t> cases[] = {
         // name, lines, result, messages, current device list, records
         {"one name", {"[KDX-RM6X5]"}, SUCCESS, "", {"KDX-RM6X5"}, {"KDX-RM6X5"}},
         {"blanks trimmed, case kept, a record for the last name only",
@@ -69,14 +60,14 @@ TEST(DeviceSection, TableOfSections) {
         {"empty last field", {"[A,]"}, FAIL, empty_field(1, "A,"), {"A"}, {}},
     };
     // clang-format on
-    for (const section_case_t& c : cases) {
-        SCOPED_TRACE(c.m_name);
-        const parse_run_t run = parse_lines(c.m_lines);
-        EXPECT_EQ(run.m_last_status, c.m_status);
-        EXPECT_EQ(run.m_output.m_err, c.m_err);
+    for (const auto& [name, lines, expected_status, expected_err, current, records] : cases) {
+        SCOPED_TRACE(name);
+        const parse_run_t run = parse_lines(lines);
+        EXPECT_EQ(run.m_last_status, expected_status);
+        EXPECT_EQ(run.m_output.m_err, expected_err);
         EXPECT_EQ(run.m_output.m_out, "");
-        EXPECT_EQ(current_section_devices(), c.m_current);
-        EXPECT_EQ(record_names(), c.m_records);
+        EXPECT_EQ(current_section_devices(), current);
+        EXPECT_EQ(record_names(), records);
     }
     // Each neighbour of the name characters is refused on its own.
     for (const char* section : {"[@]", "[Z[]", "[`a]", "[z{]", "[/]", "[9:]", "[_]", "[.]"}) {
