@@ -114,7 +114,8 @@ EOF
 
 # The demo from installed files: ROOT holds bin/ and share/. Starts the simulated
 # service, waits for its port, runs the tool answered "y", stops the service with
-# Ctrl-C (SIGINT) and checks that the tool ended with "Done" and what the devices hold.
+# Ctrl-C (SIGINT) and checks that the tool ended with "Done", that read_brimel_label
+# --verify finds the file's labels, and what the devices hold.
 run_demo() {  # NAME ROOT EXE_SUFFIX [LAUNCHER...]
     local name=$1 root=$2 exe=$3 out=$work/$1 status=0 last
     shift 3
@@ -132,6 +133,9 @@ run_demo() {  # NAME ROOT EXE_SUFFIX [LAUNCHER...]
     grep -q 'listening on 127.0.0.1:7000' "$out/sim.out" || fail "$name: the simulator is silent"
     echo y | timeout 300 "$@" "bin/write_brimel_label$exe" "$docdir/examples/stage_labels.ini" \
         >"$out/tool.out" 2>"$out/tool.err" || status=$?
+    # The read-back program, installed beside it, finds exactly what the file wrote.
+    timeout 300 "$@" "bin/read_brimel_label$exe" --verify "$docdir/examples/stage_labels.ini" \
+        >"$out/verify.out" 2>&1 || { cat "$out/verify.out"; fail "$name: --verify failed"; }
     kill -INT "$sim"
     for _ in $(seq 300); do
         kill -0 "$sim" 2>/dev/null || break
