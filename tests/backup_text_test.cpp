@@ -43,6 +43,14 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
     }
 }
 
+TEST(BackupText, AnEntryAfterACommentedOneIsCommentedToo) {
+    std::string text;
+    capture_output([&] {
+        text = device_backup_text("D", "M", {{"A;1", "c", "b"}, {"B", "c", "b"}});
+    });
+    EXPECT_NE(text.find("; entry 2 comes after an empty or commented entry"), std::string::npos);
+}
+
 TEST(BackupText, VerifyTellsAnEntryChangedAddedOrErased) {
     const label_entries_t presets = {{"A", "c", "b"}, {"Caf\x82", "c", "b"}};
     EXPECT_EQ(entry_differences(presets, {{"A", "c", "x"}, {}, {"C", "c", "b"}}),

@@ -112,6 +112,7 @@ TEST(InformationParser, FillsTheDeviceOfThatExactName) {
         // name, answer, result, device Stage afterwards: "MAC mir/pir/fir"
         {"compatible", "INFO_EXT=00:1D;Stage;1;0;5;2;7;8;8;1;0;\r\n", SUCCESS, "00:1D 5/2/7"},
         {"text after the eleventh field", "INFO_EXT=m;Stage;0;0;5;2;7;8;8;1;0;x\r\n", SUCCESS, "m 5/2/7"},
+        {"a FAILED field after the eleventh", "INFO_EXT=m;Stage;0;0;5;2;7;8;8;1;0;FAILED\r\n", FAIL, untouched},
         {"signs and nines", "INFO_EXT=m;Stage;0;0;-9;+2;99;0;0;0;0;\r\n", SUCCESS, "m -9/2/99"},
         {"blanks before, text after the digits", "INFO_EXT=m;Stage;1 ;0x; 5;2 ;7x;8;8;1;0;\r\n", SUCCESS, "m 5/2/7"},
         {"another name changes nothing", "INFO_EXT=m;stage;0;0;5;2;7;8;8;1;0;\r\n", SUCCESS, untouched},
