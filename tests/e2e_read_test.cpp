@@ -157,6 +157,37 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreWarnedAboutAndTheManual) 
     }
 }
 
+// A device that gives no information answer is left out of a capture; a name no label file
+// can give is left out of a backup.
+TEST(ReadBackFaults, DevicesACaptureOrABackupLeavesOut) {
+    sim_network_t network;
+    std::string error;
+    ASSERT_TRUE(
+        parse_network_text("\"Desk 1\" 02:00:00:00:00:01 5 2 3 10 4\n"
+                           "Quiet 02:00:00:00:00:02 5 2 3 10 4\n",
+                           "odd", network, error));
+    zel_service_sim sim(network);
+    sim.add_fault(fault_of("kind=INFO_EXT,nth=2:silent"));
+    ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
+    const std::string capture = temp_path("odd.txt");
+    std::filesystem::remove(capture);
+    platform::process_result_t res = run_read_tool({"--capture", capture});
+    EXPECT_NE(res.m_stderr.find("Warning: 02:00:00:00:00:02 gave no information answer: it is "
+                                "left out of the capture.\r\n"),
+              std::string::npos);
+    EXPECT_NE(file_text(capture).find("\"Desk 1\" 02:00:00:00:00:01 5 2 3 10 4 info="),
+              std::string::npos);
+    EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
+    res = run_read_tool({});
+    EXPECT_NE(res.m_stderr.find("Warning: Desk 1 (02:00:00:00:00:01) has a name no label file "
+                                "can give: it is not read.\r\n"),
+              std::string::npos);
+    EXPECT_EQ(run_read_tool({"--verify", write_temp_file("ghost.ini", "[Ghost]\nA = b@c\n")})
+                  .m_exit_status,
+              1);
+    EXPECT_EQ(non_reads(sim), texts_t());
+}
+
 TEST(ReadBackFaults, ServiceDown) {
     const platform::process_result_t res = run_read_tool({});
     EXPECT_EQ(res.m_stdout, "");
@@ -177,7 +208,7 @@ TEST(ReadBackFaults, AReadFailingInTheMiddleOfTheAreaLeavesTheOutputFileUntouche
     }
     const std::pair<std::string, int> faults[] = {
         {"kind=TBOX_MEM_R,nth=50:failed", 61},
-        {"kind=TBOX_MEM_R,nth=3:values=" + not_bytes + "321", 14}};
+        {"kind=TBOX_MEM_R,nth=3:values=" + not_bytes + "299", 14}};
     for (const auto& [fault, page] : faults) {
         SCOPED_TRACE(fault);
         zel_service_sim sim;
