@@ -77,20 +77,4 @@ TEST_F(CommandLine, ArgumentsReachTheToolAsGiven) {
     EXPECT_EQ(res.m_exit_status, 0);
 }
 
-TEST_F(CommandLine, ExampleWithErrorsStopsAtTheBadSection) {
-    const std::string path = std::string(WBL_EXAMPLES_DIR) + "/errors.ini";
-    const platform::process_result_t res = run_tool({path});
-    const std::string at = "Error in: " + path + " at line ";
-    EXPECT_EQ(res.m_stdout, launch() + opening(path));
-    EXPECT_EQ(res.m_stderr,
-              at +
-                  "5\r\nInvalid formated label, invalid charaters: @ in: \r\nMy@Label = "
-                  "ch2@dev-1\r\nWarning text contains unsupported character! In " +
-                  path + " at line 6position 5 CHARACTER CODE: -30\r\n" + at +
-                  "7\r\nInvalid formated device name, got more than one device name.Two words "
-                  "= ch4@dev one\r\n" +
-                  at + "8\r\nUnvalid character:   in  Bad Namedevice section\r\n");
-    EXPECT_EQ(res.m_exit_status, 1);
-}
-
 }  // namespace

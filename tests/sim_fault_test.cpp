@@ -106,7 +106,6 @@ TEST_F(SimFault, ReshapedAnswersAndTheFirstFaultThatHits) {
     // clang-format off
     const std::tuple<texts_t, std::string, std::string> cases[] = {
         // faults, command, answer
-        {{"kind=TBOX_MEM_R:garbage"}, read, "GARBAGE 1234\r\nTBOX_MEM=" + M + ";0,1,14;10\r\n"},
         {{"kind=TBOX_MEM_R:values=5,7"}, read, "TBOX_MEM=" + M + ";0,1,14;5,7\r\n"},
         {{"kind=INFO_EXT:reply=INFO_EXT=a;b;"}, info, "INFO_EXT=a;b;\r\n"},
         {{"kind=INFO_EXT:failed", "kind=INFO_EXT:reply=never"}, info, "INFO_EXT=FAILED\r\n"},

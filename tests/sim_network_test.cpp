@@ -6,31 +6,6 @@
 
 namespace {
 
-// The devices as "name MAC mir/pir/fir from page P+S", with " unlisted" where it applies.
-std::string describe(const sim_network_t& p_network) {
-    std::string seen = p_network.m_name + ":";
-    for (const sim_device_t& d : p_network.m_devices) {
-        seen += " " + d.m_name + " " + d.m_mac + " " + std::to_string(d.m_mir) + "/" +
-                std::to_string(d.m_pir) + "/" + std::to_string(d.m_fir) + " from page " +
-                std::to_string(label_area_base(d)) + (d.m_listed ? "," : " unlisted,");
-    }
-    return seen;
-}
-
-TEST(SimNetwork, ReadsADescriptionOfOnesOwn) {
-    sim_network_t network;
-    std::string error;
-    ASSERT_TRUE(
-        parse_network_text("# racks\r\nnetwork Hall-B\r\n\r\n"
-                           "  Desk  02:00:00:00:00:01 5 2 -1 3 5  # the desk\r\n"
-                           "Hidden 02:00:00:00:00:aa 1 2 3 255 255 unlisted\r\n",
-                           "n.txt", network, error))
-        << error;
-    EXPECT_EQ(describe(network),
-              "Hall-B: Desk 02:00:00:00:00:01 5/2/-1 from page 8, Hidden 02:00:00:00:00:aa 1/2/3 "
-              "from page 510 unlisted,");
-}
-
 TEST(SimNetwork, RefusesABadLineWithFileAndLine) {
     const std::string options =
         "after P and S only \"unlisted\", \"area\" and info=\"...\" can follow, found ";
