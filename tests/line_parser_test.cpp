@@ -119,4 +119,15 @@ TEST(SectionScan, GetSectionPositions) {
     }
 }
 
+TEST(SectionScan, BlankScansTellWhetherTheyFoundACharacter) {
+    std::size_t first = 99;
+    std::size_t last = 99;
+    EXPECT_EQ(find_first_usefull_char(" \t\r\nx ", first), SUCCESS);
+    EXPECT_EQ(find_last_usefull_char("A  ", last), SUCCESS);
+    EXPECT_EQ(find_first_usefull_char("   ", first), FAIL);
+    EXPECT_EQ(find_last_usefull_char("", last), FAIL);
+    EXPECT_EQ(first, 4u);  // found above, left as it was
+    EXPECT_EQ(last, 0u);
+}
+
 }  // namespace
