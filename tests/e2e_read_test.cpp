@@ -31,10 +31,6 @@ TEST_F(ReadBack, BackupOfTheDemoNetworkAfterTheDemoUpdateIsTheGoldenFile) {
               G_greeting + G_reading_rm6x5 +
                   " OK\r\nReading KDX-RM6x-243's labels... OK\r\n"
                   "Reading NEW-DEVICE1's labels... OK\r\nReading NEW-DEVICE2's labels... OK\r\n");
-    const std::string out = write_temp_file("backup.ini", "an older backup\n");
-    res = run_read_tool({"-o", out, "--force"});
-    EXPECT_EQ(res.m_exit_status, 0);
-    EXPECT_EQ(file_text(out), golden);
 }
 
 // A capture of the network after the demo update, replayed by a second simulator: a backup

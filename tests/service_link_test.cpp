@@ -135,17 +135,6 @@ TEST(ServiceLink, GreetingInPiecesAfterOtherText) {
     EXPECT_EQ(ex.m_output.m_out, "banner\r\n" + connected);
 }
 
-TEST(ServiceLink, NothingListeningFailsEveryCommand) {
-    socket_handle link;
-    link.set_service_port(unused_port());
-    for (int k = 0; k < 2; ++k) {
-        const exchange_t ex = exchange(link, "LIST_DEV");
-        EXPECT_FALSE(ex.m_ok);
-        EXPECT_EQ(ex.m_output.m_err, "ZEL-Service connection failed!\r\n");
-        EXPECT_FALSE(link.is_open());
-    }
-}
-
 struct answer_case_t {
     const char* m_name;
     std::string m_command;  // a listing collects several lines, the others one
