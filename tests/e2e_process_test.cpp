@@ -20,11 +20,12 @@ std::size_t commands_starting(const zel_service_sim& p_sim, const std::string& p
     return count;
 }
 
-// The tool on p_file, confirmed, interrupted after each delay from the start of the erase.
+// The tool on p_file, confirmed, interrupted after each delay from when p_trigger shows.
 platform::process_result_t run_interrupted(const std::string& p_file,
-                                           const std::vector<int64_t>& p_delays_ms) {
+                                           const std::vector<int64_t>& p_delays_ms,
+                                           const std::string& p_trigger = erase_rm6x5) {
     platform::process_options_t options;
-    options.m_interrupt_after = erase_rm6x5;
+    options.m_interrupt_after = p_trigger;
     options.m_interrupt_delays_ms = p_delays_ms;
     return platform::run_process({G_tool, p_file}, "y\n", 60000, options);
 }
@@ -48,6 +49,28 @@ TEST_F(Process, CtrlCDuringTheEraseFinishesThePageAndTellsWhatEachDeviceHolds) {
                   "started: its labels are unchanged\r\n");
     EXPECT_EQ(res.m_exit_status, 1);
     EXPECT_EQ(commands_starting(m_sim, "TBOX_MEM 00:1D:C1:0A:00:03"), 0u);
+}
+
+TEST_F(Process, CtrlCDuringTheTransferTellsWhichLabelsWereWritten) {
+    m_sim.set_latency_ms(20);
+    std::string file = "[KDX-RM6X5]\n";
+    for (int k = 0; k < 10; ++k) {
+        file += "L" + std::to_string(k) + " = c@d\n";
+    }
+    const platform::process_result_t res = run_interrupted(
+        write_temp_file("stop.ini", file), {300}, "Running transfer of KDX-RM6X5's new labels...");
+    if (res.m_interrupts_sent == 0) {
+        GTEST_SKIP() << G_no_interrupt;
+    }
+    // The name writes after the 192 erasures; whole presets of three pages each.
+    const std::size_t pages = commands_starting(m_sim, rm6x5_memory_writes) - 192;
+    const std::string labels =
+        pages < 3 ? "no label written, the area is empty"
+                  : "labels 1 to " + std::to_string(pages / 3) + " written, the others empty";
+    EXPECT_EQ(res.m_stderr,
+              " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: transfer stopped at page " +
+                  std::to_string(pages) + " of 30: " + labels + "\r\n");
+    EXPECT_EQ(res.m_exit_status, 1);
 }
 
 TEST_F(Process, ASecondCtrlCEndsTheToolAtOnce) {

@@ -12,17 +12,14 @@ const sim_target_t G_new1 = {"NEW-DEVICE1", "00:1D:C1:0A:00:03", 32};
 
 const std::string G_greeting = "Welcome to Quentara ZEL-Service\r\n\r\nZEL-Service Connected.\r\n";
 
+// clang-format off
 const texts_t G_listing_and_information = {
     "LIST_DEV",
-    "INFO_EXT 00:1D:C1:0A:00:01",
-    "INFO_EXT 00:1D:C1:0A:00:02",
-    "INFO_EXT 00:1D:C1:0A:00:03",
-    "INFO_EXT 00:1D:C1:0A:00:04",
-    "INFO_EXT 00:1D:C1:0B:00:01",
-    "INFO_EXT 00:1D:C1:0C:00:01",
-    "INFO_EXT 00:1D:C1:0C:00:02",
-    "INFO_EXT 00:1D:C1:0C:00:03",
+    "INFO_EXT 00:1D:C1:0A:00:01", "INFO_EXT 00:1D:C1:0A:00:02", "INFO_EXT 00:1D:C1:0A:00:03",
+    "INFO_EXT 00:1D:C1:0A:00:04", "INFO_EXT 00:1D:C1:0B:00:01", "INFO_EXT 00:1D:C1:0C:00:01",
+    "INFO_EXT 00:1D:C1:0C:00:02", "INFO_EXT 00:1D:C1:0C:00:03",
 };
+// clang-format on
 
 platform::process_result_t run_tool(const texts_t& p_args, const std::string& p_stdin,
                                     const std::string& p_program) {

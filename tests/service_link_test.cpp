@@ -167,6 +167,7 @@ TEST(ServiceLink, AnswerCollection) {
         {"FAILED line fails silently", write, named, {"TBOX_MEM=FAILED\r\n"}, "FAIL", ""},
         {"another device's acknowledgement and refusal are late", write, named,
          {"TBOX_MEM=a;OK\r\nTBOX_MEM=a;FAILED\r\n", "TBOX_MEM=B;OK\r\n"}, "TBOX_MEM=B;OK\r\n", ""},
+        {"a line end in a receive of its own", "INFO_EXT M", device, {"INFO_EXT=M;x;\r", "\n"}, "INFO_EXT=M;x;\r\n", ""},
         {"line without its end is no answer", "INFO_EXT M", device, {"INFO_EXT=M;x;"}, "FAIL", no_answer},
         {"listing lines 50 ms apart", "LIST_DEV", none, {"LIST_DEV=n;a,b\r\n", "LIST_DEV=n;c\r\n"},
          "LIST_DEV=n;a,b\r\nLIST_DEV=n;c\r\n", ""},

@@ -96,8 +96,8 @@ TEST(ListingParser, IdentifiersOfEveryLineAppended) {
         EXPECT_EQ(env.parse_list_dev(c.first), SUCCESS) << c.first;
         EXPECT_EQ(env.found_net_device, c.second) << c.first;
     }
-    EXPECT_EQ(env.found_network_name, "FAILED-OVER");  // the last row's
     env.parse_list_dev("LIST_DEV=n;x\r\n");            // appends, never clears
+    EXPECT_EQ(env.found_network_name, "FAILED-OVER");  // the first listing's
     EXPECT_EQ(env.found_net_device, texts_t({"a", "x"}));
     for (const char* answer : {"LIST_NET=n;a\r\n", "LIST_DEV=FAILED\r\n"}) {
         EXPECT_EQ(env.parse_list_dev(answer), FAIL) << answer;

@@ -147,7 +147,7 @@ TEST_F(SimProtocol, ACapturedNetworkAnswersAsCaptured) {
     zel_service_sim& sim = start_own(
         "network \"Hall B\"\n"
         "\"Desk 1\" 00:1d:c1:0a:00:01 5 2 3 10 4 area info=\" 5;2 ;x;\"\n"
-        "  02 label=\"Caf\xC3\xA9\\\"\" device=\"A\\x00B\" channel=\"\\\\\"\n");
+        "  02 label=\"Caf\xC3\xA9\\\"s\" device=\"A\\x00B\" channel=\"\\\\\"\n");
     std::unique_ptr<sim_client> client = greeted_client(sim);
     const std::string read = "TBOX_MEM 00:1d:c1:0a:00:01;R;0,";
     EXPECT_EQ(client->exchange("LIST_DEV"), "LIST_DEV=Hall B;00:1d:c1:0a:00:01\r\n");
@@ -155,12 +155,12 @@ TEST_F(SimProtocol, ACapturedNetworkAnswersAsCaptured) {
               "INFO_EXT=00:1d:c1:0a:00:01;Desk 1; 5;2 ;x;\r\n");
     EXPECT_EQ(client->exchange(read + "14,0,2"), "TBOX_MEM=00:1d:c1:0a:00:01;0,14,0;0,0\r\n");
     EXPECT_EQ(client->exchange(read + "17,0,6"),
-              "TBOX_MEM=00:1d:c1:0a:00:01;0,17,0;67,97,102,130,34,0\r\n");
+              "TBOX_MEM=00:1d:c1:0a:00:01;0,17,0;67,97,102,130,34,115\r\n");
     EXPECT_EQ(client->exchange(read + "18,0,4"), "TBOX_MEM=00:1d:c1:0a:00:01;0,18,0;65,0,66,0\r\n");
-    EXPECT_EQ(
-        sim.dump(),
-        "Network Hall B, 1 devices\nDevice Desk 1 00:1d:c1:0a:00:01 P=10 S=4 pages 14-205\n"
-        "  02 label=\"Caf\xC3\xA9\\\"\" device=\"A\" channel=\"\\\\\"\n  63 of 64 entries empty\n");
+    EXPECT_EQ(sim.dump(),
+              "Network Hall B, 1 devices\nDevice Desk 1 00:1d:c1:0a:00:01 P=10 S=4 pages 14-205\n"
+              "  02 label=\"Caf\xC3\xA9\\\"s\" device=\"A\" channel=\"\\\\\"\n  63 of 64 entries "
+              "empty\n");
 }
 
 }  // namespace
