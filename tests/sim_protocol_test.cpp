@@ -44,6 +44,8 @@ TEST_F(SimProtocol, AnswersEveryCommandExactly) {
         {write + "14,0;128", failed},               // data bytes are -128..127
         {write + "14,0;1,,2", failed},
         {write + "14,62;1,2,3", failed},            // past the page
+        {write + "14,65;1", failed},                // no offset past the page
+        {read + "4294967297,14,1", failed},         // ten digits never wrap round
         {"HELLO world", "HELLO=FAILED\r\n"},
     };
     // clang-format on
@@ -63,6 +65,8 @@ TEST_F(SimProtocol, AnswersEveryCommandExactly) {
 }
 
 TEST_F(SimProtocol, EveryLineIsACommandOfClientsServedOneAfterAnother) {
+    zel_service_sim second;
+    EXPECT_FALSE(second.start(m_sim.port()));  // the port is taken
     const std::string log_path = temp_path("sim_commands.log");
     ASSERT_TRUE(m_sim.open_log_file(log_path));
     const std::string info = "INFO_EXT=" + G_stage_mics_mac + ";Stage-Mics;1;0;2;5;2;8;8;1;0;\r\n";
