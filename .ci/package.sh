@@ -190,10 +190,11 @@ for program in "$root"/bin/*.exe; do
     mapfile -t dlls < <("$objdump" -p "$program" | sed -n 's/^\s*DLL Name: //p')
     echo "$(basename "$program") imports: ${dlls[*]}"
     for dll in "${dlls[@]}"; do
-        # DLLs that every Windows has; libstdc++-6, libgcc_s_seh-1 or libwinpthread-1
-        # here would mean a runtime DLL to ship.
+        # DLLs that every Windows has (shell32 splits the wide command line); libstdc++-6,
+        # libgcc_s_seh-1 or libwinpthread-1 here would mean a runtime DLL to ship.
         case "${dll,,}" in
-            kernel32.dll | msvcrt.dll | ws2_32.dll | user32.dll | advapi32.dll | ntdll.dll) ;;
+            kernel32.dll | msvcrt.dll | ws2_32.dll | user32.dll | advapi32.dll | ntdll.dll | \
+                shell32.dll) ;;
             *) fail "$(basename "$program") imports $dll, which Windows does not have" ;;
         esac
     done
