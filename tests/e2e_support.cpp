@@ -42,13 +42,6 @@ texts_t non_reads(const zel_service_sim& p_sim) {
     return others;
 }
 
-std::string file_text(const std::string& p_path) {
-    std::ifstream file(p_path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 std::string launch() {
     return "Launch " + G_tool + "\r\n";
 }

@@ -51,9 +51,6 @@ texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target,
 // The commands of the log other than the listing, information requests and memory reads.
 texts_t non_reads(const zel_service_sim& p_sim);
 
-// The whole content of a file; empty when it cannot be read.
-std::string file_text(const std::string& p_path);
-
 // The built-in network served on port 7000 for each test.
 class e2e_test : public testing::Test {
   protected:

@@ -58,8 +58,6 @@ TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
     EXPECT_EQ(options.m_faults[1].m_action, FAULT_CLOSE);
     // clang-format off
     const std::pair<texts_t, std::string> cases[] = {
-        {{"--colour"}, "unknown option \"--colour\""},
-        {{"--port"}, "--port needs a value"},
         {{"--port", "65536"}, "--port needs a number from 0 to 65535, not \"65536\""},
         {{"--slow-greeting", "0,10"}, "--slow-greeting needs PIECES,MS with 1 to 33 pieces, not \"0,10\""},
         {{"--fault", "cmd=1"}, "--fault \"cmd=1\": a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed"},
@@ -82,8 +80,22 @@ TEST(SimProgram, ViolationsAreListedAtStopAndSetTheStatus) {
     EXPECT_EQ(report.m_status, 3);
 }
 
-TEST(SimProgram, BadNetworkFile) {
+// The program as a person runs it: its help, a run stopped with Ctrl-C that leaves its dump,
+// and a network file it refuses.
+TEST(SimProgram, HelpARunStoppedWithCtrlCAndABadNetworkFile) {
     const std::string program = SIM_PROGRAM_PATH;
+    EXPECT_EQ(platform::run_process({program, "--help"}, "", 20000).m_stdout,
+              file_text(std::string(WBL_TEST_DATA_DIR) + "/sim_help.txt"));
+    platform::process_options_t stop;
+    stop.m_interrupt_after = "listening on";
+    stop.m_interrupt_delays_ms = {100};
+    const std::string dump = temp_path("sim_dump.txt");
+    const platform::process_result_t run =
+        platform::run_process({program, "--port", "0", "--dump-file", dump}, "", 20000, stop);
+    if (run.m_interrupts_sent > 0) {  // none under Wine, which has no console
+        EXPECT_EQ(run.m_exit_status, 0);
+        EXPECT_EQ(file_text(dump).substr(0, 29), "Network Stage-Net, 8 devices\n");
+    }
     const std::string net = write_temp_file("bad-net.txt", "# one bad line\nDesk 1 2 3\n");
     const platform::process_result_t bad =
         platform::run_process({program, "--port", "0", "--network", net}, "", 20000);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 
 #include "file_parser/file_parser.h"
 #include "platform/console.h"
@@ -33,6 +34,13 @@ std::string write_temp_file(const std::string& p_name, const std::string& p_cont
     const std::string path = temp_path(p_name);
     std::ofstream(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc) << p_content;
     return path;
+}
+
+std::string file_text(const std::string& p_path) {
+    std::ifstream file(std::filesystem::u8path(p_path), std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 void reset_registry(const std::string& p_file, uint32_t p_line) {

@@ -26,6 +26,8 @@ captured_t capture_output(const std::function<void()>& p_action);
 // A path in a per-process temporary folder; write_temp_file also writes the file.
 std::string temp_path(const std::string& p_name);
 std::string write_temp_file(const std::string& p_name, const std::string& p_content);
+// The whole content of a file; empty when it cannot be read.
+std::string file_text(const std::string& p_path);
 
 // Empties the registry and the current section devices as a new run does; messages then
 // name p_file and line p_line.
