@@ -92,6 +92,7 @@ TEST(SimProgram, HelpARunStoppedWithCtrlCAndABadNetworkFile) {
     const std::string dump = temp_path("sim_dump.txt");
     const platform::process_result_t run =
         platform::run_process({program, "--port", "0", "--dump-file", dump}, "", 20000, stop);
+    EXPECT_EQ(run.m_stdout.substr(0, 40), "zel_service_sim: listening on 127.0.0.1:");
     if (run.m_interrupts_sent > 0) {  // none under Wine, which has no console
         EXPECT_EQ(run.m_exit_status, 0);
         EXPECT_EQ(file_text(dump).substr(0, 29), "Network Stage-Net, 8 devices\n");
