@@ -83,15 +83,14 @@ TEST(SimProgram, ViolationsAreListedAtStopAndSetTheStatus) {
 // The program as a person runs it: its help, a run stopped with Ctrl-C that leaves its dump,
 // and a network file it refuses.
 TEST(SimProgram, HelpARunStoppedWithCtrlCAndABadNetworkFile) {
-    const std::string program = SIM_PROGRAM_PATH;
-    EXPECT_EQ(platform::run_process({program, "--help"}, "", 20000).m_stdout,
+    EXPECT_EQ(platform::run_process({SIM_PROGRAM_PATH, "--help"}, "", 20000).m_stdout,
               file_text(std::string(WBL_TEST_DATA_DIR) + "/sim_help.txt"));
     platform::process_options_t stop;
     stop.m_interrupt_after = "listening on";
     stop.m_interrupt_delays_ms = {100};
     const std::string dump = temp_path("sim_dump.txt");
-    const platform::process_result_t run =
-        platform::run_process({program, "--port", "0", "--dump-file", dump}, "", 20000, stop);
+    const platform::process_result_t run = platform::run_process(
+        {SIM_PROGRAM_PATH, "--port", "0", "--dump-file", dump}, "", 20000, stop);
     EXPECT_EQ(run.m_stdout.substr(0, 40), "zel_service_sim: listening on 127.0.0.1:");
     if (run.m_interrupts_sent > 0) {  // none under Wine, which has no console
         EXPECT_EQ(run.m_exit_status, 0);
@@ -99,7 +98,7 @@ TEST(SimProgram, HelpARunStoppedWithCtrlCAndABadNetworkFile) {
     }
     const std::string net = write_temp_file("bad-net.txt", "# one bad line\nDesk 1 2 3\n");
     const platform::process_result_t bad =
-        platform::run_process({program, "--port", "0", "--network", net}, "", 20000);
+        platform::run_process({SIM_PROGRAM_PATH, "--port", "0", "--network", net}, "", 20000);
     EXPECT_EQ(bad.m_exit_status, 2);
     EXPECT_EQ(bad.m_stdout, "");
     EXPECT_EQ(bad.m_stderr, "zel_service_sim: " + net +
