@@ -7,42 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/socket.h"
+#include "bench_support.h"
 #include "read_brimel_label/read_brimel_label.h"
-#include "sim/zel_service_sim.h"
 
 namespace {
 
-const std::string G_mac = "00:1D:C1:0A:00:01";  // KDX-RM6X5 of the built-in network
 const std::size_t G_commands = 194;
-
-brimel_config_rm6x_device& target_device() {
-    zel_config_env& env = zel_config_env::instance();
-    env.start_run("bench");
-    brimel_config_rm6x_device& device = env.add_device("KDX-RM6X5");
-    device.set_zel_device_mac_adr(G_mac);
-    device.m_mir = 5;
-    device.m_pir = 2;
-    return device;
-}
 
 bool read_device(brimel_config_rm6x_device& p_device) {
     label_entries_t entries;
     uint32_t failed_page = 0;
     return read_label_area(p_device, entries, failed_page) == SUCCESS;
-}
-
-// Points the registry's link at the simulator; false when it cannot connect.
-bool connect_link(const zel_service_sim& p_sim) {
-    socket_handle& link = zel_config_env::instance().zel_service;
-    link.close_ZELService_connection();
-    link.set_service_port(p_sim.port());
-    return link.checkinit_ZELService_connection();
-}
-
-void set_rate(benchmark::State& p_state) {
-    p_state.counters["commands/s"] = benchmark::Counter(
-        static_cast<double>(G_commands * p_state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_ToolDeviceRead(benchmark::State& p_state) {
@@ -52,14 +27,14 @@ void BM_ToolDeviceRead(benchmark::State& p_state) {
         p_state.SkipWithError("no connection to the simulator");
         return;
     }
-    brimel_config_rm6x_device& device = target_device();
+    brimel_config_rm6x_device& device = bench_target_device("bench");
     for (auto _ : p_state) {
         if (!read_device(device)) {
             p_state.SkipWithError("the read failed");
             break;
         }
     }
-    set_rate(p_state);
+    set_command_rate(p_state, G_commands);
     zel_config_env::instance().zel_service.close_ZELService_connection();
 }
 
@@ -68,50 +43,18 @@ std::vector<std::string> read_commands() {
     zel_service_sim sim;
     sim.start(0);
     connect_link(sim);
-    read_device(target_device());
+    read_device(bench_target_device("bench"));
     zel_config_env::instance().zel_service.close_ZELService_connection();
     return sim.command_log();
 }
 
-bool read_line(platform::socket_t p_sock, char* p_buffer, std::size_t p_size) {
-    std::size_t have = 0;
-    while (have < 2 || p_buffer[have - 2] != '\r' || p_buffer[have - 1] != '\n') {
-        const long got = platform::socket_recv(p_sock, p_buffer + have, p_size - have);
-        if (got <= 0) {
-            return false;
-        }
-        have += static_cast<std::size_t>(got);
-    }
-    return true;
-}
-
 void BM_RawClientDeviceRead(benchmark::State& p_state) {
-    // Sent as the link sends them: each command alone, without a line end.
     const std::vector<std::string> commands = read_commands();
     if (commands.size() != G_commands) {
         p_state.SkipWithError("a read is not 194 commands");
         return;
     }
-    zel_service_sim sim;
-    sim.set_latency_ms(static_cast<int>(p_state.range(0)));
-    sim.start(0);
-    const platform::socket_t sock = platform::tcp_connect("127.0.0.1", sim.port());
-    char buffer[4096];
-    if (!read_line(sock, buffer, sizeof(buffer))) {
-        p_state.SkipWithError("no greeting");
-        return;
-    }
-    for (auto _ : p_state) {
-        for (const std::string& command : commands) {
-            if (!platform::socket_send_all(sock, command.data(), command.size()) ||
-                !read_line(sock, buffer, sizeof(buffer))) {
-                p_state.SkipWithError("the exchange failed");
-                break;
-            }
-        }
-    }
-    set_rate(p_state);
-    platform::socket_close(sock);
+    run_raw_client(p_state, commands);
 }
 
 BENCHMARK(BM_ToolDeviceRead)->Arg(0)->Arg(5)->Unit(benchmark::kMillisecond)->UseRealTime();

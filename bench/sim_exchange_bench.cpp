@@ -7,38 +7,22 @@
 #include <string>
 #include <vector>
 
-#include "platform/socket.h"
-#include "sim/zel_service_sim.h"
+#include "bench_support.h"
 
 namespace {
-
-const std::string G_mac = "00:1D:C1:0A:00:01";  // KDX-RM6X5: label area pages 14-205
 
 // The writes the tool makes for one device: a label page with a 20-character name, as
 // signed decimal bytes, over the 192 pages of the label area.
 std::vector<std::string> label_writes() {
     std::vector<std::string> commands;
     for (uint32_t page = 14; page < 14 + 192; ++page) {
-        std::string line = "TBOX_MEM " + G_mac + ";W;0," + std::to_string(page) + ",0;";
+        std::string line = "TBOX_MEM " + G_bench_mac + ";W;0," + std::to_string(page) + ",0;";
         for (int i = 0; i < 20; ++i) {
             line += std::to_string(i % 2 == 0 ? 65 + i : -23) + ",";
         }
         commands.push_back(line + "0");
     }
     return commands;
-}
-
-// Reads until the received text ends in CR LF; false when the connection ends first.
-bool read_answer(platform::socket_t p_sock, char* p_buffer, std::size_t p_size) {
-    std::size_t have = 0;
-    while (have < 2 || p_buffer[have - 2] != '\r' || p_buffer[have - 1] != '\n') {
-        const long got = platform::socket_recv(p_sock, p_buffer + have, p_size - have);
-        if (got <= 0) {
-            return false;
-        }
-        have += static_cast<std::size_t>(got);
-    }
-    return true;
 }
 
 void BM_SimLabelWriteExchange(benchmark::State& p_state) {

@@ -10,22 +10,14 @@
 #include <vector>
 
 #include "basic_type/basic_type.h"
-#include "platform/clock.h"
-#include "platform/socket.h"
-#include "sim/zel_service_sim.h"
-#include "write_brimel_label/write_brimel_label.h"
+#include "bench_support.h"
 
 namespace {
 
-const std::string G_mac = "00:1D:C1:0A:00:01";  // KDX-RM6X5 of the built-in network
+const std::size_t G_commands = 386;
 
 brimel_config_rm6x_device& target_device() {
-    zel_config_env& env = zel_config_env::instance();
-    env.start_run("bench.ini");
-    brimel_config_rm6x_device& device = env.add_device("KDX-RM6X5");
-    device.set_zel_device_mac_adr(G_mac);
-    device.m_mir = 5;
-    device.m_pir = 2;
+    brimel_config_rm6x_device& device = bench_target_device("bench.ini");
     for (int k = 0; k < 64; ++k) {
         const std::string n = std::to_string(k);
         device.add_preset_label("Caf\x82 label " + n, "Stage-Rack-" + n, "Channel " + n);
@@ -49,11 +41,8 @@ void BM_ToolDeviceUpdate(benchmark::State& p_state) {
         p_state.SkipWithError("the simulator could not listen");
         return;
     }
-    socket_handle& link = zel_config_env::instance().zel_service;
-    link.close_ZELService_connection();
-    link.set_service_port(sim.port());
     brimel_config_rm6x_device& device = target_device();
-    if (!link.checkinit_ZELService_connection()) {
+    if (!connect_link(sim)) {
         p_state.SkipWithError("no connection");
         return;
     }
@@ -63,64 +52,27 @@ void BM_ToolDeviceUpdate(benchmark::State& p_state) {
             break;
         }
     }
-    p_state.counters["commands/s"] = benchmark::Counter(
-        386.0 * static_cast<double>(p_state.iterations()), benchmark::Counter::kIsRate);
-    link.close_ZELService_connection();
+    set_command_rate(p_state, G_commands);
+    zel_config_env::instance().zel_service.close_ZELService_connection();
 }
 
 // The 386 command lines of one update, as the service received them from the tool.
 std::vector<std::string> update_commands() {
     zel_service_sim sim;
     sim.start(0);
-    socket_handle& link = zel_config_env::instance().zel_service;
-    link.close_ZELService_connection();
-    link.set_service_port(sim.port());
-    brimel_config_rm6x_device& device = target_device();
-    link.checkinit_ZELService_connection();
-    update(device);
-    link.close_ZELService_connection();
+    connect_link(sim);
+    update(target_device());
+    zel_config_env::instance().zel_service.close_ZELService_connection();
     return sim.command_log();
-}
-
-bool read_line(platform::socket_t p_sock, char* p_buffer, std::size_t p_size) {
-    std::size_t have = 0;
-    while (have < 2 || p_buffer[have - 2] != '\r' || p_buffer[have - 1] != '\n') {
-        const long got = platform::socket_recv(p_sock, p_buffer + have, p_size - have);
-        if (got <= 0) {
-            return false;
-        }
-        have += static_cast<std::size_t>(got);
-    }
-    return true;
 }
 
 void BM_RawClientDeviceUpdate(benchmark::State& p_state) {
     const std::vector<std::string> commands = update_commands();
-    if (commands.size() != 386) {
+    if (commands.size() != G_commands) {
         p_state.SkipWithError("an update is not 386 commands");
         return;
     }
-    zel_service_sim sim;
-    sim.set_latency_ms(static_cast<int>(p_state.range(0)));
-    sim.start(0);
-    const platform::socket_t sock = platform::tcp_connect("127.0.0.1", sim.port());
-    char buffer[4096];
-    if (!read_line(sock, buffer, sizeof(buffer))) {
-        p_state.SkipWithError("no greeting");
-        return;
-    }
-    for (auto _ : p_state) {
-        for (const std::string& command : commands) {
-            if (!platform::socket_send_all(sock, command.data(), command.size()) ||
-                !read_line(sock, buffer, sizeof(buffer))) {
-                p_state.SkipWithError("the exchange failed");
-                break;
-            }
-        }
-    }
-    p_state.counters["commands/s"] = benchmark::Counter(
-        386.0 * static_cast<double>(p_state.iterations()), benchmark::Counter::kIsRate);
-    platform::socket_close(sock);
+    run_raw_client(p_state, commands);
 }
 
 // From connect to the moment the link is ready for its first command.
