@@ -31,6 +31,16 @@ bool read_answer(platform::socket_t p_sock, char* p_buffer, std::size_t p_size) 
     return true;
 }
 
+platform::socket_t connect_raw_client(const zel_service_sim& p_sim) {
+    const platform::socket_t sock = platform::tcp_connect("127.0.0.1", p_sim.port());
+    char greeting[4096];
+    if (sock != platform::INVALID_SOCKET_HANDLE && !read_answer(sock, greeting, sizeof(greeting))) {
+        platform::socket_close(sock);
+        return platform::INVALID_SOCKET_HANDLE;
+    }
+    return sock;
+}
+
 void set_command_rate(benchmark::State& p_state, std::size_t p_per_iteration) {
     p_state.counters["commands/s"] = benchmark::Counter(
         static_cast<double>(p_per_iteration * p_state.iterations()), benchmark::Counter::kIsRate);
@@ -40,13 +50,12 @@ void run_raw_client(benchmark::State& p_state, const std::vector<std::string>& p
     zel_service_sim sim;
     sim.set_latency_ms(static_cast<int>(p_state.range(0)));
     sim.start(0);
-    const platform::socket_t sock = platform::tcp_connect("127.0.0.1", sim.port());
-    char buffer[4096];
-    if (sock == platform::INVALID_SOCKET_HANDLE || !read_answer(sock, buffer, sizeof(buffer))) {
+    const platform::socket_t sock = connect_raw_client(sim);
+    if (sock == platform::INVALID_SOCKET_HANDLE) {
         p_state.SkipWithError("no greeting");
-        platform::socket_close(sock);
         return;
     }
+    char buffer[4096];
     for (auto _ : p_state) {
         for (const std::string& command : p_commands) {
             if (!platform::socket_send_all(sock, command.data(), command.size()) ||

@@ -24,6 +24,9 @@ bool connect_link(const zel_service_sim& p_sim);
 // Reads until the received text ends in CR LF; false when the connection ends first.
 bool read_answer(platform::socket_t p_sock, char* p_buffer, std::size_t p_size);
 
+// A raw connection to p_sim past its greeting; INVALID_SOCKET_HANDLE when there is none.
+platform::socket_t connect_raw_client(const zel_service_sim& p_sim);
+
 // Sets the "commands/s" counter for p_per_iteration commands in each iteration.
 void set_command_rate(benchmark::State& p_state, std::size_t p_per_iteration);
 

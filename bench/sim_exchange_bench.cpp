@@ -31,13 +31,12 @@ void BM_SimLabelWriteExchange(benchmark::State& p_state) {
         p_state.SkipWithError("the simulator could not listen");
         return;
     }
-    const platform::socket_t sock = platform::tcp_connect("127.0.0.1", sim.port());
-    char buffer[4096];
-    if (sock == platform::INVALID_SOCKET_HANDLE || !read_answer(sock, buffer, sizeof(buffer))) {
+    const platform::socket_t sock = connect_raw_client(sim);
+    if (sock == platform::INVALID_SOCKET_HANDLE) {
         p_state.SkipWithError("no greeting");
-        platform::socket_close(sock);
         return;
     }
+    char buffer[4096];
     const std::vector<std::string> commands = label_writes();
     std::size_t next = 0;
     for (auto _ : p_state) {
