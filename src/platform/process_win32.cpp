@@ -7,6 +7,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/wide_text_win32.h"
+
 namespace platform {
 namespace {
 
@@ -69,19 +71,6 @@ void close_handle(HANDLE& p_handle) {
         CloseHandle(p_handle);
         p_handle = nullptr;
     }
-}
-
-// The arguments are UTF-8: the command line goes to the wide API, so that any name
-// reaches the child (the narrow one would take the ANSI code page).
-std::wstring wide_of(const std::string& p_utf8) {
-    if (p_utf8.empty()) {
-        return std::wstring();
-    }
-    const int size = static_cast<int>(p_utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, p_utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, p_utf8.data(), size, &wide[0], length);
-    return wide;
 }
 
 // The child's standard output as it arrives, shared by its reader and the interrupter.
@@ -185,6 +174,8 @@ process_result_t run_process(const std::vector<std::string>& p_argv,
     startup.hStdOutput = out.m_child;
     startup.hStdError = err.m_child;
     PROCESS_INFORMATION info = {};
+    // The arguments are UTF-8: the wide API passes any name on (the narrow one would take
+    // the ANSI code page).
     std::wstring line = wide_of(command_line(p_argv));
     // A console control event can be sent to a process group alone: the child gets its own.
     const bool interrupts = !p_options.m_interrupt_delays_ms.empty();

@@ -3,8 +3,9 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include "platform/wide_text_win32.h"
+
 namespace platform {
-namespace {
 
 std::wstring wide_of(const std::string& p_utf8) {
     if (p_utf8.empty()) {
@@ -16,6 +17,8 @@ std::wstring wide_of(const std::string& p_utf8) {
     MultiByteToWideChar(CP_UTF8, 0, p_utf8.data(), size, &wide[0], length);
     return wide;
 }
+
+namespace {
 
 std::string utf8_of(const wchar_t* p_wide) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, p_wide, -1, nullptr, 0, nullptr, nullptr);
