@@ -6,19 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-apt_updated=false
-apt_install() {
-    echo "installing: $*"
-    if [ "$apt_updated" = false ]; then
-        as_root apt-get update -q
-        apt_updated=true
-    fi
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends "$@"
-}
+source .ci/lib.sh
 
 # libFuzzer comes with clang's runtime package, which a bare clang may lack.
 fuzzer_links() {

@@ -9,9 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
+source .ci/lib.sh
 
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
@@ -28,9 +26,7 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w
 command -v "$objdump" >/dev/null 2>&1 || missing+=(binutils-mingw-w64-x86-64)
 [ -x "$wine" ] || missing+=(wine64)
 if [ "${#missing[@]}" -gt 0 ]; then
-    echo "installing: ${missing[*]}"
-    as_root apt-get update -q
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
+    apt_install "${missing[@]}"
 fi
 
 export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-2}"

@@ -6,14 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
+source .ci/lib.sh
 
 if ! command -v clang-format >/dev/null 2>&1; then
-    echo "installing: clang-format"
-    as_root apt-get update -q
-    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends clang-format
+    apt_install clang-format
 fi
 
 failed=0
