@@ -1,6 +1,6 @@
-// The rules that judge an answer line, on any bytes: the "FAILED" field rule and the echo of
-// the device and location asked. The first bytes choose a device text, a location and a
-// letter case; the rest is free text around them.
+// The rules that judge an answer line, on any bytes: the word FAILED, the identity of a
+// device, and the verdict on a line (answer, refusal, late). The first bytes choose a device
+// text, a location and a letter case; the rest is free text around them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,15 +21,16 @@ std::string flipped_case(const std::string& p_text, uint8_t p_mask) {
     return text;
 }
 
-// A device text the protocol can carry: no field or line separators.
+// A device text the protocol can carry: no field or line separators, no blank, no FAILED.
 std::string device_text(const std::string& p_raw) {
     std::string device;
     for (char c : p_raw) {
-        if (c != ';' && c != ',' && c != '=' && c != '\r' && c != '\n') {
+        if (c != ';' && c != ',' && c != '=' && c != '\r' && c != '\n' && c != ' ' && c != '\t') {
             device.push_back(c);
         }
     }
-    return device.empty() || device == zel_failed_word ? "00:1D:C1:0A:00:01" : device;
+    const bool usable = !device.empty() && device.find(zel_failed_word) == std::string::npos;
+    return usable ? device : "00:1D:C1:0A:00:01";
 }
 
 }  // namespace
@@ -46,40 +47,57 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size)
     const std::string device = device_text(rest.substr(0, device_length));
     const std::string tail = rest.substr(std::min(device_length, rest.size()));
 
-    // Any line: the rules never read past it, and a "FAILED" field needs the word.
+    // Any line, any kind: a refusal needs the word, and a listing takes every other line.
+    const zel_network_keys_t network = {zel_device_key(device), "OTHER-DEVICE"};
     zel_echo_rule_t rule;
     rule.m_device = device;
     rule.m_page = page;
     rule.m_offset = offset;
+    rule.m_network = &network;
     for (zel_echo_t echo :
          {ZEL_ECHO_NONE, ZEL_ECHO_DEVICE, ZEL_ECHO_LOCATION, ZEL_ECHO_DEVICE_IF_NAMED}) {
         rule.m_echo = echo;
-        const bool echoes = zel_line_echoes(tail, rule);
+        const zel_line_verdict_t verdict = zel_judge_line(tail, rule);
+        FUZZ_CHECK(verdict != ZEL_LINE_REFUSAL || zel_has_failed_word(tail));
+        FUZZ_CHECK(echo != ZEL_ECHO_NONE || zel_has_failed_word(tail) ||
+                   verdict == ZEL_LINE_ANSWER);
         // What echoes the location echoes the device.
-        if (echo == ZEL_ECHO_LOCATION && echoes) {
+        if (echo == ZEL_ECHO_LOCATION && verdict == ZEL_LINE_ANSWER) {
             zel_echo_rule_t device_only = rule;
             device_only.m_echo = ZEL_ECHO_DEVICE;
-            FUZZ_CHECK(zel_line_echoes(tail, device_only));
+            FUZZ_CHECK(zel_judge_line(tail, device_only) == ZEL_LINE_ANSWER);
         }
-        zel_failure_of_another_device(tail, rule);
     }
-    if (zel_has_failed_field(tail)) {
+    if (zel_has_failed_word(tail)) {
         FUZZ_CHECK(tail.find(zel_failed_word) != std::string::npos);
-        FUZZ_CHECK(zel_has_failed_field(tail + "\r\n" + rest));
+        FUZZ_CHECK(zel_has_failed_word(tail + "\r\n" + rest));
     }
-    // A "FAILED" field appended to any line is one; inside a name it is not.
-    FUZZ_CHECK(zel_has_failed_field(tail + "\r\nX=FAILED"));
-    FUZZ_CHECK(!zel_has_failed_field("INFO_EXT=" + device + ";RACK-FAILED;FAILED-OVER;\r\n"));
+    // The word appended to any line refuses; inside a name it does not.
+    FUZZ_CHECK(zel_has_failed_word(tail + "\r\nX= FAILED: busy"));
+    FUZZ_CHECK(!zel_has_failed_word("INFO_EXT=" + device + ";RACK-FAILED;FAILED-OVER;\r\n"));
 
-    // The answer to a read of this device and location echoes it in any letter case and
+    // One identity: letter case and outer blanks never change a device.
+    const std::string spelled = " " + flipped_case(device, mask) + "\t";
+    FUZZ_CHECK(zel_device_key(spelled) == zel_device_key(device));
+    FUZZ_CHECK(zel_same_device(spelled, device));
+
+    // The answer to a read of this device and location echoes it however it is spelled,
     // with leading zeros; another page or offset does not.
     rule.m_echo = ZEL_ECHO_LOCATION;
     const std::string zeros(mask % 3, '0');
-    const std::string head = "TBOX_MEM=" + flipped_case(device, mask) + ";0," + zeros +
-                             std::to_string(page) + "," + std::to_string(offset);
-    FUZZ_CHECK(zel_line_echoes(head + ";" + tail, rule));
-    FUZZ_CHECK(!zel_line_echoes(head + "1;" + tail, rule));
+    const std::string head =
+        "TBOX_MEM=" + spelled + ";0," + zeros + std::to_string(page) + "," + std::to_string(offset);
+    const std::string values = zel_has_failed_word(tail) ? "5\r\n" : tail;
+    FUZZ_CHECK(zel_judge_line(head + ";" + values, rule) == ZEL_LINE_ANSWER);
+    FUZZ_CHECK(zel_judge_line(head + "1;" + values, rule) == ZEL_LINE_LATE);
+    // A write acknowledgement is late only when it names another device of the network.
+    rule.m_echo = ZEL_ECHO_DEVICE_IF_NAMED;
+    if (zel_device_key(device) != "OTHER-DEVICE") {
+        FUZZ_CHECK(zel_judge_line("TBOX_MEM= other-device ;" + tail, rule) == ZEL_LINE_LATE);
+    }
+    FUZZ_CHECK(zel_judge_line("TBOX_MEM=" + spelled + ";" + values, rule) == ZEL_LINE_ANSWER);
     rule.m_page = page + 1;
-    FUZZ_CHECK(!zel_line_echoes(head + ";" + tail, rule));
+    rule.m_echo = ZEL_ECHO_LOCATION;
+    FUZZ_CHECK(zel_judge_line(head + ";" + values, rule) == ZEL_LINE_LATE);
     return 0;
 }

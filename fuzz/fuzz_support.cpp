@@ -87,7 +87,7 @@ void check_record_parser(const uint8_t* p_data, std::size_t p_size,
     const std::vector<std::string> before = device_records();
     const Status status = (zel_config_env::instance().*p_parser)(answer);
     const std::size_t changed = changed_records(before, device_records());
-    if (answer.find(p_head) == std::string::npos || zel_has_failed_field(answer)) {
+    if (answer.find(p_head) == std::string::npos || zel_has_failed_word(answer)) {
         FUZZ_CHECK(status == FAIL);
     }
     FUZZ_CHECK(changed <= (status == SUCCESS ? 1u : 0u));

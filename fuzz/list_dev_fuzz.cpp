@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size)
     const std::string answer = as_text(p_data, p_size);
     const Status status = env.parse_list_dev(answer);
     if (answer.find(zel_answer_head(zel_list_dev_word)) == std::string::npos ||
-        zel_has_failed_field(answer)) {
+        zel_has_failed_word(answer)) {
         FUZZ_CHECK(status == FAIL);
         FUZZ_CHECK(env.found_net_device.empty());
     }

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size)
     const Status status = env.parse_read_mem(answer, mac, slot, page, offset, values);
     FUZZ_CHECK(changed_records(before, device_records()) == 0);
     if (answer.find(zel_answer_head(zel_tbox_mem_word)) == std::string::npos ||
-        zel_has_failed_field(answer)) {
+        zel_has_failed_word(answer)) {
         FUZZ_CHECK(status == FAIL);
     }
     // Each value ends at a "," or at the "\r" of the line.

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size)
     const zel_req_id_t request = static_cast<zel_req_id_t>(p_data[0] & 0x07);
     const std::string answer = as_text(p_data + 1, p_size - 1);
     const Status status = zel_config_env::instance().parse_response(answer, request);
-    if (zel_has_failed_field(answer)) {
+    if (zel_has_failed_word(answer)) {
         FUZZ_CHECK(status == FAIL);
     } else if (request == ZEL_WRITE || request == ZEL_LIST_NET) {
         FUZZ_CHECK(status == SUCCESS);

@@ -73,6 +73,12 @@ TEST(ProgressCounter, OverwritesItselfOnATerminalOnly) {
         counter.show(6);
     });
     EXPECT_EQ(message.m_out, "  5/192" + back7 + std::string(7, ' ') + back7 + "x  6/192");
+    const captured_t labelled = capture_output([] {
+        progress_counter counter(8, true);
+        counter.set_label("Asking: ");
+        counter.show(3);
+    });
+    EXPECT_EQ(labelled.m_out, "Asking: 3 of 8");
     EXPECT_EQ(message.m_err, "Cmd failed (No respons)!\r\n");
     // Redirected output (as here) never holds a count.
     const captured_t redirected = capture_output([] {

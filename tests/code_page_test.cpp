@@ -100,6 +100,9 @@ TEST_F(CodePage, ConsoleShowsLabelTextInItsOwnEncoding) {
     const std::string controls("\x1B[2J\t\x7F\x1F\0 ~", 10);
     EXPECT_EQ(console_text(controls, true), "^[[2J^I^?^_^@ ~");
     EXPECT_EQ(console_text(controls, false), controls);
+    // Text of the service keeps its bytes, its CR LF line ends too; a lone CR or LF shows.
+    EXPECT_EQ(visible_service_text("Hall\x1B[2J\r\nA\rB\nC\r\n\r"), "Hall^[[2J\r\nA^MB^JC\r\n^M");
+    EXPECT_EQ(service_text_in_errors(controls), controls);  // redirected here
 }
 
 }  // namespace

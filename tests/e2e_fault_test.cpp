@@ -18,6 +18,7 @@ const std::string transfer_rm6x5 = " OK\r\nRunning transfer of KDX-RM6X5's new l
 const std::string both_written = confirm_two + written(G_rm6x5) + written(G_new1) + "Done\r\n";
 const std::string new1_written = written(G_new1) + "Done\r\n";
 const std::string not_found = "Warning: those devices were not found on the network:\r\n";
+const std::string rm6x5_area = "KDX-RM6X5's label area: ";
 
 // The first two preset entries of a device afterwards.
 const std::string presets_written = "A|c|b D|f|e";
@@ -70,16 +71,19 @@ TEST(Faults, TableOfServiceFaults) {
             .err(no_answer + not_found + "\tdevice 1: KDX-RM6X5\r\n\r\n").rm6x5(factory),
         row("connection closed during a write").faults({"kind=TBOX_MEM_W,nth=195:close"})
             .out(G_greeting + confirm_two + erase_rm6x5 + transfer_rm6x5 + G_greeting + new1_written)
-            .err(no_answer + rm6x5_failed).status(1).rm6x5("A|c| ||"),
+            .err(no_answer + rm6x5_failed + rm6x5_area + "entry 1 partly written, entries 2 to 64 empty.\r\n")
+            .status(1).rm6x5("A|c| ||"),
         row("FAILED at the first read").faults({"kind=TBOX_MEM_R,nth=1:failed"})
             .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
             .err(erase_failed).status(1).rm6x5(factory),
         row("FAILED at the 100th erase").faults({"kind=TBOX_MEM_W,nth=100:failed"})
-            .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
-            .err(erase_failed).status(1).rm6x5(area_erased),
+            .out(G_greeting + confirm_two + erase_rm6x5 + new1_written).status(1).rm6x5(area_erased)
+            .err(erase_failed + rm6x5_area +
+                 "entries 1 to 33 erased, entry 34 partly erased, entries 35 to 64 unchanged.\r\n"),
         row("FAILED at a write").faults({"kind=TBOX_MEM_W,nth=194:failed"})
             .out(G_greeting + confirm_two + erase_rm6x5 + transfer_rm6x5 + new1_written)
-            .err(rm6x5_failed).status(1).rm6x5("A|| ||"),
+            .err(rm6x5_failed + rm6x5_area + "entry 1 partly written, entries 2 to 64 empty.\r\n")
+            .status(1).rm6x5("A|| ||"),
         row("no answer in time; the late answer comes during the next command")
             .faults({"kind=TBOX_MEM_R,nth=1:delay=700"})
             .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
@@ -93,11 +97,12 @@ TEST(Faults, TableOfServiceFaults) {
         row("a start-offset answer with a non-digit").faults({"kind=TBOX_MEM_R,nth=2:values=4x"})
             .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
             .err("read device_preset_offset failed\r\n" + erase_failed).status(1).rm6x5(factory),
-        row("a silent information stage").faults({"kind=INFO_EXT:silent"}).commands(4)
-            .out(G_greeting + "Done\r\n").status(1).rm6x5(factory).new1(factory)
-            .err(no_answer + no_answer + no_answer +
-                 "Warning: ZEL-Service stopped answering: the devices not asked yet are taken as not found.\r\n" +
-                 not_found + "\tdevice 1: KDX-RM6X5\r\n\tdevice 2: NEW-DEVICE1\r\n\r\nNo matching KALDEN-RM6X devices.\r\n"),
+        row("three silent devices listed before the targets")
+            .faults({"kind=LIST_DEV:reply=LIST_DEV=Net;00:1D:C1:0B:00:01,00:1D:C1:0C:00:01,"
+                     "00:1D:C1:0C:00:02,00:1D:C1:0A:00:01,00:1D:C1:0A:00:03",
+                     "kind=INFO_EXT,nth=1:silent", "kind=INFO_EXT,nth=2:silent",
+                     "kind=INFO_EXT,nth=3:silent"})
+            .out(G_greeting + both_written).err(no_answer + no_answer + no_answer),
         row("a listing that repeats one identifier")
             .faults({"kind=LIST_DEV:reply=LIST_DEV=Net;00:1D:C1:0A:00:01,00:1D:C1:0A:00:01,00:1D:C1:0A:00:01"})
             .out(G_greeting + confirm_screen(device_line(1, G_rm6x5)) + "Write labels:\r\n\r\n" +
@@ -105,8 +110,8 @@ TEST(Faults, TableOfServiceFaults) {
             .err(not_found + "\tdevice 1: NEW-DEVICE1\r\n\r\n").new1(factory).commands(2 + 2 + 192 + 6),
         row("a start offset of zero would put the label area on page P").faults({"kind=TBOX_MEM_R,nth=2:values=0"})
             .out(G_greeting + confirm_two + erase_rm6x5 + new1_written).status(1).rm6x5(factory)
-            .err(" FAILED\r\nKDX-RM6X5's label area (page index 10, start offset 0) would cover its own "
-                 "location bytes: nothing was sent to it.\r\n"),
+            .err(erase_failed + "KDX-RM6X5's label area (page index 10, start offset 0) would cover its "
+                 "own location bytes: nothing was erased or written.\r\n"),
     };
     // clang-format on
     const std::string file = write_temp_file("faults.ini", two_devices);

@@ -34,47 +34,69 @@ platform::process_result_t run_interrupted(const std::string& p_file,
     return res;
 }
 
+// The page a fault holds back is in flight when the Ctrl-C comes: the stage stops after it.
 TEST_F(Process, CtrlCDuringTheEraseFinishesThePageAndTellsWhatEachDeviceHolds) {
-    m_sim.set_latency_ms(20);  // the erase takes seconds
+    m_sim.add_fault(fault_of("kind=TBOX_MEM_W,nth=31:delay=400"));
     const std::string file = write_temp_file("stop.ini", two_devices);
-    const platform::process_result_t res = run_interrupted(file, {300});
+    const platform::process_result_t res = run_interrupted(file, {250});
     if (res.m_interrupts_sent == 0) {
         GTEST_SKIP() << G_no_interrupt;
     }
-    // Which page the Ctrl-C reaches depends on timing: the report must name the last one sent.
-    const std::string erased = std::to_string(commands_starting(m_sim, rm6x5_memory_writes));
     EXPECT_EQ(res.m_stdout, launch() + opening(file) + G_greeting +
                                 confirm_screen(device_line(1, G_rm6x5) + device_line(2, G_new1)) +
                                 "Write labels:\r\n\r\n" + erase_rm6x5 + "Done\r\n");
     EXPECT_EQ(res.m_stderr,
-              " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: erase stopped at page " +
-                  erased +
-                  " of 192: its old labels are lost\r\n\tNEW-DEVICE1: not "
-                  "started: its labels are unchanged\r\n");
+              " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: erase stopped at page 31 of "
+              "192: entries 1 to 10 erased, entry 11 partly erased, entries 12 to 64 unchanged\r\n"
+              "\tNEW-DEVICE1: not started: its labels are unchanged\r\n");
     EXPECT_EQ(res.m_exit_status, 1);
+    EXPECT_EQ(commands_starting(m_sim, rm6x5_memory_writes), 31u);
     EXPECT_EQ(commands_starting(m_sim, "TBOX_MEM 00:1D:C1:0A:00:03"), 0u);
 }
 
-TEST_F(Process, CtrlCDuringTheTransferTellsWhichLabelsWereWritten) {
-    m_sim.set_latency_ms(20);
-    std::string file = "[KDX-RM6X5]\n";
+// The label files after the stopped one are not run.
+TEST_F(Process, CtrlCDuringTheTransferTellsWhichLabelsWereWrittenAndRunsNoFurtherFile) {
+    m_sim.add_fault(fault_of("kind=TBOX_MEM_W,nth=206:delay=400"));  // its 14th page
+    std::string labels = "[KDX-RM6X5]\n";
     for (int k = 0; k < 10; ++k) {
-        file += "L" + std::to_string(k) + " = c@d\n";
+        labels += "L" + std::to_string(k) + " = c@d\n";
     }
-    const platform::process_result_t res = run_interrupted(
-        write_temp_file("stop.ini", file), {300}, "Running transfer of KDX-RM6X5's new labels...");
+    const std::string file = write_temp_file("stop.ini", labels);
+    const std::string next = write_temp_file("next.ini", "[NEW-DEVICE1]\nA = b@c\n");
+    platform::process_options_t options;
+    options.m_interrupt_after = "Running transfer of KDX-RM6X5's new labels...";
+    options.m_interrupt_delays_ms = {250};
+    const platform::process_result_t res =
+        platform::run_process({G_tool, file, "help", next}, "y\ny\n", 60000, options);
     if (res.m_interrupts_sent == 0) {
         GTEST_SKIP() << G_no_interrupt;
     }
-    // The name writes after the 192 erasures; whole presets of three pages each.
-    const std::size_t pages = commands_starting(m_sim, rm6x5_memory_writes) - 192;
-    const std::string labels =
-        pages < 3 ? "no label written, the area is empty"
-                  : "labels 1 to " + std::to_string(pages / 3) + " written, the others empty";
-    EXPECT_EQ(res.m_stderr,
-              " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: transfer stopped at page " +
-                  std::to_string(pages) + " of 30: " + labels + "\r\n");
+    EXPECT_EQ(
+        res.m_stderr,
+        " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: transfer stopped at page 14 of "
+        "30: entries 1 to 4 written, entry 5 partly written, entries 6 to 64 empty\r\n"
+        "Stopped by Ctrl-C; these label files were not run: " +
+            next + "\r\n");
     EXPECT_EQ(res.m_exit_status, 1);
+    EXPECT_EQ(commands_starting(m_sim, "LIST_DEV"), 1u);
+    EXPECT_EQ(commands_starting(m_sim, rm6x5_memory_writes), 192u + 14);
+}
+
+TEST_F(Process, CtrlCWhileTheDevicesAreAskedEndsTheRunWithNothingWritten) {
+    // The first request is answered late, but in time: the Ctrl-C comes while it is in flight.
+    m_sim.add_fault(fault_of("kind=INFO_EXT,nth=1:delay=400"));
+    const std::string file = write_temp_file("stop.ini", two_devices);
+    const platform::process_result_t res = run_interrupted(file, {250}, "ZEL-Service Connected.");
+    if (res.m_interrupts_sent == 0) {
+        GTEST_SKIP() << G_no_interrupt;
+    }
+    EXPECT_EQ(res.m_stdout, launch() + opening(file) + G_greeting + "Done\r\n");
+    EXPECT_EQ(res.m_stderr,
+              "Update stopped by Ctrl-C while the devices were asked for their information: "
+              "nothing was written.\r\n");
+    EXPECT_EQ(res.m_exit_status, 1);
+    EXPECT_EQ(m_sim.command_log(),
+              texts_t(G_listing_and_information.begin(), G_listing_and_information.begin() + 2));
 }
 
 TEST_F(Process, ASecondCtrlCEndsTheToolAtOnce) {

@@ -1,6 +1,8 @@
 // The service link: answer lines cut from received bytes, and the link against scripted
 // peers on loopback (greeting, exact command bytes, answer collection, failures,
 // reconnection).
+#include <algorithm>
+
 #include "platform/clock.h"
 #include "unit_support.h"
 #include "zel_socket_handler/zel_socket_handler.h"
@@ -58,11 +60,13 @@ struct exchange_t {
 
 // One command through the link (opened first if need be), with what it printed.
 exchange_t exchange(socket_handle& p_link, const std::string& p_cmd, time_t p_timeout = 2000,
-                    bool p_first_line_completes = true, const zel_echo_rule_t& p_echo = {}) {
+                    bool p_first_line_completes = true, const zel_echo_rule_t& p_echo = {},
+                    int64_t p_limit_ms = 0) {
     exchange_t result;
     answer_rule_t rule;
     rule.m_first_line_completes = p_first_line_completes;
     rule.m_echo = p_echo;
+    rule.m_limit_ms = p_limit_ms;
     result.m_output = capture_output([&] {
         if (p_link.checkinit_ZELService_connection()) {
             result.m_ok = p_link.ZEL_cmd_WR(p_cmd, result.m_answer, result.m_word, p_timeout, rule);
@@ -71,10 +75,14 @@ exchange_t exchange(socket_handle& p_link, const std::string& p_cmd, time_t p_ti
     return result;
 }
 
+// The devices of the network the scripted peers play.
+const zel_network_keys_t G_network = {"A", "B", "M"};
+
 // What an answer must echo: the device, and for a read the location (slot 0).
 zel_echo_rule_t echo(zel_echo_t p_echo, const std::string& p_device, uint32_t p_page = 0,
                      uint32_t p_offset = 0) {
     zel_echo_rule_t rule;
+    rule.m_network = &G_network;
     rule.m_echo = p_echo;
     rule.m_device = p_device;
     rule.m_page = p_page;
@@ -167,6 +175,8 @@ TEST(ServiceLink, AnswerCollection) {
         {"FAILED line fails silently", write, named, {"TBOX_MEM=FAILED\r\n"}, "FAIL", ""},
         {"another device's acknowledgement and refusal are late", write, named,
          {"TBOX_MEM=a;OK\r\nTBOX_MEM=a;FAILED\r\n", "TBOX_MEM=B;OK\r\n"}, "TBOX_MEM=B;OK\r\n", ""},
+        {"a refusal that is no whole field", write, named, {"TBOX_MEM=b; FAILED (busy)\r\n"}, "FAIL", ""},
+        {"an acknowledgement naming no device", write, named, {"TBOX_MEM=OK;\r\n"}, "TBOX_MEM=OK;\r\n", ""},
         {"a line end in a receive of its own", "INFO_EXT M", device, {"INFO_EXT=M;x;\r", "\n"}, "INFO_EXT=M;x;\r\n", ""},
         {"line without its end is no answer", "INFO_EXT M", device, {"INFO_EXT=M;x;"}, "FAIL", no_answer},
         {"listing lines 50 ms apart", "LIST_DEV", none, {"LIST_DEV=n;a,b\r\n", "LIST_DEV=n;c\r\n"},
@@ -238,6 +248,45 @@ TEST(ServiceLink, LateAnswerIsDroppedBeforeTheNextCommand) {
     EXPECT_EQ(first.m_output.m_err, "Cmd failed (No respons)!\r\n");
     platform::sleep_ms(400);  // the late answer is waiting now
     EXPECT_EQ(exchange(link.m_link, "TBOX_MEM m;R;0,9,18,1").m_answer, "TBOX_MEM=m;0,9,18;3\r\n");
+}
+
+TEST(ServiceLink, AnIdleLinkClosedByTheServiceIsOpenedAgainForTheNextCommand) {
+    texts_t received;
+    {
+        scripted_service service(
+            [&](platform::socket_t p_sock, int) {
+                send_text(p_sock, test_greeting);
+                received.push_back(receive_command(p_sock));
+                send_text(p_sock, "INFO_EXT=M;x;\r\n");
+            },  // the first connection then closes
+            2);
+        test_link link(service);
+        EXPECT_TRUE(exchange(link.m_link, "INFO_EXT M").m_ok);
+        platform::sleep_ms(200);  // the close has arrived
+        const exchange_t second = exchange(link.m_link, "INFO_EXT M");
+        EXPECT_TRUE(second.m_ok);
+        EXPECT_EQ(second.m_output.m_out, connected);
+        EXPECT_EQ(second.m_output.m_err, "");
+    }
+    EXPECT_EQ(received, texts_t({"INFO_EXT M", "INFO_EXT M"}));
+}
+
+TEST(ServiceLink, AListingEndsAtItsLimitWhateverStillTrickles) {
+    scripted_service service([&](platform::socket_t p_sock, int) {
+        send_text(p_sock, test_greeting);
+        receive_command(p_sock);
+        for (int k = 0; k < 40; ++k) {  // a line every 50 ms for 2 s, within the quiet time
+            send_text(p_sock, "LIST_DEV=n;a\r\n");
+            platform::sleep_ms(50);
+        }
+        receive_command(p_sock);
+    });
+    test_link link(service);
+    const exchange_t ex = exchange(link.m_link, "LIST_DEV", 2000, false, {}, 300);
+    EXPECT_TRUE(ex.m_ok);
+    const std::size_t lines = std::count(ex.m_answer.begin(), ex.m_answer.end(), '\n');
+    EXPECT_GE(lines, 1u);
+    EXPECT_LT(lines, 40u);
 }
 
 }  // namespace

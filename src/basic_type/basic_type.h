@@ -64,12 +64,22 @@ void messages_to_standard_error();
 // Writes the text to standard output as it is, uncoloured, wherever the messages go.
 void write_data(const std::string& p_text);
 
+// Text that came from the service (an alias, an identifier, the greeting, the network
+// name, an answer) as a message quotes it: on a terminal its control bytes are shown
+// visibly (CR LF line ends kept), so that the service can neither drive nor wipe the
+// screen the operator confirms on; redirected output keeps the exact bytes. For messages
+// on standard error, and for those printf_str and printf_str_color write.
+std::string service_text_in_errors(const std::string& p_text);
+std::string service_text_in_messages(const std::string& p_text);
+// The terminal form: control bytes as visible_controls shows them, CR LF pairs kept.
+std::string visible_service_text(const std::string& p_text);
+
 // The colour's marker, the text, the reset marker: with the empty markers, the text.
 std::string color_text(std::string p_text, color_code_t p_color);
 
-// A live count ("  12/192") after a progress line on a terminal, overwritten as work goes
-// on and wiped by clear(), or by any message written meanwhile, before the outcome
-// completes the line. Where standard output is not a terminal it writes nothing, so
+// A live count ("  12/192", or a label and "3 of 8") after a progress line on a terminal,
+// overwritten as work goes on and wiped by clear(), or by any message written meanwhile, before the
+// outcome completes the line. Where standard output is not a terminal it writes nothing, so
 // redirected output stays exactly the messages.
 class progress_counter {
   public:
@@ -79,6 +89,8 @@ class progress_counter {
     ~progress_counter();
     progress_counter(const progress_counter&) = delete;
     progress_counter& operator=(const progress_counter&) = delete;
+    // From now on the count reads p_label, then "n of N", instead of "  n/N".
+    void set_label(const std::string& p_label) { m_label = p_label; }
     void show(std::size_t p_done);
     void clear();
     // The last count told to show(), shown or not; 0 before the first.
@@ -91,6 +103,7 @@ class progress_counter {
     std::size_t m_total;
     std::size_t m_done = 0;
     std::size_t m_width = 0;  // characters of the count now shown
+    std::string m_label;
 };
 
 // ---- Command words and answers --------------------------------------------------------

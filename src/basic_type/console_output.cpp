@@ -38,6 +38,30 @@ void write_data(const std::string& p_text) {
     platform::console_write(platform::CONSOLE_OUT, p_text, platform::DEFAULT_ATTRIBUTE);
 }
 
+std::string visible_service_text(const std::string& p_text) {
+    std::string shown;
+    for (std::size_t pos = 0; pos < p_text.size();) {
+        const std::size_t line_end = p_text.find("\r\n", pos);
+        const std::size_t end = line_end == std::string::npos ? p_text.size() : line_end;
+        shown += visible_controls(p_text.substr(pos, end - pos));
+        if (line_end == std::string::npos) {
+            break;
+        }
+        shown += "\r\n";
+        pos = line_end + 2;
+    }
+    return shown;
+}
+
+std::string service_text_in_errors(const std::string& p_text) {
+    return platform::console_is_terminal(platform::CONSOLE_ERR) ? visible_service_text(p_text)
+                                                                : p_text;
+}
+
+std::string service_text_in_messages(const std::string& p_text) {
+    return platform::console_is_terminal(G_message_stream) ? visible_service_text(p_text) : p_text;
+}
+
 uint16_t color_attribute(color_code_t p_color) {
     const unsigned idx = static_cast<unsigned>(p_color) - 1u;
     return idx < 5u ? G_color_attributes[idx] : platform::DEFAULT_ATTRIBUTE;
@@ -98,7 +122,9 @@ progress_counter::~progress_counter() {
 void progress_counter::show(std::size_t p_done) {
     m_done = p_done;
     if (m_live) {
-        overwrite("  " + std::to_string(p_done) + "/" + std::to_string(m_total));
+        const std::string done = std::to_string(p_done);
+        const std::string total = std::to_string(m_total);
+        overwrite(m_label.empty() ? "  " + done + "/" + total : m_label + done + " of " + total);
         G_shown_counter = this;
     }
 }

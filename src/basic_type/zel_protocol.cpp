@@ -4,20 +4,27 @@
 
 namespace {
 
-bool is_field_start(char p_c) {
-    return p_c == '=' || p_c == ';' || p_c == ',';
-}
-
-bool is_field_end(char p_c) {
-    return p_c == ';' || p_c == ',' || p_c == '\r' || p_c == '\n';
-}
-
-char ascii_lower(char p_c) {
-    return p_c >= 'A' && p_c <= 'Z' ? static_cast<char>(p_c + ('a' - 'A')) : p_c;
+char ascii_upper(char p_c) {
+    return p_c >= 'a' && p_c <= 'z' ? static_cast<char>(p_c - ('a' - 'A')) : p_c;
 }
 
 bool is_space(char p_c) {
     return p_c == ' ' || (p_c >= '\t' && p_c <= '\r');
+}
+
+bool is_blank(char p_c) {
+    return p_c == ' ' || p_c == '\t';
+}
+
+// What may stand right before the word FAILED for it to be a word of the answer.
+bool opens_word(char p_c) {
+    return p_c == '=' || p_c == ';' || p_c == ',' || is_blank(p_c);
+}
+
+// What continues a name: after FAILED, it makes the word part of a name ("FAILED-OVER").
+bool continues_name(char p_c) {
+    return (p_c >= 'A' && p_c <= 'Z') || (p_c >= 'a' && p_c <= 'z') || (p_c >= '0' && p_c <= '9') ||
+           p_c == '_' || p_c == '-';
 }
 
 // The text of a line from p_pos up to p_end or the line end; p_pos moves past p_end, and
@@ -61,47 +68,21 @@ std::size_t fields_start(const std::string& p_line) {
     return mark == std::string::npos ? p_line.size() : mark + 1;
 }
 
-}  // namespace
-
-std::string zel_answer_head(const char* p_word) {
-    return std::string(p_word) + zel_answer_mark;
-}
-
-bool zel_has_failed_field(const std::string& p_text) {
-    const std::size_t length = std::strlen(zel_failed_word);
-    for (std::size_t pos = p_text.find(zel_failed_word); pos != std::string::npos;
-         pos = p_text.find(zel_failed_word, pos + 1)) {
-        const std::size_t end = pos + length;
-        if (pos > 0 && is_field_start(p_text[pos - 1]) &&
-            (end == p_text.size() || is_field_end(p_text[end]))) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool zel_same_device(const std::string& p_first, const std::string& p_second) {
-    if (p_first.size() != p_second.size()) {
+// The first field names an identifier of the network other than the asked device.
+bool names_another_device(const std::string& p_first_field, const zel_echo_rule_t& p_rule) {
+    if (p_rule.m_network == nullptr) {
         return false;
     }
-    for (std::size_t i = 0; i < p_first.size(); ++i) {
-        if (ascii_lower(p_first[i]) != ascii_lower(p_second[i])) {
-            return false;
-        }
-    }
-    return true;
+    const std::string key = zel_device_key(p_first_field);
+    return !key.empty() && key != zel_device_key(p_rule.m_device) &&
+           p_rule.m_network->count(key) != 0;
 }
 
-bool zel_line_echoes(const std::string& p_line, const zel_echo_rule_t& p_rule) {
-    if (p_rule.m_echo == ZEL_ECHO_NONE) {
-        return true;
-    }
+// The line echoes the asked device, and for a read its location, after its first "=".
+bool echoes_request(const std::string& p_line, const zel_echo_rule_t& p_rule) {
     std::size_t pos = fields_start(p_line);
     bool ended = false;
     const std::string device = field_until(p_line, ';', pos, ended);
-    if (p_rule.m_echo == ZEL_ECHO_DEVICE_IF_NAMED && (!ended || device.empty())) {
-        return true;  // an acknowledgement that names no device
-    }
     if (!ended || !zel_same_device(device, p_rule.m_device)) {
         return false;
     }
@@ -119,15 +100,61 @@ bool zel_line_echoes(const std::string& p_line, const zel_echo_rule_t& p_rule) {
     return true;
 }
 
-bool zel_failure_of_another_device(const std::string& p_line, const zel_echo_rule_t& p_rule) {
-    if (p_rule.m_echo == ZEL_ECHO_NONE) {
-        return false;
+}  // namespace
+
+std::string zel_answer_head(const char* p_word) {
+    return std::string(p_word) + zel_answer_mark;
+}
+
+bool zel_has_failed_word(const std::string& p_text) {
+    const std::size_t length = std::strlen(zel_failed_word);
+    for (std::size_t pos = p_text.find(zel_failed_word); pos != std::string::npos;
+         pos = p_text.find(zel_failed_word, pos + 1)) {
+        const std::size_t end = pos + length;
+        if ((pos == 0 || opens_word(p_text[pos - 1])) &&
+            (end == p_text.size() || !continues_name(p_text[end]))) {
+            return true;
+        }
     }
-    std::size_t pos = fields_start(p_line);
-    bool ended = false;
-    const std::string device = field_until(p_line, ';', pos, ended);
-    return ended && !device.empty() && device != zel_failed_word &&
-           !zel_same_device(device, p_rule.m_device);
+    return false;
+}
+
+std::string zel_device_key(const std::string& p_identifier) {
+    std::size_t begin = 0;
+    std::size_t end = p_identifier.size();
+    while (begin < end && is_blank(p_identifier[begin])) {
+        ++begin;
+    }
+    while (end > begin && is_blank(p_identifier[end - 1])) {
+        --end;
+    }
+    std::string key;
+    key.reserve(end - begin);
+    for (std::size_t i = begin; i < end; ++i) {
+        key.push_back(ascii_upper(p_identifier[i]));
+    }
+    return key;
+}
+
+bool zel_same_device(const std::string& p_first, const std::string& p_second) {
+    return zel_device_key(p_first) == zel_device_key(p_second);
+}
+
+zel_line_verdict_t zel_judge_line(const std::string& p_line, const zel_echo_rule_t& p_rule) {
+    if (p_rule.m_echo != ZEL_ECHO_NONE) {
+        std::size_t pos = fields_start(p_line);
+        bool ended = false;
+        if (names_another_device(field_until(p_line, ';', pos, ended), p_rule)) {
+            return ZEL_LINE_LATE;
+        }
+    }
+    if (zel_has_failed_word(p_line)) {
+        return ZEL_LINE_REFUSAL;
+    }
+    if (p_rule.m_echo == ZEL_ECHO_NONE || p_rule.m_echo == ZEL_ECHO_DEVICE_IF_NAMED) {
+        return ZEL_LINE_ANSWER;
+    }
+    return echoes_request(p_line, p_rule) ? ZEL_LINE_ANSWER : ZEL_LINE_LATE;
 }
 
 bool zel_read_int(const std::string& p_text, int& p_value) {

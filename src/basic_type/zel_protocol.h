@@ -1,7 +1,7 @@
 // The text protocol spoken with the device-management service, in one place: the command
 // words and answer heads, the limits of lines and answers, the time-outs, the rule that
-// tells a refused command ("FAILED" as a whole field), and the rule that tells whether an
-// answer line is the answer to the command just sent (the identity it echoes). The link,
+// tells a refused command ("FAILED" as a word), and the rule that tells whether an answer
+// line is the answer to the command just sent (the identity it echoes). The link,
 // the commands, the answer parsers, the simulated service and the fuzz targets use these.
 #ifndef SRC_BASIC_TYPE_ZEL_PROTOCOL_H_
 #define SRC_BASIC_TYPE_ZEL_PROTOCOL_H_
@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <unordered_set>
 
 // ---- Words ------------------------------------------------------------------------------
 
@@ -41,6 +42,9 @@ const time_t zel_cmd_timeout_ms = 500;
 // The listing may come in several lines: it ends when no line comes for this long, which a
 // busy service keeps to.
 constexpr int64_t zel_listing_quiet_ms = 100;
+// The listing ends this long after it was asked for, whatever still trickles in: a service
+// sending a byte every 90 ms would otherwise hold the tool for hours.
+constexpr int64_t zel_listing_limit_ms = 10000;
 // The greeting: without its text the service gets 2 s per wait; once the greeting line has
 // arrived, a short quiet time tells that nothing more follows. A service that keeps sending
 // never holds the wait longer than the limits.
@@ -54,18 +58,30 @@ constexpr uint8_t zel_label_slot = 0;
 
 // ---- Rules ------------------------------------------------------------------------------
 
-// True when the text holds "FAILED" as a whole field of an answer line: right after "=",
-// or after ";" or ",", and followed by ";", "," or the end of its line. "RACK-FAILED" or
-// "FAILED-OVER" are names, not a refusal.
-bool zel_has_failed_field(const std::string& p_text);
+// True when the text holds "FAILED" as a word: right after "=", ";", ",", a blank or the
+// start of the text, and followed by the end of the text or by any character but a letter,
+// a digit, "_" or "-". "<mac>; FAILED", "FAILED: device busy", "WRITE FAILED" and
+// "W;FAILED (timeout)" refuse; "RACK-FAILED", "FAILED-OVER", "MY_FAILED" and "FAILEDX" are
+// names.
+bool zel_has_failed_word(const std::string& p_text);
 
-// What an answer line must echo to be the answer to the command just sent; any other line
-// of the command is a late answer to an earlier one.
+// A device identifier (MAC text) as the identity rule compares it: without its outer blanks,
+// letters in upper case. A service may echo "00:1d:..." for "00:1D:...", or " M1" as "M1".
+std::string zel_device_key(const std::string& p_identifier);
+
+// Two identifiers name the same device: their keys are equal.
+bool zel_same_device(const std::string& p_first, const std::string& p_second);
+
+// The keys of the identifiers of one network: those the listing gave and those the
+// information answers reported.
+typedef std::unordered_set<std::string> zel_network_keys_t;
+
+// What an answer line must echo to be the answer to the command just sent.
 enum zel_echo_t {
     ZEL_ECHO_NONE,            // any line of the command (the listing)
     ZEL_ECHO_DEVICE,          // "WORD=" MAC ";" (device information)
     ZEL_ECHO_LOCATION,        // "WORD=" MAC ";" slot "," page "," offset ";" (memory read)
-    ZEL_ECHO_DEVICE_IF_NAMED  // "WORD=" MAC ";..." or no device at all (memory write)
+    ZEL_ECHO_DEVICE_IF_NAMED  // anything but another device of the network (memory write)
 };
 
 struct zel_echo_rule_t {
@@ -74,23 +90,27 @@ struct zel_echo_rule_t {
     uint32_t m_slot = 0;
     uint32_t m_page = 0;
     uint32_t m_offset = 0;
+    // The network's identifiers; none known without it.
+    const zel_network_keys_t* m_network = nullptr;
 };
 
-// True when p_line (an answer line of the command, "WORD=...") echoes what the rule asks.
-// The MAC text is compared without regard to letter case, the location as numbers, as a
-// service may write them ("00:1d:..." answers "00:1D:...", "0,01,014" answers "0,1,14").
-bool zel_line_echoes(const std::string& p_line, const zel_echo_rule_t& p_rule);
+// What a line of the command's answer ("WORD=...") is to the command just sent.
+enum zel_line_verdict_t {
+    ZEL_LINE_ANSWER,   // the answer
+    ZEL_LINE_REFUSAL,  // a refusal of this command: it fails
+    ZEL_LINE_LATE      // the answer or refusal of an earlier command: dropped
+};
 
-// True when a "FAILED" line names a device other than the one the rule asks about: a late
-// refusal of an earlier command, not the answer to this one.
-bool zel_failure_of_another_device(const std::string& p_line, const zel_echo_rule_t& p_rule);
+// Judges an answer line by one identity rule. A line whose first field (up to ";" or the
+// line end) names another identifier of the network is late, refusal or not. Otherwise a
+// line with the word FAILED refuses; a listing takes any other line; an information answer
+// must echo the device and a memory read the device and location (another line is late);
+// a write acknowledgement is any other line ("OK", "OK;", "0,14,0;OK").
+zel_line_verdict_t zel_judge_line(const std::string& p_line, const zel_echo_rule_t& p_rule);
 
 // Reads a number of an answer as the standard text-to-int conversion does: leading white
 // space skipped, an optional sign, then digits up to the first other character. False,
 // with p_value unchanged, when there is no digit or the number is out of the int range.
 bool zel_read_int(const std::string& p_text, int& p_value);
-
-// Two MAC texts name the same device: equal but for the letter case.
-bool zel_same_device(const std::string& p_first, const std::string& p_second);
 
 #endif  // SRC_BASIC_TYPE_ZEL_PROTOCOL_H_

@@ -15,8 +15,14 @@ std::string fields(const label_preset_t& p_entry) {
            typed_text(visible_text(p_entry.device_id)) + "\"";
 }
 
+// A name and MAC the service reported, as a warning (on standard error) shows them.
 std::string name_and_mac(const std::string& p_name, const std::string& p_mac) {
-    return p_name + " (" + p_mac + ")";
+    return service_text_in_errors(p_name) + " (" + service_text_in_errors(p_mac) + ")";
+}
+
+// The same for a message of printf_str and printf_str_color.
+std::string name_and_mac_in_messages(const std::string& p_name, const std::string& p_mac) {
+    return service_text_in_messages(p_name) + " (" + service_text_in_messages(p_mac) + ")";
 }
 
 }  // namespace
@@ -24,7 +30,7 @@ std::string name_and_mac(const std::string& p_name, const std::string& p_mac) {
 namespace read_msg {
 
 std::string not_found(const std::string& p_name) {
-    return "Warning: " + p_name + " was not found on the network." + G_nl;
+    return "Warning: " + service_text_in_errors(p_name) + " was not found on the network." + G_nl;
 }
 
 std::string not_compatible(const std::string& p_name, const std::string& p_mac) {
@@ -40,20 +46,20 @@ std::string not_nameable(const std::string& p_name, const std::string& p_mac) {
 const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
 
 std::string reading(const std::string& p_name) {
-    return "Reading " + p_name + "'s labels...";
+    return "Reading " + service_text_in_messages(p_name) + "'s labels...";
 }
 
 const char* const read_ok = " OK\r\n";
 const char* const read_failed = " FAILED\r\n";
 
 std::string read_failed_at(const std::string& p_name, uint32_t p_page) {
-    return p_name + "'s labels could not be read (page " + std::to_string(p_page) +
-           "), check device connection." + G_nl;
+    return service_text_in_errors(p_name) + "'s labels could not be read (page " +
+           std::to_string(p_page) + "), check device connection." + G_nl;
 }
 
 std::string area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset) {
-    return p_name + "'s label area (page index " + std::to_string(p_page_index) +
-           ", start offset " + std::to_string(p_start_offset) +
+    return service_text_in_errors(p_name) + "'s label area (page index " +
+           std::to_string(p_page_index) + ", start offset " + std::to_string(p_start_offset) +
            ") would cover its own location bytes: it is not read." + G_nl;
 }
 
@@ -69,8 +75,8 @@ std::string entry_comment(std::size_t p_number, const char* p_reason,
 }
 
 std::string entry_warning(const std::string& p_name, std::size_t p_number, const char* p_reason) {
-    return "Warning: " + p_name + "'s entry " + std::to_string(p_number) + " " + p_reason +
-           ": it is written as a comment." + G_nl;
+    return "Warning: " + service_text_in_errors(p_name) + "'s entry " + std::to_string(p_number) +
+           " " + p_reason + ": it is written as a comment." + G_nl;
 }
 
 const char* const reason_empty_field = "has an empty field";
@@ -84,13 +90,15 @@ const char* const reason_moved = "comes after an empty or commented entry: resto
 
 std::string matches(const std::string& p_name, const std::string& p_mac, const std::string& p_file,
                     std::size_t p_presets) {
-    return name_and_mac(p_name, p_mac) + " holds exactly what " + p_file + " would write (" +
-           std::to_string(p_presets) + (p_presets == 1 ? " preset)." : " presets).") + G_nl;
+    return name_and_mac_in_messages(p_name, p_mac) + " holds exactly what " + p_file +
+           " would write (" + std::to_string(p_presets) +
+           (p_presets == 1 ? " preset)." : " presets).") + G_nl;
 }
 
 std::string differs(const std::string& p_name, const std::string& p_mac,
                     const std::string& p_file) {
-    return name_and_mac(p_name, p_mac) + " differs from what " + p_file + " would write:" + G_nl;
+    return name_and_mac_in_messages(p_name, p_mac) + " differs from what " + p_file +
+           " would write:" + G_nl;
 }
 
 std::string entry_changed(std::size_t p_number, const label_preset_t& p_expected,
@@ -132,8 +140,8 @@ std::string backup_not_written(const std::string& p_file) {
 const char* const nothing_listed = "No device listed on the network: nothing to capture.\r\n";
 
 std::string not_captured(const std::string& p_mac) {
-    return "Warning: " + p_mac + " gave no information answer: it is left out of the capture." +
-           G_nl;
+    return "Warning: " + service_text_in_errors(p_mac) +
+           " gave no information answer: it is left out of the capture." + G_nl;
 }
 
 std::string capture_head(const char* p_version) {

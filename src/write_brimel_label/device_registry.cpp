@@ -63,6 +63,7 @@ void zel_config_env::start_run(const std::string& p_file_name) {
     found_net_device.clear();
     found_network_name.clear();
     reported_devices.clear();
+    m_network_keys.clear();
     m_device_index.clear();
     m_indexed_count = 0;
     current_line_number = 0;

@@ -6,23 +6,10 @@
 #include <unordered_set>
 
 #include "basic_type/zel_protocol.h"
+#include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
-
-// A silent service would otherwise cost a time-out per listed device.
-const int G_unanswered_requests_limit = 3;
-
-// A MAC text in one letter case, to group the answers of one device.
-std::string device_key(const std::string& p_mac) {
-    std::string key = p_mac;
-    for (char& c : key) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - ('a' - 'A'));
-        }
-    }
-    return key;
-}
 
 // Appends p_text unless p_texts holds it already (p_same tells equal texts).
 void add_distinct(std::vector<std::string>& p_texts, const std::string& p_text,
@@ -39,35 +26,45 @@ bool same_text(const std::string& p_first, const std::string& p_second) {
     return p_first == p_second;
 }
 
+// The texts came from the service: shown as standard error, where they go, needs.
 std::string joined(const std::vector<std::string>& p_texts) {
-    std::string text = p_texts[0];
+    std::string text = service_text_in_errors(p_texts[0]);
     for (std::size_t k = 1; k < p_texts.size(); ++k) {
-        text += (k + 1 == p_texts.size() ? " and " : ", ") + p_texts[k];
+        text += (k + 1 == p_texts.size() ? " and " : ", ") + service_text_in_errors(p_texts[k]);
     }
     return text;
 }
 
 }  // namespace
 
-Status zel_config_env::request_network_information() {
+Status zel_config_env::request_network_information(bool* p_stopped) {
+    // A listing that repeats an identifier names one device: each is asked once. Spellings
+    // that differ are each asked: should they answer under two names, the device is ambiguous.
     std::unordered_set<std::string> asked;
-    int unanswered = 0;
-    const std::size_t listed = found_net_device.size();
-    for (std::size_t k = 0; k < listed; ++k) {
-        const std::string mac = found_net_device[k];
-        // A listing that repeats an identifier names one device.
-        if (!asked.insert(mac).second) {
-            continue;
+    std::vector<std::string> to_ask;
+    for (const std::string& mac : found_net_device) {
+        if (asked.insert(mac).second) {
+            to_ask.push_back(mac);
         }
-        if (unanswered == G_unanswered_requests_limit) {
-            printf_error_message(
-                "Warning: ZEL-Service stopped answering: the devices not asked yet are taken as "
-                "not found.\r\n");
+    }
+    progress_counter progress(to_ask.size());
+    progress.set_label("Asking the devices for their information: ");
+    for (std::size_t k = 0; k < to_ask.size(); ++k) {
+        if (p_stopped != nullptr && platform::stage_interrupted()) {
+            progress.clear();
+            *p_stopped = true;
             return FAIL;
         }
-        req_get_info_ext(mac);
-        unanswered = zel_service.last_command_answered() ? 0 : unanswered + 1;
+        progress.show(k + 1);
+        req_get_info_ext(to_ask[k]);
+        if (zel_service.open_failed()) {
+            printf_error_message(
+                "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are "
+                "taken as not found.\r\n");
+            return FAIL;
+        }
     }
+    progress.clear();
     return SUCCESS;
 }
 
@@ -76,7 +73,7 @@ void zel_config_env::mark_ambiguous_targets(const char* p_not_done) {
     std::unordered_map<std::string, std::vector<std::string>> names_of_device;
     for (const net_device_info_t& report : reported_devices) {
         add_distinct(macs_of_name[report.m_alias], report.m_mac, zel_same_device);
-        add_distinct(names_of_device[device_key(report.m_mac)], report.m_alias, same_text);
+        add_distinct(names_of_device[zel_device_key(report.m_mac)], report.m_alias, same_text);
     }
     for (brimel_config_rm6x_device& device : device_list) {
         const auto macs = macs_of_name.find(device.m_device_name);
@@ -85,16 +82,17 @@ void zel_config_env::mark_ambiguous_targets(const char* p_not_done) {
         }
         if (macs->second.size() > 1) {
             device.m_ambiguous = true;
-            printf_error_message("Warning: " + device.m_device_name +
+            printf_error_message("Warning: " + service_text_in_errors(device.m_device_name) +
                                  " is the name of more than one device on the network: " +
                                  joined(macs->second) + ". It is not " + p_not_done + ".\r\n");
             continue;
         }
-        const std::vector<std::string>& names = names_of_device[device_key(macs->second[0])];
+        const std::vector<std::string>& names = names_of_device[zel_device_key(macs->second[0])];
         if (names.size() > 1) {
             device.m_ambiguous = true;
-            printf_error_message("Warning: the device " + macs->second[0] + " answers as " +
-                                 joined(names) + ": " + device.m_device_name + " is not " +
+            printf_error_message("Warning: the device " + service_text_in_errors(macs->second[0]) +
+                                 " answers as " + joined(names) + ": " +
+                                 service_text_in_errors(device.m_device_name) + " is not " +
                                  p_not_done + ".\r\n");
         }
     }

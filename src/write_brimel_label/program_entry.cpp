@@ -2,6 +2,25 @@
 
 #include "file_parser/file_parser.h"
 
+namespace {
+
+// After a Ctrl-C, one line names the label files left on the command line, if any.
+void report_files_not_run(int argc, char** argv, int p_first) {
+    std::string files;
+    for (int arg_idx = p_first; arg_idx < argc; ++arg_idx) {
+        const std::string arg = argv[arg_idx];
+        if (!is_help_cmd(arg)) {
+            files += (files.empty() ? "" : ", ") + arg;
+        }
+    }
+    if (!files.empty()) {
+        printf_error_message("Stopped by Ctrl-C; these label files were not run: " + files +
+                             "\r\n");
+    }
+}
+
+}  // namespace
+
 int write_brimel_label_main(int argc, char** argv) {
     if (argc == 1) {
         write_label_user_manual(argv[0] != nullptr ? argv[0] : "");
@@ -22,6 +41,10 @@ int write_brimel_label_main(int argc, char** argv) {
             // Every other word, the find words included, names a label file.
             // The exit status is the last file's: an earlier failure is not carried over.
             ret_status = read_and_transfer_label_configuration(arg);
+        }
+        if (zel_config_env::instance().stopped_by_ctrl_c) {
+            report_files_not_run(argc, argv, arg_idx + 1);
+            return FAIL;
         }
     }
     return ret_status;

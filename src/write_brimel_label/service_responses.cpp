@@ -40,7 +40,7 @@ bool next_field(const std::string& p_answer, const char* p_delimiter, std::size_
 }  // namespace
 
 Status zel_config_env::parse_response(std::string p_zel_response, zel_req_id_t p_req_id) {
-    if (zel_has_failed_field(p_zel_response)) {
+    if (zel_has_failed_word(p_zel_response)) {
         return FAIL;
     }
     std::string mac;
@@ -68,7 +68,7 @@ Status zel_config_env::parse_response(std::string p_zel_response, zel_req_id_t p
 Status zel_config_env::parse_list_dev(std::string p_answer) {
     const std::string head = zel_answer_head(zel_list_dev_word);
     const std::size_t found = p_answer.find(head);
-    if (found == std::string::npos || zel_has_failed_field(p_answer)) {
+    if (found == std::string::npos || zel_has_failed_word(p_answer)) {
         return FAIL;
     }
     const std::size_t network_end = p_answer.find_first_of(";\r\n", found + head.size());
@@ -84,7 +84,7 @@ Status zel_config_env::parse_list_dev(std::string p_answer) {
         const char c = p_answer[i];
         if (c == '\r') {
             if (!mac_device.empty()) {
-                found_net_device.push_back(mac_device);
+                add_listed_device(mac_device);
             }
             mac_device.clear();
             get_network = true;
@@ -94,13 +94,18 @@ Status zel_config_env::parse_list_dev(std::string p_answer) {
             get_network = c != ';';
         } else if (c == ',') {
             // Pushed even when empty (",,"), as listings have always been read.
-            found_net_device.push_back(mac_device);
+            add_listed_device(mac_device);
             mac_device.clear();
         } else {
             mac_device.push_back(c);
         }
     }
     return SUCCESS;
+}
+
+void zel_config_env::add_listed_device(const std::string& p_identifier) {
+    found_net_device.push_back(p_identifier);
+    m_network_keys.insert(zel_device_key(p_identifier));
 }
 
 Status zel_config_env::parse_list_net(std::string) {
@@ -110,7 +115,7 @@ Status zel_config_env::parse_list_net(std::string) {
 Status zel_config_env::parse_info_ext(std::string p_answer) {
     const std::string head = zel_answer_head(zel_info_ext_word);
     const std::size_t found = p_answer.find(head);
-    if (found == std::string::npos || zel_has_failed_field(p_answer)) {
+    if (found == std::string::npos || zel_has_failed_word(p_answer)) {
         return FAIL;
     }
     std::string fields[G_info_ext_field_count];
@@ -130,6 +135,7 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
         }
     }
     const std::size_t line_end = p_answer.find_first_of("\r\n", after_alias);
+    m_network_keys.insert(zel_device_key(fields[0]));
     reported_devices.push_back(net_device_info_t{
         fields[0], fields[1], numbers[4], numbers[5], numbers[6],
         p_answer.substr(after_alias, line_end == std::string::npos ? std::string::npos
@@ -149,7 +155,7 @@ Status zel_config_env::parse_read_mem(std::string p_answer, std::string& p_ret_m
                                       uint8_t& p_ret_offset, std::vector<uint8_t>& p_ret_vec) {
     const std::string head = zel_answer_head(zel_tbox_mem_word);
     const std::size_t found = p_answer.find(head);
-    if (found == std::string::npos || zel_has_failed_field(p_answer)) {
+    if (found == std::string::npos || zel_has_failed_word(p_answer)) {
         return FAIL;
     }
     std::size_t pos = found + head.size();
@@ -187,7 +193,7 @@ Status zel_config_env::parse_read_mem(std::string p_answer, std::string& p_ret_m
 
 Status zel_config_env::parse_read_cspr_idx(std::string p_answer) {
     const bool headed = p_answer.find(zel_answer_head(zel_tbox_mem_word)) != std::string::npos &&
-                        !zel_has_failed_field(p_answer);
+                        !zel_has_failed_word(p_answer);
     if (!headed) {
         // A terse uncoloured "ntm" line before the red message, as the tool has always said.
         printf_str("ntm\r\n");
@@ -235,8 +241,10 @@ brimel_config_rm6x_device* zel_config_env::find_device_by_mac(const std::string&
     if (p_mac_adress.empty()) {
         return nullptr;
     }
+    // The same comparison as the link's: the device whose answer the link took is found.
     for (brimel_config_rm6x_device& device : device_list) {
-        if (device.m_zel_device_mac_adr == p_mac_adress) {
+        if (!device.m_zel_device_mac_adr.empty() &&
+            zel_same_device(device.m_zel_device_mac_adr, p_mac_adress)) {
             return &device;
         }
     }

@@ -16,8 +16,11 @@ std::string numbered_line(std::size_t p_number, const std::string& p_text) {
     return "\tdevice " + std::to_string(p_number) + ": " + p_text + "\r\n";
 }
 
-std::string name_and_address(const brimel_config_rm6x_device& p_device) {
-    return p_device.m_device_name + " (" + p_device.m_zel_device_mac_adr + ") ";
+// The address came from the service: p_shown shows its control bytes as the stream the
+// line goes to needs.
+std::string name_and_address(const brimel_config_rm6x_device& p_device,
+                             std::string (*p_shown)(const std::string&)) {
+    return p_device.m_device_name + " (" + p_shown(p_device.m_zel_device_mac_adr) + ") ";
 }
 
 // The target devices sorted into the three groups of the confirmation screen.
@@ -37,8 +40,8 @@ device_groups_t sort_devices(const std::vector<brimel_config_rm6x_device>& p_dev
             continue;  // warned about already, never written
         }
         if (device.is_KALDEN_RM6X_device()) {
-            groups.m_valid_device_info +=
-                numbered_line(++groups.m_valid_dev_count, name_and_address(device));
+            groups.m_valid_device_info += numbered_line(
+                ++groups.m_valid_dev_count, name_and_address(device, service_text_in_messages));
             if (device.get_preset_list_size() == 0) {
                 printf_error_message("Warning: no labels was set for " + device.m_device_name +
                                      ". All of its current stored labels will be erased.\r\n");
@@ -47,8 +50,8 @@ device_groups_t sort_devices(const std::vector<brimel_config_rm6x_device>& p_dev
             groups.m_not_found_device +=
                 numbered_line(++groups.m_not_found_count, device.m_device_name);
         } else {
-            groups.m_not_valid_device +=
-                numbered_line(++groups.m_not_valid_dev_count, name_and_address(device));
+            groups.m_not_valid_device += numbered_line(
+                ++groups.m_not_valid_dev_count, name_and_address(device, service_text_in_errors));
         }
     }
     return groups;
@@ -122,22 +125,64 @@ enum device_outcome_t { DEVICE_WRITTEN, DEVICE_FAILED, DEVICE_STOPPED };
 // What a Ctrl-C left of a device that was to be written, for the stop report.
 const std::string G_not_started = "not started: its labels are unchanged";
 
+enum area_work_t { ERASING, WRITING };
+
+// "entry 7 erased" or "entries 1 to 6 erased"; nothing for an empty range.
+void add_entries(std::string& p_state, std::size_t p_first, std::size_t p_last,
+                 const char* p_word) {
+    if (p_first > p_last) {
+        return;
+    }
+    p_state += p_state.empty() ? "" : ", ";
+    p_state += p_first == p_last
+                   ? "entry " + std::to_string(p_first)
+                   : "entries " + std::to_string(p_first) + " to " + std::to_string(p_last);
+    p_state += std::string(" ") + p_word;
+}
+
+// What the label area holds after the first p_done pages of an erase or a transfer, which
+// goes through the area entry by entry, three pages each. With p_in_doubt the page after
+// them failed: the service may have carried it out, so its entry counts as partly done.
+std::string area_state(area_work_t p_work, std::size_t p_done, bool p_in_doubt) {
+    const std::size_t entries = brimel_config_rm6x_device::max_preset_label;
+    const std::size_t done = p_done / G_pages_per_preset;
+    const bool partly = p_done % G_pages_per_preset != 0 || p_in_doubt;
+    const bool erasing = p_work == ERASING;
+    std::string state;
+    add_entries(state, 1, done, erasing ? "erased" : "written");
+    add_entries(state, done + 1, partly ? done + 1 : 0,
+                erasing ? "partly erased" : "partly written");
+    add_entries(state, done + (partly ? 2 : 1), entries, erasing ? "unchanged" : "empty");
+    return state;
+}
+
+std::string area_state_line(const std::string& p_name, const std::string& p_state) {
+    return p_name + "'s label area: " + p_state + ".\r\n";
+}
+
 std::string erase_stopped(std::size_t p_pages) {
     return "erase stopped at page " + std::to_string(p_pages) + " of " +
-           std::to_string(G_label_area_pages) + ": its old labels are lost";
+           std::to_string(G_label_area_pages) + ": " + area_state(ERASING, p_pages, false);
 }
 
 std::string transfer_stopped(std::size_t p_pages, std::size_t p_total) {
-    const std::size_t presets = p_pages / G_pages_per_preset;
-    const std::string labels =
-        presets == 0 ? "no label written, the area is empty"
-                     : "labels 1 to " + std::to_string(presets) + " written, the others empty";
     return "transfer stopped at page " + std::to_string(p_pages) + " of " +
-           std::to_string(p_total) + ": " + labels;
+           std::to_string(p_total) + ": " + area_state(WRITING, p_pages, false);
 }
 
 std::string stop_report_line(const std::string& p_name, const std::string& p_state) {
     return "\t" + p_name + ": " + p_state + "\r\n";
+}
+
+// Completes the erase line of a device that failed with " FAILED"; the failure line and, when
+// given, what became of its label area follow.
+device_outcome_t erase_failed(const std::string& p_name, const std::string& p_after) {
+    printf_error_message(" FAILED\r\n");
+    printf_error_message(writing_failed(p_name));
+    if (!p_after.empty()) {
+        printf_error_message(p_after);
+    }
+    return DEVICE_FAILED;
 }
 
 // Completes the progress line of the device the Ctrl-C stopped (its counter wiped first).
@@ -164,6 +209,8 @@ device_outcome_t transfer_labels(brimel_config_rm6x_device& p_device, std::strin
     }
     if (state == FAIL) {
         printf_error_message(writing_failed(name));
+        printf_error_message(
+            area_state_line(name, area_state(WRITING, write_progress.done(), true)));
         return DEVICE_FAILED;
     }
     printf_str_color(" OK\r\n", GREEN);
@@ -184,27 +231,26 @@ device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string&
         return DEVICE_STOPPED;
     }
     printf_str_color("Erase " + name + "'s old labels...", CYAN);
-    if (state == SUCCESS && !p_device.label_area_is_safe()) {
-        printf_error_message(" FAILED\r\n");
-        printf_error_message(name + "'s label area (page index " +
-                             std::to_string(p_device.m_cspr_page) + ", start offset " +
-                             std::to_string(p_device.m_device_start_from_CSPR_offset) +
-                             ") would cover its own location bytes: nothing was sent to it.\r\n");
-        return DEVICE_FAILED;
+    if (state == FAIL) {
+        return erase_failed(name, std::string());
     }
-    if (state == SUCCESS) {
-        progress_counter erase_progress(G_label_area_pages);
-        bool stop = false;
-        state = p_device.intialize_device_label_in_device(&erase_progress, &stop);
-        erase_progress.clear();
-        if (stop) {
-            return stopped(name, erase_stopped(erase_progress.done()), p_stop_report);
-        }
+    if (!p_device.label_area_is_safe()) {
+        return erase_failed(name, name + "'s label area (page index " +
+                                      std::to_string(p_device.m_cspr_page) + ", start offset " +
+                                      std::to_string(p_device.m_device_start_from_CSPR_offset) +
+                                      ") would cover its own location bytes: nothing was "
+                                      "erased or written.\r\n");
+    }
+    progress_counter erase_progress(G_label_area_pages);
+    bool stop = false;
+    state = p_device.intialize_device_label_in_device(&erase_progress, &stop);
+    erase_progress.clear();
+    if (stop) {
+        return stopped(name, erase_stopped(erase_progress.done()), p_stop_report);
     }
     if (state == FAIL) {
-        printf_error_message(" FAILED\r\n");
-        printf_error_message(writing_failed(name));
-        return DEVICE_FAILED;
+        return erase_failed(
+            name, area_state_line(name, area_state(ERASING, erase_progress.done(), true)));
     }
     printf_str_color(" OK\r\n", GREEN);
     if (p_device.get_preset_list_size() == 0) {
@@ -217,7 +263,18 @@ device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string&
 }  // namespace
 
 Status zel_config_env::update_devices_info() {
-    request_network_information();
+    // A Ctrl-C while the devices are asked ends the run before anything is written.
+    bool stopped = false;
+    platform::begin_interruptible_stage();
+    request_network_information(&stopped);
+    platform::end_interruptible_stage();
+    if (stopped) {
+        printf_error_message(
+            "Update stopped by Ctrl-C while the devices were asked for their information: "
+            "nothing was written.\r\n");
+        stopped_by_ctrl_c = true;
+        return FAIL;
+    }
     mark_ambiguous_targets();
     const device_groups_t groups = sort_devices(device_list);
     warn_about(groups);
@@ -250,6 +307,7 @@ Status zel_config_env::update_devices_info() {
     platform::end_interruptible_stage();
     if (!stop_report.empty()) {
         printf_error_message("Update stopped by Ctrl-C:\r\n" + stop_report);
+        stopped_by_ctrl_c = true;
     }
     return result;
 }

@@ -108,6 +108,8 @@ class zel_config_env {
     std::string found_network_name;
     // Every information answer parsed, targets or not, in the order they came.
     std::vector<net_device_info_t> reported_devices;
+    // A Ctrl-C stopped a run of this process: the label files after it are not run.
+    bool stopped_by_ctrl_c = false;
 
     // Answer parsers: each writes what it finds into the registry.
     Status parse_response(std::string p_zel_response, zel_req_id_t p_req_id);
@@ -120,10 +122,16 @@ class zel_config_env {
     Status parse_read_cspr_idx(std::string p_answer);
     Status parse_device_preset_offset(std::string p_answer);
 
-    // Asks each listed identifier for its information, once, in listing order. After three
-    // requests in a row without an answer it says that the service stopped answering and
-    // stops asking (the devices not asked are not found): FAIL then.
-    Status request_network_information();
+    // The keys (zel_device_key) of every identifier the listing gave or an information
+    // answer reported: what the link takes for another device of this network.
+    const zel_network_keys_t& network_keys() const { return m_network_keys; }
+
+    // Asks each distinct listed identifier for its information, once, in listing order,
+    // every one of them; on a terminal a live count shows how far it got. It stops early,
+    // FAIL, only when the link is gone (it could not be opened again; the devices not asked
+    // are then not found) or, with p_stopped given, at a Ctrl-C of the stage (*p_stopped
+    // then true).
+    Status request_network_information(bool* p_stopped = nullptr);
 
     // Marks and warns about each target whose name came from two devices of the network,
     // or whose device answered under two names; such a target is never written. The warning
@@ -161,6 +169,9 @@ class zel_config_env {
     bool index_is_current(const std::string& p_name) const;
     void reindex_devices();
 
+    void add_listed_device(const std::string& p_identifier);
+
+    zel_network_keys_t m_network_keys;
     // Name -> position of the first record of that name in device_list.
     std::unordered_map<std::string, std::size_t> m_device_index;
     std::size_t m_indexed_count = 0;

@@ -31,13 +31,16 @@ zel_echo_rule_t echo_of(zel_echo_t p_echo, const std::string& p_mac_adress, uint
 // the link could not be opened or the exchange failed.
 bool collect_answer(const std::string& p_command, zel_req_id_t p_req_id, time_t p_ms_timeout,
                     const zel_echo_rule_t& p_echo, std::string& p_answer) {
-    socket_handle& link = zel_config_env::instance().zel_service;
+    zel_config_env& env = zel_config_env::instance();
+    socket_handle& link = env.zel_service;
     if (!link.checkinit_ZELService_connection()) {
         return false;
     }
     answer_rule_t rule;
     rule.m_first_line_completes = p_req_id != ZEL_LIST_DEV;
+    rule.m_limit_ms = p_req_id == ZEL_LIST_DEV ? zel_listing_limit_ms : 0;
     rule.m_echo = p_echo;
+    rule.m_echo.m_network = &env.network_keys();
     std::string command_word;
     return link.ZEL_cmd_WR(p_command, p_answer, command_word, p_ms_timeout, rule);
 }
@@ -86,8 +89,9 @@ Status sent_zel_comand(std::string p_zel_command_arg, zel_req_id_t p_req_id, tim
 }
 
 Status handle_zel_response(std::string p_zel_response, zel_req_id_t p_req_id) {
-    if (zel_has_failed_field(p_zel_response) || is_empty_message(p_zel_response)) {
-        printf_error_message(color_text("Get response:" + p_zel_response, RED));
+    if (zel_has_failed_word(p_zel_response) || is_empty_message(p_zel_response)) {
+        printf_error_message(
+            color_text("Get response:" + service_text_in_errors(p_zel_response), RED));
         return FAIL;
     }
     // A parser's own failure shows only in the registry fields it leaves unset.

@@ -27,7 +27,8 @@ bool greeting_complete(const std::string& p_greeting) {
 }
 
 std::string command_failure(const std::string& p_line, const char* p_what) {
-    return "Send cmd [" + p_line + "] " + p_what + " !\r\n";
+    // The line holds an identifier the service listed.
+    return "Send cmd [" + service_text_in_errors(p_line) + "] " + p_what + " !\r\n";
 }
 
 }  // namespace
@@ -39,8 +40,7 @@ socket_handle::~socket_handle() {
 }
 
 bool socket_handle::checkinit_ZELService_connection() {
-    // Every command opens here first; only the service's silence below makes it unanswered.
-    m_last_answered = true;
+    m_open_failed = false;
     if (m_init_state) {
         return true;
     }
@@ -50,7 +50,7 @@ bool socket_handle::checkinit_ZELService_connection() {
     }
     m_sock = platform::tcp_connect(m_ip, m_port);
     if (m_sock == platform::INVALID_SOCKET_HANDLE) {
-        m_last_answered = false;
+        m_open_failed = true;
         printf_error_message("ZEL-Service connection failed!\r\n");
         return false;
     }
@@ -59,12 +59,12 @@ bool socket_handle::checkinit_ZELService_connection() {
     std::string greeting;
     if (!read_greeting(greeting)) {
         drop_connection();
-        m_last_answered = false;
+        m_open_failed = true;
         printf_error_message("ZEL-Service connection failed!\r\n");
         return false;
     }
     if (greeting.find(zel_greeting_text) != std::string::npos) {
-        printf_str(greeting + "\r\n");
+        printf_str(service_text_in_messages(greeting) + "\r\n");
         printf_str_color("ZEL-Service Connected.\r\n", GREEN);
     }
     return true;
@@ -180,12 +180,16 @@ bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
     }
     if (m_init_state) {
         discard_pending_data();
+        // Closed by the service while idle: the command goes out once, on a new link.
+        if (!m_init_state && !checkinit_ZELService_connection()) {
+            m_bStatus = false;
+            return false;
+        }
     }
     if (write_data(line) < 0) {
         if (m_init_state) {
             drop_connection();
         }
-        m_last_answered = false;
         printf_error_message(command_failure(line, "failed"));
         m_bStatus = false;
         return false;
@@ -196,7 +200,8 @@ bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
 
 bool socket_handle::collect_answer(const std::string& p_word, std::string& p_answer,
                                    int64_t p_timeout, const answer_rule_t& p_rule) {
-    const int64_t deadline = platform::monotonic_ms() + p_timeout;
+    const int64_t started = platform::monotonic_ms();
+    const int64_t deadline = started + p_timeout;
     p_answer.clear();
     std::size_t received = 0;
     std::string line;
@@ -205,14 +210,12 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
             if (!checkCmd(line, p_word)) {
                 continue;  // not an answer of this command
             }
-            if (zel_has_failed_field(line)) {
-                if (zel_failure_of_another_device(line, p_rule.m_echo)) {
-                    continue;  // a late refusal of an earlier command
-                }
+            const zel_line_verdict_t verdict = zel_judge_line(line, p_rule.m_echo);
+            if (verdict == ZEL_LINE_REFUSAL) {
                 return false;
             }
-            if (!zel_line_echoes(line, p_rule.m_echo)) {
-                continue;  // a late answer to an earlier command
+            if (verdict == ZEL_LINE_LATE) {
+                continue;  // the answer or refusal of an earlier command
             }
             p_answer += line;
             if (p_rule.m_first_line_completes) {
@@ -225,11 +228,16 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
                                  std::to_string(zel_answer_line_max_length) + " bytes)!\r\n");
             return false;
         }
-        // Past the deadline only what has already arrived is looked at.
-        const int64_t wait = p_answer.empty()
-                                 ? std::max<int64_t>(deadline - platform::monotonic_ms(), 0)
-                                 : zel_listing_quiet_ms;
-        if (platform::socket_wait_readable(m_sock, wait) != platform::WAIT_RESULT_READY) {
+        // Past the deadline only what has already arrived is looked at; the whole answer
+        // ends at its limit, whatever still comes.
+        const int64_t now = platform::monotonic_ms();
+        int64_t wait =
+            p_answer.empty() ? std::max<int64_t>(deadline - now, 0) : zel_listing_quiet_ms;
+        if (p_rule.m_limit_ms > 0) {
+            wait = std::min(wait, started + p_rule.m_limit_ms - now);
+        }
+        if (wait < 0 ||
+            platform::socket_wait_readable(m_sock, wait) != platform::WAIT_RESULT_READY) {
             break;
         }
         const long got = receive_into_collector();
@@ -245,7 +253,6 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
         }
     }
     if (p_answer.empty()) {
-        m_last_answered = false;
         printf_error_message("Cmd failed (No respons)!\r\n");
         return false;
     }

@@ -42,12 +42,12 @@ class line_collector {
 };
 
 // How the lines of a command's answer are told from the rest of what the service sends:
-// a line holds the command word and "=", and echoes what the command asked (see
-// zel_line_echoes), so that a late answer to an earlier command is dropped. A line with a
-// "FAILED" field fails the command, unless it names another device.
+// a line holds the command word and "=", and zel_judge_line tells the answer from a
+// refusal and from the late answer of an earlier command, which is dropped.
 struct answer_rule_t {
     bool m_first_line_completes = true;  // only a listing answers over several lines
     zel_echo_rule_t m_echo;
+    int64_t m_limit_ms = 0;  // the whole answer ends this long after the command; 0: no limit
 };
 
 class socket_handle {
@@ -72,9 +72,10 @@ class socket_handle {
     // One command exchange: p_cmd is sent (its text up to the first zero byte), and the
     // answer lines of the command (see answer_rule_t) are collected into p_answer within
     // p_timeout ms. When the rule says so, the first such line completes the answer;
-    // otherwise the answer ends when no more lines come within the listing's quiet time. A
-    // line with a "FAILED" field fails the exchange at once, silently; every other failure
-    // is reported. p_ZEL_Command receives the command word.
+    // otherwise the answer ends when no more lines come within the listing's quiet time, or
+    // at the rule's limit. A refusal fails the exchange at once, silently; every other
+    // failure is reported. A link the service closed while idle is opened again first, and
+    // the command is sent once, on the new link. p_ZEL_Command receives the command word.
     bool ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer, std::string& p_ZEL_Command,
                     const time_t& p_timeout, const answer_rule_t& p_rule);
 
@@ -83,9 +84,9 @@ class socket_handle {
 
     bool is_open() const { return m_init_state; }
 
-    // False when the service left the last command without an answer: the link could not be
-    // opened, the line could not be sent, or no line of the command came in time.
-    bool last_command_answered() const { return m_last_answered; }
+    // True when the last command found the link closed and could not open it again: the
+    // service is gone, and every further command would fail the same way.
+    bool open_failed() const { return m_open_failed; }
 
   private:
     bool getCmd(const std::string& p_buff, std::string& p_cmd) const;
@@ -102,7 +103,7 @@ class socket_handle {
 
     bool m_bStatus = false;
     bool m_init_state = false;
-    bool m_last_answered = false;
+    bool m_open_failed = false;
     platform::socket_t m_sock = platform::INVALID_SOCKET_HANDLE;
     std::string m_ip = "127.0.0.1";
     uint16_t m_port = default_port;
