@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/process.h"
+#include "process/process.h"
 #include "sim/zel_service_sim.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The cost of reading one device's label area back (2 location reads, 192 name-field reads)
-// with read_brimel_label's own code against the simulated service, next to a minimal raw
+// with the device core's reads against the simulated service, next to a minimal raw
 // client that sends the same 194 command lines one after another and waits for each answer
 // line: the limit of a sequential protocol. Both at 0 ms and at 5 ms of latency per command.
 #include <benchmark/benchmark.h>
@@ -8,16 +8,20 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "read_brimel_label/read_brimel_label.h"
+#include "device_core/device_core.h"
 
 namespace {
 
 const std::size_t G_commands = 194;
 
-bool read_device(brimel_config_rm6x_device& p_device) {
+// The read of one device as read_brimel_label makes it: its location, then its area.
+bool read_device() {
+    const zel_network_keys_t network = {G_bench_mac};
+    label_location_t location;
     label_entries_t entries;
     uint32_t failed_page = 0;
-    return read_label_area(p_device, entries, failed_page) == SUCCESS;
+    return read_label_location(G_bench_mac, network, location, failed_page) == SUCCESS &&
+           read_label_area(G_bench_mac, network, location, entries, failed_page) == SUCCESS;
 }
 
 void BM_ToolDeviceRead(benchmark::State& p_state) {
@@ -27,9 +31,8 @@ void BM_ToolDeviceRead(benchmark::State& p_state) {
         p_state.SkipWithError("no connection to the simulator");
         return;
     }
-    brimel_config_rm6x_device& device = bench_target_device("bench");
     for (auto _ : p_state) {
-        if (!read_device(device)) {
+        if (!read_device()) {
             p_state.SkipWithError("the read failed");
             break;
         }
@@ -43,7 +46,7 @@ std::vector<std::string> read_commands() {
     zel_service_sim sim;
     sim.start(0);
     connect_link(sim);
-    read_device(bench_target_device("bench"));
+    read_device();
     zel_config_env::instance().zel_service.close_ZELService_connection();
     return sim.command_log();
 }

@@ -1,7 +1,7 @@
 // The text rules of a backup: an entry that a label file carries back unchanged becomes a
 // label line; any other, and every entry after an empty or commented one, a comment with a
 // warning. And the lines of --verify for each kind of difference.
-#include "read_brimel_label/read_brimel_label.h"
+#include "device_core/device_core.h"
 #include "unit_support.h"
 
 namespace {
@@ -31,34 +31,36 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
     // clang-format on
     for (const row_t& r : rows) {
         SCOPED_TRACE(r.m_line);
-        std::string text;
-        const captured_t got =
-            capture_output([&] { text = device_backup_text("D", "M", r.m_entries); });
-        EXPECT_EQ(text, "; device D, MAC M\r\n[D]\r\n" + r.m_line + "\r\n");
-        // The warning repeats the comment's "entry N <reason>".
+        std::vector<entry_note_t> notes;
+        EXPECT_EQ(device_backup_text("D", "M", r.m_entries, notes),
+                  "; device D, MAC M\r\n[D]\r\n" + r.m_line + "\r\n");
+        // The note repeats the comment's "entry N <reason>".
         const std::string what = r.m_line.substr(2, r.m_line.find(": label") - 2);
-        EXPECT_EQ(got.m_err, r.m_line[0] == ';'
-                                 ? "Warning: D's " + what + ": it is written as a comment.\r\n"
-                                 : "");
+        EXPECT_EQ(notes.empty()
+                      ? ""
+                      : "entry " + std::to_string(notes[0].m_number) + " " + notes[0].m_reason,
+                  r.m_line[0] == ';' ? what : "");
     }
 }
 
 TEST(BackupText, AnEntryAfterACommentedOneIsCommentedToo) {
-    std::string text;
-    capture_output([&] {
-        text = device_backup_text("D", "M", {{"A;1", "c", "b"}, {"B", "c", "b"}});
-    });
+    std::vector<entry_note_t> notes;
+    const std::string text =
+        device_backup_text("D", "M", {{"A;1", "c", "b"}, {"B", "c", "b"}}, notes);
     EXPECT_NE(text.find("; entry 2 comes after an empty or commented entry"), std::string::npos);
+    EXPECT_EQ(notes.size(), 2u);
 }
 
 TEST(BackupText, VerifyTellsAnEntryChangedAddedOrErased) {
     const label_entries_t presets = {{"A", "c", "b"}, {"Caf\x82", "c", "b"}};
-    EXPECT_EQ(entry_differences(presets, {{"A", "c", "x"}, {}, {"C", "c", "b"}}),
-              "\tentry 1: expected label \"A\", channel \"b\", device \"c\"; found label \"A\", "
-              "channel \"x\", device \"c\"\r\n\tentry 2 would be added: label \"" +
-                  as_shown("Caf\xC3\xA9", "Caf\x82") +
-                  "\", channel \"b\", device \"c\"\r\n\tentry 3 would be erased: label \"C\", "
-                  "channel \"b\", device \"c\"\r\n");
+    const std::vector<entry_difference_t> differences =
+        entry_differences(presets, {{"A", "c", "x"}, {}, {"C", "c", "b"}, {}});
+    std::string found;
+    for (const entry_difference_t& d : differences) {
+        found += std::to_string(d.m_number) + ":" + std::to_string(d.m_kind) + " " +
+                 d.m_expected.label + "/" + d.m_found.channel_id + ";";
+    }
+    EXPECT_EQ(found, "1:0 A/x;2:1 Caf\x82/;3:2 /b;");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/process.h"
+#include "process/process.h"
 #include "sim_support.h"
 
 extern const std::string G_tool;       // the write_brimel_label executable

@@ -106,7 +106,7 @@ TEST(AnswerRules, NumbersReadAsTheStandardConversionReadsThem) {
     // clang-format on
     for (const auto& [text, read] : cases) {
         int value = 4242;
-        const bool ok = zel_read_int(text, value);
+        const bool ok = read_int_like_stoi(text, value);
         EXPECT_EQ(ok ? std::to_string(value) : "refused", read) << text;
         EXPECT_EQ(value == 4242, !ok) << text;
     }

@@ -1,6 +1,6 @@
 // The simulated network and its description, the factory image of a device's memory, and
 // the command line of the zel_service_sim program.
-#include "platform/process.h"
+#include "process/process.h"
 #include "sim/sim_program.h"
 #include "sim_support.h"
 

@@ -27,6 +27,19 @@ enum zel_req_id_t {
     ZEL_READ_DEVICE_PRESET_START_OFFSET = 6
 };
 
+// One label preset: the label shown on the device and the Dante channel and device whose
+// audio it stands for, in code page 850. A preset of the label file is trimmed and at most 32
+// bytes each; an entry read back from a device holds what its three name fields held.
+struct s_label_preset {
+    std::string label;
+    std::string device_id;
+    std::string channel_id;
+};
+typedef s_label_preset label_preset_t;
+
+// The entries of a label area in order, each as the device holds it.
+typedef std::vector<label_preset_t> label_entries_t;
+
 // ---- Console output -----------------------------------------------------------------
 
 // Markers that color_text puts around a text. They are empty: colour comes only from

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
-const uint16_t label_loader_conf::max_preset = 64;
+#include "basic_type/label_area.h"
+
+const uint16_t label_loader_conf::max_preset = label_preset_count;
 const std::vector<std::string> label_loader_conf::find_all_rm6x_cmd = {"-find", "-f", "find", "f"};
 const std::vector<std::string> label_loader_conf::help_cmd = {"-help", "-h", "help", "h"};
 const std::vector<std::string> label_loader_conf::agree_cmd = {"ok", "o", "yes", "y"};

@@ -1,12 +1,35 @@
-// Numbers read from text: one strict decimal parser that every reader of a number uses,
-// the tool's answer parsers and the simulator's options and network files alike.
+// Numbers read from text, each reader named by its rule: the strict one that options, files
+// and identities use; one like the standard text-to-int conversion, for the numbers of an
+// information answer; one like C's atoi keeping the low 8 bits, for the location of a
+// memory-read answer; and the reader of a memory-read answer's values.
 #ifndef SRC_BASIC_TYPE_NUMBERS_H_
 #define SRC_BASIC_TYPE_NUMBERS_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
-// Reads a whole text as a decimal int: an optional sign and at least one digit, nothing
-// else. On failure (empty, junk, out of the int range) p_value is left unchanged.
+// Strict: the whole text is an optional sign and at least one digit, in the int range.
+// On failure (empty, junk, out of range) p_value is left unchanged.
 bool parse_decimal_int(const std::string& p_text, int& p_value);
+
+// Like std::stoi: leading white space skipped, an optional sign, then digits up to the
+// first other character. False, with p_value unchanged, without a digit or out of the int
+// range.
+bool read_int_like_stoi(const std::string& p_text, int& p_value);
+
+// Like C's atoi (blanks, a sign, digits up to the first other character; no digit gives 0),
+// keeping the low 8 bits of the number, however long it is.
+uint8_t read_low_byte_like_atoi(const std::string& p_text);
+
+// The values of a memory-read answer, from p_pos: decimal numbers separated by ",", the
+// last one ended by "\r"; the text's last character is never read. An empty value (no
+// digit) reads as value_list_empty, a value past the int range as value_list_overflow.
+// Values are appended to p_values; a number with no "\r" after it before the last character
+// is not. False when a character other than a digit, "," or "\r" came (reading goes on).
+const int value_list_empty = -1;
+const int value_list_overflow = 2147483647;
+bool read_value_list(const std::string& p_text, std::size_t p_pos, std::vector<int>& p_values);
 
 #endif  // SRC_BASIC_TYPE_NUMBERS_H_

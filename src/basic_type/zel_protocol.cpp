@@ -44,22 +44,19 @@ std::string field_until(const std::string& p_line, char p_end, std::size_t& p_po
 // A location number as a service may write it: digits, leading zeros allowed, blanks
 // around them tolerated.
 bool location_number_is(const std::string& p_text, uint32_t p_expected) {
-    std::size_t i = 0;
-    while (i < p_text.size() && is_space(p_text[i])) {
-        ++i;
+    std::size_t begin = 0;
+    std::size_t end = p_text.size();
+    while (begin < end && is_space(p_text[begin])) {
+        ++begin;
     }
-    uint64_t value = 0;
-    std::size_t digits = 0;
-    for (; i < p_text.size() && p_text[i] >= '0' && p_text[i] <= '9'; ++i, ++digits) {
-        value = value * 10 + static_cast<uint64_t>(p_text[i] - '0');
-        if (value > 0xFFFFFFFFu) {
-            return false;
-        }
+    while (end > begin && is_space(p_text[end - 1])) {
+        --end;
     }
-    while (i < p_text.size() && is_space(p_text[i])) {
-        ++i;
-    }
-    return digits > 0 && i == p_text.size() && value == p_expected;
+    int value = 0;
+    // No sign: a location is written in digits.
+    return begin < end && p_text[begin] >= '0' && p_text[begin] <= '9' &&
+           parse_decimal_int(p_text.substr(begin, end - begin), value) &&
+           static_cast<uint32_t>(value) == p_expected;
 }
 
 // Where the fields of an answer line start: after its first "=".
@@ -157,29 +154,23 @@ zel_line_verdict_t zel_judge_line(const std::string& p_line, const zel_echo_rule
     return echoes_request(p_line, p_rule) ? ZEL_LINE_ANSWER : ZEL_LINE_LATE;
 }
 
-bool zel_read_int(const std::string& p_text, int& p_value) {
-    std::size_t i = 0;
-    while (i < p_text.size() && is_space(p_text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < p_text.size() && (p_text[i] == '-' || p_text[i] == '+')) {
-        negative = p_text[i] == '-';
-        ++i;
-    }
-    // The magnitude may reach 2^31 for a negative number only.
-    const long long limit = negative ? 2147483648LL : 2147483647LL;
-    long long magnitude = 0;
-    std::size_t digits = 0;
-    for (; i < p_text.size() && p_text[i] >= '0' && p_text[i] <= '9'; ++i, ++digits) {
-        magnitude = magnitude * 10 + (p_text[i] - '0');
-        if (magnitude > limit) {
-            return false;
+const zel_request_t& zel_request(zel_req_id_t p_id) {
+    // clang-format off
+    static const zel_request_t G_requests[] = {
+        // id, word, time-out, echo, first line completes, limit
+        {ZEL_WRITE, zel_tbox_mem_word, zel_cmd_timeout_ms, ZEL_ECHO_DEVICE_IF_NAMED, true, 0},
+        {ZEL_READ, zel_tbox_mem_word, zel_cmd_timeout_ms, ZEL_ECHO_LOCATION, true, 0},
+        {ZEL_INFO_EXT, zel_info_ext_word, zel_cmd_timeout_ms, ZEL_ECHO_DEVICE, true, 0},
+        {ZEL_LIST_NET, zel_list_net_word, zel_list_timeout_ms, ZEL_ECHO_NONE, false, zel_listing_limit_ms},
+        {ZEL_LIST_DEV, zel_list_dev_word, zel_list_timeout_ms, ZEL_ECHO_NONE, false, zel_listing_limit_ms},
+        {ZEL_READ_CSPR_PAGE_IDX, zel_tbox_mem_word, zel_cmd_timeout_ms, ZEL_ECHO_LOCATION, true, 0},
+        {ZEL_READ_DEVICE_PRESET_START_OFFSET, zel_tbox_mem_word, zel_cmd_timeout_ms, ZEL_ECHO_LOCATION, true, 0},
+    };
+    // clang-format on
+    for (const zel_request_t& request : G_requests) {
+        if (request.m_id == p_id) {
+            return request;
         }
     }
-    if (digits == 0) {
-        return false;
-    }
-    p_value = static_cast<int>(negative ? -magnitude : magnitude);
-    return true;
+    return G_requests[0];
 }

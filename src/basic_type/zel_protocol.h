@@ -12,9 +12,12 @@
 #include <string>
 #include <unordered_set>
 
+#include "basic_type/basic_type.h"
+
 // ---- Words ------------------------------------------------------------------------------
 
 constexpr char zel_list_dev_word[] = "LIST_DEV";
+constexpr char zel_list_net_word[] = "LIST_NET";  // no command of the tools sends it
 constexpr char zel_info_ext_word[] = "INFO_EXT";
 constexpr char zel_tbox_mem_word[] = "TBOX_MEM";
 // An answer line of a command holds its word followed by this.
@@ -52,9 +55,6 @@ constexpr int64_t zel_greeting_wait_ms = 2000;
 constexpr int64_t zel_greeting_quiet_ms = 25;
 constexpr int64_t zel_greeting_limit_ms = 10000;
 constexpr std::size_t zel_greeting_limit_bytes = 64 * 1024;
-// A name field of device memory, and the memory slot of the label area.
-constexpr std::size_t zel_name_field_length = 32;
-constexpr uint8_t zel_label_slot = 0;
 
 // ---- Rules ------------------------------------------------------------------------------
 
@@ -108,9 +108,20 @@ enum zel_line_verdict_t {
 // a write acknowledgement is any other line ("OK", "OK;", "0,14,0;OK").
 zel_line_verdict_t zel_judge_line(const std::string& p_line, const zel_echo_rule_t& p_rule);
 
-// Reads a number of an answer as the standard text-to-int conversion does: leading white
-// space skipped, an optional sign, then digits up to the first other character. False,
-// with p_value unchanged, when there is no digit or the number is out of the int range.
-bool zel_read_int(const std::string& p_text, int& p_value);
+// ---- Requests ---------------------------------------------------------------------------
+
+// One kind of request: its command word, its answer time-out, what its answer must echo,
+// whether the first answer line completes the answer, and the limit of the whole answer.
+struct zel_request_t {
+    zel_req_id_t m_id;
+    const char* m_word;
+    time_t m_timeout_ms;
+    zel_echo_t m_echo;
+    bool m_first_line_completes;  // only a listing answers over several lines
+    int64_t m_limit_ms;           // 0: none
+};
+
+// The row of a request kind; an unknown value gets the row of a memory write.
+const zel_request_t& zel_request(zel_req_id_t p_id);
 
 #endif  // SRC_BASIC_TYPE_ZEL_PROTOCOL_H_

@@ -22,6 +22,16 @@ Status read_and_transfer_label_configuration(std::string p_file_name);
 // cannot be opened or read, or a line is rejected; nothing is sent to the service.
 Status read_label_file(const std::string& p_file_name);
 
+// A target device of the label file just read, and the presets its lines gave it (the first
+// 64), in code page 850.
+struct label_file_target_t {
+    std::string m_name;
+    label_entries_t m_presets;
+};
+
+// The target devices of the label file read last, in the order the file named them.
+std::vector<label_file_target_t> label_file_targets();
+
 // Reads a label file line by line in bounded memory. A line comes without its LF or
 // CR LF; a line longer than the parser accepts is cut to max_kept_line bytes, which is
 // still too long for it. A UTF-8 byte-order mark at the start of the file is skipped.

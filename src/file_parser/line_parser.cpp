@@ -1,10 +1,9 @@
 #include "file_parser/file_parser.h"
 
+#include "basic_type/label_area.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 namespace {
-
-const std::size_t G_max_name_length = 32;
 
 bool is_blank(char p_c) {
     return p_c == '\t' || p_c == '\n' || p_c == '\r' || p_c == ' ';
@@ -39,11 +38,12 @@ std::string line_location(const std::string& p_head) {
 }
 
 std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head) {
-    if (p_text.size() > G_max_name_length) {
+    if (p_text.size() > label_name_field_length) {
         printf_error_message(line_location(p_warning_head));
-        printf_error_message(console_text(p_text) +
-                             " is larger than 32 characters,  the excess will be ignored\r\n");
-        p_text.resize(G_max_name_length);
+        printf_error_message(console_text(p_text) + " is larger than " +
+                             std::to_string(label_name_field_length) +
+                             " characters,  the excess will be ignored\r\n");
+        p_text.resize(label_name_field_length);
     }
     return p_text;
 }
@@ -81,8 +81,9 @@ std::vector<std::string>& current_section_devices() {
 Status parse_line(std::string& p_line) {
     if (p_line.size() > label_file_reader::max_line_length) {
         printf_error_message(line_location("Error in: "));
-        printf_error_message(
-            "Invalid formated line, exceed authorized line lenght (5000 characters)\r\n");
+        printf_error_message("Invalid formated line, exceed authorized line lenght (" +
+                             std::to_string(label_file_reader::max_line_length) +
+                             " characters)\r\n");
         return FAIL;
     }
     std::vector<unsupported_char_t> dropped;

@@ -96,6 +96,14 @@ void label_file_reader::close() {
     m_buffer.shrink_to_fit();
 }
 
+std::vector<label_file_target_t> label_file_targets() {
+    std::vector<label_file_target_t> targets;
+    for (const brimel_config_rm6x_device& device : zel_config_env::instance().device_list) {
+        targets.push_back(label_file_target_t{device.m_device_name, device.preset_to_write});
+    }
+    return targets;
+}
+
 Status read_and_transfer_label_configuration(std::string p_file_name) {
     const Status ret_status = read_label_file(p_file_name);
     return ret_status == SUCCESS ? run_device_stage() : ret_status;

@@ -9,16 +9,17 @@
 
 namespace platform {
 
-// Called first thing. A standard input, output or error that the program was started
-// without is opened on the null device, so that no socket or file the program opens later
-// takes its place (the prompt would read the service, the console text would be sent to
-// it). A write to a closed connection or pipe fails instead of killing the program.
-void prepare_process();
-
-// The program's arguments in UTF-8. Windows takes them from the wide command line: the
-// argv of main holds them in the ANSI code page, which lacks most scripts (a Cyrillic or
-// CJK name would come as "?"). Elsewhere argv as it is.
-std::vector<std::string> program_arguments(int p_argc, char** p_argv);
+// The start every program shares, its main's one line: prepares the process, then runs
+// p_body on the program's arguments (its name first) and returns its result as the exit
+// status.
+// - A standard input, output or error the program was started without is opened on the
+//   null device, so that no socket or file the program opens later takes its place (the
+//   prompt would read the service, the console text would be sent to it). A write to a
+//   closed connection or pipe fails instead of killing the program.
+// - The arguments are UTF-8. Windows takes them from the wide command line: the argv of
+//   main holds them in the ANSI code page, which lacks most scripts (a Cyrillic or CJK name
+//   would come as "?"). Elsewhere argv as it is.
+int run_program(int p_argc, char** p_argv, int (*p_body)(const std::vector<std::string>&));
 
 // Opens a file by its UTF-8 path for binary reading (Windows: through the wide-character
 // API, so that any name opens); nullptr when it cannot be opened or is a directory.

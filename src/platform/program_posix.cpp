@@ -8,6 +8,7 @@
 #include <cerrno>
 
 namespace platform {
+namespace {
 
 void prepare_process() {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
@@ -30,6 +31,13 @@ std::vector<std::string> program_arguments(int p_argc, char** p_argv) {
         args.push_back(p_argv[k] != nullptr ? p_argv[k] : "");
     }
     return args;
+}
+
+}  // namespace
+
+int run_program(int p_argc, char** p_argv, int (*p_body)(const std::vector<std::string>&)) {
+    prepare_process();
+    return p_body(program_arguments(p_argc, p_argv));
 }
 
 std::FILE* open_file_for_reading(const std::string& p_path) {

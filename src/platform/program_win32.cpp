@@ -31,13 +31,6 @@ std::string utf8_of(const wchar_t* p_wide) {
     return utf8;
 }
 
-}  // namespace
-
-// Sockets are handles of their own on Windows, never the C runtime's standard descriptors,
-// and a missing standard stream reads as end of input and swallows writes; there is no
-// SIGPIPE. Nothing to set up.
-void prepare_process() {}
-
 std::vector<std::string> program_arguments(int p_argc, char** p_argv) {
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -50,6 +43,15 @@ std::vector<std::string> program_arguments(int p_argc, char** p_argv) {
     }
     LocalFree(wide);
     return args;
+}
+
+}  // namespace
+
+// Sockets are handles of their own on Windows, never the C runtime's standard descriptors,
+// and a missing standard stream reads as end of input and swallows writes; there is no
+// SIGPIPE. Only the arguments need taking.
+int run_program(int p_argc, char** p_argv, int (*p_body)(const std::vector<std::string>&)) {
+    return p_body(program_arguments(p_argc, p_argv));
 }
 
 std::FILE* open_file_for_reading(const std::string& p_path) {

@@ -30,6 +30,10 @@ socket_t tcp_connect(const std::string& p_ip, uint16_t p_port, std::string* p_er
 socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_port,
                     std::string* p_error_text = nullptr);
 
+// Connections a listening socket holds before they are accepted: the simulated service
+// serves one client at a time, and a few more may wait.
+const int listen_backlog = 16;
+
 // Accepts one pending connection, INVALID_SOCKET_HANDLE on failure.
 socket_t tcp_accept(socket_t p_listener);
 

@@ -132,7 +132,8 @@ socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one));
     socklen_t len = sizeof(addr);
     if (bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == -1 ||
-        listen(fd, 16) == -1 || getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == -1) {
+        listen(fd, listen_backlog) == -1 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == -1) {
         return give_up(fd, p_error_text);
     }
     p_bound_port = ntohs(addr.sin_port);

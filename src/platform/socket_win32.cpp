@@ -145,7 +145,7 @@ socket_t tcp_listen(const std::string& p_ip, uint16_t p_port, uint16_t& p_bound_
                sizeof(one));
     int len = sizeof(addr);
     if (bind(sock, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == SOCKET_ERROR ||
-        listen(sock, 16) == SOCKET_ERROR ||
+        listen(sock, listen_backlog) == SOCKET_ERROR ||
         getsockname(sock, reinterpret_cast<sockaddr*>(&addr), &len) == SOCKET_ERROR) {
         return give_up(sock, p_error_text);
     }

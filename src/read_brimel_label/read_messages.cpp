@@ -63,30 +63,14 @@ std::string area_unsafe(const std::string& p_name, int p_page_index, int p_start
            ") would cover its own location bytes: it is not read." + G_nl;
 }
 
-std::string backup_head(const std::string& p_name, const std::string& p_mac) {
-    return "; device " + p_name + ", MAC " + p_mac + G_nl + "[" + p_name + "]" + G_nl;
-}
-
-std::string entry_comment(std::size_t p_number, const char* p_reason,
-                          const label_preset_t& p_entry) {
-    return "; entry " + std::to_string(p_number) + " " + p_reason + ": label \"" +
-           visible_text(p_entry.label) + "\", channel \"" + visible_text(p_entry.channel_id) +
-           "\", device \"" + visible_text(p_entry.device_id) + "\"" + G_nl;
-}
-
 std::string entry_warning(const std::string& p_name, std::size_t p_number, const char* p_reason) {
     return "Warning: " + service_text_in_errors(p_name) + "'s entry " + std::to_string(p_number) +
            " " + p_reason + ": it is written as a comment." + G_nl;
 }
 
-const char* const reason_empty_field = "has an empty field";
-const char* const reason_control_byte = "holds a control byte";
-const char* const reason_delimiter = "holds \";\", \"=\" or \"@\"";
-const char* const reason_blanks = "has leading or trailing blanks";
-const char* const reason_device_name = "has a device name of other than letters, digits and \"-\"";
-const char* const reason_not_carried = "holds a character no label file carries";
-const char* const reason_section = "would read as a device section";
-const char* const reason_moved = "comes after an empty or commented entry: restoring would move it";
+const char* const link_lost =
+    "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as "
+    "not found.\r\n";
 
 std::string matches(const std::string& p_name, const std::string& p_mac, const std::string& p_file,
                     std::size_t p_presets) {
@@ -101,18 +85,24 @@ std::string differs(const std::string& p_name, const std::string& p_mac,
            " would write:" + G_nl;
 }
 
-std::string entry_changed(std::size_t p_number, const label_preset_t& p_expected,
-                          const label_preset_t& p_found) {
-    return "\tentry " + std::to_string(p_number) + ": expected " + fields(p_expected) + "; found " +
-           fields(p_found) + G_nl;
-}
-
-std::string entry_added(std::size_t p_number, const label_preset_t& p_expected) {
-    return "\tentry " + std::to_string(p_number) + " would be added: " + fields(p_expected) + G_nl;
-}
-
-std::string entry_erased(std::size_t p_number, const label_preset_t& p_found) {
-    return "\tentry " + std::to_string(p_number) + " would be erased: " + fields(p_found) + G_nl;
+std::string difference_lines(const std::vector<entry_difference_t>& p_differences) {
+    std::string lines;
+    for (const entry_difference_t& difference : p_differences) {
+        const std::string entry = "\tentry " + std::to_string(difference.m_number);
+        switch (difference.m_kind) {
+            case ENTRY_CHANGED:
+                lines += entry + ": expected " + fields(difference.m_expected) + "; found " +
+                         fields(difference.m_found) + G_nl;
+                break;
+            case ENTRY_ADDED:
+                lines += entry + " would be added: " + fields(difference.m_expected) + G_nl;
+                break;
+            case ENTRY_ERASED:
+                lines += entry + " would be erased: " + fields(difference.m_found) + G_nl;
+                break;
+        }
+    }
+    return lines;
 }
 
 std::string bad_command_line(const std::string& p_what) {
@@ -142,11 +132,6 @@ const char* const nothing_listed = "No device listed on the network: nothing to 
 std::string not_captured(const std::string& p_mac) {
     return "Warning: " + service_text_in_errors(p_mac) +
            " gave no information answer: it is left out of the capture." + G_nl;
-}
-
-std::string capture_head(const char* p_version) {
-    return std::string("# A capture of a network by read_brimel_label ") + p_version +
-           ", for zel_service_sim --network\n";
 }
 
 std::string capture_written(const std::string& p_file) {

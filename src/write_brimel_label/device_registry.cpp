@@ -1,7 +1,7 @@
 #include "write_brimel_label/write_brimel_label.h"
 
 bool brimel_config_rm6x_device::is_KALDEN_RM6X_device() const {
-    return !m_device_name.empty() && m_mir == 5 && m_pir == 2;
+    return is_compatible_device(m_device_name, m_mir, m_pir);
 }
 
 void brimel_config_rm6x_device::set_device_name(std::string p_name) {

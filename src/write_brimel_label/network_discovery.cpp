@@ -2,40 +2,12 @@
 // the targets that cannot be told apart.
 #include "write_brimel_label/write_brimel_label.h"
 
-#include <unordered_map>
 #include <unordered_set>
 
 #include "basic_type/zel_protocol.h"
+#include "device_core/device_core.h"
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
-
-namespace {
-
-// Appends p_text unless p_texts holds it already (p_same tells equal texts).
-void add_distinct(std::vector<std::string>& p_texts, const std::string& p_text,
-                  bool (*p_same)(const std::string&, const std::string&)) {
-    for (const std::string& text : p_texts) {
-        if (p_same(text, p_text)) {
-            return;
-        }
-    }
-    p_texts.push_back(p_text);
-}
-
-bool same_text(const std::string& p_first, const std::string& p_second) {
-    return p_first == p_second;
-}
-
-// The texts came from the service: shown as standard error, where they go, needs.
-std::string joined(const std::vector<std::string>& p_texts) {
-    std::string text = service_text_in_errors(p_texts[0]);
-    for (std::size_t k = 1; k < p_texts.size(); ++k) {
-        text += (k + 1 == p_texts.size() ? " and " : ", ") + service_text_in_errors(p_texts[k]);
-    }
-    return text;
-}
-
-}  // namespace
 
 Status zel_config_env::request_network_information(bool* p_stopped) {
     // A listing that repeats an identifier names one device: each is asked once. Spellings
@@ -69,31 +41,19 @@ Status zel_config_env::request_network_information(bool* p_stopped) {
 }
 
 void zel_config_env::mark_ambiguous_targets(const char* p_not_done) {
-    std::unordered_map<std::string, std::vector<std::string>> macs_of_name;
-    std::unordered_map<std::string, std::vector<std::string>> names_of_device;
+    device_identities identities;
     for (const net_device_info_t& report : reported_devices) {
-        add_distinct(macs_of_name[report.m_alias], report.m_mac, zel_same_device);
-        add_distinct(names_of_device[zel_device_key(report.m_mac)], report.m_alias, same_text);
+        identities.add(report);
     }
     for (brimel_config_rm6x_device& device : device_list) {
-        const auto macs = macs_of_name.find(device.m_device_name);
-        if (macs == macs_of_name.end()) {
+        const std::vector<std::string> macs = identities.macs_of(device.m_device_name);
+        if (macs.empty()) {
             continue;  // not found on the network
         }
-        if (macs->second.size() > 1) {
+        const std::vector<std::string> names = identities.names_of(macs[0]);
+        if (macs.size() > 1 || names.size() > 1) {
             device.m_ambiguous = true;
-            printf_error_message("Warning: " + service_text_in_errors(device.m_device_name) +
-                                 " is the name of more than one device on the network: " +
-                                 joined(macs->second) + ". It is not " + p_not_done + ".\r\n");
-            continue;
-        }
-        const std::vector<std::string>& names = names_of_device[zel_device_key(macs->second[0])];
-        if (names.size() > 1) {
-            device.m_ambiguous = true;
-            printf_error_message("Warning: the device " + service_text_in_errors(macs->second[0]) +
-                                 " answers as " + joined(names) + ": " +
-                                 service_text_in_errors(device.m_device_name) + " is not " +
-                                 p_not_done + ".\r\n");
+            printf_error_message(ambiguity_warning(device.m_device_name, macs, names, p_not_done));
         }
     }
 }

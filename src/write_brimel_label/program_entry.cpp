@@ -5,10 +5,10 @@
 namespace {
 
 // After a Ctrl-C, one line names the label files left on the command line, if any.
-void report_files_not_run(int argc, char** argv, int p_first) {
+void report_files_not_run(const std::vector<std::string>& p_args, std::size_t p_first) {
     std::string files;
-    for (int arg_idx = p_first; arg_idx < argc; ++arg_idx) {
-        const std::string arg = argv[arg_idx];
+    for (std::size_t arg_idx = p_first; arg_idx < p_args.size(); ++arg_idx) {
+        const std::string& arg = p_args[arg_idx];
         if (!is_help_cmd(arg)) {
             files += (files.empty() ? "" : ", ") + arg;
         }
@@ -21,20 +21,20 @@ void report_files_not_run(int argc, char** argv, int p_first) {
 
 }  // namespace
 
-int write_brimel_label_main(int argc, char** argv) {
-    if (argc == 1) {
-        write_label_user_manual(argv[0] != nullptr ? argv[0] : "");
+int write_brimel_label_main(const std::vector<std::string>& p_args) {
+    if (p_args.size() == 1) {
+        write_label_user_manual(p_args[0]);
         return SUCCESS;
     }
-    if (argc < 1) {
+    if (p_args.empty()) {
         printf_error_message("Unknow error\r\n" + str_exit_failure);
         return FAIL;
     }
-    const std::string program = argv[0] != nullptr ? argv[0] : "";
+    const std::string& program = p_args[0];
     printf_str_color("Launch " + program + "\r\n", GREEN);
     Status ret_status = SUCCESS;
-    for (int arg_idx = 1; arg_idx < argc; ++arg_idx) {
-        const std::string arg = argv[arg_idx];
+    for (std::size_t arg_idx = 1; arg_idx < p_args.size(); ++arg_idx) {
+        const std::string& arg = p_args[arg_idx];
         if (is_help_cmd(arg)) {
             write_label_user_manual(program);
         } else {
@@ -43,7 +43,7 @@ int write_brimel_label_main(int argc, char** argv) {
             ret_status = read_and_transfer_label_configuration(arg);
         }
         if (zel_config_env::instance().stopped_by_ctrl_c) {
-            report_files_not_run(argc, argv, arg_idx + 1);
+            report_files_not_run(p_args, arg_idx + 1);
             return FAIL;
         }
     }

@@ -1,43 +1,7 @@
 #include "write_brimel_label/write_brimel_label.h"
 
 #include "basic_type/zel_protocol.h"
-#include "file_parser/file_parser.h"
-
-namespace {
-
-const std::size_t G_info_ext_field_count = 11;
-
-// Reads a number as C's atoi does (blanks, a sign, digits up to the first other
-// character; nothing gives 0), keeping its low 8 bits. Never overflows.
-uint8_t lenient_low_byte(const std::string& p_text) {
-    std::size_t i = 0;
-    while (i < p_text.size() && (p_text[i] == ' ' || (p_text[i] >= '\t' && p_text[i] <= '\r'))) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < p_text.size() && (p_text[i] == '-' || p_text[i] == '+')) {
-        negative = p_text[i] == '-';
-        ++i;
-    }
-    unsigned value = 0;
-    for (; i < p_text.size() && p_text[i] >= '0' && p_text[i] <= '9'; ++i) {
-        value = value * 10u + static_cast<unsigned>(p_text[i] - '0');
-    }
-    return static_cast<uint8_t>(negative ? 0u - value : value);
-}
-
-// The text from p_pos up to the next p_delimiter; p_pos moves past the delimiter.
-bool next_field(const std::string& p_answer, const char* p_delimiter, std::size_t& p_pos,
-                std::string& p_field) {
-    const std::size_t start = p_pos;
-    if (!get_delimiter(p_answer, p_delimiter, p_pos)) {
-        return false;
-    }
-    p_field = p_answer.substr(start, p_pos - 1 - start);
-    return true;
-}
-
-}  // namespace
+#include "zel_service_cmd/service_answers.h"
 
 Status zel_config_env::parse_response(std::string p_zel_response, zel_req_id_t p_req_id) {
     if (zel_has_failed_word(p_zel_response)) {
@@ -66,46 +30,13 @@ Status zel_config_env::parse_response(std::string p_zel_response, zel_req_id_t p
 }
 
 Status zel_config_env::parse_list_dev(std::string p_answer) {
-    const std::string head = zel_answer_head(zel_list_dev_word);
-    const std::size_t found = p_answer.find(head);
-    if (found == std::string::npos || zel_has_failed_word(p_answer)) {
-        return FAIL;
+    std::vector<std::string> listed;
+    const Status status = parse_listing(p_answer, found_network_name, listed);
+    for (const std::string& identifier : listed) {
+        found_net_device.push_back(identifier);
+        m_network_keys.insert(zel_device_key(identifier));
     }
-    const std::size_t network_end = p_answer.find_first_of(";\r\n", found + head.size());
-    if (found_network_name.empty() && network_end != std::string::npos &&
-        p_answer[network_end] == ';') {
-        found_network_name =
-            p_answer.substr(found + head.size(), network_end - found - head.size());
-    }
-    // Each line: network part up to the first ";", then identifiers separated by ",".
-    bool get_network = true;
-    std::string mac_device;
-    for (std::size_t i = found + head.size(); i < p_answer.size(); ++i) {
-        const char c = p_answer[i];
-        if (c == '\r') {
-            if (!mac_device.empty()) {
-                add_listed_device(mac_device);
-            }
-            mac_device.clear();
-            get_network = true;
-        } else if (c == '\n') {
-            continue;
-        } else if (get_network) {
-            get_network = c != ';';
-        } else if (c == ',') {
-            // Pushed even when empty (",,"), as listings have always been read.
-            add_listed_device(mac_device);
-            mac_device.clear();
-        } else {
-            mac_device.push_back(c);
-        }
-    }
-    return SUCCESS;
-}
-
-void zel_config_env::add_listed_device(const std::string& p_identifier) {
-    found_net_device.push_back(p_identifier);
-    m_network_keys.insert(zel_device_key(p_identifier));
+    return status;
 }
 
 Status zel_config_env::parse_list_net(std::string) {
@@ -113,39 +44,18 @@ Status zel_config_env::parse_list_net(std::string) {
 }
 
 Status zel_config_env::parse_info_ext(std::string p_answer) {
-    const std::string head = zel_answer_head(zel_info_ext_word);
-    const std::size_t found = p_answer.find(head);
-    if (found == std::string::npos || zel_has_failed_word(p_answer)) {
+    net_device_info_t info;
+    if (parse_information(p_answer, info) == FAIL) {
         return FAIL;
     }
-    std::string fields[G_info_ext_field_count];
-    std::size_t pos = found + head.size();
-    std::size_t after_alias = pos;
-    for (std::size_t k = 0; k < G_info_ext_field_count; ++k) {
-        if (!next_field(p_answer, ";", pos, fields[k])) {
-            return FAIL;
-        }
-        after_alias = k == 1 ? pos : after_alias;
-    }
-    // mac;alias;hcf;mac_prog;mir;pir;fir;input_n;output_n;core_n;ext_core
-    int numbers[G_info_ext_field_count] = {};
-    for (std::size_t k = 2; k < G_info_ext_field_count; ++k) {
-        if (!zel_read_int(fields[k], numbers[k])) {
-            return FAIL;
-        }
-    }
-    const std::size_t line_end = p_answer.find_first_of("\r\n", after_alias);
-    m_network_keys.insert(zel_device_key(fields[0]));
-    reported_devices.push_back(net_device_info_t{
-        fields[0], fields[1], numbers[4], numbers[5], numbers[6],
-        p_answer.substr(after_alias, line_end == std::string::npos ? std::string::npos
-                                                                   : line_end - after_alias)});
-    brimel_config_rm6x_device* device = find_device_by_name(fields[1]);
+    m_network_keys.insert(zel_device_key(info.m_mac));
+    reported_devices.push_back(info);
+    brimel_config_rm6x_device* device = find_device_by_name(info.m_alias);
     if (device != nullptr) {
-        device->set_zel_device_mac_adr(fields[0]);
-        device->m_mir = numbers[4];
-        device->m_pir = numbers[5];
-        device->m_fir = numbers[6];
+        device->set_zel_device_mac_adr(info.m_mac);
+        device->m_mir = info.m_mir;
+        device->m_pir = info.m_pir;
+        device->m_fir = info.m_fir;
     }
     return SUCCESS;
 }
@@ -153,42 +63,14 @@ Status zel_config_env::parse_info_ext(std::string p_answer) {
 Status zel_config_env::parse_read_mem(std::string p_answer, std::string& p_ret_mac_adr,
                                       uint8_t& p_ret_slot, uint8_t& p_ret_page,
                                       uint8_t& p_ret_offset, std::vector<uint8_t>& p_ret_vec) {
-    const std::string head = zel_answer_head(zel_tbox_mem_word);
-    const std::size_t found = p_answer.find(head);
-    if (found == std::string::npos || zel_has_failed_word(p_answer)) {
-        return FAIL;
+    std::vector<int> values;
+    const Status status =
+        parse_memory_answer(p_answer, p_ret_mac_adr, p_ret_slot, p_ret_page, p_ret_offset, values);
+    // Each value is kept as its low 8 bits; an empty one as 0.
+    for (const int value : values) {
+        p_ret_vec.push_back(static_cast<uint8_t>(value == value_list_empty ? 0 : value));
     }
-    std::size_t pos = found + head.size();
-    std::string field;
-    if (!next_field(p_answer, ";", pos, p_ret_mac_adr)) {
-        return FAIL;
-    }
-    uint8_t* const outputs[3] = {&p_ret_slot, &p_ret_page, &p_ret_offset};
-    const char* const delimiters[3] = {",", ",", ";"};
-    for (int k = 0; k < 3; ++k) {
-        if (!next_field(p_answer, delimiters[k], pos, field)) {
-            return FAIL;
-        }
-        *outputs[k] = lenient_low_byte(field);
-    }
-    // Values up to the "\r" of the line, the answer's last character never read.
-    Status result = SUCCESS;
-    unsigned number = 0;
-    for (; pos + 1 < p_answer.size(); ++pos) {
-        const char c = p_answer[pos];
-        if (c >= '0' && c <= '9') {
-            number = number * 10u + static_cast<unsigned>(c - '0');
-        } else if (c == ',' || c == '\r') {
-            p_ret_vec.push_back(static_cast<uint8_t>(number));
-            number = 0;
-            if (c == '\r') {
-                break;
-            }
-        } else {
-            result = FAIL;
-        }
-    }
-    return result;
+    return status;
 }
 
 Status zel_config_env::parse_read_cspr_idx(std::string p_answer) {

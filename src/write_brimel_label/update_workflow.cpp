@@ -8,10 +8,6 @@
 
 namespace {
 
-const std::size_t G_pages_per_preset = 3;  // label, Dante device, Dante channel
-const std::size_t G_label_area_pages =
-    brimel_config_rm6x_device::max_preset_label * G_pages_per_preset;
-
 std::string numbered_line(std::size_t p_number, const std::string& p_text) {
     return "\tdevice " + std::to_string(p_number) + ": " + p_text + "\r\n";
 }
@@ -144,9 +140,9 @@ void add_entries(std::string& p_state, std::size_t p_first, std::size_t p_last,
 // goes through the area entry by entry, three pages each. With p_in_doubt the page after
 // them failed: the service may have carried it out, so its entry counts as partly done.
 std::string area_state(area_work_t p_work, std::size_t p_done, bool p_in_doubt) {
-    const std::size_t entries = brimel_config_rm6x_device::max_preset_label;
-    const std::size_t done = p_done / G_pages_per_preset;
-    const bool partly = p_done % G_pages_per_preset != 0 || p_in_doubt;
+    const std::size_t entries = label_preset_count;
+    const std::size_t done = p_done / label_pages_per_preset;
+    const bool partly = p_done % label_pages_per_preset != 0 || p_in_doubt;
     const bool erasing = p_work == ERASING;
     std::string state;
     add_entries(state, 1, done, erasing ? "erased" : "written");
@@ -162,7 +158,7 @@ std::string area_state_line(const std::string& p_name, const std::string& p_stat
 
 std::string erase_stopped(std::size_t p_pages) {
     return "erase stopped at page " + std::to_string(p_pages) + " of " +
-           std::to_string(G_label_area_pages) + ": " + area_state(ERASING, p_pages, false);
+           std::to_string(label_area_pages) + ": " + area_state(ERASING, p_pages, false);
 }
 
 std::string transfer_stopped(std::size_t p_pages, std::size_t p_total) {
@@ -198,7 +194,7 @@ device_outcome_t stopped(const std::string& p_name, const std::string& p_state,
 device_outcome_t transfer_labels(brimel_config_rm6x_device& p_device, std::string& p_stop_report) {
     const std::string& name = p_device.m_device_name;
     printf_str_color("Running transfer of " + name + "'s new labels...", CYAN);
-    const std::size_t pages = p_device.get_preset_list_size() * G_pages_per_preset;
+    const std::size_t pages = p_device.get_preset_list_size() * label_pages_per_preset;
     progress_counter write_progress(pages);
     bool stop = platform::stage_interrupted();
     const Status state =
@@ -234,14 +230,14 @@ device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string&
     if (state == FAIL) {
         return erase_failed(name, std::string());
     }
-    if (!p_device.label_area_is_safe()) {
+    if (!p_device.has_safe_label_area()) {
         return erase_failed(name, name + "'s label area (page index " +
                                       std::to_string(p_device.m_cspr_page) + ", start offset " +
                                       std::to_string(p_device.m_device_start_from_CSPR_offset) +
                                       ") would cover its own location bytes: nothing was "
                                       "erased or written.\r\n");
     }
-    progress_counter erase_progress(G_label_area_pages);
+    progress_counter erase_progress(label_area_pages);
     bool stop = false;
     state = p_device.intialize_device_label_in_device(&erase_progress, &stop);
     erase_progress.clear();

@@ -12,34 +12,17 @@
 #include <vector>
 
 #include "basic_type/basic_type.h"
+#include "basic_type/label_area.h"
+#include "zel_service_cmd/service_answers.h"
 #include "zel_socket_handler/zel_socket_handler.h"
 
 class progress_counter;
-
-// One label preset: the label shown on the device and the Dante channel and device
-// whose audio it stands for, in code page 850, trimmed and at most 32 bytes each.
-struct s_label_preset {
-    std::string label;
-    std::string device_id;
-    std::string channel_id;
-};
-typedef s_label_preset label_preset_t;
-
-// What one information answer reported about a device of the network.
-struct net_device_info_t {
-    std::string m_mac;
-    std::string m_alias;
-    int m_mir = -1;
-    int m_pir = -1;
-    int m_fir = -1;
-    std::string m_fields;  // the answer after "MAC;alias;" as it came, without its line end
-};
 
 // One target device named by the label file.
 class brimel_config_rm6x_device {
   public:
     // Largest number of presets a device takes.
-    static constexpr std::size_t max_preset_label = 64;
+    static constexpr std::size_t max_preset_label = label_preset_count;
 
     std::string m_device_name;
     std::string m_zel_device_mac_adr;  // empty while the service has not named the device
@@ -66,9 +49,8 @@ class brimel_config_rm6x_device {
     // ever erased or written at a page computed from an unread value.
     Status set_cspr_page();
     Status set_device_start_from_cspr_offset();
-    // False when the label area (192 pages from P + S) would cover one of the two pages
-    // that hold P and S: page 1 or page P.
-    bool label_area_is_safe() const;
+    // P and S were read, and the label area they give covers neither of their pages.
+    bool has_safe_label_area() const;
     uint8_t get_cspr_page() const;
     uint8_t get_device_start_from_cspr_offset() const;
     std::string get_zel_device_mac_adr() const;
@@ -169,15 +151,14 @@ class zel_config_env {
     bool index_is_current(const std::string& p_name) const;
     void reindex_devices();
 
-    void add_listed_device(const std::string& p_identifier);
-
     zel_network_keys_t m_network_keys;
     // Name -> position of the first record of that name in device_list.
     std::unordered_map<std::string, std::size_t> m_device_index;
     std::size_t m_indexed_count = 0;
 };
 
-// The program: the manual, the launch line and one transfer run per label file.
-int write_brimel_label_main(int argc, char** argv);
+// The program, on its arguments (the program's name first): the manual, the launch line
+// and one transfer run per label file. No argument at all, not even the name, is an error.
+int write_brimel_label_main(const std::vector<std::string>& p_args);
 
 #endif  // SRC_WRITE_BRIMEL_LABEL_WRITE_BRIMEL_LABEL_H_

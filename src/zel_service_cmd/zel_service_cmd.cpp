@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "basic_type/label_area.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 namespace {
@@ -16,36 +17,49 @@ std::string memory_command(const std::string& p_mac_adress, const char* p_mode, 
            memory_location(p_slot, p_page, p_offset);
 }
 
-zel_echo_rule_t echo_of(zel_echo_t p_echo, const std::string& p_mac_adress, uint8_t p_slot = 0,
+std::string read_command(const std::string& p_mac_adress, uint8_t p_slot, uint32_t p_page,
+                         uint32_t p_offset, uint32_t p_nb_read) {
+    return memory_command(p_mac_adress, zel_memory_read_mode, p_slot, p_page, p_offset) + "," +
+           std::to_string(p_nb_read);
+}
+
+// What an answer of this request must echo: the device it names, and for a memory read the
+// location; late answers are told by the identifiers of p_network.
+zel_echo_rule_t echo_of(zel_req_id_t p_req_id, const std::string& p_mac_adress,
+                        const zel_network_keys_t& p_network, uint8_t p_slot = 0,
                         uint32_t p_page = 0, uint32_t p_offset = 0) {
     zel_echo_rule_t echo;
-    echo.m_echo = p_echo;
+    echo.m_echo = zel_request(p_req_id).m_echo;
     echo.m_device = p_mac_adress;
     echo.m_slot = p_slot;
     echo.m_page = p_page;
     echo.m_offset = p_offset;
+    echo.m_network = &p_network;
     return echo;
 }
 
-// Sends one command and collects its answer, which must echo what p_echo says; false when
-// the link could not be opened or the exchange failed.
+socket_handle& service_link() {
+    return zel_config_env::instance().zel_service;
+}
+
+// Sends one command and collects its answer as its request's row says, within p_ms_timeout;
+// false when the link could not be opened or the exchange failed.
 bool collect_answer(const std::string& p_command, zel_req_id_t p_req_id, time_t p_ms_timeout,
                     const zel_echo_rule_t& p_echo, std::string& p_answer) {
-    zel_config_env& env = zel_config_env::instance();
-    socket_handle& link = env.zel_service;
+    socket_handle& link = service_link();
     if (!link.checkinit_ZELService_connection()) {
         return false;
     }
+    const zel_request_t& request = zel_request(p_req_id);
     answer_rule_t rule;
-    rule.m_first_line_completes = p_req_id != ZEL_LIST_DEV;
-    rule.m_limit_ms = p_req_id == ZEL_LIST_DEV ? zel_listing_limit_ms : 0;
+    rule.m_first_line_completes = request.m_first_line_completes;
+    rule.m_limit_ms = request.m_limit_ms;
     rule.m_echo = p_echo;
-    rule.m_echo.m_network = &env.network_keys();
     std::string command_word;
     return link.ZEL_cmd_WR(p_command, p_answer, command_word, p_ms_timeout, rule);
 }
 
-// Sends one command and judges its answer, which must echo what p_echo says.
+// Sends one command of the registry's run and judges its answer.
 Status exchange_command(const std::string& p_command, zel_req_id_t p_req_id, time_t p_ms_timeout,
                         const zel_echo_rule_t& p_echo) {
     std::string answer;
@@ -55,28 +69,8 @@ Status exchange_command(const std::string& p_command, zel_req_id_t p_req_id, tim
     return handle_zel_response(answer, p_req_id);
 }
 
-std::string read_command(const std::string& p_mac_adress, uint8_t p_slot, uint32_t p_page,
-                         uint32_t p_offset, uint32_t p_nb_read) {
-    return memory_command(p_mac_adress, zel_memory_read_mode, p_slot, p_page, p_offset) + "," +
-           std::to_string(p_nb_read);
-}
-
-// True when every value of a parsed memory-read answer, after its last ";", is at most 255:
-// the parser keeps the low 8 bits of a larger one, which would then pass for a byte.
-bool values_are_bytes(const std::string& p_answer) {
-    unsigned value = 0;
-    for (std::size_t pos = p_answer.rfind(';') + 1; pos < p_answer.size(); ++pos) {
-        const char c = p_answer[pos];
-        if (c < '0' || c > '9') {
-            value = 0;
-            continue;
-        }
-        value = value * 10u + static_cast<unsigned>(c - '0');
-        if (value > UINT8_MAX) {
-            return false;
-        }
-    }
-    return true;
+const zel_network_keys_t& registry_network() {
+    return zel_config_env::instance().network_keys();
 }
 
 // Set once by a program that must never write device memory.
@@ -85,7 +79,11 @@ bool G_memory_writes_refused = false;
 }  // namespace
 
 Status sent_zel_comand(std::string p_zel_command_arg, zel_req_id_t p_req_id, time_t p_ms_timeout) {
-    return exchange_command(p_zel_command_arg, p_req_id, p_ms_timeout, zel_echo_rule_t());
+    // The echo of what the command names is checked by the commands below; a bare line can
+    // only be judged as a listing line is.
+    zel_echo_rule_t any_line;
+    any_line.m_network = &registry_network();
+    return exchange_command(p_zel_command_arg, p_req_id, p_ms_timeout, any_line);
 }
 
 Status handle_zel_response(std::string p_zel_response, zel_req_id_t p_req_id) {
@@ -109,53 +107,21 @@ bool is_empty_message(const std::string& p_zel_response) {
 }
 
 Status req_device_discover() {
-    return sent_zel_comand(zel_list_dev_word, ZEL_LIST_DEV, zel_list_timeout_ms);
+    return sent_zel_comand(zel_list_dev_word, ZEL_LIST_DEV, zel_request(ZEL_LIST_DEV).m_timeout_ms);
 }
 
-// The information answer and the memory-read answer echo what they answer: the device,
-// and for a read the location; a write acknowledgement names the device, if any.
 Status req_get_info_ext(std::string p_mac_adress) {
     return exchange_command(std::string(zel_info_ext_word) + " " + p_mac_adress, ZEL_INFO_EXT,
-                            zel_cmd_timeout_ms, echo_of(ZEL_ECHO_DEVICE, p_mac_adress));
+                            zel_request(ZEL_INFO_EXT).m_timeout_ms,
+                            echo_of(ZEL_INFO_EXT, p_mac_adress, registry_network()));
 }
 
 Status read_zel_comand(std::string p_mac_adress, uint8_t p_slot, uint32_t p_page, uint32_t p_offset,
                        uint32_t p_nb_read, zel_req_id_t p_req_id) {
-    return exchange_command(read_command(p_mac_adress, p_slot, p_page, p_offset, p_nb_read),
-                            p_req_id, zel_cmd_timeout_ms,
-                            echo_of(ZEL_ECHO_LOCATION, p_mac_adress, p_slot, p_page, p_offset));
-}
-
-Status read_name_field(const std::string& p_mac_adress, uint32_t p_page, std::string& p_name,
-                       bool p_whole_field) {
-    p_name.clear();
-    std::string answer;
-    // The link takes only an answer line that echoes this device and location.
-    if (!collect_answer(
-            read_command(p_mac_adress, zel_label_slot, p_page, 0, zel_name_field_length), ZEL_READ,
-            zel_cmd_timeout_ms, echo_of(ZEL_ECHO_LOCATION, p_mac_adress, zel_label_slot, p_page, 0),
-            answer)) {
-        return FAIL;
-    }
-    std::string mac;
-    uint8_t slot = 0, page = 0, offset = 0;
-    std::vector<uint8_t> values;
-    if (zel_config_env::instance().parse_read_mem(answer, mac, slot, page, offset, values) ==
-            FAIL ||
-        values.size() != zel_name_field_length || !values_are_bytes(answer)) {
-        return FAIL;
-    }
-    // The text ends at its first zero byte; a whole field keeps what follows it too, up to
-    // its last byte that is not zero.
-    std::size_t end = 0;
-    while (end < values.size() && (values[end] != 0 || p_whole_field)) {
-        ++end;
-    }
-    while (p_whole_field && end > 0 && values[end - 1] == 0) {
-        --end;
-    }
-    p_name.assign(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(end));
-    return SUCCESS;
+    return exchange_command(
+        read_command(p_mac_adress, p_slot, p_page, p_offset, p_nb_read), p_req_id,
+        zel_request(p_req_id).m_timeout_ms,
+        echo_of(p_req_id, p_mac_adress, registry_network(), p_slot, p_page, p_offset));
 }
 
 void refuse_memory_writes() {
@@ -170,7 +136,8 @@ Status write_zel_comand(std::string p_mac_adress, uint8_t p_slot, uint32_t p_pag
     return exchange_command(
         memory_command(p_mac_adress, zel_memory_write_mode, p_slot, p_page, p_offset) + ";" +
             name_data_list(p_str_name),
-        ZEL_WRITE, zel_cmd_timeout_ms, echo_of(ZEL_ECHO_DEVICE_IF_NAMED, p_mac_adress));
+        ZEL_WRITE, zel_request(ZEL_WRITE).m_timeout_ms,
+        echo_of(ZEL_WRITE, p_mac_adress, registry_network()));
 }
 
 Status write_clear_name_page(std::string p_mac_adress, uint8_t p_slot, uint32_t p_page) {
@@ -178,24 +145,82 @@ Status write_clear_name_page(std::string p_mac_adress, uint8_t p_slot, uint32_t 
         return FAIL;
     }
     std::string zeros;
-    for (std::size_t k = 0; k + 1 < zel_name_field_length; ++k) {
+    for (std::size_t k = 0; k + 1 < label_name_field_length; ++k) {
         zeros += "0,";
     }
     zeros += "0";
     return exchange_command(
         memory_command(p_mac_adress, zel_memory_write_mode, p_slot, p_page, 0) + ";" + zeros,
-        ZEL_WRITE, zel_cmd_timeout_ms, echo_of(ZEL_ECHO_DEVICE_IF_NAMED, p_mac_adress));
+        ZEL_WRITE, zel_request(ZEL_WRITE).m_timeout_ms,
+        echo_of(ZEL_WRITE, p_mac_adress, registry_network()));
 }
 
 std::string name_data_list(const std::string& p_str_name) {
-    const std::size_t length = strnlen(p_str_name.c_str(), zel_name_field_length);
+    const std::size_t length = strnlen(p_str_name.c_str(), label_name_field_length);
     std::string list;
     for (std::size_t k = 0; k < length; ++k) {
         list += std::to_string(static_cast<int>(static_cast<signed char>(p_str_name[k]))) + ",";
     }
     // A full 32-byte name has no ending zero: its list ends with ",".
-    if (length < zel_name_field_length) {
+    if (length < label_name_field_length) {
         list += "0";
     }
     return list;
+}
+
+bool service_link_lost() {
+    return service_link().open_failed();
+}
+
+Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers) {
+    const zel_network_keys_t none;
+    zel_echo_rule_t any_line;
+    any_line.m_network = &none;
+    std::string answer;
+    if (!collect_answer(zel_list_dev_word, ZEL_LIST_DEV, zel_request(ZEL_LIST_DEV).m_timeout_ms,
+                        any_line, answer)) {
+        return FAIL;
+    }
+    return parse_listing(answer, p_network_name, p_identifiers);
+}
+
+Status ask_information(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
+                       net_device_info_t& p_info) {
+    std::string answer;
+    if (!collect_answer(std::string(zel_info_ext_word) + " " + p_mac_adress, ZEL_INFO_EXT,
+                        zel_request(ZEL_INFO_EXT).m_timeout_ms,
+                        echo_of(ZEL_INFO_EXT, p_mac_adress, p_network), answer)) {
+        return FAIL;
+    }
+    return parse_information(answer, p_info);
+}
+
+Status read_memory_bytes(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
+                         uint32_t p_page, uint32_t p_offset, uint32_t p_count,
+                         std::vector<uint8_t>& p_bytes) {
+    p_bytes.clear();
+    std::string answer;
+    // The link takes only an answer line that echoes this device and location.
+    if (!collect_answer(read_command(p_mac_adress, label_slot, p_page, p_offset, p_count), ZEL_READ,
+                        zel_request(ZEL_READ).m_timeout_ms,
+                        echo_of(ZEL_READ, p_mac_adress, p_network, label_slot, p_page, p_offset),
+                        answer)) {
+        return FAIL;
+    }
+    std::string mac;
+    uint8_t slot = 0, page = 0, offset = 0;
+    std::vector<int> values;
+    if (parse_memory_answer(answer, mac, slot, page, offset, values) == FAIL ||
+        values.size() != p_count) {
+        return FAIL;
+    }
+    for (const int value : values) {
+        // A value over 255 must not pass as its low 8 bits.
+        if (value < 0 || value > UINT8_MAX) {
+            p_bytes.clear();
+            return FAIL;
+        }
+        p_bytes.push_back(static_cast<uint8_t>(value));
+    }
+    return SUCCESS;
 }

@@ -1,19 +1,23 @@
 // The text commands spoken with the device-management service: device listing, device
 // information, and reads and writes of device memory. Each forms its command line, sends
-// it through the registry's service link, judges the answer and hands an accepted answer
-// to its parser, which fills the registry.
+// it through the registry's service link, judges the answer by its request's row of the
+// protocol table, and hands an accepted answer to its parser, which fills the registry.
+// Programs that keep no registry get the same commands as values: the listing, one
+// device's information, and bytes of its memory.
 #ifndef SRC_ZEL_SERVICE_CMD_ZEL_SERVICE_CMD_H_
 #define SRC_ZEL_SERVICE_CMD_ZEL_SERVICE_CMD_H_
 
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "basic_type/basic_type.h"
 #include "basic_type/zel_protocol.h"
+#include "zel_service_cmd/service_answers.h"
 
 // SUCCESS when the service answered the command with at least one line of it and without
-// "FAILED"; what the parser found is seen in the registry.
+// a refusal; what the parser found is seen in the registry.
 Status sent_zel_comand(std::string p_zel_command_arg, zel_req_id_t p_req_id, time_t p_ms_timeout);
 Status handle_zel_response(std::string p_zel_response, zel_req_id_t p_req_id);
 
@@ -24,12 +28,6 @@ Status req_device_discover();
 Status req_get_info_ext(std::string p_mac_adress);
 Status read_zel_comand(std::string p_mac_adress, uint8_t p_slot, uint32_t p_page, uint32_t p_offset,
                        uint32_t p_nb_read, zel_req_id_t p_req_id);
-// Reads the name field of a page of the label area: 32 bytes at offset 0 of slot
-// zel_label_slot. SUCCESS, with p_name holding the bytes up to the first zero (with
-// p_whole_field, up to the last byte that is not zero), when the answer echoes the device and
-// location and holds exactly 32 values, each 0 to 255; FAIL otherwise, p_name then empty.
-Status read_name_field(const std::string& p_mac_adress, uint32_t p_page, std::string& p_name,
-                       bool p_whole_field = false);
 
 // From this call on, every memory write of the process fails before its command line is
 // formed: a program that only reads makes it first, so that no write leaves it whatever
@@ -43,5 +41,26 @@ Status write_clear_name_page(std::string p_mac_adress, uint8_t p_slot, uint32_t 
 // The data list of a name write: its bytes up to the first zero, at most 32, as signed
 // decimals each followed by ","; a "0" ends a name shorter than 32 bytes.
 std::string name_data_list(const std::string& p_str_name);
+
+// ---- The same commands as values, without the registry ----------------------------------
+
+// The link to the service is gone: the last command could not open it again.
+bool service_link_lost();
+
+// Lists the network: the network's name and the identifiers, in the listing's order. FAIL
+// when the service could not be asked or refused.
+Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers);
+
+// Asks one listed device for its information; the answer must echo it. p_network holds the
+// network's identifiers (zel_device_key), so that a late answer of another one is dropped.
+Status ask_information(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
+                       net_device_info_t& p_info);
+
+// Reads p_count bytes at p_page, p_offset of the label slot. SUCCESS, with p_bytes holding
+// them, when the answer echoes the device and location and holds exactly p_count values,
+// each 0 to 255 and written with digits; FAIL otherwise, p_bytes then empty.
+Status read_memory_bytes(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
+                         uint32_t p_page, uint32_t p_offset, uint32_t p_count,
+                         std::vector<uint8_t>& p_bytes);
 
 #endif  // SRC_ZEL_SERVICE_CMD_ZEL_SERVICE_CMD_H_

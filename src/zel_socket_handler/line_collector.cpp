@@ -1,8 +1,10 @@
 #include "zel_socket_handler/zel_socket_handler.h"
 
 void line_collector::append(const char* p_data, std::size_t p_len) {
-    // Drop the lines already taken once they weigh more than what is still pending.
-    if (m_begin > 4096 && m_begin > m_data.size() / 2) {
+    if (m_overflowed) {
+        return;
+    }
+    if (m_begin > compact_after && m_begin > m_data.size() / 2) {
         m_data.erase(0, m_begin);
         m_searched_to -= m_begin;
         m_begin = 0;
@@ -11,16 +13,21 @@ void line_collector::append(const char* p_data, std::size_t p_len) {
 }
 
 bool line_collector::take_line(std::string& p_line) {
+    if (m_overflowed) {
+        return false;
+    }
     // A "\r" at the end of the searched part may be followed by its "\n" now.
     const std::size_t from = m_searched_to > m_begin ? m_searched_to - 1 : m_begin;
     const std::size_t end = m_data.find("\r\n", from);
     if (end == std::string::npos) {
         m_searched_to = m_data.size();
+        // Past the limit and a "\r" waiting for its "\n": no line end can save it now.
+        m_overflowed = m_data.size() - m_begin > max_line_length + 1;
         return false;
     }
     if (end - m_begin > max_line_length) {
-        m_searched_to = m_data.size();
-        return false;  // overflowed() now tells why
+        m_overflowed = true;
+        return false;
     }
     p_line.assign(m_data, m_begin, end + 2 - m_begin);
     m_begin = end + 2;
@@ -28,14 +35,9 @@ bool line_collector::take_line(std::string& p_line) {
     return true;
 }
 
-bool line_collector::overflowed() const {
-    const std::size_t end = m_data.find("\r\n", m_begin);
-    const std::size_t line_end = end == std::string::npos ? m_data.size() : end;
-    return line_end - m_begin > max_line_length;
-}
-
 void line_collector::clear() {
     m_data.clear();
     m_begin = 0;
     m_searched_to = 0;
+    m_overflowed = false;
 }

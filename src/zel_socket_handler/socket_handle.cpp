@@ -137,7 +137,7 @@ int socket_handle::write_data(const std::string& p_str) {
 }
 
 long socket_handle::receive_into_collector() {
-    char chunk[16 * 1024];
+    char chunk[zel_receive_chunk_size];
     const long got = platform::socket_recv(m_sock, chunk, sizeof(chunk));
     if (got > 0) {
         m_collector.append(chunk, static_cast<std::size_t>(got));

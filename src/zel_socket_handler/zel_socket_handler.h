@@ -15,6 +15,8 @@
 // A command line with its terminating zero, as the service's buffer holds it; the link
 // itself works on strings and never sends a longer line.
 const std::size_t zel_socket_buffer_size = zel_command_max_length + 1;
+// What one receive of an answer takes at most.
+const std::size_t zel_receive_chunk_size = 16 * 1024;
 typedef char t_socketBuff[zel_socket_buffer_size];
 
 // Cuts received bytes into lines ending in "\r\n". A line split over several receives is
@@ -23,22 +25,26 @@ typedef char t_socketBuff[zel_socket_buffer_size];
 class line_collector {
   public:
     static constexpr std::size_t max_line_length = zel_answer_line_max_length;
+    // The lines already taken are dropped from the buffer once they weigh this much and
+    // more than what is still pending: an answer of many lines stays linear.
+    static constexpr std::size_t compact_after = 4096;
 
     void append(const char* p_data, std::size_t p_len);
 
     // Takes the next complete line, with its "\r\n"; false when none is complete.
     bool take_line(std::string& p_line);
 
-    // The partial line waiting for its end is longer than max_line_length.
-    bool overflowed() const;
+    // A line grew longer than max_line_length: nothing more is taken until clear().
+    bool overflowed() const { return m_overflowed; }
 
-    // Drops everything received so far.
+    // Drops everything received so far, and the overflow.
     void clear();
 
   private:
     std::string m_data;
     std::size_t m_begin = 0;        // start of the first line not taken yet
     std::size_t m_searched_to = 0;  // "\r\n" is not in [m_begin, m_searched_to)
+    bool m_overflowed = false;
 };
 
 // How the lines of a command's answer are told from the rest of what the service sends:

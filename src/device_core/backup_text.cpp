@@ -1,15 +1,23 @@
 // The backup as a label file: what write_brimel_label reads back into exactly the entries
 // read, and a comment, never an altered line, for what it could not.
-#include "read_brimel_label/read_brimel_label.h"
+#include "device_core/device_core.h"
 
 #include <cstdio>
 
 #include "file_parser/file_parser.h"
-#include "read_brimel_label/read_messages.h"
+
+const char* const reason_empty_field = "has an empty field";
+const char* const reason_control_byte = "holds a control byte";
+const char* const reason_delimiter = "holds \";\", \"=\" or \"@\"";
+const char* const reason_blanks = "has leading or trailing blanks";
+const char* const reason_device_name = "has a device name of other than letters, digits and \"-\"";
+const char* const reason_not_carried = "holds a character no label file carries";
+const char* const reason_section = "would read as a device section";
+const char* const reason_moved = "comes after an empty or commented entry: restoring would move it";
 
 namespace {
 
-const std::size_t G_max_name_length = 32;
+const std::string G_nl = "\r\n";
 
 bool is_control_byte(char p_c) {
     return is_unauthorized_control_char(p_c) || p_c == 0x7F;
@@ -54,44 +62,51 @@ std::string label_line(const label_preset_t& p_entry) {
     return p_entry.label + " = " + p_entry.channel_id + "@" + p_entry.device_id;
 }
 
-}  // namespace
-
-bool is_empty_entry(const label_preset_t& p_entry) {
-    return p_entry.label.empty() && p_entry.channel_id.empty() && p_entry.device_id.empty();
+std::string backup_head(const std::string& p_name, const std::string& p_mac) {
+    return "; device " + p_name + ", MAC " + p_mac + G_nl + "[" + p_name + "]" + G_nl;
 }
+
+std::string entry_comment(std::size_t p_number, const char* p_reason,
+                          const label_preset_t& p_entry) {
+    return "; entry " + std::to_string(p_number) + " " + p_reason + ": label \"" +
+           visible_text(p_entry.label) + "\", channel \"" + visible_text(p_entry.channel_id) +
+           "\", device \"" + visible_text(p_entry.device_id) + "\"" + G_nl;
+}
+
+}  // namespace
 
 const char* entry_not_restorable(const label_preset_t& p_entry) {
     const std::string* const all[3] = {&p_entry.label, &p_entry.channel_id, &p_entry.device_id};
     const std::string* const texts[2] = {&p_entry.label, &p_entry.channel_id};
     if (p_entry.label.empty() || p_entry.channel_id.empty() || p_entry.device_id.empty()) {
-        return read_msg::reason_empty_field;
+        return reason_empty_field;
     }
     for (const std::string* field : all) {
         if (holds(*field, is_control_byte)) {
-            return read_msg::reason_control_byte;
+            return reason_control_byte;
         }
     }
     for (const std::string* text : texts) {
         if (holds(*text, is_delimiter)) {
-            return read_msg::reason_delimiter;
+            return reason_delimiter;
         }
         if (has_outer_blank(*text)) {
-            return read_msg::reason_blanks;
+            return reason_blanks;
         }
     }
     if (holds(p_entry.device_id, is_not_device_name_char)) {
-        return read_msg::reason_device_name;
+        return reason_device_name;
     }
     for (const std::string* field : all) {
         if (holds(*field, is_not_carried)) {
-            return read_msg::reason_not_carried;
+            return reason_not_carried;
         }
     }
     // The reader takes a line with "[", then "]" after something, for a device section.
     std::size_t pos = 0;
     bool section = false;
     get_section(label_line(p_entry), pos, section);
-    return section ? read_msg::reason_section : nullptr;
+    return section ? reason_section : nullptr;
 }
 
 std::string visible_text(const std::string& p_cp850_text) {
@@ -110,8 +125,9 @@ std::string visible_text(const std::string& p_cp850_text) {
 }
 
 std::string device_backup_text(const std::string& p_name, const std::string& p_mac,
-                               const label_entries_t& p_entries) {
-    std::string text = read_msg::backup_head(p_name, p_mac);
+                               const label_entries_t& p_entries,
+                               std::vector<entry_note_t>& p_notes) {
+    std::string text = backup_head(p_name, p_mac);
     bool after_gap = false;
     for (std::size_t k = 0; k < p_entries.size(); ++k) {
         const label_preset_t& entry = p_entries[k];
@@ -121,20 +137,20 @@ std::string device_backup_text(const std::string& p_name, const std::string& p_m
         }
         const char* reason = entry_not_restorable(entry);
         if (reason == nullptr && after_gap) {
-            reason = read_msg::reason_moved;
+            reason = reason_moved;
         }
         if (reason == nullptr) {
             text += cp850_to_utf8(label_line(entry)) + "\r\n";
             continue;
         }
-        text += read_msg::entry_comment(k + 1, reason, entry);
-        printf_error_message(read_msg::entry_warning(p_name, k + 1, reason));
+        text += entry_comment(k + 1, reason, entry);
+        p_notes.push_back(entry_note_t{k + 1, reason});
         after_gap = true;
     }
     return text;
 }
 
 bool is_section_name(const std::string& p_name) {
-    return !p_name.empty() && p_name.size() <= G_max_name_length &&
+    return !p_name.empty() && p_name.size() <= label_name_field_length &&
            !holds(p_name, is_not_device_name_char);
 }

@@ -1,8 +1,7 @@
 // Comparing a device's entries with what an update from a label file would leave in them.
-#include "read_brimel_label/read_brimel_label.h"
+#include "device_core/device_core.h"
 
 #include "file_parser/file_parser.h"
-#include "read_brimel_label/read_messages.h"
 
 namespace {
 
@@ -19,8 +18,9 @@ bool same_entry(const label_preset_t& p_first, const label_preset_t& p_second) {
 
 }  // namespace
 
-std::string entry_differences(const label_entries_t& p_presets, const label_entries_t& p_entries) {
-    std::string lines;
+std::vector<entry_difference_t> entry_differences(const label_entries_t& p_presets,
+                                                  const label_entries_t& p_entries) {
+    std::vector<entry_difference_t> differences;
     for (std::size_t k = 0; k < p_entries.size(); ++k) {
         const label_preset_t expected =
             k < p_presets.size() ? as_written(p_presets[k]) : label_preset_t();
@@ -28,13 +28,10 @@ std::string entry_differences(const label_entries_t& p_presets, const label_entr
         if (same_entry(expected, found)) {
             continue;
         }
-        if (is_empty_entry(found)) {
-            lines += read_msg::entry_added(k + 1, expected);
-        } else if (is_empty_entry(expected)) {
-            lines += read_msg::entry_erased(k + 1, found);
-        } else {
-            lines += read_msg::entry_changed(k + 1, expected, found);
-        }
+        const difference_kind_t kind = is_empty_entry(found)      ? ENTRY_ADDED
+                                       : is_empty_entry(expected) ? ENTRY_ERASED
+                                                                  : ENTRY_CHANGED;
+        differences.push_back(entry_difference_t{k + 1, kind, expected, found});
     }
-    return lines;
+    return differences;
 }

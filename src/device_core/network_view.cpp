@@ -1,0 +1,116 @@
+// The network as values: the listing, each listed device's information answer, and which
+// device a name means.
+#include "device_core/device_core.h"
+
+#include <unordered_set>
+
+#include "zel_service_cmd/zel_service_cmd.h"
+
+namespace {
+
+void add_distinct(std::vector<std::string>& p_texts, const std::string& p_text,
+                  bool p_by_identity) {
+    for (const std::string& text : p_texts) {
+        if (p_by_identity ? zel_same_device(text, p_text) : text == p_text) {
+            return;
+        }
+    }
+    p_texts.push_back(p_text);
+}
+
+const std::vector<std::string>& found_in(
+    const std::unordered_map<std::string, std::vector<std::string>>& p_map,
+    const std::string& p_key) {
+    static const std::vector<std::string> G_none;
+    const auto found = p_map.find(p_key);
+    return found == p_map.end() ? G_none : found->second;
+}
+
+// The texts came from the service: shown as standard error, where they go, needs.
+std::string joined(const std::vector<std::string>& p_texts) {
+    std::string text = service_text_in_errors(p_texts[0]);
+    for (std::size_t k = 1; k < p_texts.size(); ++k) {
+        text += (k + 1 == p_texts.size() ? " and " : ", ") + service_text_in_errors(p_texts[k]);
+    }
+    return text;
+}
+
+}  // namespace
+
+void device_identities::add(const net_device_info_t& p_info) {
+    add_distinct(m_macs_of_name[p_info.m_alias], p_info.m_mac, true);
+    add_distinct(m_names_of_key[zel_device_key(p_info.m_mac)], p_info.m_alias, false);
+}
+
+std::vector<std::string> device_identities::macs_of(const std::string& p_name) const {
+    return found_in(m_macs_of_name, p_name);
+}
+
+std::vector<std::string> device_identities::names_of(const std::string& p_mac) const {
+    return found_in(m_names_of_key, zel_device_key(p_mac));
+}
+
+Status look_at_network(network_view_t& p_view, progress_counter* p_progress) {
+    p_view = network_view_t();
+    std::vector<std::string> listed;
+    if (list_network(p_view.m_name, listed) == FAIL) {
+        return FAIL;
+    }
+    p_view.m_listed = true;
+    // A listing that repeats an identifier names one device: each is asked once.
+    std::unordered_set<std::string> asked;
+    for (const std::string& identifier : listed) {
+        p_view.m_keys.insert(zel_device_key(identifier));
+        if (asked.insert(identifier).second) {
+            network_device_t device;
+            device.m_identifier = identifier;
+            p_view.m_devices.push_back(device);
+        }
+    }
+    for (std::size_t k = 0; k < p_view.m_devices.size(); ++k) {
+        network_device_t& device = p_view.m_devices[k];
+        if (p_progress != nullptr) {
+            p_progress->show(k + 1);
+        }
+        device.m_answered =
+            ask_information(device.m_identifier, p_view.m_keys, device.m_info) == SUCCESS;
+        if (device.m_answered) {
+            p_view.m_keys.insert(zel_device_key(device.m_info.m_mac));
+            p_view.m_identities.add(device.m_info);
+            p_view.m_first_of_name.emplace(device.m_info.m_alias, k);
+        } else if (service_link_lost()) {
+            p_view.m_link_lost = true;
+            return FAIL;
+        }
+    }
+    return SUCCESS;
+}
+
+name_lookup_t look_up_name(const network_view_t& p_view, const std::string& p_name) {
+    name_lookup_t lookup;
+    const std::vector<std::string> macs = p_view.m_identities.macs_of(p_name);
+    if (macs.empty()) {
+        return lookup;
+    }
+    lookup.m_names = p_view.m_identities.names_of(macs[0]);
+    lookup.m_macs = macs;
+    if (macs.size() > 1 || lookup.m_names.size() > 1) {
+        lookup.m_state = NAME_AMBIGUOUS;
+        return lookup;
+    }
+    lookup.m_device = &p_view.m_devices[p_view.m_first_of_name.at(p_name)].m_info;
+    lookup.m_state = lookup.m_device->is_compatible() ? NAME_FOUND : NAME_NOT_COMPATIBLE;
+    return lookup;
+}
+
+std::string ambiguity_warning(const std::string& p_name, const std::vector<std::string>& p_macs,
+                              const std::vector<std::string>& p_names, const char* p_not_done) {
+    const std::string name = service_text_in_errors(p_name);
+    if (p_macs.size() > 1) {
+        return "Warning: " + name +
+               " is the name of more than one device on the network: " + joined(p_macs) +
+               ". It is not " + p_not_done + ".\r\n";
+    }
+    return "Warning: the device " + service_text_in_errors(p_macs[0]) + " answers as " +
+           joined(p_names) + ": " + name + " is not " + p_not_done + ".\r\n";
+}
