@@ -1,6 +1,8 @@
 // Command words, the operator's answers, console output and numbers.
 #include "unit_support.h"
 
+#include "platform/console.h"
+
 namespace {
 
 TEST(CommandWords, EachWordBelongsToItsListOnlyInAnyLetterCase) {
@@ -48,6 +50,26 @@ TEST(ConsoleOutput, RedirectedStreamsGetTheTextByteForByte) {
     EXPECT_EQ(got.m_out, "green\r\nplain");
     EXPECT_EQ(got.m_err, "red\r\n");
 }
+
+#ifndef _WIN32
+// Where colour is ANSI sequences, NO_COLOR turns it off only with a value, as does TERM=dumb.
+TEST(ConsoleOutput, AnsiColourUnlessNoColorHasAValueOrTheTerminalIsDumb) {
+    struct row_t {
+        const char* m_no_color;
+        const char* m_term;
+        bool m_colour;
+    };
+    const row_t rows[] = {
+        {nullptr, "xterm", true}, {"", "xterm", true},      {"1", "xterm", false},
+        {"0", nullptr, false},    {nullptr, nullptr, true}, {"", "dumb", false},
+    };
+    for (const row_t& row : rows) {
+        EXPECT_EQ(platform::ansi_colour_allowed(row.m_no_color, row.m_term), row.m_colour)
+            << (row.m_no_color ? row.m_no_color : "(unset)") << " "
+            << (row.m_term ? row.m_term : "(unset)");
+    }
+}
+#endif
 
 TEST(ProgressCounter, OverwritesItselfOnATerminalOnly) {
     const captured_t live = capture_output([] {
