@@ -15,13 +15,10 @@ set(WBL_CONTACT "write_brimel_label developers <write-brimel-label@example.org>"
 # compressed manual pages and changelog.
 set(WBL_PACKAGE_FILES ${PROJECT_BINARY_DIR}/package_files)
 
-# The README and the licence are read at configure time: a change to them reconfigures.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE)
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE WBL_LICENSE_TEXT)
-
-# Copies SOURCE to WBL_PACKAGE_FILES/NAME with CR LF line ends, for Windows readers.
+# Copies SOURCE to WBL_PACKAGE_FILES/NAME with CR LF line ends, for Windows readers. The
+# copy is made at configure time: a change to SOURCE reconfigures.
 function(wbl_crlf_copy source name)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
   file(READ ${source} text)
   string(REPLACE "\n" "\r\n" text "${text}")
   file(WRITE ${WBL_PACKAGE_FILES}/${name} "${text}")
@@ -29,15 +26,19 @@ endfunction()
 
 # The Debian copyright file in the machine-readable format, made from LICENSE: its
 # copyright line, and its permission text as the Expat licence (the MIT licence's
-# unambiguous name), indented, with " ." for an empty line.
+# unambiguous name), indented, with " ." for an empty line. Made at configure time: a
+# change to LICENSE reconfigures.
 function(wbl_debian_copyright)
-  string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" line "${WBL_LICENSE_TEXT}")
+  set(licence ${PROJECT_SOURCE_DIR}/LICENSE)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${licence})
+  file(READ ${licence} text)
+  string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" line "${text}")
   set(holder "${CMAKE_MATCH_1}")
-  string(FIND "${WBL_LICENSE_TEXT}" "Permission is hereby granted" start)
+  string(FIND "${text}" "Permission is hereby granted" start)
   if(NOT line OR start LESS 0)
     message(FATAL_ERROR "LICENSE: no copyright line or no permission text")
   endif()
-  string(SUBSTRING "${WBL_LICENSE_TEXT}" ${start} -1 body)
+  string(SUBSTRING "${text}" ${start} -1 body)
   string(STRIP "${body}" body)
   string(REPLACE "\n\n" "\n.\n" body "${body}")
   string(REPLACE "\n" "\n " body "${body}")
