@@ -4,7 +4,11 @@
 # they install. The demo of scripts/demo.sh (the simulated service, the tool on the
 # example label file answered "y", the dump of the devices) runs from the unpacked
 # .tar.gz, from the .deb installed with dpkg, and under Wine from the unpacked ZIP in a
-# fresh prefix. The Windows executables must import system DLLs only.
+# fresh prefix. The Windows executables must import system DLLs only. Each package must
+# hold the licence and the documents its platform expects: lintian finds no error in the
+# .deb, the manual pages render without a warning, the ZIP has README.txt and LICENSE.txt
+# with CR LF line ends beside the programs. The README must state the glibc and the
+# libstdc++ the Linux programs need.
 # Installs what a fresh machine lacks; needs no display and no standard input.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +29,9 @@ command -v dpkg-shlibdeps >/dev/null 2>&1 || missing+=(dpkg-dev)
 command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 || missing+=(g++-mingw-w64-x86-64)
 command -v "$objdump" >/dev/null 2>&1 || missing+=(binutils-mingw-w64-x86-64)
 [ -x "$wine" ] || missing+=(wine64)
+# lintian judges the .deb; man (man-db, which lintian needs anyway) renders the pages.
+command -v lintian >/dev/null 2>&1 || missing+=(lintian)
+command -v man >/dev/null 2>&1 || missing+=(man-db)
 if [ "${#missing[@]}" -gt 0 ]; then
     apt_install "${missing[@]}"
 fi
@@ -43,7 +50,8 @@ packages=$PWD/build/packages
 tgz=$packages/write_brimel_label-$version-Linux-$(uname -m).tar.gz
 deb=$packages/write-brimel-label_${version}_$(dpkg --print-architecture).deb
 zip=$packages/write_brimel_label-$version-win64.zip
-docdir=share/doc/write_brimel_label
+docdir=share/doc/write-brimel-label
+programs=(write_brimel_label read_brimel_label zel_service_sim)
 
 # ---- Build and pack ------------------------------------------------------------------
 
@@ -73,9 +81,53 @@ trap cleanup EXIT
 check_listing() {  # PACKAGE LISTING...
     local package=$1
     shift
-    if printf '%s\n' "$@" | grep -E '/bin/.*(test|bench|fuzz)|\.dll$'; then
+    if printf '%s\n' "$@" | grep -E '/bin/.*(test|bench|fuzz)|(test|bench|fuzz)[^/]*\.exe$|\.dll$'; then
         fail "$package holds a test, benchmark or fuzz program, or a DLL"
     fi
+}
+
+# Each FILE exists under ROOT.
+check_files() {  # NAME ROOT FILE...
+    local name=$1 root=$2 file
+    shift 2
+    for file in "$@"; do
+        [ -f "$root/$file" ] || fail "$name: no $file"
+    done
+}
+
+# The manual page of each program sits in ROOT/share/man/man1 and man renders it without
+# a warning (groff's complaints about the roff are warnings).
+check_manual_pages() {  # NAME ROOT
+    local name=$1 root=$2 program page warnings
+    for program in "${programs[@]}"; do
+        page=$root/share/man/man1/$program.1.gz
+        [ -f "$page" ] || fail "$name: no manual page for $program ($page)"
+        warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+            man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || fail "$name: man warns about $page: $warnings"
+    done
+    echo "$name: manual pages of ${programs[*]} render cleanly"
+}
+
+# The README states the newest glibc and libstdc++ symbol versions the Linux programs
+# need ("glibc 2.NN or later", "GLIBCXX_3.4.NN"): a compiler upgrade that raises them
+# shows up here.
+check_glibc() {  # BIN_DIR
+    local symbols glibc glibcxx
+    symbols=$(objdump -T "${programs[@]/#/$1/}")
+    glibc=$(grep -o 'GLIBC_[0-9][0-9.]*' <<<"$symbols" | sed 's/GLIBC_//' | sort -uV | tail -n 1)
+    glibcxx=$(grep -o 'GLIBCXX_[0-9][0-9.]*' <<<"$symbols" | sort -uV | tail -n 1)
+    echo "the Linux programs need glibc $glibc and libstdc++ $glibcxx"
+    grep -qF "glibc $glibc or later" README.md || fail "README.md does not say \"glibc $glibc or later\""
+    grep -qF "$glibcxx" README.md || fail "README.md does not name $glibcxx"
+}
+
+# Text for Windows readers: every line ends in CR LF.
+check_crlf() {  # NAME FILE
+    local lines crlf
+    lines=$(wc -l <"$2")
+    crlf=$(grep -c $'\r$' "$2" || true)
+    [ "$lines" -gt 0 ] && [ "$lines" -eq "$crlf" ] || fail "$1: $2 has lines without CR LF"
 }
 
 check_version() {  # NAME SIMULATOR [LAUNCHER...]
@@ -108,18 +160,19 @@ EOF
     fi
 }
 
-# The demo from installed files: ROOT holds bin/ and share/. Starts the simulated
-# service, waits for its port, runs the tool answered "y", stops the service with
-# Ctrl-C (SIGINT) and checks that the tool ended with "Done", that read_brimel_label
-# --verify finds the file's labels, and what the devices hold.
-run_demo() {  # NAME ROOT EXE_SUFFIX [LAUNCHER...]
-    local name=$1 root=$2 exe=$3 out=$work/$1 status=0 last
-    shift 3
+# The demo from installed files: ROOT holds the programs in BIN (with EXE_SUFFIX) and
+# the example label files in EXAMPLES. Starts the simulated service, waits for its port,
+# runs the tool answered "y", stops the service with Ctrl-C (SIGINT) and checks that the
+# tool ended with "Done", that read_brimel_label --verify finds the file's labels, and
+# what the devices hold.
+run_demo() {  # NAME ROOT BIN EXAMPLES EXE_SUFFIX [LAUNCHER...]
+    local name=$1 root=$2 bin=$3 examples=$4 exe=$5 out=$work/$1 status=0 last
+    shift 5
     mkdir -p "$out"
     echo
     echo "==== demo from the installed $name ($root)"
     pushd "$root" >/dev/null
-    "$@" "bin/zel_service_sim$exe" --dump-file "$out/dump.txt" >"$out/sim.out" 2>&1 </dev/null &
+    "$@" "$bin/zel_service_sim$exe" --dump-file "$out/dump.txt" >"$out/sim.out" 2>&1 </dev/null &
     sim=$!
     for _ in $(seq 600); do
         grep -q 'listening on 127.0.0.1:7000' "$out/sim.out" && break
@@ -127,10 +180,10 @@ run_demo() {  # NAME ROOT EXE_SUFFIX [LAUNCHER...]
         sleep 0.1
     done
     grep -q 'listening on 127.0.0.1:7000' "$out/sim.out" || fail "$name: the simulator is silent"
-    echo y | timeout 300 "$@" "bin/write_brimel_label$exe" "$docdir/examples/stage_labels.ini" \
+    echo y | timeout 300 "$@" "$bin/write_brimel_label$exe" "$examples/stage_labels.ini" \
         >"$out/tool.out" 2>"$out/tool.err" || status=$?
     # The read-back program, installed beside it, finds exactly what the file wrote.
-    timeout 300 "$@" "bin/read_brimel_label$exe" --verify "$docdir/examples/stage_labels.ini" \
+    timeout 300 "$@" "$bin/read_brimel_label$exe" --verify "$examples/stage_labels.ini" \
         >"$out/verify.out" 2>&1 || { cat "$out/verify.out"; fail "$name: --verify failed"; }
     kill -INT "$sim"
     for _ in $(seq 300); do
@@ -159,19 +212,33 @@ mapfile -t listing < <(tar -tzf "$tgz")
 check_listing "$tgz" "${listing[@]}"
 root=$work/unpacked-tgz/write_brimel_label-$version-Linux-$(uname -m)
 check_version tgz "$root/bin/zel_service_sim"
-run_demo tgz "$root" ""
+check_files tgz "$root" "$docdir/LICENSE" "$docdir/README.md"
+check_manual_pages tgz "$root"
+check_glibc "$root/bin"
+run_demo tgz "$root" bin "$docdir/examples" ""
 
-# Linux, .deb: installed with dpkg, which refuses it if a dependency is missing.
+# Linux, .deb: judged by lintian (an error fails; warnings are shown), then installed
+# with dpkg, which refuses it if a dependency is missing.
 echo
-dpkg-deb -f "$deb" Package Version Architecture Depends
+dpkg-deb -f "$deb" Package Version Architecture Maintainer Depends
 dpkg-deb -f "$deb" Depends | grep -q libc6 || fail "$deb depends on no C library"
+echo "lintian $deb:"
+lintian --fail-on error "$deb" || fail "lintian finds errors in $deb"
 mapfile -t listing < <(dpkg-deb -c "$deb" | awk '{print $NF}')
 check_listing "$deb" "${listing[@]}"
 deb_installed=yes
 as_root dpkg -i "$deb"
 [ "$(command -v write_brimel_label)" = /usr/bin/write_brimel_label ] || fail "no write_brimel_label"
 check_version deb zel_service_sim
-run_demo deb /usr ""
+check_files deb /usr "$docdir/copyright" "$docdir/changelog.gz" "$docdir/README.md"
+# The Debian changelog's latest entry is this version's.
+latest=$(zcat "/usr/$docdir/changelog.gz" | sed -n 1p)
+[[ "$latest" == "write-brimel-label ($version) "* ]] ||
+    fail "cmake/debian/changelog starts with \"$latest\", not an entry for $version"
+check_manual_pages deb /usr
+[ "$(man -w write_brimel_label)" = /usr/share/man/man1/write_brimel_label.1.gz ] ||
+    fail "man does not find the installed write_brimel_label page"
+run_demo deb /usr bin "$docdir/examples" ""
 as_root dpkg -r write-brimel-label
 deb_installed=""
 
@@ -181,8 +248,13 @@ mkdir -p "$work/unpacked-zip"
 mapfile -t listing < <(cmake -E tar tf "$zip")
 check_listing "$zip" "${listing[@]}"
 root=$work/unpacked-zip/write_brimel_label-$version-win64
+# The programs, README.txt and LICENSE.txt at the top, the examples beside them.
+check_files zip "$root" "${programs[@]/%/.exe}" README.txt LICENSE.txt examples/stage_labels.ini
+check_crlf zip "$root/README.txt"
+check_crlf zip "$root/LICENSE.txt"
+[ ! -e "$root/bin" ] && [ ! -e "$root/share" ] || fail "zip: a Unix tree (bin, share) in $zip"
 echo
-for program in "$root"/bin/*.exe; do
+for program in "$root"/*.exe; do
     mapfile -t dlls < <("$objdump" -p "$program" | sed -n 's/^\s*DLL Name: //p')
     echo "$(basename "$program") imports: ${dlls[*]}"
     for dll in "${dlls[@]}"; do
@@ -203,8 +275,8 @@ mkdir -p "$work/home" "$work/wine-prefix"
 wine_started=yes
 "${wine_env[@]}" "$wineserver" -p </dev/null
 "${wine_env[@]}" "$wine" wineboot -i </dev/null
-check_version zip "$root/bin/zel_service_sim.exe" "${wine_env[@]}" "$wine"
-run_demo zip "$root" .exe "${wine_env[@]}" "$wine"
+check_version zip "$root/zel_service_sim.exe" "${wine_env[@]}" "$wine"
+run_demo zip "$root" . examples .exe "${wine_env[@]}" "$wine"
 
 echo
 echo "Packages in $packages (stage took $(($(date +%s) - start)) s):"

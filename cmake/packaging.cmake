@@ -1,24 +1,118 @@
-# Install rules and packages. `cmake --install` puts the programs of WBL_PROGRAMS in bin/
-# and the README and the example label files in share/doc/write_brimel_label/; nothing
-# else (no test, benchmark or fuzz program) is installed. `cpack` packs the same tree: a
-# ZIP for Windows, a .tar.gz and a .deb elsewhere.
+# Install rules and packages. `cpack` packs what `cmake --install` installs: a ZIP for
+# Windows, a .tar.gz and a .deb elsewhere. Nothing but the programs of WBL_PROGRAMS and
+# their documents is installed (no test, benchmark or fuzz program).
+#
+# Windows (ZIP): the programs, README.txt and LICENSE.txt (both with CR LF line ends) at
+# the top of the folder, the example label files in examples\ beside them.
+# Elsewhere: the programs in bin/, the manual pages in share/man/man1/ (gzip -9n), and in
+# share/doc/write-brimel-label/ (the Debian package's name, which the .deb's documents
+# must carry) the README and the examples; the .tar.gz adds LICENSE, the .deb the Debian
+# copyright file and changelog instead (see cmake/cpack_generator.cmake).
 include(GNUInstallDirs)
 
-install(TARGETS ${WBL_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+set(WBL_CONTACT "write_brimel_label developers <write-brimel-label@example.org>")
+# The generated documents: README.txt, LICENSE.txt, the Debian copyright file, the
+# compressed manual pages and changelog.
+set(WBL_PACKAGE_FILES ${PROJECT_BINARY_DIR}/package_files)
+
+# Copies SOURCE to WBL_PACKAGE_FILES/NAME with CR LF line ends, for Windows readers. The
+# copy is made at configure time: a change to SOURCE reconfigures.
+function(wbl_crlf_copy source name)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  file(READ ${source} text)
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(WRITE ${WBL_PACKAGE_FILES}/${name} "${text}")
+endfunction()
+
+# The Debian copyright file in the machine-readable format, made from LICENSE: its
+# copyright line, and its permission text as the Expat licence (the MIT licence's
+# unambiguous name), indented, with " ." for an empty line. Made at configure time: a
+# change to LICENSE reconfigures.
+function(wbl_debian_copyright)
+  set(licence ${PROJECT_SOURCE_DIR}/LICENSE)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${licence})
+  file(READ ${licence} text)
+  string(REGEX MATCH "Copyright \\(c\\) ([^\n]*)" line "${text}")
+  set(holder "${CMAKE_MATCH_1}")
+  string(FIND "${text}" "Permission is hereby granted" start)
+  if(NOT line OR start LESS 0)
+    message(FATAL_ERROR "LICENSE: no copyright line or no permission text")
+  endif()
+  string(SUBSTRING "${text}" ${start} -1 body)
+  string(STRIP "${body}" body)
+  string(REPLACE "\n\n" "\n.\n" body "${body}")
+  string(REPLACE "\n" "\n " body "${body}")
+  file(WRITE ${WBL_PACKAGE_FILES}/copyright
+    "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+    "Upstream-Name: ${PROJECT_NAME}\n"
+    "Upstream-Contact: ${WBL_CONTACT}\n"
+    "\n"
+    "Files: *\n"
+    "Copyright: ${holder}\n"
+    "License: Expat\n"
+    " ${body}\n")
+endfunction()
+
+# Compresses SOURCE into WBL_PACKAGE_FILES/NAME.gz at build time, the way Debian wants
+# it: best compression, and no name or time stamp in the header (-n), so that the same
+# source gives the same bytes.
+function(wbl_gzip source name)
+  set(copy ${WBL_PACKAGE_FILES}/${name})
+  add_custom_command(OUTPUT ${copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+    COMMAND ${WBL_GZIP} -9nf ${copy}
+    DEPENDS ${source}
+    COMMENT "Compressing ${name}"
+    VERBATIM)
+  set_property(GLOBAL APPEND PROPERTY WBL_GZIPPED ${copy}.gz)
+endfunction()
+
+if(WIN32)
+  install(TARGETS ${WBL_PROGRAMS} RUNTIME DESTINATION .)
+  wbl_crlf_copy(${PROJECT_SOURCE_DIR}/README.md README.txt)
+  wbl_crlf_copy(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
+  install(FILES ${WBL_PACKAGE_FILES}/README.txt ${WBL_PACKAGE_FILES}/LICENSE.txt
+    DESTINATION .)
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
+else()
+  find_program(WBL_GZIP gzip REQUIRED)
+  set(docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/write-brimel-label)
+  install(TARGETS ${WBL_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${docdir})
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${docdir}/examples)
+  foreach(program IN LISTS WBL_PROGRAMS)
+    wbl_gzip(${PROJECT_SOURCE_DIR}/docs/man/${program}.1 ${program}.1)
+    install(FILES ${WBL_PACKAGE_FILES}/${program}.1.gz
+      DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
+  wbl_gzip(${PROJECT_SOURCE_DIR}/cmake/debian/changelog changelog)
+  get_property(gzipped GLOBAL PROPERTY WBL_GZIPPED)
+  add_custom_target(package_documents ALL DEPENDS ${gzipped})
+
+  wbl_debian_copyright()
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${docdir} COMPONENT archive)
+  install(FILES ${WBL_PACKAGE_FILES}/copyright ${WBL_PACKAGE_FILES}/changelog.gz
+    DESTINATION ${docdir} COMPONENT debian)
+endif()
 
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "write_brimel_label developers")
-set(CPACK_PACKAGE_CONTACT "write_brimel_label developers")
+set(CPACK_PACKAGE_CONTACT ${WBL_CONTACT})
+# Debian's limit for the synopsis is 80 characters, and for a description line too.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Loads label presets into networked audio devices through the device-management service")
+    "writes, backs up and verifies the label presets of networked audio devices")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "write_brimel_label reads a plain-text label file, checks it, and writes its label "
-    "presets into the audio devices it names through the local device-management service "
-    "(TCP 127.0.0.1:7000). zel_service_sim is a simulated service for rehearsing a "
+    "write_brimel_label reads a plain-text label file, checks it, and writes its\n"
+    "label presets into the audio devices it names, through the local\n"
+    "device-management service (TCP 127.0.0.1:7000).\n"
+    "\n"
+    "read_brimel_label reads the labels back and never writes: it backs them up\n"
+    "as a label file, verifies a device against a file after an update, previews\n"
+    "an update, and captures a venue's network for rehearsals.\n"
+    "\n"
+    "zel_service_sim simulates the device-management service, for rehearsing a\n"
     "transfer without devices.")
 set(CPACK_STRIP_FILES ON)
 
@@ -29,6 +123,15 @@ if(WIN32)
 else()
   set(CPACK_GENERATOR TGZ DEB)
   set(CPACK_SYSTEM_NAME ${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR})
+  # What each Linux package installs: the files of every package (the default
+  # component) and its own licence files.
+  set(CPACK_WBL_ARCHIVE_PROJECTS
+    ${PROJECT_BINARY_DIR} ${PROJECT_NAME} Unspecified /
+    ${PROJECT_BINARY_DIR} ${PROJECT_NAME} archive /)
+  set(CPACK_WBL_DEBIAN_PROJECTS
+    ${PROJECT_BINARY_DIR} ${PROJECT_NAME} Unspecified /
+    ${PROJECT_BINARY_DIR} ${PROJECT_NAME} debian /)
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack_generator.cmake)
   # Debian package names allow no "_".
   set(CPACK_DEBIAN_PACKAGE_NAME write-brimel-label)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

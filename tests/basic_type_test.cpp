@@ -49,6 +49,14 @@ TEST(ConsoleOutput, RedirectedStreamsGetTheTextByteForByte) {
     EXPECT_EQ(got.m_err, "red\r\n");
 }
 
+#ifndef _WIN32
+// Where colour is ANSI sequences, an empty NO_COLOR leaves it on; any value turns it off.
+TEST(ConsoleOutput, NoColorTurnsAnsiColourOffOnlyWithAValue) {
+    EXPECT_TRUE(platform::ansi_colour_allowed("", "xterm"));
+    EXPECT_FALSE(platform::ansi_colour_allowed("0", "xterm"));
+}
+#endif
+
 TEST(ProgressCounter, OverwritesItselfOnATerminalOnly) {
     const captured_t live = capture_output([] {
         progress_counter counter(192, true);
@@ -81,12 +89,7 @@ TEST(ProgressCounter, OverwritesItselfOnATerminalOnly) {
     EXPECT_EQ(labelled.m_out, "Asking: 3 of 8");
     EXPECT_EQ(message.m_err, "Cmd failed (No respons)!\r\n");
     // Redirected output (as here) never holds a count.
-    const captured_t redirected = capture_output([] {
-        progress_counter counter(192);
-        counter.show(1);
-        counter.clear();
-    });
-    EXPECT_EQ(redirected.m_out, "");
+    EXPECT_EQ(capture_output([] { progress_counter(192).show(1); }).m_out, "");
 }
 
 TEST(DecimalParser, AcceptsOnlyWholeDecimalInts) {

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "file_parser/file_parser.h"
-#include "platform/console.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 captured_t capture_output(const std::function<void()>& p_action) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "basic_type/basic_type.h"
+#include "platform/console.h"
 #include "platform/socket.h"
 
 typedef std::vector<std::string> texts_t;

@@ -23,6 +23,13 @@ void console_write(console_stream_t p_stream, const std::string& p_text, uint16_
 // True when the stream is an interactive console or terminal.
 bool console_is_terminal(console_stream_t p_stream);
 
+#ifndef _WIN32
+// Where colour is ANSI sequences (every platform but Windows): whether the environment
+// allows it, given the values of NO_COLOR and TERM (null when unset). A non-empty NO_COLOR
+// turns colour off, and so does the dumb terminal.
+bool ansi_colour_allowed(const char* p_no_color, const char* p_term);
+#endif
+
 // True where the console shows UTF-8 (everywhere but Windows), so that text of the
 // label file is shown converted back from the 8-bit code page.
 bool console_uses_utf8();

@@ -13,15 +13,6 @@ std::FILE* stream_file(console_stream_t p_stream) {
     return p_stream == CONSOLE_ERR ? stderr : stdout;
 }
 
-// The environment allows colour: NO_COLOR is unset and the terminal is not a dumb one.
-bool colour_allowed() {
-    if (std::getenv("NO_COLOR") != nullptr) {
-        return false;
-    }
-    const char* term = std::getenv("TERM");
-    return term == nullptr || std::strcmp(term, "dumb") != 0;
-}
-
 // Whether each stream is a terminal and whether it gets colour, decided once at the first
 // use: neither the streams nor the environment change while the program runs.
 struct terminal_flags_t {
@@ -31,7 +22,7 @@ struct terminal_flags_t {
     terminal_flags_t() {
         m_is_terminal[CONSOLE_OUT] = isatty(STDOUT_FILENO) == 1;
         m_is_terminal[CONSOLE_ERR] = isatty(STDERR_FILENO) == 1;
-        const bool allowed = colour_allowed();
+        const bool allowed = ansi_colour_allowed(std::getenv("NO_COLOR"), std::getenv("TERM"));
         m_colour[CONSOLE_OUT] = allowed && m_is_terminal[CONSOLE_OUT];
         m_colour[CONSOLE_ERR] = allowed && m_is_terminal[CONSOLE_ERR];
     }
@@ -61,6 +52,14 @@ const char* sgr_of(uint16_t p_attribute) {
 }
 
 }  // namespace
+
+bool ansi_colour_allowed(const char* p_no_color, const char* p_term) {
+    // An empty NO_COLOR is the same as an unset one: only a value asks for no colour.
+    if (p_no_color != nullptr && p_no_color[0] != '\0') {
+        return false;
+    }
+    return p_term == nullptr || std::strcmp(p_term, "dumb") != 0;
+}
 
 void console_write(console_stream_t p_stream, const std::string& p_text, uint16_t p_attribute) {
     std::FILE* out = stream_file(p_stream);
