@@ -51,10 +51,20 @@ TEST(BackupText, AnEntryAfterACommentedOneIsCommentedToo) {
     EXPECT_EQ(notes.size(), 2u);
 }
 
+TEST(BackupText, OnlyADeviceNameALabelFileCanGiveHeadsASection) {
+    EXPECT_TRUE(is_section_name(std::string(32, 'A')));
+    for (const std::string& name : {std::string(33, 'A'), std::string(), std::string("A B"),
+                                    std::string("A\0", 2), std::string("Caf\x82")}) {
+        EXPECT_FALSE(is_section_name(name)) << name;
+    }
+}
+
 TEST(BackupText, VerifyTellsAnEntryChangedAddedOrErased) {
-    const label_entries_t presets = {{"A", "c", "b"}, {"Caf\x82", "c", "b"}};
+    // A preset is written up to its first zero byte, as a name field takes it.
+    const label_entries_t presets = {
+        {"A", "c", "b"}, {"Caf\x82", "c", "b"}, {}, {std::string("Z\0z", 3), "c", "b"}};
     const std::vector<entry_difference_t> differences =
-        entry_differences(presets, {{"A", "c", "x"}, {}, {"C", "c", "b"}, {}});
+        entry_differences(presets, {{"A", "c", "x"}, {}, {"C", "c", "b"}, {"Z", "c", "b"}, {}});
     std::string found;
     for (const entry_difference_t& d : differences) {
         found += std::to_string(d.m_number) + ":" + std::to_string(d.m_kind) + " " +

@@ -27,17 +27,6 @@ TEST(CommandWords, EachWordBelongsToItsListOnlyInAnyLetterCase) {
     EXPECT_EQ(text, "@az[`az{09-\xC3\x89");
 }
 
-// The console attributes each colour is shown in: a terminal shows them, redirected output
-// (as in these tests) never does.
-TEST(ConsoleOutput, ColoursAndTheirConsoleAttributes) {
-    // A colour number outside the enumeration (9) goes through an int, as callers may pass it.
-    const std::pair<int, int> cases[] = {{RED, 12},     {GREEN, 10}, {YELLOW, 14}, {CYAN, 11},
-                                         {MAGENTA, 13}, {RESET, 15}, {9, 15}};
-    for (const auto& [colour, attribute] : cases) {
-        EXPECT_EQ(color_attribute(static_cast<color_code_t>(colour)), attribute) << colour;
-    }
-}
-
 TEST(ConsoleOutput, RedirectedStreamsGetTheTextByteForByte) {
     const captured_t got = capture_output([] {
         printf_str_color("green\r\n", GREEN);

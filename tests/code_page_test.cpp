@@ -94,6 +94,33 @@ TEST_F(CodePage, UnsupportedCharactersAreDroppedWhole) {
     }
 }
 
+// A capture quotes any bytes as UTF-8 text of the code page, quote, backslash and control
+// bytes escaped, and gives them back.
+TEST_F(CodePage, QuotedTextGivesItsBytesBack) {
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        // bytes, quoted
+        {"Desk 1", "\"Desk 1\""}, {"a\"b\\c", "\"a\\\"b\\\\c\""}, {"#\r\n", "\"#\\x0D\\x0A\""},
+        {std::string("\0\x1B\x7F", 3), "\"\\x00\\x1B\\x7F\""}, {"Caf\x82\xFF", "\"Caf\xC3\xA9\xC2\xA0\""},
+        {"", "\"\""},
+    };
+    // clang-format on
+    for (const auto& [bytes, quoted] : cases) {
+        EXPECT_EQ(quoted_cp850(bytes), quoted);
+        std::string back = "unchanged";
+        EXPECT_TRUE(unquote_cp850(quoted, back)) << quoted;
+        EXPECT_EQ(back, bytes);
+    }
+    std::string lower;
+    EXPECT_TRUE(unquote_cp850("\"\\xaf\\xAF\\x09\"", lower));
+    EXPECT_EQ(lower, "\xAF\xAF\t");
+    for (const char* text : {"abc", "\"abc", "\"a\\\"", "\"\\x4\"", "\"\\xG0\"", "\"\\q\""}) {
+        std::string bytes = "unchanged";
+        EXPECT_FALSE(unquote_cp850(text, bytes)) << text;
+        EXPECT_EQ(bytes, "unchanged");
+    }
+}
+
 TEST_F(CodePage, ConsoleShowsLabelTextInItsOwnEncoding) {
     EXPECT_EQ(console_text("Caf\x82 \xB0"), as_shown("Caf\xC3\xA9 \xE2\x96\x91", "Caf\x82 \xB0"));
     // Control bytes: visible on a terminal, exact when redirected.

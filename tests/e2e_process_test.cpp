@@ -113,29 +113,41 @@ TEST_F(Process, ASecondCtrlCEndsTheToolAtOnce) {
 }
 
 // A closed stream is the null device: the prompt reads end of input, the console text goes
-// nowhere, and the service gets only the protocol's commands.
+// nowhere, and the service gets only the protocol's commands, whatever program runs.
 TEST_F(Process, ClosedStandardStreamsAreNeverTheServiceLink) {
     if (!platform::can_close_standard_streams()) {
         GTEST_SKIP() << "the Windows runner cannot start a program without a standard stream";
     }
     const std::string file = write_temp_file("closed.ini", "[KDX-RM6X5]\nA = b@c\n");
-    platform::process_options_t no_input;
-    no_input.m_close_stdin = true;
-    const platform::process_result_t asked =
-        platform::run_process({G_tool, file}, "", 60000, no_input);
-    EXPECT_EQ(asked.m_stderr,
-              "Unvalid answer (remains 2 try)\r\nUnvalid answer (remains 1 try)\r\n"
-              "Update label canceled\r\n");
-    EXPECT_EQ(asked.m_exit_status, 1);
-    EXPECT_EQ(m_sim.command_log(), G_listing_and_information);
-    m_sim.clear_command_log();
-    platform::process_options_t no_output;
-    no_output.m_close_stdout = true;
-    const platform::process_result_t written =
-        platform::run_process({G_tool, file}, "y\n", 60000, no_output);
-    EXPECT_EQ(written.m_stderr, "");
-    EXPECT_EQ(written.m_exit_status, 0);
-    EXPECT_EQ(m_sim.command_log().size(), 9u + 2 + 192 + 3);  // listing, location, erase, write
+    const texts_t verify = {G_read_tool, "--verify", file};
+    const std::size_t read = 9 + 194;  // listing, information, location and name fields
+    // clang-format off
+    const std::tuple<texts_t, bool, bool, bool, std::size_t> runs[] = {
+        // program and arguments, input, output, error closed, commands the service received
+        {{G_tool, file}, true, false, false, 9},
+        {{G_tool, file}, false, true, false, 9 + 2 + 192 + 3},  // listing, location, erase, write
+        {{G_tool, file}, false, true, true, 9 + 2 + 192 + 3},
+        {{G_read_tool, "KDX-RM6X5"}, false, true, false, read},
+        {{G_read_tool, "KDX-RM6X5"}, false, false, true, read},
+        {verify, false, true, true, read},
+    };
+    // clang-format on
+    for (const auto& [argv, no_input, no_output, no_error, commands] : runs) {
+        SCOPED_TRACE(argv[0] + (no_output ? " without output" : "") +
+                     (no_error ? " without error" : ""));
+        m_sim.clear_command_log();
+        platform::process_options_t options;
+        options.m_close_stdin = no_input;
+        options.m_close_stdout = no_output;
+        options.m_close_stderr = no_error;
+        const platform::process_result_t res = platform::run_process(argv, "y\n", 60000, options);
+        EXPECT_EQ(res.m_exit_status, no_input ? 1 : 0);
+        const texts_t log = m_sim.command_log();
+        EXPECT_EQ(log.size(), commands);
+        EXPECT_EQ(texts_t(log.begin(), log.begin() + std::min<std::size_t>(log.size(), 9)),
+                  texts_t(G_listing_and_information.begin(),
+                          G_listing_and_information.begin() + std::min<std::size_t>(commands, 9)));
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The entry and the registry without a process around them: an argument count the
 // command line cannot give, the look-up of target devices by name, and a label area whose
 // location was never read.
+#include "read_brimel_label/read_brimel_label.h"
 #include "unit_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 
@@ -12,6 +13,35 @@ TEST(ProgramEntry, NoArgumentAtAllIsAnError) {
     EXPECT_EQ(status, 1);
     EXPECT_EQ(got.m_out, "");
     EXPECT_EQ(got.m_err, "Unknow error\r\n\r\nFailed, exit now\r\n");
+}
+
+TEST(ReadOptions, ACommandLineThatCannotBeCarriedOutIsRefusedWithItsReason) {
+    // clang-format off
+    const std::pair<texts_t, std::string> refused[] = {
+        // arguments, why
+        {{"-o"}, "-o needs a file name"},
+        {{"--verify", ""}, "--verify needs a file name"},
+        {{"--capture"}, "--capture needs a file name"},
+        {{"-x"}, "unknown option -x"},
+        {{"--verify", "f.ini", "Stage"}, "--verify takes its devices from its file and writes no backup"},
+        {{"--verify", "f.ini", "-o", "b.ini"}, "--verify takes its devices from its file and writes no backup"},
+        {{"--capture", "v.txt", "Stage"}, "--capture reads every device and writes only its file"},
+        {{"--capture", "v.txt", "--verify", "f.ini"}, "--capture reads every device and writes only its file"},
+    };
+    // clang-format on
+    for (const auto& [args, why] : refused) {
+        read_options_t options;
+        Status status = SUCCESS;
+        const captured_t got = capture_output([&] { status = parse_read_options(args, options); });
+        EXPECT_EQ(status, FAIL) << why;
+        EXPECT_EQ(got.m_err, "Invalid command line: " + why +
+                                 "\r\nrun it with -h to read its manual\r\nFailed, exit now\r\n");
+    }
+    read_options_t options;
+    EXPECT_EQ(parse_read_options({"A", "-o", "b.ini", "--force", "B"}, options), SUCCESS);
+    EXPECT_EQ(options.m_devices, texts_t({"A", "B"}));
+    EXPECT_EQ(options.m_output, "b.ini");
+    EXPECT_TRUE(options.m_force);
 }
 
 TEST(Registry, FindsTheFirstRecordOfAnExactNameWhateverChangedTheList) {

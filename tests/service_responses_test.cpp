@@ -22,7 +22,7 @@ TEST(AnswerRules, FailedOnlyAsAWord) {
                            "LIST_DEV=FAILED-OVER;a\r\n",
                            "X=MY_FAILED",
                            "X=FAILEDX",
-                           "X=FAILED9",
+                           "X=FAILED0",
                            "X=aFAILED;",
                            "X=(FAILED)",
                            "X=failed"};
@@ -48,6 +48,8 @@ TEST(AnswerRules, OneIdentityRuleJudgesEveryAnswerLine) {
         {ZEL_ECHO_NONE, "LIST_DEV=FAILED\r\n", refusal},
         {ZEL_ECHO_DEVICE, "INFO_EXT" + ours + "KDX;1;\r\n", answer},
         {ZEL_ECHO_DEVICE, "INFO_EXT= 00:1D:C1:0A:00:0F\t;KDX;1;\r\n", answer},
+        {ZEL_ECHO_DEVICE, "INFO_EXT=00:1D:C1:0A:00:0F  ;KDX;1;\r\n", answer},
+        {ZEL_ECHO_DEVICE, "INFO_EXT=;KDX;1;\r\n", late},
         {ZEL_ECHO_DEVICE, "INFO_EXT" + other + "KDX;1;\r\n", late},
         {ZEL_ECHO_DEVICE, "INFO_EXT=00:1D:C1:0A:00:0F:;KDX;1;\r\n", late},
         {ZEL_ECHO_DEVICE, "INFO_EXT=00:1D:C1:0A:00:0F\r\n", late},

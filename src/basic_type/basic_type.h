@@ -1,7 +1,9 @@
-// Shared types and the console dialogue of the tool: result and colour types, coloured
-// output and error messages, the fixed command words and the operator's answers, the
-// built-in user manual, and the conversion of label-file text from UTF-8 to code page 850.
-// The strict decimal parser has its own header, basic_type/numbers.h, included here too.
+// Shared types and the console dialogue of the programs: result and colour types, the label
+// preset and the entries of a label area, coloured output and error messages, the fixed
+// command words and the operator's answers, the built-in user manual, and the conversion
+// of label-file text from UTF-8 to code page 850. The folder also holds the number readers
+// (numbers.h, included here), the protocol spoken with the service (zel_protocol.h) and the
+// format of a device's label area (label_area.h).
 #ifndef SRC_BASIC_TYPE_BASIC_TYPE_H_
 #define SRC_BASIC_TYPE_BASIC_TYPE_H_
 

@@ -1,6 +1,7 @@
 // Reading a label file: the transfer run that reads one file line by line, the line
 // classifier with its device sections, the label lines, and the checks and trimming of
-// device names, labels and channel names.
+// device names, labels and channel names; the target devices a file named, as values, for
+// the programs that compare them with the devices.
 #ifndef SRC_FILE_PARSER_FILE_PARSER_H_
 #define SRC_FILE_PARSER_FILE_PARSER_H_
 

@@ -1,5 +1,6 @@
-// What a program takes from its process and sets up in it at start: its standard streams
-// and signals, its arguments, and the files it opens by the path it was given.
+// What a program takes from its process and sets up in it at start, the one start every
+// program shares: its standard streams and signals, its arguments, and the files it opens
+// by the path it was given.
 #ifndef SRC_PLATFORM_PROGRAM_H_
 #define SRC_PLATFORM_PROGRAM_H_
 

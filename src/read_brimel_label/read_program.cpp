@@ -145,16 +145,21 @@ Status read_backup(const std::vector<std::string>& p_names, std::string& p_backu
     return SUCCESS;
 }
 
+// A path as the program was given it, in UTF-8 on every platform (Windows too).
+std::filesystem::path path_of(const std::string& p_utf8) {
+    return std::filesystem::u8path(p_utf8);
+}
+
 // Writes the text to a temporary file beside p_file, then renames it into place.
 Status write_output_file(const std::string& p_file, const std::string& p_text,
                          std::string (*p_written)(const std::string&)) {
-    const std::string temporary = p_file + G_temporary_suffix;
+    const std::filesystem::path temporary = path_of(p_file + G_temporary_suffix);
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out << p_text;
     out.close();
     std::error_code error;
     if (out) {
-        std::filesystem::rename(temporary, p_file, error);
+        std::filesystem::rename(temporary, path_of(p_file), error);
     }
     if (!out || error) {
         std::filesystem::remove(temporary, error);
@@ -167,7 +172,8 @@ Status write_output_file(const std::string& p_file, const std::string& p_text,
 
 bool refused_output(const read_options_t& p_options, const std::string& p_file) {
     std::error_code ignored;
-    if (!p_file.empty() && !p_options.m_force && std::filesystem::exists(p_file, ignored)) {
+    if (!p_file.empty() && !p_options.m_force &&
+        std::filesystem::exists(path_of(p_file), ignored)) {
         printf_error_message(read_msg::output_exists(p_file));
         return true;
     }

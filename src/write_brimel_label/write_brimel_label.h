@@ -1,7 +1,7 @@
-// Devices and label writing: the run-wide registry with the target devices named by the
-// label file and their presets, the devices found on the network, the service
-// connection, the parsers of the service's answers, the label memory of a device, and
-// the update workflow that writes the presets into the devices.
+// The writer, write_brimel_label: the run-wide registry with the target devices named by
+// the label file and their presets, the devices found on the network, the service
+// connection, the parsers of the service's answers, the label memory of a device, the
+// update workflow that writes the presets into the devices, and the program's entry.
 #ifndef SRC_WRITE_BRIMEL_LABEL_WRITE_BRIMEL_LABEL_H_
 #define SRC_WRITE_BRIMEL_LABEL_WRITE_BRIMEL_LABEL_H_
 

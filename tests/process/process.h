@@ -2,8 +2,8 @@
 // standard output, standard error and exit status. Used by the end-to-end tests and
 // the benchmarks, never by the tool itself: it is built into a library of its own,
 // process_runner, that only they link.
-#ifndef SRC_PLATFORM_PROCESS_H_
-#define SRC_PLATFORM_PROCESS_H_
+#ifndef TESTS_PROCESS_PROCESS_H_
+#define TESTS_PROCESS_PROCESS_H_
 
 #include <cstdint>
 #include <string>
@@ -32,6 +32,7 @@ struct process_options_t {
     // Start it with its standard input or output closed (see can_close_standard_streams).
     bool m_close_stdin = false;
     bool m_close_stdout = false;
+    bool m_close_stderr = false;
     // Once its standard output holds this text, an interrupt is sent after each delay,
     // counted from that moment: SIGINT on POSIX; on Windows CTRL_BREAK to the child, which
     // then runs in a process group of its own (best effort: an emulator may not deliver it).
@@ -48,4 +49,4 @@ bool can_close_standard_streams();
 
 }  // namespace platform
 
-#endif  // SRC_PLATFORM_PROCESS_H_
+#endif  // TESTS_PROCESS_PROCESS_H_

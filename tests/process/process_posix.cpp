@@ -54,7 +54,7 @@ void attach(int p_pipe_end, int p_standard_fd, bool p_closed) {
                              const process_options_t& p_options) {
     attach(p_in.m_read, STDIN_FILENO, p_options.m_close_stdin);
     attach(p_out.m_write, STDOUT_FILENO, p_options.m_close_stdout);
-    dup2(p_err.m_write, STDERR_FILENO);
+    attach(p_err.m_write, STDERR_FILENO, p_options.m_close_stderr);
     std::vector<char*> args;
     for (const std::string& arg : p_argv) {
         args.push_back(const_cast<char*>(arg.c_str()));
