@@ -129,6 +129,21 @@ TEST_F(ReadBack, VerifyPassesAfterAnUpdateAndNamesTheOneEntryChangedSince) {
     EXPECT_EQ(res.m_exit_status, 1);
 }
 
+// Paths reach the program as given, Cyrillic and accented ones too: on Windows through the
+// wide command line and the wide file API.
+TEST_F(ReadBack, CyrillicAndAccentedPathsAreReadAndWritten) {
+    const std::string file = write_temp_file(
+        "\xD0\xA1\xD1\x86\xD0\xB5\xD0\xBD\xD0\xB0 \xC3\xA9.ini", "[KDX-RM6X5]\nA = b@c\n");
+    update(file);
+    EXPECT_EQ(run_read_tool({"--verify", file}).m_exit_status, 0);
+    const std::string backup =
+        temp_path("\xD0\xA0\xD0\xB5\xD0\xB7\xD0\xB5\xD1\x80\xD0\xB2 \xC3\xA8.ini");
+    std::filesystem::remove(std::filesystem::u8path(backup));
+    EXPECT_EQ(run_read_tool({"-o", backup, "KDX-RM6X5"}).m_exit_status, 0);
+    EXPECT_EQ(file_text(backup),
+              "; device KDX-RM6X5, MAC 00:1D:C1:0A:00:01\r\n[KDX-RM6X5]\r\nA = b@c\r\n");
+}
+
 TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreWarnedAboutAndTheManual) {
     const std::string warnings =
         "Warning: Lobby-RM6X was not found on the network.\r\nWarning: ZUPx3-Radio "
