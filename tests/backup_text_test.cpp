@@ -6,6 +6,19 @@
 
 namespace {
 
+// The three name fields of an entry as a device holds them: 32 bytes each, p_tail after the
+// label's end.
+label_preset_t device_fields(const std::string& p_label, const std::string& p_device,
+                             const std::string& p_channel, const std::string& p_tail = "") {
+    const auto field = [](std::string p_text) {
+        p_text.resize(32, '\0');
+        return p_text;
+    };
+    std::string label = field(p_label);
+    label.replace(p_label.size() + 1, p_tail.size(), p_tail);
+    return label_preset_t{label, field(p_device), field(p_channel)};
+}
+
 TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
     struct row_t {
         label_entries_t m_entries;  // label, Dante device, channel each
@@ -32,7 +45,11 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
     for (const row_t& r : rows) {
         SCOPED_TRACE(r.m_line);
         std::vector<entry_note_t> notes;
-        EXPECT_EQ(device_backup_text("D", "M", r.m_entries, notes),
+        label_entries_t fields;
+        for (const label_preset_t& entry : r.m_entries) {
+            fields.push_back(device_fields(entry.label, entry.device_id, entry.channel_id));
+        }
+        EXPECT_EQ(device_backup_text("D", "M", fields, notes),
                   "; device D, MAC M\r\n[D]\r\n" + r.m_line + "\r\n");
         // The note repeats the comment's "entry N <reason>".
         const std::string what = r.m_line.substr(2, r.m_line.find(": label") - 2);
@@ -45,8 +62,8 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
 
 TEST(BackupText, AnEntryAfterACommentedOneIsCommentedToo) {
     std::vector<entry_note_t> notes;
-    const std::string text =
-        device_backup_text("D", "M", {{"A;1", "c", "b"}, {"B", "c", "b"}}, notes);
+    const std::string text = device_backup_text(
+        "D", "M", {device_fields("A;1", "c", "b"), device_fields("B", "c", "b")}, notes);
     EXPECT_NE(text.find("; entry 2 comes after an empty or commented entry"), std::string::npos);
     EXPECT_EQ(notes.size(), 2u);
 }
@@ -59,18 +76,36 @@ TEST(BackupText, OnlyADeviceNameALabelFileCanGiveHeadsASection) {
     }
 }
 
-TEST(BackupText, VerifyTellsAnEntryChangedAddedOrErased) {
+TEST(BackupText, VerifyComparesWholeFieldsAndTellsAnEntryChangedAddedOrErased) {
     // A preset is written up to its first zero byte, as a name field takes it.
-    const label_entries_t presets = {
-        {"A", "c", "b"}, {"Caf\x82", "c", "b"}, {}, {std::string("Z\0z", 3), "c", "b"}};
-    const std::vector<entry_difference_t> differences =
-        entry_differences(presets, {{"A", "c", "x"}, {}, {"C", "c", "b"}, {"Z", "c", "b"}, {}});
+    const label_entries_t presets = {{"A", "c", "b"},
+                                     {"Caf\x82", "c", "b"},
+                                     {},
+                                     {std::string("Z\0z", 3), "c", "b"},
+                                     {"Y", "c", "b"}};
+    const label_entries_t fields = {
+        device_fields("A", "c", "x"),          device_fields("", "", ""),
+        device_fields("C", "c", "b"),          device_fields("Z", "c", "b"),
+        device_fields("Y", "c", "b", "after"), device_fields("", "", "")};
     std::string found;
-    for (const entry_difference_t& d : differences) {
+    for (const entry_difference_t& d : entry_differences(presets, fields)) {
         found += std::to_string(d.m_number) + ":" + std::to_string(d.m_kind) + " " +
-                 d.m_expected.label + "/" + d.m_found.channel_id + ";";
+                 d.m_expected.label + "/" + d.m_found.label + "/" + d.m_found.channel_id + ";";
     }
-    EXPECT_EQ(found, "1:0 A/x;2:1 Caf\x82/;3:2 /b;");
+    EXPECT_EQ(found,
+              "1:0 A/A/x;2:1 Caf\x82//;3:2 /C/b;5:0 Y/Y" + std::string(1, '\0') + "after/b;");
+}
+
+TEST(BackupText, BytesAfterANameAreShownInACommentAndNoted) {
+    std::vector<entry_note_t> notes;
+    const std::string text = device_backup_text(
+        "D", "M", {device_fields("A", "c", "b", "z"), device_fields("", "", "", "q")}, notes);
+    EXPECT_EQ(text,
+              "; device D, MAC M\r\n[D]\r\nA = b@c\r\n; entry 1 holds bytes after the end of "
+              "a name, which a restore clears: label \"A\\x00z\", channel \"b\", device "
+              "\"c\"\r\n; entry 2 holds bytes after the end of a name, which a restore clears: "
+              "label \"\\x00q\", channel \"\", device \"\"\r\n");
+    EXPECT_EQ(notes.size(), 2u);
 }
 
 }  // namespace

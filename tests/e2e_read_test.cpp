@@ -2,6 +2,9 @@
 // trip through write_brimel_label, --verify, devices it cannot read, and a service that fails
 // it. Every run proves from the service's command log that the program only read.
 #include <filesystem>
+#include <thread>
+
+#include "platform/clock.h"
 
 #include "e2e_support.h"
 
@@ -26,7 +29,8 @@ TEST_F(ReadBack, BackupOfTheDemoNetworkAfterTheDemoUpdateIsTheGoldenFile) {
     update(G_stage);
     const std::string golden = file_text(std::string(WBL_TEST_DATA_DIR) + "/demo_backup.ini");
     platform::process_result_t res = run_read_tool({});
-    EXPECT_EQ(res.m_stdout, golden);
+    EXPECT_EQ(undated(res.m_stdout), golden);
+    EXPECT_EQ(res.m_exit_status, 0);
     EXPECT_EQ(res.m_stderr,
               G_greeting + G_reading_rm6x5 +
                   " OK\r\nReading KDX-RM6x-243's labels... OK\r\n"
@@ -50,8 +54,9 @@ TEST_F(ReadBack, ACaptureReplaysTheNetworkForBothPrograms) {
     ASSERT_TRUE(replay.start(7000));
     const platform::process_result_t replayed_backup = run_read_tool({});
     const platform::process_result_t replayed_refused = run_tool({G_stage}, "n\n");
-    EXPECT_EQ(replayed_backup.m_stdout, backup.m_stdout);
-    EXPECT_EQ(backup.m_stdout, file_text(std::string(WBL_TEST_DATA_DIR) + "/demo_backup.ini"));
+    EXPECT_EQ(undated(replayed_backup.m_stdout), undated(backup.m_stdout));
+    EXPECT_EQ(undated(backup.m_stdout),
+              file_text(std::string(WBL_TEST_DATA_DIR) + "/demo_backup.ini"));
     EXPECT_EQ(replayed_backup.m_stderr, backup.m_stderr);
     EXPECT_EQ(replayed_refused.m_stdout + replayed_refused.m_stderr,
               refused.m_stdout + refused.m_stderr);
@@ -105,7 +110,8 @@ TEST(ReadBackRoundTrip, ABackupLoadedAgainLeavesEveryDeviceAsItWas) {
     }
 }
 
-TEST_F(ReadBack, VerifyPassesAfterAnUpdateAndNamesTheOneEntryChangedSince) {
+// A verify compares whole name fields: bytes after a name's end are a difference.
+TEST_F(ReadBack, VerifyPassesAfterAnUpdateAndNamesTheOneFieldChangedSince) {
     const std::string file = write_temp_file("verify.ini", "[KDX-RM6X5]\nA = b@c\nD = e@f\n");
     const std::string head =
         opening(file) + G_greeting + G_reading_rm6x5 + " OK\r\nKDX-RM6X5 (00:1D:C1:0A:00:01) ";
@@ -114,18 +120,18 @@ TEST_F(ReadBack, VerifyPassesAfterAnUpdateAndNamesTheOneEntryChangedSince) {
     EXPECT_EQ(res.m_stdout, head + "holds exactly what " + file + " would write (2 presets).\r\n");
     EXPECT_EQ(res.m_exit_status, 0);
     {
-        // Entry 2's channel field (page 14 + 3 + 2) changed behind the tool's back.
+        // Entry 2's channel field (page 14 + 3 + 2) holds "e", a zero and "X" now.
         sim_client client(7000);
         client.read_until("\r\n");
-        EXPECT_EQ(client.exchange("TBOX_MEM 00:1D:C1:0A:00:01;W;0,19,0;88,0\r\n"),
+        EXPECT_EQ(client.exchange("TBOX_MEM 00:1D:C1:0A:00:01;W;0,19,2;88\r\n"),
                   "TBOX_MEM=00:1D:C1:0A:00:01;OK\r\n");
     }
     m_sim.clear_command_log();
     res = run_read_tool({"--verify", file});
-    EXPECT_EQ(
-        res.m_stdout,
-        head + "differs from what " + file + " would write:\r\n\tentry 2: expected label \"D\", " +
-            "channel \"e\", device \"f\"; found label \"D\", channel \"X\", device \"f\"\r\n");
+    EXPECT_EQ(res.m_stdout, head + "differs from what " + file +
+                                " would write:\r\n\tentry 2: expected label \"D\", " +
+                                "channel \"e\", device \"f\"; found label \"D\", channel "
+                                "\"e\\x00X\", device \"f\"\r\n");
     EXPECT_EQ(res.m_exit_status, 1);
 }
 
@@ -140,34 +146,42 @@ TEST_F(ReadBack, CyrillicAndAccentedPathsAreReadAndWritten) {
         temp_path("\xD0\xA0\xD0\xB5\xD0\xB7\xD0\xB5\xD1\x80\xD0\xB2 \xC3\xA8.ini");
     std::filesystem::remove(std::filesystem::u8path(backup));
     EXPECT_EQ(run_read_tool({"-o", backup, "KDX-RM6X5"}).m_exit_status, 0);
-    EXPECT_EQ(file_text(backup),
-              "; device KDX-RM6X5, MAC 00:1D:C1:0A:00:01\r\n[KDX-RM6X5]\r\nA = b@c\r\n");
+    EXPECT_EQ(
+        undated(file_text(backup)),
+        "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n\r\n"
+        "; device KDX-RM6X5, MAC 00:1D:C1:0A:00:01\r\n[KDX-RM6X5]\r\nA = b@c\r\n");
 }
 
-TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreWarnedAboutAndTheManual) {
+// What a backup could not do is named on standard error and at its top: status 2.
+TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
     const std::string warnings =
         "Warning: Lobby-RM6X was not found on the network.\r\nWarning: ZUPx3-Radio "
         "(00:1D:C1:0B:00:01) is not a KALDEN-RM6X compatible device.\r\n";
     platform::process_result_t res = run_read_tool({"Lobby-RM6X", "ZUPx3-Radio", "KDX-RM6X5"});
-    std::string backup = "; device KDX-RM6X5, MAC 00:1D:C1:0A:00:01\r\n[KDX-RM6X5]\r\n";
+    std::string backup =
+        "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
+        "; Not in this backup: Lobby-RM6X was not found on the network\r\n"
+        "; Not in this backup: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a compatible device\r\n\r\n"
+        "; device KDX-RM6X5, MAC 00:1D:C1:0A:00:01\r\n[KDX-RM6X5]\r\n";
     for (const char* n : {"01", "02", "03", "04"}) {
         backup += "Factory " + std::string(n) + " = Ch " + n + "@FACTORY\r\n";
     }
-    EXPECT_EQ(res.m_stdout, backup);
+    EXPECT_EQ(undated(res.m_stdout), backup);
     EXPECT_EQ(res.m_stderr, G_greeting + warnings + G_reading_rm6x5 + " OK\r\n");
-    EXPECT_EQ(res.m_exit_status, 0);
+    EXPECT_EQ(res.m_exit_status, 2);
     res = run_read_tool({"Lobby-RM6X", "ZUPx3-Radio"});
+    EXPECT_EQ(res.m_stdout, "");
     EXPECT_EQ(res.m_stderr, G_greeting + warnings + "No KALDEN-RM6X device to read.\r\n");
-    EXPECT_EQ(res.m_exit_status, 1);
-    for (const char* help : {"h", "-h", "help", "--help"}) {
+    EXPECT_EQ(res.m_exit_status, 2);
+    for (const char* help : {"-h", "--help"}) {
         res = run_read_tool({help});
         EXPECT_EQ(res.m_stdout, manual_for(G_read_tool, "read_manual.txt"));
         EXPECT_EQ(res.m_exit_status, 0);
     }
 }
 
-// A device that gives no information answer is left out of a capture; a name no label file
-// can give is left out of a backup.
+// A device that gives no information answer is named in a capture and in a full backup,
+// whose status is then 2; a name no label file can give is left out of a backup.
 TEST(ReadBackFaults, DevicesACaptureOrABackupLeavesOut) {
     sim_network_t network;
     std::string error;
@@ -182,19 +196,20 @@ TEST(ReadBackFaults, DevicesACaptureOrABackupLeavesOut) {
     std::filesystem::remove(capture);
     platform::process_result_t res = run_read_tool({"--capture", capture});
     EXPECT_NE(res.m_stderr.find("Warning: 02:00:00:00:00:02 gave no information answer: it is "
-                                "left out of the capture.\r\n"),
+                                "not read.\r\n"),
               std::string::npos);
+    EXPECT_EQ(res.m_exit_status, 2);
     EXPECT_NE(file_text(capture).find("\"Desk 1\" 02:00:00:00:00:01 5 2 3 10 4 info="),
+              std::string::npos);
+    EXPECT_NE(file_text(capture).find("# \"02:00:00:00:00:02\": no information answer\n"),
               std::string::npos);
     EXPECT_EQ(file_text(capture).find("  05 "), std::string::npos);  // empty entries left out
     EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
     res = run_read_tool({});
-    EXPECT_NE(res.m_stderr.find("Warning: Desk 1 (02:00:00:00:00:01) has a name no label file "
-                                "can give: it is not read.\r\n"),
-              std::string::npos);
-    EXPECT_EQ(run_read_tool({"--verify", write_temp_file("ghost.ini", "[Ghost]\nA = b@c\n")})
-                  .m_exit_status,
-              1);
+    EXPECT_EQ(res.m_stderr, G_greeting +
+                                "Warning: Desk 1 (02:00:00:00:00:01) has a name no label file can "
+                                "give: it is not read.\r\nReading Quiet's labels... OK\r\n");
+    EXPECT_EQ(res.m_exit_status, 2);
     EXPECT_EQ(non_reads(sim), texts_t());
 }
 
@@ -202,34 +217,107 @@ TEST(ReadBackFaults, ServiceDown) {
     const platform::process_result_t res = run_read_tool({});
     EXPECT_EQ(res.m_stdout, "");
     EXPECT_EQ(res.m_stderr, "ZEL-Service connection failed!\r\nNo KALDEN-RM6X device to read.\r\n");
-    EXPECT_EQ(res.m_exit_status, 1);
+    EXPECT_EQ(res.m_exit_status, 2);
 }
 
-TEST(ReadBackFaults, AReadFailingInTheMiddleOfTheAreaLeavesTheOutputFileUntouched) {
+// A device that fails to read leaves the others read: the backup of what was read is
+// written, the device named at its top, the status 2.
+TEST(ReadBackFaults, ADeviceThatFailsIsNamedAndTheOthersAreBackedUp) {
     const std::string out = write_temp_file("kept.ini", "kept\n");
-    // Refused before any connection: no service runs, and none is missed.
-    platform::process_result_t res = run_read_tool({"-o", out});
-    EXPECT_EQ(res.m_stderr, "Unable to write file: \r\n" + out +
-                                "\r\nit exists already: give --force to replace it\r\n"
-                                "Failed, exit now\r\n");
-    const std::pair<std::string, int> faults[] = {{"kind=TBOX_MEM_R,nth=50:failed", 61}};
-    for (const auto& [fault, page] : faults) {
-        SCOPED_TRACE(fault);
-        zel_service_sim sim;
-        sim.add_fault(fault_of(fault));
-        ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
-        res = run_read_tool({"-o", out, "--force"});
-        EXPECT_EQ(res.m_stdout, G_greeting + G_reading_rm6x5);
-        EXPECT_EQ(res.m_stderr, " FAILED\r\nKDX-RM6X5's labels could not be read (page " +
-                                    std::to_string(page) +
-                                    "), check device connection.\r\nNo backup written: " + out +
-                                    " is left as it was.\r\n");
-        EXPECT_EQ(res.m_exit_status, 1);
-        EXPECT_EQ(file_text(out), "kept\n");
-        EXPECT_FALSE(std::filesystem::exists(out + ".part"));
-        EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
-        EXPECT_EQ(non_reads(sim), texts_t());
+    const std::string stray = write_temp_file("kept.ini.part", "someone else's\n");
+    zel_service_sim sim;
+    sim.add_fault(fault_of("kind=TBOX_MEM_R,nth=50:failed"));
+    ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
+    const platform::process_result_t res =
+        run_read_tool({"-o", out, "--force", "KDX-RM6X5", "NEW-DEVICE2"});
+    EXPECT_EQ(res.m_stdout, G_greeting + G_reading_rm6x5 +
+                                "Reading NEW-DEVICE2's labels... OK\r\n" + "Backup written to " +
+                                out + "\r\n");
+    EXPECT_EQ(res.m_stderr,
+              " FAILED\r\nKDX-RM6X5's labels could not be read (page 61), check "
+              "device connection.\r\n");
+    EXPECT_EQ(res.m_exit_status, 2);
+    const std::string backup = undated(file_text(out));
+    EXPECT_EQ(backup.substr(0, backup.find("\r\n[NEW-DEVICE2]")),
+              "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
+              "; Not in this backup: KDX-RM6X5 (00:1D:C1:0A:00:01) could not be read (page 61)\r\n"
+              "\r\n; device NEW-DEVICE2, MAC 00:1D:C1:0A:00:04");
+    EXPECT_EQ(file_text(stray), "someone else's\n");  // a file it did not make is left alone
+    EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
+    EXPECT_EQ(non_reads(sim), texts_t());
+}
+
+// The output file is checked before any read, and put in place only over a regular file,
+// never over one that appeared meanwhile without --force.
+TEST_F(ReadBack, TheOutputFileIsCheckedFirstAndReplacesOnlyWhatItMay) {
+    const std::string kept = write_temp_file("there.ini", "kept\n");
+    const std::string missing_folder = temp_path("no-such-folder/backup.ini");
+    const std::string head = "Unable to write file: \r\n";
+    const std::string tail = "\r\nFailed, exit now\r\n";
+    // clang-format off
+    const std::pair<texts_t, std::string> refused[] = {
+        // arguments, the reason given
+        {{"-o", kept}, kept + "\r\nit exists already: give --force to replace it"},
+        {{"-o", missing_folder, "--force"}, missing_folder + "\r\nNo such file or directory"},
+        {{"--capture", temp_path(""), "--force"}, temp_path("") + "\r\nit is not a regular file: only a regular file is ever replaced"},
+    };
+    // clang-format on
+    for (const auto& [args, reason] : refused) {
+        const platform::process_result_t res = run_read_tool(args);
+        EXPECT_EQ(res.m_stderr, head + reason + tail);
+        EXPECT_EQ(res.m_exit_status, 2);
     }
+    EXPECT_EQ(m_sim.command_log(), texts_t());  // refused before any read
+    EXPECT_EQ(file_text(kept), "kept\n");
+    // A file that appears while the devices are read is not replaced.
+    const std::string late = temp_path("late.ini");
+    std::filesystem::remove(std::filesystem::u8path(late));
+    m_sim.set_latency_ms(2);
+    std::thread appear([&] {
+        while (m_sim.command_log().size() < 20) {
+            platform::sleep_ms(5);
+        }
+        write_temp_file("late.ini", "late\n");
+    });
+    const platform::process_result_t res = run_read_tool({"-o", late, "KDX-RM6X5"});
+    appear.join();
+    EXPECT_EQ(res.m_stderr, head + late +
+                                "\r\nit appeared while the devices were read: give --force "
+                                "to replace it" +
+                                tail);
+    EXPECT_EQ(res.m_exit_status, 2);
+    EXPECT_EQ(file_text(late), "late\n");
+}
+
+// Standard output that cannot take the backup (a full disk) fails the job.
+TEST_F(ReadBack, ABackupThatCannotBePrintedFails) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    const platform::process_result_t res = platform::run_process(
+        {"/bin/sh", "-c", "exec \"$0\" KDX-RM6X5 >/dev/full", G_read_tool}, "", 60000);
+    EXPECT_EQ(res.m_stderr,
+              G_greeting + G_reading_rm6x5 +
+                  " OK\r\nUnable to write to standard output: No space left on device\r\n");
+    EXPECT_EQ(res.m_exit_status, 2);
+}
+
+// What a verify cannot prove is said in one line each, and the status is 1.
+TEST_F(ReadBack, AVerifyProvesOnlyWhatItCan) {
+    const std::string refused = write_temp_file("refused.ini", "[KDX-RM6X5]\nA@ = b@c\nD = e@f\n");
+    update(refused);
+    platform::process_result_t res = run_read_tool({"--verify", refused});
+    EXPECT_NE(res.m_stderr.find("Warning: line 2 of " + refused +
+                                " was refused: the presets after it land 1 entry earlier than "
+                                "the file numbers them.\r\n"),
+              std::string::npos);
+    EXPECT_NE(res.m_stdout.find("holds exactly what"), std::string::npos);
+    EXPECT_EQ(res.m_exit_status, 1);
+    const std::string empty = write_temp_file("empty.ini", "; nothing\n");
+    res = run_read_tool({"--verify", empty});
+    EXPECT_EQ(res.m_stderr, empty + " names no target device: nothing is verified.\r\n");
+    EXPECT_EQ(res.m_exit_status, 1);
+    EXPECT_EQ(run_read_tool({"--verify", temp_path("missing.ini")}).m_exit_status, 2);
 }
 
 }  // namespace

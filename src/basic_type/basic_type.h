@@ -76,9 +76,6 @@ void printf_str(const std::string& p_text);
 // standard output.
 void messages_to_standard_error();
 
-// Writes the text to standard output as it is, uncoloured, wherever the messages go.
-void write_data(const std::string& p_text);
-
 // Text that came from the service (an alias, an identifier, the greeting, the network
 // name, an answer) as a message quotes it: on a terminal its control bytes are shown
 // visibly (CR LF line ends kept), so that the service can neither drive nor wipe the

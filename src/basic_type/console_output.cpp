@@ -34,10 +34,6 @@ void messages_to_standard_error() {
     G_message_stream = platform::CONSOLE_ERR;
 }
 
-void write_data(const std::string& p_text) {
-    platform::console_write(platform::CONSOLE_OUT, p_text, platform::DEFAULT_ATTRIBUTE);
-}
-
 std::string visible_service_text(const std::string& p_text) {
     std::string shown;
     for (std::size_t pos = 0; pos < p_text.size();) {

@@ -14,6 +14,8 @@ const char* const reason_device_name = "has a device name of other than letters,
 const char* const reason_not_carried = "holds a character no label file carries";
 const char* const reason_section = "would read as a device section";
 const char* const reason_moved = "comes after an empty or commented entry: restoring would move it";
+const char* const reason_trailing_bytes =
+    "holds bytes after the end of a name, which a restore clears";
 
 namespace {
 
@@ -28,7 +30,7 @@ bool is_control_byte(char p_c) {
 // space) are dropped.
 bool is_carried(char p_c) {
     std::vector<unsupported_char_t> dropped;
-    return !is_control_byte(p_c) &&
+    return p_c != '\0' && !is_control_byte(p_c) &&
            utf8_to_cp850(cp850_to_utf8(std::string(1, p_c)), dropped) == std::string(1, p_c);
 }
 
@@ -124,14 +126,38 @@ std::string visible_text(const std::string& p_cp850_text) {
     return text;
 }
 
+// True when a field of the entry holds bytes after its first zero.
+bool has_trailing_bytes(const label_preset_t& p_fields) {
+    for (const std::string* field : {&p_fields.label, &p_fields.device_id, &p_fields.channel_id}) {
+        if (field_bytes(*field) != field_text(*field)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The comment of an entry whose fields hold bytes after their end, shown whole.
+std::string trailing_bytes_comment(std::size_t p_number, const label_preset_t& p_fields) {
+    return entry_comment(
+        p_number, reason_trailing_bytes,
+        label_preset_t{field_bytes(p_fields.label), field_bytes(p_fields.device_id),
+                       field_bytes(p_fields.channel_id)});
+}
+
 std::string device_backup_text(const std::string& p_name, const std::string& p_mac,
-                               const label_entries_t& p_entries,
+                               const label_entries_t& p_fields,
                                std::vector<entry_note_t>& p_notes) {
     std::string text = backup_head(p_name, p_mac);
     bool after_gap = false;
-    for (std::size_t k = 0; k < p_entries.size(); ++k) {
-        const label_preset_t& entry = p_entries[k];
+    const label_entries_t entries = entry_texts(p_fields);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const label_preset_t& entry = entries[k];
+        const bool trailing = has_trailing_bytes(p_fields[k]);
+        if (trailing) {
+            p_notes.push_back(entry_note_t{k + 1, reason_trailing_bytes});
+        }
         if (is_empty_entry(entry)) {
+            text += trailing ? trailing_bytes_comment(k + 1, p_fields[k]) : "";
             after_gap = true;
             continue;
         }
@@ -141,11 +167,12 @@ std::string device_backup_text(const std::string& p_name, const std::string& p_m
         }
         if (reason == nullptr) {
             text += cp850_to_utf8(label_line(entry)) + "\r\n";
-            continue;
+        } else {
+            text += entry_comment(k + 1, reason, entry);
+            p_notes.push_back(entry_note_t{k + 1, reason});
+            after_gap = true;
         }
-        text += entry_comment(k + 1, reason, entry);
-        p_notes.push_back(entry_note_t{k + 1, reason});
-        after_gap = true;
+        text += trailing ? trailing_bytes_comment(k + 1, p_fields[k]) : "";
     }
     return text;
 }

@@ -103,6 +103,9 @@ Status read_label_area(const std::string& p_mac, const zel_network_keys_t& p_net
 
 // A name field as C text shows it: up to its first zero byte.
 std::string field_text(const std::string& p_field);
+// The 32 bytes a name leaves in its field after an update: its bytes up to its first zero,
+// at most 32, then zeros.
+std::string field_image(const std::string& p_name);
 // A name field up to its last byte that is not zero.
 std::string field_bytes(const std::string& p_field);
 // The entries as C text shows them (field_text of each field).
@@ -129,13 +132,14 @@ struct entry_note_t {
     const char* m_reason;
 };
 
-// A device as the backup holds it: a comment naming it and its MAC, its section, then one
-// "label = channel@device" line per non-empty entry, in entry order, in UTF-8. An entry
-// that cannot be restored unchanged, and every non-empty entry after an empty or commented
-// one (restoring would move it), is written as a comment and listed in p_notes.
+// A device as the backup holds it, from its entries read whole: a comment naming it and its
+// MAC, its section, then one "label = channel@device" line per non-empty entry, in entry
+// order, in UTF-8. An entry that cannot be restored unchanged, and every non-empty entry
+// after an empty or commented one (restoring would move it), is written as a comment and
+// listed in p_notes; so is an entry holding bytes after the end of a name (a restore
+// clears them), shown whole in a comment after its line.
 std::string device_backup_text(const std::string& p_name, const std::string& p_mac,
-                               const label_entries_t& p_entries,
-                               std::vector<entry_note_t>& p_notes);
+                               const label_entries_t& p_fields, std::vector<entry_note_t>& p_notes);
 
 // True when the name can head a device section of a label file as it is.
 bool is_section_name(const std::string& p_name);
@@ -149,6 +153,7 @@ extern const char* const reason_device_name;
 extern const char* const reason_not_carried;
 extern const char* const reason_section;
 extern const char* const reason_moved;
+extern const char* const reason_trailing_bytes;
 
 // ---- Comparing with a label file --------------------------------------------------------
 
@@ -160,11 +165,12 @@ struct entry_difference_t {
     label_preset_t m_found;
 };
 
-// Each entry in which the device differs from what an update with p_presets leaves (the
-// presets from the first entry on, each name up to its first zero byte, every other entry
-// empty). Empty when they match.
+// Each entry whose three fields, read whole, differ from what an update with p_presets
+// leaves (field_image of each name, the presets from the first entry on, every other entry
+// erased to zeros). The fields of a difference are shown up to their last byte that is not
+// zero. Empty when every field matches.
 std::vector<entry_difference_t> entry_differences(const label_entries_t& p_presets,
-                                                  const label_entries_t& p_entries);
+                                                  const label_entries_t& p_fields);
 
 // ---- A capture of the network -----------------------------------------------------------
 
@@ -180,7 +186,9 @@ std::string capture_head(const network_view_t& p_view, const char* p_version);
 // One answered device in the simulator's network description: its line, then, for a
 // compatible device (p_area given), its location bytes and one line per non-empty entry.
 std::string captured_device_text(const network_device_t& p_device, const captured_area_t* p_area);
-// The line a capture holds for a listed device that gave no information answer.
+// The line a capture holds for a listed device that gave no information answer, and for a
+// compatible device whose label area could not be read.
 std::string uncaptured_device_text(const network_device_t& p_device);
+std::string unread_device_text(const network_device_t& p_device);
 
 #endif  // SRC_DEVICE_CORE_DEVICE_CORE_H_

@@ -47,7 +47,7 @@ std::string captured_device_text(const network_device_t& p_device, const capture
     const bool located = p_area != nullptr && p_area->m_location.m_page_index >= 0 &&
                          p_area->m_location.m_start_offset >= 0;
     const bool with_area = p_area != nullptr && !p_area->m_entries.empty();
-    return description_word(info.m_alias) + " " + p_device.m_identifier + " " +
+    return description_word(info.m_alias) + " " + description_word(p_device.m_identifier) + " " +
            std::to_string(info.m_mir) + " " + std::to_string(info.m_pir) + " " +
            std::to_string(info.m_fir) + " " +
            std::to_string(located ? p_area->m_location.m_page_index : 0) + " " +
@@ -56,6 +56,11 @@ std::string captured_device_text(const network_device_t& p_device, const capture
            (with_area ? entry_lines(p_area->m_entries) : std::string());
 }
 
+std::string unread_device_text(const network_device_t& p_device) {
+    return "# " + quoted_cp850(p_device.m_identifier) + " " +
+           quoted_cp850(p_device.m_info.m_alias) + ": its label area could not be read\n";
+}
+
 std::string uncaptured_device_text(const network_device_t& p_device) {
-    return "# " + p_device.m_identifier + ": no information answer\n";
+    return "# " + quoted_cp850(p_device.m_identifier) + ": no information answer\n";
 }

@@ -6,6 +6,7 @@
 #define SRC_FILE_PARSER_FILE_PARSER_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -78,6 +79,11 @@ Status parse_line(std::string& p_line);
 // The devices of the last device section, in the order written; emptied at the start of
 // every transfer run.
 std::vector<std::string>& current_section_devices();
+
+// The numbers of the label lines refused and skipped while the file was read: each puts
+// every later preset of its devices one entry earlier than the file numbers it. Emptied at
+// the start of every transfer run.
+std::vector<uint32_t>& refused_label_lines();
 
 // True, after the refused-character messages, when a character between the brackets of
 // the section line p_line (as read) was left out by the conversion: the names would no

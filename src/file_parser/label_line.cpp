@@ -5,6 +5,7 @@
 namespace {
 
 void report_refused_char(const std::string& p_what, char p_char, const std::string& p_line) {
+    refused_label_lines().push_back(zel_config_env::instance().current_line_number);
     printf_error_message(line_location("Error in: "));
     printf_error_message("Invalid formated " + p_what +
                          ", invalid charaters: " + console_text(std::string(1, p_char)) +
@@ -73,6 +74,7 @@ std::string parse_device(const std::string& p_line, std::size_t& pos, bool& p_go
             return std::string();
         }
         if (space_after_field) {
+            refused_label_lines().push_back(zel_config_env::instance().current_line_number);
             printf_error_message(line_location("Error in: "));
             printf_error_message("Invalid formated device name, got more than one device name." +
                                  console_text(p_line) + "\r\n");

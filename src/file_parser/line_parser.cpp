@@ -78,6 +78,11 @@ std::vector<std::string>& current_section_devices() {
     return current_device_names;
 }
 
+std::vector<uint32_t>& refused_label_lines() {
+    static std::vector<uint32_t> lines;
+    return lines;
+}
+
 Status parse_line(std::string& p_line) {
     if (p_line.size() > label_file_reader::max_line_length) {
         printf_error_message(line_location("Error in: "));

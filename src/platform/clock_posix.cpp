@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <cerrno>
+#include <ctime>
 
 namespace platform {
 
@@ -21,6 +22,16 @@ void sleep_ms(int64_t p_ms) {
     wait.tv_nsec = static_cast<long>((p_ms % 1000) * 1000000);
     while (nanosleep(&wait, &wait) == -1 && errno == EINTR) {
     }
+}
+
+std::string local_date_time() {
+    const time_t now = time(nullptr);
+    struct tm local = {};
+    char text[32] = "";
+    if (localtime_r(&now, &local) != nullptr) {
+        std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M", &local);
+    }
+    return text;
 }
 
 }  // namespace platform

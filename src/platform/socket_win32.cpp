@@ -4,6 +4,7 @@
 #include <ws2tcpip.h>
 
 #include "platform/clock.h"
+#include "platform/wide_text_win32.h"
 
 namespace platform {
 namespace {
@@ -61,18 +62,8 @@ void wake_listener(SOCKET p_listener) {
     }
 }
 
-// The system's words for a Winsock error code, without the line end and the full stop
-// that FormatMessage puts after them.
 std::string error_text(int p_error) {
-    char buffer[512];
-    DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                       static_cast<DWORD>(p_error), 0, buffer, sizeof(buffer), nullptr);
-    while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' ||
-                          buffer[length - 1] == ' ' || buffer[length - 1] == '.')) {
-        --length;
-    }
-    return length == 0 ? "Winsock error " + std::to_string(p_error) : std::string(buffer, length);
+    return system_error_text(static_cast<unsigned long>(p_error));
 }
 
 void set_error_text(std::string* p_error_text, const std::string& p_text) {

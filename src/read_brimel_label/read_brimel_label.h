@@ -11,24 +11,35 @@
 
 #include "basic_type/basic_type.h"
 
+// The exit status: the job done completely; a verify not proven the same; the job could not
+// be done.
+enum read_status_t { READ_DONE = 0, READ_DIFFERS = 1, READ_FAILED = 2 };
+
 struct read_options_t {
     bool m_help = false;
+    bool m_version = false;
     std::vector<std::string> m_devices;  // names given, in order; none: every compatible one
-    std::string m_output;                // -o FILE; empty: standard output
-    bool m_force = false;                // --force: -o may replace an existing FILE
+    std::string m_output;                // -o FILE; empty or "-": standard output
+    bool m_force = false;                // --force: the output file may replace a file
     std::string m_verify;                // --verify FILE
     std::string m_capture;               // --capture FILE
 };
 
-// Reads the arguments after the program's name; FAIL, after its message, when they cannot
-// be carried out.
-Status parse_read_options(const std::vector<std::string>& p_args, read_options_t& p_options);
+// Reads the arguments after the program's name into p_options. False, with p_what saying
+// why in a few words, when they cannot be carried out.
+bool parse_read_options(const std::vector<std::string>& p_args, read_options_t& p_options,
+                        std::string& p_what);
 
 // The manual, with p_program as the command name; CR LF line ends.
 std::string read_user_manual_text(const std::string& p_program);
 
-// The program, on its arguments (the program's name first): back up, verify, capture or show
-// the manual. 0 on success, 1 on any failure.
+// The program, on its arguments (the program's name first): back up, verify, capture, show
+// the manual or the version. Its exit status is a read_status_t.
 int read_brimel_label_main(const std::vector<std::string>& p_args);
+
+// The jobs, each with its options; their status is a read_status_t.
+read_status_t back_up(const read_options_t& p_options);
+read_status_t verify(const std::string& p_file);
+read_status_t capture(const read_options_t& p_options);
 
 #endif  // SRC_READ_BRIMEL_LABEL_READ_BRIMEL_LABEL_H_

@@ -6,6 +6,7 @@
 namespace {
 
 const std::string G_nl = "\r\n";
+const std::string G_program = "read_brimel_label";
 
 // The three fields of an entry as a message shows them, every byte a label file cannot
 // carry written as \xHH.
@@ -25,9 +26,28 @@ std::string name_and_mac_in_messages(const std::string& p_name, const std::strin
     return service_text_in_messages(p_name) + " (" + service_text_in_messages(p_mac) + ")";
 }
 
+// A text of the service in a comment of a file: one line, every byte a label file cannot
+// carry as \xHH.
+std::string in_comment(const std::string& p_text) {
+    return visible_text(p_text);
+}
+
+std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {
+    return std::to_string(p_count) + " " + (p_count == 1 ? p_one : p_more);
+}
+
 }  // namespace
 
 namespace read_msg {
+
+std::string usage_error(const std::string& p_what) {
+    return "Invalid command line: " + p_what + "; run " + G_program + " --help to read its manual" +
+           G_nl;
+}
+
+std::string version() {
+    return G_program + " " + G_project_version + G_nl;
+}
 
 std::string not_found(const std::string& p_name) {
     return "Warning: " + service_text_in_errors(p_name) + " was not found on the network." + G_nl;
@@ -42,6 +62,15 @@ std::string not_nameable(const std::string& p_name, const std::string& p_mac) {
     return "Warning: " + name_and_mac(p_name, p_mac) +
            " has a name no label file can give: it is not read." + G_nl;
 }
+
+std::string no_answer(const std::string& p_mac) {
+    return "Warning: " + service_text_in_errors(p_mac) +
+           " gave no information answer: it is not read." + G_nl;
+}
+
+const char* const link_lost =
+    "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as "
+    "not found.\r\n";
 
 const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
 
@@ -68,15 +97,45 @@ std::string entry_warning(const std::string& p_name, std::size_t p_number, const
            " " + p_reason + ": it is written as a comment." + G_nl;
 }
 
-const char* const link_lost =
-    "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as "
-    "not found.\r\n";
+std::string left_out_no_answer(const std::string& p_mac) {
+    return in_comment(p_mac) + " gave no information answer";
+}
+
+std::string left_out_not_found(const std::string& p_name) {
+    return in_comment(p_name) + " was not found on the network";
+}
+
+std::string left_out_not_compatible(const std::string& p_name, const std::string& p_mac) {
+    return in_comment(p_name) + " (" + in_comment(p_mac) + ") is not a compatible device";
+}
+
+std::string left_out_not_nameable(const std::string& p_name, const std::string& p_mac) {
+    return in_comment(p_name) + " (" + in_comment(p_mac) + ") has a name no label file can give";
+}
+
+std::string left_out_ambiguous(const std::string& p_name) {
+    return in_comment(p_name) + " names more than one device, or its device answers as more";
+}
+
+std::string left_out_unread(const std::string& p_name, const std::string& p_mac, uint32_t p_page) {
+    return in_comment(p_name) + " (" + in_comment(p_mac) + ") could not be read (page " +
+           std::to_string(p_page) + ")";
+}
+
+std::string backup_head(const std::string& p_date, const std::string& p_network,
+                        const std::vector<std::string>& p_left_out) {
+    std::string head = "; Backup by " + G_program + " " + G_project_version + " of the network \"" +
+                       in_comment(p_network) + "\", " + p_date + G_nl;
+    for (const std::string& left_out : p_left_out) {
+        head += "; Not in this backup: " + left_out + G_nl;
+    }
+    return head + G_nl;
+}
 
 std::string matches(const std::string& p_name, const std::string& p_mac, const std::string& p_file,
                     std::size_t p_presets) {
     return name_and_mac_in_messages(p_name, p_mac) + " holds exactly what " + p_file +
-           " would write (" + std::to_string(p_presets) +
-           (p_presets == 1 ? " preset)." : " presets).") + G_nl;
+           " would write (" + plural(p_presets, "preset).", "presets).") + G_nl;
 }
 
 std::string differs(const std::string& p_name, const std::string& p_mac,
@@ -105,18 +164,31 @@ std::string difference_lines(const std::vector<entry_difference_t>& p_difference
     return lines;
 }
 
-std::string bad_command_line(const std::string& p_what) {
-    return "Invalid command line: " + p_what + G_nl + "run it with -h to read its manual" +
-           str_exit_failure;
+std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift) {
+    return "Warning: line " + std::to_string(p_line) + " of " + p_file +
+           " was refused: the presets after it land " + plural(p_shift, "entry", "entries") +
+           " earlier than the file numbers them." + G_nl;
 }
 
-std::string output_exists(const std::string& p_file) {
-    return "Unable to write file: " + G_nl + p_file + G_nl +
-           "it exists already: give --force to replace it" + str_exit_failure;
+std::string no_target(const std::string& p_file) {
+    return p_file + " names no target device: nothing is verified." + G_nl;
 }
 
-std::string output_failed(const std::string& p_file) {
-    return "Unable to write file: " + G_nl + p_file + str_exit_failure;
+std::string output_refused(const std::string& p_file, platform::output_result_t p_result,
+                           const std::string& p_reason, bool p_after_reading) {
+    std::string why = p_reason;
+    if (p_result == platform::OUTPUT_EXISTS) {
+        why = std::string(p_after_reading ? "it appeared while the devices were read"
+                                          : "it exists already") +
+              ": give --force to replace it";
+    } else if (p_result == platform::OUTPUT_NOT_REGULAR) {
+        why = "it is not a regular file: only a regular file is ever replaced";
+    }
+    return "Unable to write file: " + G_nl + p_file + G_nl + why + str_exit_failure;
+}
+
+std::string standard_output_failed(const std::string& p_reason) {
+    return "Unable to write to standard output: " + p_reason + G_nl;
 }
 
 std::string backup_written(const std::string& p_file) {
@@ -128,11 +200,6 @@ std::string backup_not_written(const std::string& p_file) {
 }
 
 const char* const nothing_listed = "No device listed on the network: nothing to capture.\r\n";
-
-std::string not_captured(const std::string& p_mac) {
-    return "Warning: " + service_text_in_errors(p_mac) +
-           " gave no information answer: it is left out of the capture." + G_nl;
-}
 
 std::string capture_written(const std::string& p_file) {
     return "Capture written to " + p_file + G_nl;
@@ -152,15 +219,12 @@ std::string read_user_manual_text(const std::string& p_program) {
         "The program reads the labels of the KALDEN RM6X devices back; it never writes to a "
         "device." +
         G_nl;
-    text += p_program + " [DEVICE ...]" + G_nl;
+    text += p_program + " [DEVICE ...] [-o FILE [--force]]" + G_nl;
     text += tab +
-            "prints the labels of the named devices, or of every compatible device, as a label "
-            "file write_brimel_label reads" +
-            G_nl;
-    text += p_program + " [DEVICE ...] -o FILE [--force]" + G_nl;
-    text += tab +
-            "writes that label file to FILE once every device was read; an existing FILE is "
-            "replaced only with --force" +
+            "backs up the labels of the named devices, or of every compatible device, as a label "
+            "file write_brimel_label reads: printed, or written to FILE (- for standard output) "
+            "once every device was read; a file is replaced only with --force, and only a "
+            "regular file" +
             G_nl;
     text += p_program + " --verify FILE" + G_nl;
     text += tab +
@@ -172,11 +236,23 @@ std::string read_user_manual_text(const std::string& p_program) {
             "writes every device of the network, its information and its labels, to FILE for "
             "zel_service_sim --network FILE, to rehearse the venue elsewhere" +
             G_nl;
-    text += p_program + " h | -h | help | --help" + G_nl;
-    text += tab + "shows this manual" + G_nl;
-    text +=
-        "Exit status 1 when the service cannot be reached, a device cannot be read, a file cannot "
-        "be read or written, or a device differs from FILE; 0 otherwise." +
-        G_nl;
+    text += p_program + " -h | --help | --version" + G_nl;
+    text += tab + "shows this manual, or the version" + G_nl;
+    text += "An option's value may follow as --verify=FILE; -- ends the options." + G_nl;
+    text += "Exit status:" + G_nl;
+    text += tab +
+            "0  the job was done completely: every device asked for backed up and the backup "
+            "written, every listed device captured, or every device FILE names holds exactly "
+            "what FILE would write" +
+            G_nl;
+    text += tab +
+            "1  --verify did not prove it: a device differs, a device FILE names is missing, not "
+            "compatible or ambiguous, FILE had a refused label line, or FILE names no device" +
+            G_nl;
+    text += tab +
+            "2  the job could not be done: a wrong command line, a file that cannot be read, the "
+            "service unreachable, a device that could not be read or backed up, an output not "
+            "written" +
+            G_nl;
     return text;
 }

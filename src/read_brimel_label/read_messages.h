@@ -1,6 +1,6 @@
-// The texts read_brimel_label shows, each built in one place: warnings about the devices,
-// the progress of a read, the --verify report and the command-line and output-file
-// messages.
+// The texts read_brimel_label shows, each built in one place: the command line, warnings
+// about the devices, the progress of a read, the backup's head, the --verify report, and
+// the output-file messages.
 #ifndef SRC_READ_BRIMEL_LABEL_READ_MESSAGES_H_
 #define SRC_READ_BRIMEL_LABEL_READ_MESSAGES_H_
 
@@ -10,35 +10,51 @@
 #include <vector>
 
 #include "device_core/device_core.h"
+#include "platform/output_file.h"
 
 namespace read_msg {
+
+std::string usage_error(const std::string& p_what);
+std::string version();
 
 std::string not_found(const std::string& p_name);
 std::string not_compatible(const std::string& p_name, const std::string& p_mac);
 std::string not_nameable(const std::string& p_name, const std::string& p_mac);
+std::string no_answer(const std::string& p_mac);
+extern const char* const link_lost;
 extern const char* const no_device;
 std::string reading(const std::string& p_name);
 extern const char* const read_ok;
 extern const char* const read_failed;
 std::string read_failed_at(const std::string& p_name, uint32_t p_page);
 std::string area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset);
-
 std::string entry_warning(const std::string& p_name, std::size_t p_number, const char* p_reason);
-extern const char* const link_lost;
+
+// What a backup or a capture leaves out, as its line on standard error says it and as the
+// comment at the top of the file says it.
+std::string left_out_no_answer(const std::string& p_mac);
+std::string left_out_not_found(const std::string& p_name);
+std::string left_out_not_compatible(const std::string& p_name, const std::string& p_mac);
+std::string left_out_not_nameable(const std::string& p_name, const std::string& p_mac);
+std::string left_out_ambiguous(const std::string& p_name);
+std::string left_out_unread(const std::string& p_name, const std::string& p_mac, uint32_t p_page);
+std::string backup_head(const std::string& p_date, const std::string& p_network,
+                        const std::vector<std::string>& p_left_out);
 
 std::string matches(const std::string& p_name, const std::string& p_mac, const std::string& p_file,
                     std::size_t p_presets);
 std::string differs(const std::string& p_name, const std::string& p_mac, const std::string& p_file);
 // One line per difference.
 std::string difference_lines(const std::vector<entry_difference_t>& p_differences);
+std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift);
+std::string no_target(const std::string& p_file);
 
-std::string bad_command_line(const std::string& p_what);
-std::string output_exists(const std::string& p_file);
-std::string output_failed(const std::string& p_file);
+std::string output_refused(const std::string& p_file, platform::output_result_t p_result,
+                           const std::string& p_reason, bool p_after_reading);
+std::string standard_output_failed(const std::string& p_reason);
 std::string backup_written(const std::string& p_file);
 std::string backup_not_written(const std::string& p_file);
 extern const char* const nothing_listed;
-std::string not_captured(const std::string& p_mac);
 std::string capture_written(const std::string& p_file);
 std::string capture_not_written(const std::string& p_file);
 

@@ -93,7 +93,8 @@ Status parse_information(const std::string& p_answer, net_device_info_t& p_info)
             return FAIL;
         }
     }
-    const std::size_t line_end = p_answer.find_first_of("\r\n", after_alias);
+    // A lone CR or LF may be part of a field; the line ends at CR LF.
+    const std::size_t line_end = p_answer.find("\r\n", after_alias);
     p_info = net_device_info_t{
         fields[0],
         fields[1],

@@ -1,0 +1,304 @@
+// The jobs of the program: the backup, --verify and --capture, each telling the operator
+// what it found and what it could not do.
+#include <algorithm>
+#include <unordered_set>
+
+#include "device_core/device_core.h"
+#include "file_parser/file_parser.h"
+#include "platform/clock.h"
+#include "project_version.h"
+#include "read_brimel_label/read_brimel_label.h"
+#include "read_brimel_label/read_messages.h"
+#include "read_brimel_label/read_output.h"
+
+namespace {
+
+// The ambiguity warning ends "It is not read.".
+const char G_not_done[] = "read";
+
+// A device to read: its name and what it answered.
+struct target_t {
+    std::string m_name;
+    const net_device_info_t* m_device = nullptr;
+};
+
+// Lists the network and asks every listed device for its information; says so when the
+// service was lost on the way. False when the network could not be listed.
+bool look(network_view_t& p_view) {
+    look_at_network(p_view);
+    if (p_view.m_link_lost) {
+        printf_error_message(read_msg::link_lost);
+    }
+    if (!p_view.m_listed) {
+        printf_error_message(read_msg::no_device);
+    }
+    return p_view.m_listed;
+}
+
+// The names that can be read, in order, after a warning about each of the others, first
+// the ambiguous ones, then those not found, not compatible, or not a section name; what
+// each of those is goes to p_left_out.
+std::vector<target_t> readable(const network_view_t& p_view,
+                               const std::vector<std::string>& p_names,
+                               std::vector<std::string>& p_left_out) {
+    std::vector<name_lookup_t> lookups;
+    for (const std::string& name : p_names) {
+        lookups.push_back(look_up_name(p_view, name));
+        const name_lookup_t& lookup = lookups.back();
+        if (lookup.m_state == NAME_AMBIGUOUS) {
+            printf_error_message(
+                ambiguity_warning(name, lookup.m_macs, lookup.m_names, G_not_done));
+        }
+    }
+    std::vector<target_t> targets;
+    for (std::size_t k = 0; k < p_names.size(); ++k) {
+        const std::string& name = p_names[k];
+        const name_lookup_t& lookup = lookups[k];
+        const std::string mac = lookup.m_device != nullptr ? lookup.m_device->m_mac : "";
+        if (lookup.m_state == NAME_AMBIGUOUS) {
+            p_left_out.push_back(read_msg::left_out_ambiguous(name));
+        } else if (lookup.m_state == NAME_NOT_FOUND) {
+            printf_error_message(read_msg::not_found(name));
+            p_left_out.push_back(read_msg::left_out_not_found(name));
+        } else if (lookup.m_state == NAME_NOT_COMPATIBLE) {
+            printf_error_message(read_msg::not_compatible(name, mac));
+            p_left_out.push_back(read_msg::left_out_not_compatible(name, mac));
+        } else if (!is_section_name(name)) {
+            printf_error_message(read_msg::not_nameable(name, mac));
+            p_left_out.push_back(read_msg::left_out_not_nameable(name, mac));
+        } else {
+            targets.push_back(target_t{name, lookup.m_device});
+        }
+    }
+    return targets;
+}
+
+// The names given once each, in order; none given: every compatible device that answered,
+// in the order they answered.
+std::vector<std::string> names_to_read(const network_view_t& p_view,
+                                       const std::vector<std::string>& p_names) {
+    std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
+    for (const std::string& name : p_names) {
+        if (seen.insert(name).second) {
+            names.push_back(name);
+        }
+    }
+    if (!p_names.empty()) {
+        return names;
+    }
+    for (const network_device_t& device : p_view.m_devices) {
+        if (device.m_answered && device.m_info.is_compatible() &&
+            seen.insert(device.m_info.m_alias).second) {
+            names.push_back(device.m_info.m_alias);
+        }
+    }
+    return names;
+}
+
+// Reads a device's label area between a progress line with its live count and its outcome,
+// " OK" or " FAILED" and what failed; the location first, as the update does, so that its
+// messages come before the progress line. p_location receives what was read of it, and
+// p_failed_page the page that failed (0 for an area over its location bytes).
+Status read_device(const network_view_t& p_view, const std::string& p_name,
+                   const std::string& p_mac, label_location_t& p_location,
+                   label_entries_t& p_entries, uint32_t& p_failed_page) {
+    p_failed_page = 0;
+    Status read = read_label_location(p_mac, p_view.m_keys, p_location, p_failed_page);
+    printf_str_color(read_msg::reading(p_name), CYAN);
+    if (read == SUCCESS && p_location.is_safe()) {
+        progress_counter progress(label_area_pages);
+        read =
+            read_label_area(p_mac, p_view.m_keys, p_location, p_entries, p_failed_page, &progress);
+        progress.clear();
+        if (read == SUCCESS) {
+            printf_str_color(read_msg::read_ok, GREEN);
+            return SUCCESS;
+        }
+    }
+    p_entries.clear();
+    printf_error_message(read_msg::read_failed);
+    printf_error_message(read == SUCCESS ? read_msg::area_unsafe(p_name, p_location.m_page_index,
+                                                                 p_location.m_start_offset)
+                                         : read_msg::read_failed_at(p_name, p_failed_page));
+    return FAIL;
+}
+
+// The text of each device read, one after another; what could not be read goes to
+// p_left_out.
+std::string backup_body(const network_view_t& p_view, const std::vector<target_t>& p_targets,
+                        std::vector<std::string>& p_left_out) {
+    std::string body;
+    for (const target_t& target : p_targets) {
+        const std::string& mac = target.m_device->m_mac;
+        label_location_t location;
+        label_entries_t fields;
+        uint32_t failed_page = 0;
+        if (read_device(p_view, target.m_name, mac, location, fields, failed_page) == FAIL) {
+            p_left_out.push_back(read_msg::left_out_unread(target.m_name, mac, failed_page));
+            continue;
+        }
+        std::vector<entry_note_t> notes;
+        body +=
+            (body.empty() ? "" : "\r\n") + device_backup_text(target.m_name, mac, fields, notes);
+        for (const entry_note_t& note : notes) {
+            printf_error_message(
+                read_msg::entry_warning(target.m_name, note.m_number, note.m_reason));
+        }
+    }
+    return body;
+}
+
+// The listed devices that gave no information answer, each warned about; for p_left_out.
+void unanswered(const network_view_t& p_view, std::vector<std::string>& p_left_out) {
+    for (const network_device_t& device : p_view.m_devices) {
+        if (!device.m_answered) {
+            printf_error_message(read_msg::no_answer(device.m_identifier));
+            p_left_out.push_back(read_msg::left_out_no_answer(device.m_identifier));
+        }
+    }
+}
+
+// Reads a compatible device whole for the capture; an area over its location bytes is not
+// read, and its location bytes are kept without it. FAIL when the device could not be read.
+Status capture_area(const network_view_t& p_view, const network_device_t& p_device,
+                    captured_area_t& p_area) {
+    uint32_t failed_page = 0;
+    const Status read = read_device(p_view, p_device.m_info.m_alias, p_device.m_identifier,
+                                    p_area.m_location, p_area.m_entries, failed_page);
+    return read == SUCCESS || failed_page == 0 ? SUCCESS : FAIL;
+}
+
+// The presets of a target of the label file.
+const label_file_target_t& file_target(const std::vector<label_file_target_t>& p_targets,
+                                       const std::string& p_name) {
+    return *std::find_if(
+        p_targets.begin(), p_targets.end(),
+        [&](const label_file_target_t& p_target) { return p_target.m_name == p_name; });
+}
+
+// Tells whether the device holds what the update would write: READ_DONE, or READ_DIFFERS
+// after each difference.
+read_status_t compare(const label_file_target_t& p_target, const std::string& p_mac,
+                      const label_entries_t& p_fields, const std::string& p_file) {
+    const std::vector<entry_difference_t> differences =
+        entry_differences(p_target.m_presets, p_fields);
+    if (differences.empty()) {
+        printf_str_color(
+            read_msg::matches(p_target.m_name, p_mac, p_file, p_target.m_presets.size()), GREEN);
+        return READ_DONE;
+    }
+    printf_str_color(read_msg::differs(p_target.m_name, p_mac, p_file), RED);
+    printf_str(read_msg::difference_lines(differences));
+    return READ_DIFFERS;
+}
+
+// Each refused label line, with the shift it puts on the presets after it.
+read_status_t report_refused_lines(const std::string& p_file) {
+    const std::vector<uint32_t>& lines = refused_label_lines();
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        printf_error_message(read_msg::refused_line(p_file, lines[k], k + 1));
+    }
+    return lines.empty() ? READ_DONE : READ_DIFFERS;
+}
+
+}  // namespace
+
+read_status_t back_up(const read_options_t& p_options) {
+    read_output_t output;
+    if (!open_read_output(p_options.m_output, p_options.m_force, output)) {
+        return READ_FAILED;
+    }
+    network_view_t view;
+    std::vector<std::string> left_out;
+    std::vector<target_t> targets;
+    if (look(view)) {
+        if (p_options.m_devices.empty()) {
+            unanswered(view, left_out);
+        }
+        targets = readable(view, names_to_read(view, p_options.m_devices), left_out);
+    }
+    if (targets.empty()) {
+        if (view.m_listed) {
+            printf_error_message(read_msg::no_device);
+        }
+        abandon_read_output(output, read_msg::backup_not_written);
+        return READ_FAILED;
+    }
+    const std::string body = backup_body(view, targets, left_out);
+    const std::string text =
+        read_msg::backup_head(platform::local_date_time(), view.m_name, left_out) + body;
+    if (!finish_read_output(output, text, read_msg::backup_written)) {
+        return READ_FAILED;
+    }
+    return left_out.empty() ? READ_DONE : READ_FAILED;
+}
+
+read_status_t verify(const std::string& p_file) {
+    if (read_label_file(p_file) == FAIL) {
+        return READ_FAILED;
+    }
+    read_status_t status = report_refused_lines(p_file);
+    const std::vector<label_file_target_t> file_targets = label_file_targets();
+    if (file_targets.empty()) {
+        printf_error_message(read_msg::no_target(p_file));
+        return READ_DIFFERS;
+    }
+    network_view_t view;
+    if (!look(view)) {
+        return READ_FAILED;
+    }
+    std::vector<std::string> names;
+    for (const label_file_target_t& target : file_targets) {
+        names.push_back(target.m_name);
+    }
+    std::vector<std::string> left_out;
+    const std::vector<target_t> targets = readable(view, names, left_out);
+    status = std::max(status, left_out.empty() ? READ_DONE : READ_DIFFERS);
+    for (const target_t& target : targets) {
+        label_location_t location;
+        label_entries_t fields;
+        uint32_t failed_page = 0;
+        const read_status_t outcome = read_device(view, target.m_name, target.m_device->m_mac,
+                                                  location, fields, failed_page) == FAIL
+                                          ? READ_FAILED
+                                          : compare(file_target(file_targets, target.m_name),
+                                                    target.m_device->m_mac, fields, p_file);
+        status = std::max(status, outcome);
+    }
+    return status;
+}
+
+read_status_t capture(const read_options_t& p_options) {
+    read_output_t output;
+    if (!open_read_output(p_options.m_capture, p_options.m_force, output)) {
+        return READ_FAILED;
+    }
+    network_view_t view;
+    look(view);
+    if (view.m_devices.empty()) {
+        if (view.m_listed) {
+            printf_error_message(read_msg::nothing_listed);
+        }
+        abandon_read_output(output, read_msg::capture_not_written);
+        return READ_FAILED;
+    }
+    read_status_t status = view.m_link_lost ? READ_FAILED : READ_DONE;
+    std::string text = capture_head(view, G_project_version);
+    for (const network_device_t& device : view.m_devices) {
+        captured_area_t area;
+        if (!device.m_answered) {
+            printf_error_message(read_msg::no_answer(device.m_identifier));
+            text += uncaptured_device_text(device);
+            status = READ_FAILED;
+        } else if (!device.m_info.is_compatible()) {
+            text += captured_device_text(device, nullptr);
+        } else if (capture_area(view, device, area) == SUCCESS) {
+            text += captured_device_text(device, &area);
+        } else {
+            text += unread_device_text(device);
+            status = READ_FAILED;
+        }
+    }
+    return finish_read_output(output, text, read_msg::capture_written) ? status : READ_FAILED;
+}

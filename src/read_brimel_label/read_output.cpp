@@ -1,0 +1,51 @@
+#include "read_brimel_label/read_output.h"
+
+#include "basic_type/basic_type.h"
+#include "read_brimel_label/read_messages.h"
+
+bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& p_output) {
+    p_output = read_output_t();
+    if (p_path.empty() || p_path == "-") {
+        // Printed, the text is all that goes to standard output.
+        messages_to_standard_error();
+        return true;
+    }
+    p_output.m_to_file = true;
+    std::string reason;
+    const platform::output_result_t result =
+        platform::output_file_open(p_path, p_replace, p_output.m_file, reason);
+    if (result != platform::OUTPUT_OK) {
+        printf_error_message(read_msg::output_refused(p_path, result, reason, false));
+        return false;
+    }
+    return true;
+}
+
+bool finish_read_output(read_output_t& p_output, const std::string& p_text,
+                        std::string (*p_written)(const std::string&)) {
+    std::string reason;
+    if (!p_output.m_to_file) {
+        if (!platform::write_standard_output(p_text, reason)) {
+            printf_error_message(read_msg::standard_output_failed(reason));
+            return false;
+        }
+        return true;
+    }
+    const platform::output_result_t result =
+        platform::output_file_commit(p_output.m_file, p_text, reason);
+    if (result != platform::OUTPUT_OK) {
+        printf_error_message(
+            read_msg::output_refused(p_output.m_file.m_path, result, reason, true));
+        return false;
+    }
+    printf_str_color(p_written(p_output.m_file.m_path), GREEN);
+    return true;
+}
+
+void abandon_read_output(read_output_t& p_output,
+                         std::string (*p_not_written)(const std::string&)) {
+    if (p_output.m_to_file) {
+        platform::output_file_discard(p_output.m_file);
+        printf_error_message(p_not_written(p_output.m_file.m_path));
+    }
+}
