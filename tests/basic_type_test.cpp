@@ -1,4 +1,5 @@
 // Command words, the operator's answers, console output and numbers.
+#include "basic_type/json_text.h"
 #include "unit_support.h"
 
 namespace {
@@ -97,6 +98,26 @@ TEST(DecimalParser, AcceptsOnlyWholeDecimalInts) {
     int plus = 0;
     EXPECT_TRUE(parse_decimal_int("+7", plus));
     EXPECT_EQ(plus, 7);
+}
+
+TEST(JsonText, StringsAreEscapedByTheJsonRulesAndValuesComposed) {
+    // clang-format off
+    const std::pair<std::string, std::string> strings[] = {
+        // UTF-8 text, JSON string
+        {"plain", "\"plain\""}, {"a\"b\\c", "\"a\\\"b\\\\c\""}, {"\n\r\t", "\"\\n\\r\\t\""},
+        {std::string("\0\x01\x1F\x7F", 4), "\"\\u0000\\u0001\\u001F\x7F\""}, {"Caf\xC3\xA9", "\"Caf\xC3\xA9\""},
+    };
+    // clang-format on
+    for (const auto& [text, json] : strings) {
+        EXPECT_EQ(json_string(text), json);
+    }
+    EXPECT_EQ(json_cp850_string("Caf\x82\xFF"), "\"Caf\xC3\xA9\xC2\xA0\"");
+    EXPECT_EQ(json_object({{"a", json_number(-5)},
+                           {"b\"", json_array({json_bool(true), json_null})},
+                           {"c", json_array({})}}),
+              "{\"a\": -5, \"b\\\"\": [true, null], \"c\": []}");
+    EXPECT_EQ(json_object({}), "{}");
+    EXPECT_EQ(json_bool(false), "false");
 }
 
 }  // namespace

@@ -320,4 +320,72 @@ TEST_F(ReadBack, AVerifyProvesOnlyWhatItCan) {
     EXPECT_EQ(run_read_tool({"--verify", temp_path("missing.ini")}).m_exit_status, 2);
 }
 
+// The JSON of p_args parsed by Python's json module, one "path=value" line per field.
+texts_t json_fields(const texts_t& p_args) {
+    const platform::process_result_t res = run_read_tool(p_args);
+    const std::string json = write_temp_file("out.json", res.m_stdout);
+    const char* const flatten =
+        "import json, sys\n"
+        "def walk(path, value):\n"
+        "    if isinstance(value, dict):\n"
+        "        for key, item in value.items(): walk(path + '.' + key, item)\n"
+        "    elif isinstance(value, list):\n"
+        "        for k, item in enumerate(value): walk(path + '.' + str(k), item)\n"
+        "    else: print(path[1:] + '=' + str(value))\n"
+        "walk('', json.load(open(sys.argv[1], encoding='utf-8')))\n";
+    const platform::process_result_t parsed =
+        platform::run_process({"/usr/bin/python3", "-c", flatten, json}, "", 60000);
+    EXPECT_EQ(parsed.m_stderr, "");
+    texts_t lines;
+    for (std::size_t at = 0, end; (end = parsed.m_stdout.find('\n', at)) != std::string::npos;
+         at = end + 1) {
+        lines.push_back(parsed.m_stdout.substr(at, end - at));
+    }
+    return lines;
+}
+
+// For scripts: the network and what a verify found, as JSON alone on standard output,
+// strings escaped from the code page text as UTF-8.
+TEST(ReadBackScripts, ListAndVerifyAsJson) {
+    if (!std::filesystem::exists("/usr/bin/python3")) {
+        GTEST_SKIP() << "no Python here to read the JSON";
+    }
+    sim_network_t network;
+    std::string error;
+    ASSERT_TRUE(
+        parse_network_text("network \"Hall \\\"1\\\"\"\n"
+                           "\"Caf\xC3\xA9\" 02:00:00:00:00:01 5 2 3 10 4\n"
+                           "Quiet 02:00:00:00:00:02 5 2 3 10 4\n"
+                           "Radio 02:00:00:00:00:03 7 1 1 10 4\n",
+                           "hall", network, error))
+        << error;
+    zel_service_sim sim(network);
+    sim.add_fault(fault_of("kind=INFO_EXT,nth=2:silent"));
+    ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
+    // clang-format off
+    EXPECT_EQ(json_fields({"--list", "--json"}), texts_t({
+        "network=Hall \"1\"",
+        "devices.0.name=Caf\xC3\xA9", "devices.0.mac=02:00:00:00:00:01", "devices.0.mir=5",
+        "devices.0.pir=2", "devices.0.fir=3", "devices.0.compatible=True", "devices.0.answered=True",
+        "devices.1.name=None", "devices.1.mac=02:00:00:00:00:02", "devices.1.mir=None",
+        "devices.1.pir=None", "devices.1.fir=None", "devices.1.compatible=False", "devices.1.answered=False",
+        "devices.2.name=Radio", "devices.2.mac=02:00:00:00:00:03", "devices.2.mir=7",
+        "devices.2.pir=1", "devices.2.fir=1", "devices.2.compatible=False", "devices.2.answered=True"}));
+    // The section makes the record of its last name first.
+    const std::string file = write_temp_file(
+        "hall.ini", "[Quiet, Radio, Ghost]\nFactory 01 = Ch 01@FACTORY\nFactory 02 = Ch 02@FACTORY\n"
+                    "Factory 03 = \xC3\xA9@FACTORY\nFactory 04 = Ch 04@FACTORY\n");
+    EXPECT_EQ(json_fields({"--verify", file, "--json"}), texts_t({
+        "file=" + file,
+        "targets.0.name=Ghost", "targets.0.mac=None", "targets.0.state=not found",
+        "targets.1.name=Quiet", "targets.1.mac=02:00:00:00:00:02", "targets.1.state=differs",
+        "targets.1.differences.0.entry=3", "targets.1.differences.0.kind=changed",
+        "targets.1.differences.0.expected.label=Factory 03", "targets.1.differences.0.expected.device=FACTORY",
+        "targets.1.differences.0.expected.channel=\xC3\xA9", "targets.1.differences.0.found.label=Factory 03",
+        "targets.1.differences.0.found.device=FACTORY", "targets.1.differences.0.found.channel=Ch 03",
+        "targets.2.name=Radio", "targets.2.mac=02:00:00:00:00:03", "targets.2.state=not compatible"}));
+    // clang-format on
+    EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
+}
+
 }  // namespace

@@ -23,6 +23,8 @@ struct read_options_t {
     bool m_force = false;                // --force: the output file may replace a file
     std::string m_verify;                // --verify FILE
     std::string m_capture;               // --capture FILE
+    bool m_list = false;                 // --list: the network as the service reports it
+    bool m_json = false;                 // --json: --list or --verify for a script
 };
 
 // Reads the arguments after the program's name into p_options. False, with p_what saying
@@ -39,7 +41,8 @@ int read_brimel_label_main(const std::vector<std::string>& p_args);
 
 // The jobs, each with its options; their status is a read_status_t.
 read_status_t back_up(const read_options_t& p_options);
-read_status_t verify(const std::string& p_file);
+read_status_t verify(const std::string& p_file, bool p_json);
 read_status_t capture(const read_options_t& p_options);
+read_status_t list_network(bool p_json);
 
 #endif  // SRC_READ_BRIMEL_LABEL_READ_BRIMEL_LABEL_H_

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "basic_type/json_text.h"
 #include "device_core/device_core.h"
 #include "file_parser/file_parser.h"
 #include "platform/clock.h"
+#include "platform/output_file.h"
 #include "project_version.h"
 #include "read_brimel_label/read_brimel_label.h"
 #include "read_brimel_label/read_messages.h"
@@ -16,10 +18,15 @@ namespace {
 // The ambiguity warning ends "It is not read.".
 const char G_not_done[] = "read";
 
-// A device to read: its name and what it answered.
+// A name to read, what it means on the network and, when found or not compatible, what its
+// device answered.
 struct target_t {
     std::string m_name;
-    const net_device_info_t* m_device = nullptr;
+    name_state_t m_state;
+    const net_device_info_t* m_device;
+    bool m_readable = true;  // a found device whose name a label file can give
+
+    bool can_be_read() const { return m_state == NAME_FOUND && m_readable; }
 };
 
 // Lists the network and asks every listed device for its information; says so when the
@@ -29,45 +36,38 @@ bool look(network_view_t& p_view) {
     if (p_view.m_link_lost) {
         printf_error_message(read_msg::link_lost);
     }
-    if (!p_view.m_listed) {
-        printf_error_message(read_msg::no_device);
-    }
     return p_view.m_listed;
 }
 
-// The names that can be read, in order, after a warning about each of the others, first
-// the ambiguous ones, then those not found, not compatible, or not a section name; what
-// each of those is goes to p_left_out.
-std::vector<target_t> readable(const network_view_t& p_view,
-                               const std::vector<std::string>& p_names,
-                               std::vector<std::string>& p_left_out) {
-    std::vector<name_lookup_t> lookups;
+// How each name finds its device, in order, after a warning about each that cannot be read:
+// first the ambiguous ones, then those not found, not compatible, or not a section name;
+// what each of those is goes to p_left_out.
+std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<std::string>& p_names,
+                              std::vector<std::string>& p_left_out) {
+    std::vector<target_t> targets;
     for (const std::string& name : p_names) {
-        lookups.push_back(look_up_name(p_view, name));
-        const name_lookup_t& lookup = lookups.back();
+        const name_lookup_t lookup = look_up_name(p_view, name);
+        targets.push_back(target_t{name, lookup.m_state, lookup.m_device});
         if (lookup.m_state == NAME_AMBIGUOUS) {
             printf_error_message(
                 ambiguity_warning(name, lookup.m_macs, lookup.m_names, G_not_done));
         }
     }
-    std::vector<target_t> targets;
-    for (std::size_t k = 0; k < p_names.size(); ++k) {
-        const std::string& name = p_names[k];
-        const name_lookup_t& lookup = lookups[k];
-        const std::string mac = lookup.m_device != nullptr ? lookup.m_device->m_mac : "";
-        if (lookup.m_state == NAME_AMBIGUOUS) {
+    for (target_t& target : targets) {
+        const std::string& name = target.m_name;
+        const std::string mac = target.m_device != nullptr ? target.m_device->m_mac : "";
+        if (target.m_state == NAME_AMBIGUOUS) {
             p_left_out.push_back(read_msg::left_out_ambiguous(name));
-        } else if (lookup.m_state == NAME_NOT_FOUND) {
+        } else if (target.m_state == NAME_NOT_FOUND) {
             printf_error_message(read_msg::not_found(name));
             p_left_out.push_back(read_msg::left_out_not_found(name));
-        } else if (lookup.m_state == NAME_NOT_COMPATIBLE) {
+        } else if (target.m_state == NAME_NOT_COMPATIBLE) {
             printf_error_message(read_msg::not_compatible(name, mac));
             p_left_out.push_back(read_msg::left_out_not_compatible(name, mac));
         } else if (!is_section_name(name)) {
             printf_error_message(read_msg::not_nameable(name, mac));
             p_left_out.push_back(read_msg::left_out_not_nameable(name, mac));
-        } else {
-            targets.push_back(target_t{name, lookup.m_device});
+            target.m_readable = false;
         }
     }
     return targets;
@@ -130,6 +130,9 @@ std::string backup_body(const network_view_t& p_view, const std::vector<target_t
                         std::vector<std::string>& p_left_out) {
     std::string body;
     for (const target_t& target : p_targets) {
+        if (!target.can_be_read()) {
+            continue;
+        }
         const std::string& mac = target.m_device->m_mac;
         label_location_t location;
         label_entries_t fields;
@@ -177,20 +180,106 @@ const label_file_target_t& file_target(const std::vector<label_file_target_t>& p
         [&](const label_file_target_t& p_target) { return p_target.m_name == p_name; });
 }
 
-// Tells whether the device holds what the update would write: READ_DONE, or READ_DIFFERS
-// after each difference.
-read_status_t compare(const label_file_target_t& p_target, const std::string& p_mac,
-                      const label_entries_t& p_fields, const std::string& p_file) {
-    const std::vector<entry_difference_t> differences =
-        entry_differences(p_target.m_presets, p_fields);
-    if (differences.empty()) {
+// Tells whether the device holds what the update would write, or each difference.
+void report(const label_file_target_t& p_target, const std::string& p_mac,
+            const std::vector<entry_difference_t>& p_differences, const std::string& p_file) {
+    if (p_differences.empty()) {
         printf_str_color(
             read_msg::matches(p_target.m_name, p_mac, p_file, p_target.m_presets.size()), GREEN);
-        return READ_DONE;
+        return;
     }
     printf_str_color(read_msg::differs(p_target.m_name, p_mac, p_file), RED);
-    printf_str(read_msg::difference_lines(differences));
-    return READ_DIFFERS;
+    printf_str(read_msg::difference_lines(p_differences));
+}
+
+// Writes JSON for a script to standard output; false after the message when it could not.
+bool write_json(const std::string& p_json) {
+    std::string reason;
+    if (!platform::write_standard_output(p_json, reason)) {
+        printf_error_message(read_msg::standard_output_failed(reason));
+        return false;
+    }
+    return true;
+}
+
+// What a verify found of one target of the file.
+struct verify_result_t {
+    std::string m_name;
+    std::string m_mac;    // empty when not found
+    const char* m_state;  // as the JSON says it
+    read_status_t m_status;
+    std::vector<entry_difference_t> m_differences;
+};
+
+// Reads and compares one target, or says why it cannot be.
+verify_result_t verify_target(const network_view_t& p_view, const target_t& p_target,
+                              const label_file_target_t& p_file_target, const std::string& p_file) {
+    verify_result_t result{p_target.m_name,
+                           p_target.m_device != nullptr ? p_target.m_device->m_mac : "",
+                           "same",
+                           READ_DONE,
+                           {}};
+    if (p_target.m_state != NAME_FOUND) {
+        result.m_state = p_target.m_state == NAME_NOT_FOUND        ? "not found"
+                         : p_target.m_state == NAME_NOT_COMPATIBLE ? "not compatible"
+                                                                   : "ambiguous";
+        result.m_status = READ_DIFFERS;
+        return result;
+    }
+    label_location_t location;
+    label_entries_t fields;
+    uint32_t failed_page = 0;
+    if (read_device(p_view, p_target.m_name, result.m_mac, location, fields, failed_page) == FAIL) {
+        result.m_state = "not read";
+        result.m_status = READ_FAILED;
+        return result;
+    }
+    result.m_differences = entry_differences(p_file_target.m_presets, fields);
+    report(p_file_target, result.m_mac, result.m_differences, p_file);
+    if (!result.m_differences.empty()) {
+        result.m_state = "differs";
+        result.m_status = READ_DIFFERS;
+    }
+    return result;
+}
+
+std::string fields_json(const label_preset_t& p_fields) {
+    return json_object({{"label", json_cp850_string(p_fields.label)},
+                        {"device", json_cp850_string(p_fields.device_id)},
+                        {"channel", json_cp850_string(p_fields.channel_id)}});
+}
+
+std::string difference_json(const entry_difference_t& p_difference) {
+    const char* const kinds[] = {"changed", "added", "erased"};
+    return json_object({{"entry", json_number(static_cast<long long>(p_difference.m_number))},
+                        {"kind", json_string(kinds[p_difference.m_kind])},
+                        {"expected", fields_json(p_difference.m_expected)},
+                        {"found", fields_json(p_difference.m_found)}});
+}
+
+// What the verify found, for a script: the file, its refused label lines, and each target
+// with its state and differing entries.
+std::string verify_json(const std::string& p_file, const std::vector<verify_result_t>& p_results) {
+    std::vector<std::string> lines;
+    for (const uint32_t line : refused_label_lines()) {
+        lines.push_back(json_number(line));
+    }
+    std::vector<std::string> targets;
+    for (const verify_result_t& result : p_results) {
+        std::vector<std::string> differences;
+        for (const entry_difference_t& difference : result.m_differences) {
+            differences.push_back(difference_json(difference));
+        }
+        targets.push_back(json_object(
+            {{"name", json_cp850_string(result.m_name)},
+             {"mac", result.m_mac.empty() ? json_null : json_cp850_string(result.m_mac)},
+             {"state", json_string(result.m_state)},
+             {"differences", json_array(differences)}}));
+    }
+    return json_object({{"file", json_string(p_file)},
+                        {"refused_lines", json_array(lines)},
+                        {"targets", json_array(targets)}}) +
+           "\n";
 }
 
 // Each refused label line, with the shift it puts on the presets after it.
@@ -216,12 +305,11 @@ read_status_t back_up(const read_options_t& p_options) {
         if (p_options.m_devices.empty()) {
             unanswered(view, left_out);
         }
-        targets = readable(view, names_to_read(view, p_options.m_devices), left_out);
+        targets = look_up(view, names_to_read(view, p_options.m_devices), left_out);
     }
-    if (targets.empty()) {
-        if (view.m_listed) {
-            printf_error_message(read_msg::no_device);
-        }
+    if (std::none_of(targets.begin(), targets.end(),
+                     [](const target_t& p_target) { return p_target.can_be_read(); })) {
+        printf_error_message(read_msg::no_device);
         abandon_read_output(output, read_msg::backup_not_written);
         return READ_FAILED;
     }
@@ -234,18 +322,22 @@ read_status_t back_up(const read_options_t& p_options) {
     return left_out.empty() ? READ_DONE : READ_FAILED;
 }
 
-read_status_t verify(const std::string& p_file) {
+read_status_t verify(const std::string& p_file, bool p_json) {
+    if (p_json) {
+        messages_to_standard_error();  // the JSON alone goes to standard output
+    }
     if (read_label_file(p_file) == FAIL) {
         return READ_FAILED;
     }
     read_status_t status = report_refused_lines(p_file);
     const std::vector<label_file_target_t> file_targets = label_file_targets();
+    std::vector<verify_result_t> results;
+    network_view_t view;
     if (file_targets.empty()) {
         printf_error_message(read_msg::no_target(p_file));
-        return READ_DIFFERS;
-    }
-    network_view_t view;
-    if (!look(view)) {
+        status = READ_DIFFERS;
+    } else if (!look(view)) {
+        printf_error_message(read_msg::no_device);
         return READ_FAILED;
     }
     std::vector<std::string> names;
@@ -253,18 +345,13 @@ read_status_t verify(const std::string& p_file) {
         names.push_back(target.m_name);
     }
     std::vector<std::string> left_out;
-    const std::vector<target_t> targets = readable(view, names, left_out);
-    status = std::max(status, left_out.empty() ? READ_DONE : READ_DIFFERS);
-    for (const target_t& target : targets) {
-        label_location_t location;
-        label_entries_t fields;
-        uint32_t failed_page = 0;
-        const read_status_t outcome = read_device(view, target.m_name, target.m_device->m_mac,
-                                                  location, fields, failed_page) == FAIL
-                                          ? READ_FAILED
-                                          : compare(file_target(file_targets, target.m_name),
-                                                    target.m_device->m_mac, fields, p_file);
-        status = std::max(status, outcome);
+    for (const target_t& target : look_up(view, names, left_out)) {
+        results.push_back(
+            verify_target(view, target, file_target(file_targets, target.m_name), p_file));
+        status = std::max(status, results.back().m_status);
+    }
+    if (p_json && !write_json(verify_json(p_file, results))) {
+        return READ_FAILED;
     }
     return status;
 }
@@ -275,11 +362,12 @@ read_status_t capture(const read_options_t& p_options) {
         return READ_FAILED;
     }
     network_view_t view;
-    look(view);
+    if (!look(view)) {
+        printf_error_message(read_msg::no_device);
+    } else if (view.m_devices.empty()) {
+        printf_error_message(read_msg::nothing_listed);
+    }
     if (view.m_devices.empty()) {
-        if (view.m_listed) {
-            printf_error_message(read_msg::nothing_listed);
-        }
         abandon_read_output(output, read_msg::capture_not_written);
         return READ_FAILED;
     }

@@ -45,6 +45,16 @@ std::string usage_error(const std::string& p_what) {
            G_nl;
 }
 
+std::string network_line(const std::string& p_name, std::size_t p_listed) {
+    return "Network \"" + p_name + "\": " + plural(p_listed, "device", "devices") + " listed" +
+           G_nl;
+}
+
+std::string identifiers(int p_mir, int p_pir, int p_fir) {
+    return "mir " + std::to_string(p_mir) + "  pir " + std::to_string(p_pir) + "  fir " +
+           std::to_string(p_fir) + "  ";
+}
+
 std::string version() {
     return G_program + " " + G_project_version + G_nl;
 }

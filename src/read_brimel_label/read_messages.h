@@ -15,6 +15,8 @@
 namespace read_msg {
 
 std::string usage_error(const std::string& p_what);
+std::string network_line(const std::string& p_name, std::size_t p_listed);
+std::string identifiers(int p_mir, int p_pir, int p_fir);
 std::string version();
 
 std::string not_found(const std::string& p_name);

@@ -13,6 +13,8 @@ const char G_force_option[] = "--force";
 const char G_verify_option[] = "--verify";
 const char G_capture_option[] = "--capture";
 const char G_version_option[] = "--version";
+const char G_list_option[] = "--list";
+const char G_json_option[] = "--json";
 const char G_end_of_options[] = "--";
 // The one who writes "-o -" means standard output.
 const char G_standard_output[] = "-";
@@ -74,6 +76,8 @@ bool take_option(const std::vector<std::string>& p_args, std::size_t& p_k,
     bool* const flag = word == "-h" || word == "--help" ? &p_options.m_help
                        : word == G_version_option       ? &p_options.m_version
                        : word == G_force_option         ? &p_options.m_force
+                       : word == G_list_option          ? &p_options.m_list
+                       : word == G_json_option          ? &p_options.m_json
                                                         : nullptr;
     if (flag == nullptr) {
         p_what = "unknown option " + word;
@@ -97,8 +101,13 @@ bool check_job(const read_options_t& p_options, std::string& p_what) {
                (!p_options.m_devices.empty() || !p_options.m_output.empty() ||
                 !p_options.m_verify.empty())) {
         p_what = std::string(G_capture_option) + " reads every device and writes only its file";
+    } else if (p_options.m_list && (!p_options.m_devices.empty() || !p_options.m_output.empty() ||
+                                    !p_options.m_verify.empty() || !p_options.m_capture.empty())) {
+        p_what = std::string(G_list_option) + " lists the whole network and writes no file";
     } else if (p_options.m_force && p_options.m_output.empty() && p_options.m_capture.empty()) {
         p_what = std::string(G_force_option) + " goes with -o or --capture";
+    } else if (p_options.m_json && !p_options.m_list && p_options.m_verify.empty()) {
+        p_what = std::string(G_json_option) + " goes with --list or --verify";
     }
     return p_what.empty();
 }
@@ -141,8 +150,11 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
         printf_str(read_msg::version());
         return READ_DONE;
     }
+    if (options.m_list) {
+        return list_network(options.m_json);
+    }
     if (!options.m_capture.empty()) {
         return capture(options);
     }
-    return options.m_verify.empty() ? back_up(options) : verify(options.m_verify);
+    return options.m_verify.empty() ? back_up(options) : verify(options.m_verify, options.m_json);
 }

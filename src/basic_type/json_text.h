@@ -1,0 +1,26 @@
+// JSON text for scripts, built piece by piece: a string escaped by the JSON rules, numbers,
+// truth values, null, and objects and arrays of values already written as JSON. Members
+// keep the order they are given in.
+#ifndef SRC_BASIC_TYPE_JSON_TEXT_H_
+#define SRC_BASIC_TYPE_JSON_TEXT_H_
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// p_utf8 (valid UTF-8) as a JSON string: quoted, with the quote, the backslash and every
+// control byte escaped.
+std::string json_string(const std::string& p_utf8);
+// Code page 850 text as a JSON string of its UTF-8 form.
+std::string json_cp850_string(const std::string& p_cp850);
+std::string json_number(long long p_value);
+std::string json_bool(bool p_value);
+extern const char* const json_null;
+
+typedef std::vector<std::pair<std::string, std::string>> json_members_t;
+// {"name": value, ...}; each value is JSON text already.
+std::string json_object(const json_members_t& p_members);
+// [value, ...]; each value is JSON text already.
+std::string json_array(const std::vector<std::string>& p_values);
+
+#endif  // SRC_BASIC_TYPE_JSON_TEXT_H_
