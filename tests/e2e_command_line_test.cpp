@@ -77,4 +77,31 @@ TEST_F(CommandLine, ArgumentsReachTheToolAsGiven) {
     EXPECT_EQ(res.m_exit_status, 0);
 }
 
+// The programs other than the writer share one convention: --version, -h and --help, and
+// a usage error in one line pointing to --help, with status 2.
+TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
+    const std::string read_manual = manual_for(G_read_tool, "read_manual.txt");
+    const std::string sim_help = file_text(std::string(WBL_TEST_DATA_DIR) + "/sim_help.txt");
+    // clang-format off
+    const std::tuple<std::string, std::string, std::string, std::string, int> rows[] = {
+        // program, argument, standard output, standard error, status
+        {G_read_tool, "--version", "read_brimel_label 1.0\r\n", "", 0},
+        {G_read_tool, "-h", read_manual, "", 0},
+        {G_read_tool, "--help", read_manual, "", 0},
+        {G_read_tool, "--bogus", "", "read_brimel_label: unknown option --bogus (see --help)\r\n", 2},
+        {G_sim_tool, "--version", "zel_service_sim 1.0\n", "", 0},
+        {G_sim_tool, "-h", sim_help, "", 0},
+        {G_sim_tool, "--help", sim_help, "", 0},
+        {G_sim_tool, "--bogus", "", "zel_service_sim: unknown option \"--bogus\" (see --help)\n", 2},
+    };
+    // clang-format on
+    for (const auto& [program, argument, out, err, status] : rows) {
+        SCOPED_TRACE(program + " " + argument);
+        const platform::process_result_t res = run_tool({argument}, "", program);
+        EXPECT_EQ(res.m_stdout, out);
+        EXPECT_EQ(res.m_stderr, err);
+        EXPECT_EQ(res.m_exit_status, status);
+    }
+}
+
 }  // namespace

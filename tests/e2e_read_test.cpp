@@ -173,11 +173,6 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
     EXPECT_EQ(res.m_stdout, "");
     EXPECT_EQ(res.m_stderr, G_greeting + warnings + "No KALDEN-RM6X device to read.\r\n");
     EXPECT_EQ(res.m_exit_status, 2);
-    for (const char* help : {"-h", "--help"}) {
-        res = run_read_tool({help});
-        EXPECT_EQ(res.m_stdout, manual_for(G_read_tool, "read_manual.txt"));
-        EXPECT_EQ(res.m_exit_status, 0);
-    }
 }
 
 // A device that gives no information answer is named in a capture and in a full backup,

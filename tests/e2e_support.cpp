@@ -5,6 +5,7 @@
 
 const std::string G_tool = WBL_TOOL_PATH;
 const std::string G_read_tool = WBL_READ_TOOL_PATH;
+const std::string G_sim_tool = WBL_SIM_TOOL_PATH;
 
 const sim_target_t G_rm6x5 = {"KDX-RM6X5", "00:1D:C1:0A:00:01", 14};
 const sim_target_t G_rm6x243 = {"KDX-RM6x-243", "00:1D:C1:0A:00:02", 26};

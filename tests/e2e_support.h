@@ -12,6 +12,7 @@
 
 extern const std::string G_tool;       // the write_brimel_label executable
 extern const std::string G_read_tool;  // the read_brimel_label executable
+extern const std::string G_sim_tool;   // the zel_service_sim executable
 
 // A label device of the built-in network: name, MAC and first page of its label area.
 struct sim_target_t {

@@ -41,8 +41,7 @@ std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {
 namespace read_msg {
 
 std::string usage_error(const std::string& p_what) {
-    return "Invalid command line: " + p_what + "; run " + G_program + " --help to read its manual" +
-           G_nl;
+    return G_program + ": " + p_what + " (see --help)" + G_nl;
 }
 
 std::string network_line(const std::string& p_name, std::size_t p_listed) {
