@@ -71,9 +71,10 @@ TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
 }
 
 TEST(SimProgram, ViolationsAreListedAtStopAndSetTheStatus) {
-    EXPECT_EQ(sim_stop_report({}).m_text, "");
-    EXPECT_EQ(sim_stop_report({}).m_status, 0);
-    const sim_stop_report_t report = sim_stop_report({"write outside A", "read from unlisted B"});
+    EXPECT_EQ(sim_stop_report({}, 0).m_text, "");
+    EXPECT_EQ(sim_stop_report({}, 0).m_status, 0);
+    const sim_stop_report_t report =
+        sim_stop_report({"write outside A", "read from unlisted B"}, 2);
     EXPECT_EQ(
         report.m_text,
         "zel_service_sim: 2 violation(s) recorded:\n  write outside A\n  read from unlisted B\n");
