@@ -1,5 +1,9 @@
 // The simulated network and its description, the factory image of a device's memory, and
 // the command line of the zel_service_sim program.
+#include <algorithm>
+#include <filesystem>
+#include <tuple>
+
 #include "platform/process.h"
 #include "sim/sim_program.h"
 #include "sim_support.h"
@@ -40,6 +44,45 @@ TEST(SimNetwork, RefusesABadLineWithFileAndLine) {
     }
 }
 
+// Comment lines of 16 KiB and their line ends, the last one shorter, up to p_size bytes.
+void fill_to(std::string& p_text, std::size_t p_size) {
+    while (p_text.size() < p_size) {
+        p_text += "#" + std::string(std::min<std::size_t>(p_size - p_text.size(), 16385) - 2, 'x');
+        p_text += "\n";
+    }
+}
+
+// A description is read line by line within its bounds, from a text or a file: a line of
+// 16 KiB and 64 MiB in all are taken (a device line across the file reader's 64 KiB blocks
+// too), one byte more is refused at the line that crosses the bound.
+TEST(SimNetwork, DescriptionsWithinTheirBoundsAreTakenWholeAndNothingBeyond) {
+    std::string text;
+    fill_to(text, 65526);
+    text += "Desk 02:00:00:00:00:01 5 2 0 3 5\n";
+    fill_to(text, 64 << 20);
+    const std::string path = temp_path("bounded-net.txt");
+    const auto crossing = std::count(text.begin(), text.end(), '\n') + 1;
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        // description, refusal ("" when taken)
+        {text + "#", ":" + std::to_string(crossing) + ": the description is larger than 64 MiB (67108864 bytes)"},
+        {std::move(text), ""},
+        {"# fine\n#" + std::string(16384, 'x'), ":2: the line is longer than 16 KiB (16384 bytes)"},
+    };
+    // clang-format on
+    for (const auto& [description, refusal] : cases) {
+        sim_network_t network;
+        std::string error = "taken", file_error = "taken";
+        const bool taken = parse_network_text(description, path, network, error);
+        write_temp_file("bounded-net.txt", description);
+        EXPECT_EQ(load_network_file(path, network, file_error), taken);
+        EXPECT_EQ(error, refusal.empty() ? "taken" : path + refusal);
+        EXPECT_EQ(file_error, error);
+        EXPECT_EQ(network.m_devices.size(), refusal.empty() ? 1u : 0u);
+    }
+    std::filesystem::remove(path);
+}
+
 TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
     sim_command_line_t options;
     std::string error;
@@ -73,19 +116,17 @@ TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
 TEST(SimProgram, ViolationsAreListedAtStopAndSetTheStatus) {
     EXPECT_EQ(sim_stop_report({}, 0).m_text, "");
     EXPECT_EQ(sim_stop_report({}, 0).m_status, 0);
-    const sim_stop_report_t report =
-        sim_stop_report({"write outside A", "read from unlisted B"}, 2);
-    EXPECT_EQ(
-        report.m_text,
-        "zel_service_sim: 2 violation(s) recorded:\n  write outside A\n  read from unlisted B\n");
+    const sim_stop_report_t report = sim_stop_report({"write outside A", "read from B"}, 3);
+    EXPECT_EQ(report.m_text,
+              "zel_service_sim: 3 violation(s) recorded:\n  write outside A\n  read from B\n  and "
+              "1 more, not described\n");
     EXPECT_EQ(report.m_status, 3);
 }
 
-// The program as a person runs it: its help, a run stopped with Ctrl-C that leaves its dump,
-// and a network file it refuses.
-TEST(SimProgram, HelpARunStoppedWithCtrlCAndABadNetworkFile) {
-    EXPECT_EQ(platform::run_process({SIM_PROGRAM_PATH, "--help"}, "", 20000).m_stdout,
-              file_text(std::string(WBL_TEST_DATA_DIR) + "/sim_help.txt"));
+// The program as a person runs it: a run stopped with Ctrl-C that leaves its dump, and the
+// one command-line convention: --help, --version, and every refusal one line on standard
+// error (a usage error pointing to --help, status 2).
+TEST(SimProgram, ARunStoppedWithCtrlCAndTheCommandLineConvention) {
     platform::process_options_t stop;
     stop.m_interrupt_after = "listening on";
     stop.m_interrupt_delays_ms = {100};
@@ -98,13 +139,28 @@ TEST(SimProgram, HelpARunStoppedWithCtrlCAndABadNetworkFile) {
         EXPECT_EQ(file_text(dump).substr(0, 29), "Network Stage-Net, 8 devices\n");
     }
     const std::string net = write_temp_file("bad-net.txt", "# one bad line\nDesk 1 2 3\n");
-    const platform::process_result_t bad =
-        platform::run_process({SIM_PROGRAM_PATH, "--port", "0", "--network", net}, "", 20000);
-    EXPECT_EQ(bad.m_exit_status, 2);
-    EXPECT_EQ(bad.m_stdout, "");
-    EXPECT_EQ(bad.m_stderr, "zel_service_sim: " + net +
-                                ":2: expected \"name MAC mir pir fir P S\" and options, found 4 "
-                                "words\n");
+    const std::string dir = std::filesystem::path(net).parent_path().string();
+    const std::string help = " (see --help)\n";
+    const std::string me = "zel_service_sim: ";
+    // clang-format off
+    const std::tuple<texts_t, int, std::string, std::string> cases[] = {
+        // arguments, exit status, standard output, standard error
+        {{"-h"}, 0, file_text(std::string(WBL_TEST_DATA_DIR) + "/sim_help.txt"), ""},
+        {{"--version"}, 0, "zel_service_sim 1.0\n", ""},
+        {{"--bogus"}, 2, "", me + "unknown option \"--bogus\"" + help},
+        {{"--port", "1\n2"}, 2, "", me + "--port needs a number from 0 to 65535, not \"1?2\"" + help},
+        {{"--network", net}, 2, "", me + net + ":2: expected \"name MAC mir pir fir P S\" and options, found 4 words\n"},
+        {{"--network", dir}, 2, "", me + dir + ": a directory, not a network file\n"},
+    };
+    // clang-format on
+    for (const auto& [args, status, out, err] : cases) {
+        texts_t argv = {SIM_PROGRAM_PATH, "--port", "0"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const platform::process_result_t res = platform::run_process(argv, "", 20000);
+        EXPECT_EQ(res.m_exit_status, status) << args[0];
+        EXPECT_EQ(res.m_stdout, out) << args[0];
+        EXPECT_EQ(res.m_stderr, err) << args[0];
+    }
 }
 
 }  // namespace
