@@ -236,6 +236,7 @@ sim_engine::sim_engine(sim_network_t p_network)
 }
 
 bool sim_engine::open_log_file(const std::string& p_path, uint64_t p_max_bytes) {
+    m_log_file.close();  // a stream already open would not open another file
     m_log_file.open(p_path, std::ios::binary | std::ios::trunc);
     m_log_file_bytes = 0;
     m_log_file_max_bytes = p_max_bytes;

@@ -254,6 +254,21 @@ std::string sim_version_text() {
     return "zel_service_sim " + std::string(G_project_version) + "\n";
 }
 
+bool set_up_sim(const sim_command_line_t& p_options, zel_service_sim& p_sim, std::string& p_error) {
+    p_sim.set_command_log_limit(0);  // nobody looks at it here: only the log file keeps commands
+    if (!p_options.m_log_path.empty() && !p_sim.open_log_file(p_options.m_log_path)) {
+        p_error = p_options.m_log_path + ": cannot open the log file";
+        return false;
+    }
+    p_sim.set_latency_ms(p_options.m_latency_ms);
+    p_sim.set_greeting(p_options.m_greeting, p_options.m_greeting_pieces,
+                       p_options.m_greeting_pause_ms);
+    for (const sim_fault_t& fault : p_options.m_faults) {
+        p_sim.add_fault(fault);
+    }
+    return true;
+}
+
 sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_described, uint64_t p_count) {
     sim_stop_report_t report;
     if (p_count == 0) {
@@ -302,15 +317,9 @@ int zel_service_sim_main(int argc, char** argv) {
         }
     }
     zel_service_sim sim(std::move(network));
-    sim.set_command_log_limit(0);  // nobody looks at it here: only the log file keeps commands
-    if (!options.m_log_path.empty() && !sim.open_log_file(options.m_log_path)) {
-        print_error(options.m_log_path + ": cannot open the log file");
+    if (!set_up_sim(options, sim, error)) {
+        print_error(error);
         return 2;
-    }
-    sim.set_latency_ms(options.m_latency_ms);
-    sim.set_greeting(options.m_greeting, options.m_greeting_pieces, options.m_greeting_pause_ms);
-    for (const sim_fault_t& fault : options.m_faults) {
-        sim.add_fault(fault);
     }
     const int status = serve_until_stopped(sim, options.m_port);
     if (status != 0) {

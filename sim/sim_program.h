@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sim/sim_fault.h"
+#include "sim/zel_service_sim.h"
 
 struct sim_command_line_t {
     bool m_help = false;
@@ -27,6 +28,11 @@ struct sim_command_line_t {
 // wrong and why.
 bool parse_sim_command_line(const std::vector<std::string>& p_args, sim_command_line_t& p_options,
                             std::string& p_error);
+
+// Sets the service up as the options say: its log file, latency, greeting and faults; it
+// keeps no command in memory, where nobody looks at them. False, with p_error, when the log
+// file cannot be opened.
+bool set_up_sim(const sim_command_line_t& p_options, zel_service_sim& p_sim, std::string& p_error);
 
 std::string sim_usage_text();
 std::string sim_version_text();  // "zel_service_sim VERSION\n"
