@@ -7,15 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 source .ci/lib.sh
-
-missing=()
-command -v cmake >/dev/null 2>&1 || missing+=(cmake)
-command -v g++ >/dev/null 2>&1 || missing+=(g++)
-command -v make >/dev/null 2>&1 || missing+=(make)
-[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
-if [ "${#missing[@]}" -gt 0 ]; then
-    apt_install "${missing[@]}"
-fi
+install_build_tools
 
 export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-2}"
 

@@ -1,27 +1,63 @@
 #!/usr/bin/env bash
-# The main job, rehearsed without hardware: builds everything, starts the simulated
-# device-management service with its built-in network, runs the tool on the example
-# label file (answering "y" at its prompt), reads back what landed in the devices, checks
-# them against the example file with read_brimel_label --verify (the script's exit
-# status is that check's), and stops the service.
+# The main job, rehearsed without hardware: installs what a fresh Debian machine lacks (see
+# .ci/lib.sh), builds everything, starts the simulated device-management service with its
+# built-in network, runs the tool on the example label file (answering "y" at its prompt),
+# reads back what landed in the devices, checks them against the example file with
+# read_brimel_label --verify (the script's exit status is that check's), and stops the
+# service.
+#
+# It only ever talks to a simulator it started itself: when port 7000 is taken (on a show
+# laptop, perhaps by the real device-management service), it stops with status 1 before
+# any program connects.
+#
+#     scripts/demo.sh [--build-dir DIR]
+#
+# --build-dir DIR takes the programs already built in DIR (a build tree of this checkout,
+# such as build/default) and neither installs nor builds anything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-2}"
-cmake --preset default >/dev/null
-cmake --build --preset default --target write_brimel_label read_brimel_label zel_service_sim >/dev/null
 
 build=build/default
+if [ "$#" -eq 2 ] && [ "$1" = --build-dir ]; then
+    build=$2
+elif [ "$#" -ne 0 ]; then
+    echo "usage: scripts/demo.sh [--build-dir DIR]" >&2
+    exit 2
+else
+    source .ci/lib.sh
+    install_build_tools
+    export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-2}"
+    cmake --preset default >/dev/null
+    cmake --build --preset default --target write_brimel_label read_brimel_label \
+        zel_service_sim >/dev/null
+fi
+
 work=$(mktemp -d)
-trap 'kill "$sim" 2>/dev/null || true; rm -rf "$work"' EXIT
+sim=""
+# The simulator is waited for: it holds the port until it has ended.
+trap '[ -z "$sim" ] || { kill "$sim" && wait "$sim"; } 2>/dev/null || true; rm -rf "$work"' EXIT
 
 "$build/sim/zel_service_sim" >"$work/sim.out" 2>&1 &
 sim=$!
-# The service prints its port once it listens.
-for _ in $(seq 100); do
-    grep -q 7000 "$work/sim.out" 2>/dev/null && break
-    kill -0 "$sim" 2>/dev/null || { cat "$work/sim.out"; exit 1; }
+# The port is the simulator's own once it says so, in this line, while it runs. It exits
+# when the port is taken; the demo then stops before any program connects.
+listening="zel_service_sim: listening on 127.0.0.1:7000"
+own=false
+for _ in $(seq 200); do
+    kill -0 "$sim" 2>/dev/null || break
+    if grep -qxF "$listening" "$work/sim.out"; then
+        own=true
+        break
+    fi
     sleep 0.05
 done
+if [ "$own" = false ]; then
+    cat "$work/sim.out" >&2
+    echo "Demo stopped: port 7000 is in use, perhaps by the real device-management service." \
+        "The demo only runs against its own simulator, so nothing was sent; free port 7000" \
+        "and run it again." >&2
+    exit 1
+fi
 
 status=0
 echo y | "$build/write_brimel_label" examples/stage_labels.ini || status=$?
@@ -29,7 +65,7 @@ echo "write_brimel_label exit status: $status"
 
 echo
 echo "What the devices hold now, read back as a label file:"
-"$build/read_brimel_label" 2>/dev/null
+"$build/read_brimel_label"
 
 echo
 status=0

@@ -1,6 +1,7 @@
 #include "sim/sim_engine.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -9,6 +10,9 @@ namespace {
 const std::size_t G_ids_per_listing_line = 64;
 
 const char* const G_line_end = "\r\n";
+// The last line of a full log file, before its bound and ")".
+const char* const G_log_full_note =
+    "zel_service_sim: later commands are not logged (the log is full at ";
 
 std::string_view command_word(std::string_view p_line) {
     return p_line.substr(0, p_line.find(' '));
@@ -169,14 +173,18 @@ std::string build_info_answer(const sim_device_t& p_device) {
     return "INFO_EXT=" + p_device.m_mac + ";" + p_device.m_name + ";" + fields + G_line_end;
 }
 
-// A captured label area replaces the factory presets: every page of it is written, the
-// entries with their name fields, the others empty.
+// A captured label area replaces the factory presets: the entries get their name fields,
+// the others are empty. Only pages whose factory name field is not empty are written: a
+// written page takes memory, and a capture may hold thousands of devices.
 void load_captured_area(const sim_device_t& p_device, sim_memory& p_memory) {
     const uint32_t base = label_area_base(p_device);
     const uint8_t empty[SIM_NAME_FIELD_SIZE] = {};
     for (uint32_t page = base; page < base + SIM_LABEL_AREA_PAGES && page < SIM_PAGE_COUNT;
          ++page) {
-        p_memory.write(page, 0, empty, SIM_NAME_FIELD_SIZE);
+        const sim_memory::page_t factory = p_memory.page(page);
+        if (std::memcmp(factory.data(), empty, SIM_NAME_FIELD_SIZE) != 0) {
+            p_memory.write(page, 0, empty, SIM_NAME_FIELD_SIZE);
+        }
     }
     for (const sim_entry_t& entry : p_device.m_entries) {
         for (uint32_t k = 0; k < 3; ++k) {
@@ -211,22 +219,55 @@ sim_command_kind_t classify_command(std::string_view p_line) {
     return operation == "W;" ? KIND_TBOX_MEM_W : KIND_OTHER;
 }
 
-sim_engine::sim_engine(const sim_network_t& p_network) : m_network_name(p_network.m_name) {
+sim_engine::sim_engine(sim_network_t p_network)
+    : m_network_name(p_network.m_name),
+      m_listing(build_listing(p_network.m_name, p_network.m_devices)) {
     m_devices.reserve(p_network.m_devices.size());
-    for (const sim_device_t& device : p_network.m_devices) {
+    for (sim_device_t& device : p_network.m_devices) {
         m_by_mac.emplace(device.m_mac, m_devices.size());
-        m_devices.push_back({device, sim_memory(device.m_cspr_page, device.m_start_offset),
-                             build_info_answer(device)});
+        sim_memory memory(device.m_cspr_page, device.m_start_offset);
         if (device.m_captured_area) {
-            load_captured_area(device, m_devices.back().m_memory);
+            load_captured_area(device, memory);
+            device.m_entries = std::vector<sim_entry_t>();  // the memory holds them now
         }
+        const std::string info_answer = build_info_answer(device);
+        m_devices.push_back({std::move(device), std::move(memory), info_answer});
     }
-    m_listing = build_listing(p_network.m_name, p_network.m_devices);
 }
 
-bool sim_engine::open_log_file(const std::string& p_path) {
+bool sim_engine::open_log_file(const std::string& p_path, uint64_t p_max_bytes) {
+    m_log_file.close();  // a stream already open would not open another file
     m_log_file.open(p_path, std::ios::binary | std::ios::trunc);
+    m_log_file_bytes = 0;
+    m_log_file_max_bytes = p_max_bytes;
     return m_log_file.is_open();
+}
+
+void sim_engine::set_command_log_limit(std::size_t p_commands) {
+    m_log_limit = p_commands;
+    while (m_log.size() > m_log_limit) {
+        m_log.pop_front();
+    }
+}
+
+void sim_engine::log_command(std::string_view p_line) {
+    if (m_log_limit > 0) {
+        if (m_log.size() == m_log_limit) {
+            m_log.pop_front();
+        }
+        m_log.emplace_back(p_line);
+    }
+    if (!m_log_file.is_open()) {
+        return;
+    }
+    m_log_file_bytes += p_line.size() + 1;
+    if (m_log_file_bytes > m_log_file_max_bytes) {
+        m_log_file << G_log_full_note << sim_size_text(m_log_file_max_bytes) << ")\n";
+        m_log_file.close();
+        return;
+    }
+    m_log_file << p_line << '\n';
+    m_log_file.flush();  // readable while the service runs
 }
 
 void sim_engine::handle(std::string_view p_line, sim_reply_t& p_reply) {
@@ -236,11 +277,7 @@ void sim_engine::handle(std::string_view p_line, sim_reply_t& p_reply) {
     ++m_command_count;
     const sim_command_kind_t kind = classify_command(p_line);
     ++m_kind_counts[kind];
-    m_log.emplace_back(p_line);
-    if (m_log_file.is_open()) {
-        m_log_file << p_line << '\n';
-        m_log_file.flush();  // readable while the service runs
-    }
+    log_command(p_line);
     const sim_fault_t* fault = take_fault(kind);
     if (fault != nullptr) {
         p_reply.m_action = fault->m_action;
@@ -361,14 +398,21 @@ void sim_engine::check_access(const device_slot_t& p_slot, bool p_write, uint32_
     const std::string where = "page " + std::to_string(p_page) + " offset " +
                               std::to_string(p_offset) + " count " + std::to_string(p_count);
     if (!device.m_listed) {
-        m_violations.push_back(std::string(p_write ? "write to" : "read from") +
-                               " unlisted device " + who + ": " + where);
+        record_violation(std::string(p_write ? "write to" : "read from") + " unlisted device " +
+                         who + ": " + where);
     }
     if (outside) {
-        m_violations.push_back("write outside the label area of " + who + ": " + where +
-                               "; the area is pages " + std::to_string(base) + "-" +
-                               std::to_string(base + SIM_LABEL_AREA_PAGES - 1) + ", bytes 0-" +
-                               std::to_string(SIM_NAME_FIELD_SIZE - 1));
+        record_violation("write outside the label area of " + who + ": " + where +
+                         "; the area is pages " + std::to_string(base) + "-" +
+                         std::to_string(base + SIM_LABEL_AREA_PAGES - 1) + ", bytes 0-" +
+                         std::to_string(SIM_NAME_FIELD_SIZE - 1));
+    }
+}
+
+void sim_engine::record_violation(std::string p_text) {
+    ++m_violation_count;
+    if (m_violations.size() < SIM_VIOLATIONS_KEPT) {
+        m_violations.push_back(std::move(p_text));
     }
 }
 
@@ -392,10 +436,14 @@ std::vector<uint8_t> sim_engine::read_page(const std::string& p_mac, uint32_t p_
 }
 
 std::string sim_engine::dump() const {
-    std::string out =
-        "Network " + m_network_name + ", " + std::to_string(m_devices.size()) + " devices\n";
-    for (const device_slot_t& slot : m_devices) {
-        out += label_area_dump(slot.m_device, slot.m_memory);
-    }
+    std::string out;
+    dump([&out](const std::string& p_part) { out += p_part; });
     return out;
+}
+
+void sim_engine::dump(const std::function<void(const std::string&)>& p_write) const {
+    p_write("Network " + m_network_name + ", " + std::to_string(m_devices.size()) + " devices\n");
+    for (const device_slot_t& slot : m_devices) {
+        p_write(label_area_dump(slot.m_device, slot.m_memory));
+    }
 }

@@ -6,7 +6,9 @@
 #ifndef SIM_SIM_ENGINE_H_
 #define SIM_SIM_ENGINE_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -17,6 +19,15 @@
 #include "sim/sim_fault.h"
 #include "sim/sim_network.h"
 
+// What the service keeps of what it saw, so that a client flooding it cannot grow it
+// without end: a log file takes SIM_LOG_FILE_MAX_BYTES of commands and then one line saying
+// that logging stopped; the memory keeps the last SIM_COMMAND_LOG_KEPT commands for the
+// tests that look at them (the program keeps none) and describes the first
+// SIM_VIOLATIONS_KEPT violations (the later ones are only counted).
+const uint64_t SIM_LOG_FILE_MAX_BYTES = uint64_t(64) << 20;  // 64 MiB
+const std::size_t SIM_COMMAND_LOG_KEPT = 100000;
+const std::size_t SIM_VIOLATIONS_KEPT = 1000;
+
 // What to send for one command.
 struct sim_reply_t {
     std::string m_text;  // the answer lines with their CR LF; may be empty
@@ -26,7 +37,7 @@ struct sim_reply_t {
 
 class sim_engine {
   public:
-    explicit sim_engine(const sim_network_t& p_network);
+    explicit sim_engine(sim_network_t p_network);
 
     sim_engine(const sim_engine&) = delete;
     sim_engine& operator=(const sim_engine&) = delete;
@@ -35,9 +46,11 @@ class sim_engine {
     // reply's text keeps its capacity from one command to the next.
     void handle(std::string_view p_line, sim_reply_t& p_reply);
 
-    // Also writes every command received to this file, one a line; false when it cannot
-    // be opened.
-    bool open_log_file(const std::string& p_path);
+    // Also writes every command received to this file, one a line, up to p_max_bytes of
+    // them; false when it cannot be opened.
+    bool open_log_file(const std::string& p_path, uint64_t p_max_bytes = SIM_LOG_FILE_MAX_BYTES);
+    // How many of the last commands command_log keeps; 0 keeps none.
+    void set_command_log_limit(std::size_t p_commands);
 
     void add_fault(const sim_fault_t& p_fault) {
         m_faults.push_back(p_fault);
@@ -51,15 +64,21 @@ class sim_engine {
     // with it that the fault it is about really happened.
     const std::vector<uint64_t>& fault_fired_counts() const { return m_fired; }
 
-    const std::vector<std::string>& command_log() const { return m_log; }
+    std::vector<std::string> command_log() const {
+        return std::vector<std::string>(m_log.begin(), m_log.end());
+    }
     void clear_command_log() { m_log.clear(); }
-    const std::vector<std::string>& violations() const { return m_violations; }
+    const std::vector<std::string>& violations() const { return m_violations; }  // described
+    uint64_t violation_count() const { return m_violation_count; }               // all of them
 
     // The 64 bytes of the page; empty for an unknown device or a page beyond the memory.
     std::vector<uint8_t> read_page(const std::string& p_mac, uint32_t p_page) const;
 
     // The network name and every device's label area (label_area_dump), "\n" line ends.
     std::string dump() const;
+    // The same, handed over a device at a time: a network of many devices is never held
+    // whole as text.
+    void dump(const std::function<void(const std::string&)>& p_write) const;
 
   private:
     struct device_slot_t {
@@ -78,6 +97,8 @@ class sim_engine {
     void answer_dump(std::string& p_answer) const;
     void check_access(const device_slot_t& p_slot, bool p_write, uint32_t p_page, uint32_t p_offset,
                       uint32_t p_count);
+    void log_command(std::string_view p_line);
+    void record_violation(std::string p_text);
 
     std::string m_network_name;
     std::vector<device_slot_t> m_devices;
@@ -87,9 +108,13 @@ class sim_engine {
     std::vector<uint64_t> m_fired;  // per fault of m_faults
     uint64_t m_command_count = 0;
     uint64_t m_kind_counts[KIND_COUNT] = {};
-    std::vector<std::string> m_log;
+    std::deque<std::string> m_log;
+    std::size_t m_log_limit = SIM_COMMAND_LOG_KEPT;
     std::ofstream m_log_file;
+    uint64_t m_log_file_bytes = 0;
+    uint64_t m_log_file_max_bytes = 0;
     std::vector<std::string> m_violations;
+    uint64_t m_violation_count = 0;
 };
 
 // The kind of a command line, as faults select it.

@@ -1,11 +1,14 @@
 #include "sim/sim_network.h"
 
-#include <fstream>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <set>
-#include <sstream>
+#include <utility>
 
 #include "basic_type/basic_type.h"
 #include "basic_type/numbers.h"
+#include "platform/program.h"
 
 namespace {
 
@@ -180,7 +183,121 @@ bool is_entry_line(const std::vector<std::string>& p_words) {
     return p_words.size() == 4 && p_words[1].compare(0, 6, "label=") == 0;
 }
 
+// A description as it is read, line after line.
+struct network_builder_t {
+    network_builder_t() { m_network.m_name = "Stage-Net"; }
+
+    sim_network_t m_network;
+    std::set<std::string> m_macs;
+    int m_line_number = 0;
+};
+
+// What is wrong with one line of the description; empty when it was taken.
+std::string parse_line(const std::string& p_line, network_builder_t& p_builder) {
+    sim_network_t& network = p_builder.m_network;
+    std::vector<std::string> words;
+    std::string what;
+    if (!split_words(p_line, words)) {
+        what = "a quoted text is not closed";
+    } else if (words.empty()) {
+        return what;
+    } else if (words.size() == 2 && words[0] == "network") {
+        if (!name_of(words[1], network.m_name) ||
+            network.m_name.find_first_of(";,\r\n") != std::string::npos) {
+            what = "a network name cannot hold ';', ',' or a line end";
+        }
+    } else if (is_entry_line(words)) {
+        if (network.m_devices.empty()) {
+            what = "an entry line belongs after a device line marked \"area\"";
+        } else {
+            parse_entry_words(words, network.m_devices.back(), what);
+        }
+    } else {
+        sim_device_t device;
+        if (parse_device_words(words, device, what) &&
+            !p_builder.m_macs.insert(device.m_mac).second) {
+            what = "MAC " + device.m_mac + " is already used by another device";
+        }
+        network.m_devices.push_back(device);
+    }
+    return what;
+}
+
+std::string bound_in_words(std::size_t p_bytes) {
+    return sim_size_text(p_bytes) + " (" + std::to_string(p_bytes) + " bytes)";
+}
+
+// Takes the next line, p_bytes the size of the description up to its end; false with
+// p_error "source:line: what" when the line is refused. A line over the bound comes
+// without its text (p_too_long).
+bool take_line(network_builder_t& p_builder, const std::string& p_line, bool p_too_long,
+               std::size_t p_bytes, const std::string& p_source, std::string& p_error) {
+    ++p_builder.m_line_number;
+    std::string what;
+    if (p_too_long) {
+        what = "the line is longer than " + bound_in_words(SIM_NETWORK_MAX_LINE);
+    } else if (p_bytes > SIM_NETWORK_MAX_BYTES) {
+        what = "the description is larger than " + bound_in_words(SIM_NETWORK_MAX_BYTES);
+    } else {
+        what = parse_line(p_line, p_builder);
+    }
+    if (what.empty()) {
+        return true;
+    }
+    p_error = p_source + ":" + std::to_string(p_builder.m_line_number) + ": " + what;
+    return false;
+}
+
+enum line_state_t { LINE_TAKEN, LINE_TOO_LONG, LINE_NONE };
+
+// A file read a block at a time.
+struct file_lines_t {
+    std::FILE* m_file = nullptr;
+    std::vector<char> m_block = std::vector<char>(std::size_t(64) << 10);
+    std::size_t m_next = 0;   // first byte of m_block not taken yet
+    std::size_t m_end = 0;    // end of what m_block holds
+    std::size_t m_bytes = 0;  // taken so far, line ends included
+};
+
+// The next line without its line end. A line longer than SIM_NETWORK_MAX_LINE is left
+// there, unread: LINE_TOO_LONG.
+line_state_t next_line(file_lines_t& p_in, std::string& p_line) {
+    p_line.clear();
+    for (bool any = false;; any = true) {
+        if (p_in.m_next == p_in.m_end) {
+            p_in.m_next = 0;
+            p_in.m_end = std::fread(p_in.m_block.data(), 1, p_in.m_block.size(), p_in.m_file);
+            if (p_in.m_end == 0) {
+                return any ? LINE_TAKEN : LINE_NONE;
+            }
+        }
+        const char* const begin = p_in.m_block.data() + p_in.m_next;
+        const char* const end = p_in.m_block.data() + p_in.m_end;
+        const char* const line_feed = std::find(begin, end, '\n');
+        if (p_line.size() + static_cast<std::size_t>(line_feed - begin) > SIM_NETWORK_MAX_LINE) {
+            return LINE_TOO_LONG;
+        }
+        p_line.append(begin, line_feed);
+        const std::size_t taken = static_cast<std::size_t>(line_feed - begin) + (line_feed != end);
+        p_in.m_next += taken;
+        p_in.m_bytes += taken;
+        if (line_feed != end) {
+            return LINE_TAKEN;
+        }
+    }
+}
+
 }  // namespace
+
+std::string sim_size_text(uint64_t p_bytes) {
+    const char* const units[] = {" bytes", " KiB", " MiB"};
+    int unit = 0;
+    while (unit < 2 && p_bytes % 1024 == 0 && p_bytes >= 1024) {
+        p_bytes /= 1024;
+        ++unit;
+    }
+    return std::to_string(p_bytes) + units[unit];
+}
 
 uint32_t label_area_base(const sim_device_t& p_device) {
     return p_device.m_cspr_page + p_device.m_start_offset;
@@ -188,55 +305,49 @@ uint32_t label_area_base(const sim_device_t& p_device) {
 
 bool parse_network_text(const std::string& p_text, const std::string& p_source,
                         sim_network_t& p_network, std::string& p_error) {
-    sim_network_t network;
-    network.m_name = "Stage-Net";
-    std::set<std::string> macs;
-    std::istringstream in(p_text);
-    std::string line;
-    for (int line_number = 1; std::getline(in, line); ++line_number) {
-        const std::string where = p_source + ":" + std::to_string(line_number) + ": ";
-        std::vector<std::string> words;
-        std::string what;
-        if (!split_words(line, words)) {
-            what = "a quoted text is not closed";
-        } else if (words.empty()) {
-            continue;
-        } else if (words.size() == 2 && words[0] == "network") {
-            if (!name_of(words[1], network.m_name) ||
-                network.m_name.find_first_of(";,\r\n") != std::string::npos) {
-                what = "a network name cannot hold ';', ',' or a line end";
-            }
-        } else if (is_entry_line(words)) {
-            if (network.m_devices.empty()) {
-                what = "an entry line belongs after a device line marked \"area\"";
-            } else {
-                parse_entry_words(words, network.m_devices.back(), what);
-            }
-        } else {
-            sim_device_t device;
-            if (parse_device_words(words, device, what) && !macs.insert(device.m_mac).second) {
-                what = "MAC " + device.m_mac + " is already used by another device";
-            }
-            network.m_devices.push_back(device);
-        }
-        if (!what.empty()) {
-            p_error = where + what;
+    network_builder_t builder;
+    for (std::size_t start = 0; start < p_text.size();) {
+        const std::size_t line_feed = std::min(p_text.find('\n', start), p_text.size());
+        const std::size_t length = line_feed - start;
+        const bool too_long = length > SIM_NETWORK_MAX_LINE;
+        const std::string line = p_text.substr(start, too_long ? 0 : length);
+        start = std::min(line_feed + 1, p_text.size());
+        if (!take_line(builder, line, too_long, start, p_source, p_error)) {
             return false;
         }
     }
-    p_network = network;
+    p_network = std::move(builder.m_network);
     return true;
 }
 
 bool load_network_file(const std::string& p_path, sim_network_t& p_network, std::string& p_error) {
-    std::ifstream file(p_path, std::ios::binary);
-    if (!file.is_open()) {
+    std::error_code ignored;  // a path that cannot be looked at is no directory: open says why
+    if (std::filesystem::is_directory(std::filesystem::u8path(p_path), ignored)) {
+        p_error = p_path + ": a directory, not a network file";
+        return false;
+    }
+    file_lines_t in;
+    in.m_file = platform::open_file_for_reading(p_path);
+    if (in.m_file == nullptr) {
         p_error = p_path + ": cannot open the network file";
         return false;
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    return parse_network_text(text.str(), p_path, p_network, p_error);
+    network_builder_t builder;
+    std::string line;
+    bool taken = true;
+    for (line_state_t state; taken && (state = next_line(in, line)) != LINE_NONE;) {
+        taken = take_line(builder, line, state == LINE_TOO_LONG, in.m_bytes, p_path, p_error);
+    }
+    const bool read = std::ferror(in.m_file) == 0;
+    std::fclose(in.m_file);
+    if (taken && !read) {
+        p_error = p_path + ": cannot read the network file";
+    }
+    if (!taken || !read) {
+        return false;
+    }
+    p_network = std::move(builder.m_network);
+    return true;
 }
 
 const char* default_network_text() {

@@ -8,6 +8,7 @@
 #define SIM_SIM_NETWORK_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -58,16 +59,29 @@ struct sim_network_t {
 // First page of the device's label area (P + S).
 uint32_t label_area_base(const sim_device_t& p_device);
 
+// Bounds of a network description, generous for the capture of a venue of 100,000 devices
+// (a line per device and one per label entry; a capture's line is well under 1 KiB) and
+// small enough that a wrong file (a device node, a disk image) is refused before it fills
+// the memory. The file is read line by line, never whole.
+const std::size_t SIM_NETWORK_MAX_BYTES = std::size_t(64) << 20;  // 64 MiB
+const std::size_t SIM_NETWORK_MAX_LINE = std::size_t(16) << 10;   // 16 KiB, without its line end
+
+// A size in the words of the help and the messages: "64 MiB", "16 KiB", "100 bytes".
+std::string sim_size_text(uint64_t p_bytes);
+
 // Reads a network description: one device a line, "name MAC mir pir fir P S" followed by
 // any of "unlisted" (the listing leaves it out), info="..." (the information answer after
 // "MAC;name;") and "area" (its label area holds only the entry lines that follow it, each
 // "NN label=\"...\" device=\"...\" channel=\"...\"" as the dump writes them), and an
 // optional line "network NAME"; "#" starts a comment. Names may be quoted texts (see
-// quoted_cp850). p_source names the text in error messages ("file:line: what is wrong").
-// On failure p_network is left unchanged.
+// quoted_cp850). p_source names the text in error messages ("file:line: what is wrong"); a
+// text larger than SIM_NETWORK_MAX_BYTES or a line longer than SIM_NETWORK_MAX_LINE is
+// refused at the line that crosses the bound. On failure p_network is left unchanged.
 bool parse_network_text(const std::string& p_text, const std::string& p_source,
                         sim_network_t& p_network, std::string& p_error);
 
+// The same for a file, read in bounded memory; a directory or a file that cannot be read
+// is refused too.
 bool load_network_file(const std::string& p_path, sim_network_t& p_network, std::string& p_error);
 
 // The built-in network, in the description format (shown by --help).

@@ -1,6 +1,7 @@
 #include "sim/sim_program.h"
 
 #include <fstream>
+#include <utility>
 
 #include "basic_type/basic_type.h"
 #include "basic_type/numbers.h"
@@ -115,6 +116,14 @@ std::string indented(const std::string& p_text) {
     return out.substr(0, out.size() - 4);
 }
 
+// A usage error is one line whatever the arguments hold: their control bytes show as "?".
+std::string one_line(std::string p_text) {
+    for (char& c : p_text) {
+        c = static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
+    }
+    return p_text;
+}
+
 void print_error(const std::string& p_text) {
     printf_error_message("zel_service_sim: " + p_text + "\n");
 }
@@ -145,6 +154,10 @@ bool parse_sim_command_line(const std::vector<std::string>& p_args, sim_command_
             p_options.m_help = true;
             continue;
         }
+        if (name == "--version") {
+            p_options.m_version = true;
+            continue;
+        }
         if (name == "--no-greeting") {
             p_options.m_greeting = false;
             continue;
@@ -166,78 +179,108 @@ bool parse_sim_command_line(const std::vector<std::string>& p_args, sim_command_
 }
 
 std::string sim_usage_text() {
-    const std::string version_line =
-        "zel_service_sim version " + std::string(G_project_version) + "\n\n";
-    return version_line +
-           std::string(
-               "Usage: zel_service_sim [options]\n"
-               "\n"
-               "A simulated device-management service for write_brimel_label. It listens on\n"
-               "127.0.0.1, greets each client with \"Welcome to Quentara ZEL-Service\" and\n"
-               "answers LIST_DEV, INFO_EXT and TBOX_MEM for a simulated network of devices,\n"
-               "one client after another. SIM_DUMP answers the label areas of all devices, one\n"
-               "\"SIM_DUMP=\" line each, ending with \"SIM_DUMP=END\". Any other command word is\n"
-               "answered \"<word>=FAILED\". Stop it with Ctrl-C: it then writes the same dump.\n"
-               "\n"
-               "Options:\n"
-               "  --port N             TCP port (default 7000; 0 picks a free one). The port in\n"
-               "                       use is printed at start.\n"
-               "  --network FILE       the network description (default: the built-in one)\n"
-               "  --latency MS         pause before every answer (default 0)\n"
-               "  --log FILE           write every command received to FILE, one a line\n"
-               "  --dump-file FILE     write the dump at stop to FILE, not standard output\n"
-               "  --fault FAULT        make a fault (repeatable; see below)\n"
-               "  --no-greeting        greet nobody\n"
-               "  --slow-greeting N,M  send the greeting in N pieces, M ms apart\n"
-               "  --help               show this text\n"
-               "\n"
-               "A FAULT is SELECTOR:ACTION; the first fault that hits a command applies.\n"
-               "  SELECTOR  cmd=N         the N-th command since start (from 1, all clients)\n"
-               "            kind=K        every command of kind K: LIST_DEV, INFO_EXT,\n"
-               "                          TBOX_MEM_R (memory read), TBOX_MEM_W (memory write)\n"
-               "            kind=K,nth=N  only the N-th command of kind K\n"
-               "  ACTION    failed        answer \"<word>=FAILED\"; the command is not carried "
-               "out\n"
-               "            silent        carry the command out, answer nothing\n"
-               "            delay=MS      answer MS ms later than usual\n"
-               "            split=MS      send the answer in two pieces, MS ms apart\n"
-               "            close         close the connection instead (not carried out)\n"
-               "            garbage       send the line \"GARBAGE 1234\" first, then the answer\n"
-               "            values=TEXT   answer a memory read with TEXT as its values\n"
-               "                          (\"5,7\" for two values, \"5x\" for a bad one)\n"
-               "            reply=TEXT    send the line TEXT instead (not carried out)\n"
-               "  Examples: --fault 'kind=TBOX_MEM_W,nth=3:failed' --fault 'cmd=12:delay=700'\n"
-               "            --fault 'kind=INFO_EXT:close'\n"
-               "\n"
-               "Network file: one device a line, \"name MAC mir pir fir P S\", then any of\n"
-               "\"unlisted\" (the device answers but LIST_DEV leaves it out), info=\"...\" (its\n"
-               "information answer after \"MAC;name;\") and \"area\" (its label area holds only\n"
-               "the entry lines that follow, written as the dump writes them:\n"
-               "  01 label=\"...\" device=\"...\" channel=\"...\"); a line \"network NAME\" names\n"
-               "the network; \"#\" starts a comment; a name may be a quoted text (\\\" \\\\ "
-               "\\xHH).\n"
-               "P (page 1, offset 14) and S (page P, offset 18), each 0 to 255, put the label\n"
-               "area at pages P+S to P+S+191. The simulator records a violation for every write\n"
-               "outside that area (or past byte 31 of a name page) and for every memory access\n"
-               "to an unlisted device; at stop it lists them on standard error after the dump.\n"
-               "The built-in network:\n"
-               "\n") +
+    const std::string bounds_of_network = "most " + sim_size_text(SIM_NETWORK_MAX_BYTES) +
+                                          ", lines of at most " +
+                                          sim_size_text(SIM_NETWORK_MAX_LINE) + "\n";
+    const std::string bound_of_log = sim_size_text(SIM_LOG_FILE_MAX_BYTES);
+    return "zel_service_sim version " + std::string(G_project_version) +
+           "\n"
+           "\n"
+           "Usage: zel_service_sim [options]\n"
+           "\n"
+           "A simulated device-management service for write_brimel_label. It listens on\n"
+           "127.0.0.1, greets each client with \"Welcome to Quentara ZEL-Service\" and\n"
+           "answers LIST_DEV, INFO_EXT and TBOX_MEM for a simulated network of devices,\n"
+           "one client after another. SIM_DUMP answers the label areas of all devices, one\n"
+           "\"SIM_DUMP=\" line each, ending with \"SIM_DUMP=END\". Any other command word is\n"
+           "answered \"<word>=FAILED\". Stop it with Ctrl-C: it then writes the same dump.\n"
+           "\n"
+           "Options:\n"
+           "  --port N             TCP port (default 7000; 0 picks a free one). The port in\n"
+           "                       use is printed at start.\n"
+           "  --network FILE       the network description (default: the built-in one), at\n"
+           "                       " +
+           bounds_of_network +
+           "  --latency MS         pause before every answer (default 0)\n"
+           "  --log FILE           write every command received to FILE, one a line, up to\n"
+           "                       " +
+           bound_of_log +
+           " of them; then one line says that logging stopped\n"
+           "  --dump-file FILE     write the dump at stop to FILE, not standard output\n"
+           "  --fault FAULT        make a fault (repeatable; see below)\n"
+           "  --no-greeting        greet nobody\n"
+           "  --slow-greeting N,M  send the greeting in N pieces, M ms apart\n"
+           "  --help, -h           show this text\n"
+           "  --version            show the program's name and version\n"
+           "\n"
+           "A FAULT is SELECTOR:ACTION; the first fault that hits a command applies.\n"
+           "  SELECTOR  cmd=N         the N-th command since start (from 1, all clients)\n"
+           "            kind=K        every command of kind K: LIST_DEV, INFO_EXT,\n"
+           "                          TBOX_MEM_R (memory read), TBOX_MEM_W (memory write)\n"
+           "            kind=K,nth=N  only the N-th command of kind K\n"
+           "  ACTION    failed        answer \"<word>=FAILED\"; the command is not carried out\n"
+           "            silent        carry the command out, answer nothing\n"
+           "            delay=MS      answer MS ms later than usual\n"
+           "            split=MS      send the answer in two pieces, MS ms apart\n"
+           "            close         close the connection instead (not carried out)\n"
+           "            garbage       send the line \"GARBAGE 1234\" first, then the answer\n"
+           "            values=TEXT   answer a memory read with TEXT as its values\n"
+           "                          (\"5,7\" for two values, \"5x\" for a bad one)\n"
+           "            reply=TEXT    send the line TEXT instead (not carried out)\n"
+           "  Examples: --fault 'kind=TBOX_MEM_W,nth=3:failed' --fault 'cmd=12:delay=700'\n"
+           "            --fault 'kind=INFO_EXT:close'\n"
+           "\n"
+           "Network file: one device a line, \"name MAC mir pir fir P S\", then any of\n"
+           "\"unlisted\" (the device answers but LIST_DEV leaves it out), info=\"...\" (its\n"
+           "information answer after \"MAC;name;\") and \"area\" (its label area holds only\n"
+           "the entry lines that follow, written as the dump writes them:\n"
+           "  01 label=\"...\" device=\"...\" channel=\"...\"); a line \"network NAME\" names\n"
+           "the network; \"#\" starts a comment; a name may be a quoted text (\\\" \\\\ \\xHH).\n"
+           "P (page 1, offset 14) and S (page P, offset 18), each 0 to 255, put the label\n"
+           "area at pages P+S to P+S+191. The simulator records a violation for every write\n"
+           "outside that area (or past byte 31 of a name page) and for every memory access\n"
+           "to an unlisted device; at stop it lists them on standard error after the dump.\n"
+           "The built-in network:\n"
+           "\n" +
            indented(default_network_text()) +
            "\n"
-           "Exit status: 0 after Ctrl-C or a termination request, 1 when the port cannot be\n"
-           "had or the dump cannot be written, 2 for a wrong option or network file, 3 after\n"
-           "Ctrl-C or a termination request when violations were recorded.\n";
+           "Exit status: 0 after Ctrl-C or a termination request, --help or --version, 1\n"
+           "when the port cannot be had or the dump cannot be written, 2 for a wrong option\n"
+           "or network file, 3 after Ctrl-C or a termination request when violations were\n"
+           "recorded.\n";
 }
 
-sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_violations) {
+std::string sim_version_text() {
+    return "zel_service_sim " + std::string(G_project_version) + "\n";
+}
+
+bool set_up_sim(const sim_command_line_t& p_options, zel_service_sim& p_sim, std::string& p_error) {
+    p_sim.set_command_log_limit(0);  // nobody looks at it here: only the log file keeps commands
+    if (!p_options.m_log_path.empty() && !p_sim.open_log_file(p_options.m_log_path)) {
+        p_error = p_options.m_log_path + ": cannot open the log file";
+        return false;
+    }
+    p_sim.set_latency_ms(p_options.m_latency_ms);
+    p_sim.set_greeting(p_options.m_greeting, p_options.m_greeting_pieces,
+                       p_options.m_greeting_pause_ms);
+    for (const sim_fault_t& fault : p_options.m_faults) {
+        p_sim.add_fault(fault);
+    }
+    return true;
+}
+
+sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_described, uint64_t p_count) {
     sim_stop_report_t report;
-    if (p_violations.empty()) {
+    if (p_count == 0) {
         return report;
     }
-    report.m_text =
-        "zel_service_sim: " + std::to_string(p_violations.size()) + " violation(s) recorded:\n";
-    for (const std::string& violation : p_violations) {
+    report.m_text = "zel_service_sim: " + std::to_string(p_count) + " violation(s) recorded:\n";
+    for (const std::string& violation : p_described) {
         report.m_text += "  " + violation + "\n";
+    }
+    if (p_count > p_described.size()) {
+        report.m_text +=
+            "  and " + std::to_string(p_count - p_described.size()) + " more, not described\n";
     }
     report.m_status = SIM_STATUS_VIOLATIONS;
     return report;
@@ -248,11 +291,15 @@ int zel_service_sim_main(int argc, char** argv) {
     sim_command_line_t options;
     std::string error;
     if (!parse_sim_command_line(args, options, error)) {
-        print_error(error + " (see --help)");
+        print_error(one_line(error) + " (see --help)");
         return 2;
     }
     if (options.m_help) {
         printf_str(sim_usage_text());
+        return 0;
+    }
+    if (options.m_version) {
+        printf_str(sim_version_text());
         return 0;
     }
     sim_network_t network = default_network();
@@ -269,31 +316,26 @@ int zel_service_sim_main(int argc, char** argv) {
             return 2;
         }
     }
-    zel_service_sim sim(network);
-    if (!options.m_log_path.empty() && !sim.open_log_file(options.m_log_path)) {
-        print_error(options.m_log_path + ": cannot open the log file");
+    zel_service_sim sim(std::move(network));
+    if (!set_up_sim(options, sim, error)) {
+        print_error(error);
         return 2;
-    }
-    sim.set_latency_ms(options.m_latency_ms);
-    sim.set_greeting(options.m_greeting, options.m_greeting_pieces, options.m_greeting_pause_ms);
-    for (const sim_fault_t& fault : options.m_faults) {
-        sim.add_fault(fault);
     }
     const int status = serve_until_stopped(sim, options.m_port);
     if (status != 0) {
         return status;
     }
     if (!dump_file.is_open()) {
-        printf_str(sim.dump());
+        sim.dump([](const std::string& p_part) { printf_str(p_part); });
     } else {
-        dump_file << sim.dump();
+        sim.dump([&dump_file](const std::string& p_part) { dump_file << p_part; });
         dump_file.flush();
         if (!dump_file.good()) {
             print_error(options.m_dump_path + ": cannot write the dump");
             return 1;
         }
     }
-    const sim_stop_report_t report = sim_stop_report(sim.violations());
+    const sim_stop_report_t report = sim_stop_report(sim.violations(), sim.violation_count());
     if (!report.m_text.empty()) {
         printf_error_message(report.m_text);
     }

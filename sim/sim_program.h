@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "sim/sim_fault.h"
+#include "sim/zel_service_sim.h"
 
 struct sim_command_line_t {
     bool m_help = false;
+    bool m_version = false;
     uint16_t m_port = 7000;
     std::string m_network_path;  // empty: the built-in network
     int m_latency_ms = 0;
@@ -27,21 +29,28 @@ struct sim_command_line_t {
 bool parse_sim_command_line(const std::vector<std::string>& p_args, sim_command_line_t& p_options,
                             std::string& p_error);
 
-std::string sim_usage_text();
+// Sets the service up as the options say: its log file, latency, greeting and faults; it
+// keeps no command in memory, where nobody looks at them. False, with p_error, when the log
+// file cannot be opened.
+bool set_up_sim(const sim_command_line_t& p_options, zel_service_sim& p_sim, std::string& p_error);
 
-// What the program says at stop, after the dump, about the violations the service
-// recorded (a count line, then one indented line each; nothing without any), and its exit
-// status: SIM_STATUS_VIOLATIONS with any, 0 without.
+std::string sim_usage_text();
+std::string sim_version_text();  // "zel_service_sim VERSION\n"
+
+// What the program says at stop, after the dump, about the p_count violations the service
+// recorded (a count line, then one indented line for each of p_described and one for those
+// left undescribed; nothing without any), and its exit status: SIM_STATUS_VIOLATIONS with
+// any, 0 without.
 const int SIM_STATUS_VIOLATIONS = 3;
 struct sim_stop_report_t {
     std::string m_text;
     int m_status = 0;
 };
-sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_violations);
+sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_described, uint64_t p_count);
 
-// Exit status: 0 after a clean stop, 1 when the port cannot be had or the dump cannot be
-// written, 2 for a wrong command line or network file, 3 after a clean stop when the
-// service recorded violations.
+// Exit status: 0 after a clean stop, --help or --version, 1 when the port cannot be had or
+// the dump cannot be written, 2 for a wrong command line (one line on standard error) or
+// network file, 3 after a clean stop when the service recorded violations.
 int zel_service_sim_main(int argc, char** argv);
 
 #endif  // SIM_SIM_PROGRAM_H_

@@ -1,6 +1,7 @@
 #include "sim/zel_service_sim.h"
 
 #include <chrono>
+#include <utility>
 
 #include "platform/clock.h"
 
@@ -37,7 +38,7 @@ platform::wait_result_t wait_for_command(platform::socket_t p_client) {
 
 zel_service_sim::zel_service_sim() : zel_service_sim(default_network()) {}
 
-zel_service_sim::zel_service_sim(const sim_network_t& p_network) : m_engine(p_network) {}
+zel_service_sim::zel_service_sim(sim_network_t p_network) : m_engine(std::move(p_network)) {}
 
 zel_service_sim::~zel_service_sim() {
     stop();
@@ -254,9 +255,14 @@ void zel_service_sim::clear_faults() {
     m_engine.clear_faults();
 }
 
-bool zel_service_sim::open_log_file(const std::string& p_path) {
+bool zel_service_sim::open_log_file(const std::string& p_path, uint64_t p_max_bytes) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_engine.open_log_file(p_path);
+    return m_engine.open_log_file(p_path, p_max_bytes);
+}
+
+void zel_service_sim::set_command_log_limit(std::size_t p_commands) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_engine.set_command_log_limit(p_commands);
 }
 
 std::vector<std::string> zel_service_sim::command_log() const {
@@ -274,6 +280,11 @@ std::vector<std::string> zel_service_sim::violations() const {
     return m_engine.violations();
 }
 
+uint64_t zel_service_sim::violation_count() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_engine.violation_count();
+}
+
 std::vector<uint64_t> zel_service_sim::fault_fired_counts() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_engine.fault_fired_counts();
@@ -287,6 +298,11 @@ std::vector<uint8_t> zel_service_sim::read_page(const std::string& p_mac, uint32
 std::string zel_service_sim::dump() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_engine.dump();
+}
+
+void zel_service_sim::dump(const std::function<void(const std::string&)>& p_write) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_engine.dump(p_write);
 }
 
 uint64_t zel_service_sim::connection_count() const {

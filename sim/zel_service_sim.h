@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -24,7 +25,7 @@ extern const char* const SIM_GREETING;  // "Welcome to Quentara ZEL-Service\r\n"
 class zel_service_sim {
   public:
     zel_service_sim();  // the built-in network
-    explicit zel_service_sim(const sim_network_t& p_network);
+    explicit zel_service_sim(sim_network_t p_network);
     ~zel_service_sim();  // stops
 
     zel_service_sim(const zel_service_sim&) = delete;
@@ -44,16 +45,21 @@ class zel_service_sim {
     void set_greeting(bool p_send, int p_pieces, int p_pause_ms);
     void add_fault(const sim_fault_t& p_fault);
     void clear_faults();
-    bool open_log_file(const std::string& p_path);  // see sim_engine::open_log_file
+    // See sim_engine::open_log_file and set_command_log_limit.
+    bool open_log_file(const std::string& p_path, uint64_t p_max_bytes = SIM_LOG_FILE_MAX_BYTES);
+    void set_command_log_limit(std::size_t p_commands);
 
-    // Every command line received, without its line end, in order.
+    // The last command lines received (SIM_COMMAND_LOG_KEPT unless set otherwise), without
+    // their line ends, in order.
     std::vector<std::string> command_log() const;
     void clear_command_log();
-    std::vector<std::string> violations() const;
+    std::vector<std::string> violations() const;       // the first SIM_VIOLATIONS_KEPT
+    uint64_t violation_count() const;                  // all of them
     std::vector<uint64_t> fault_fired_counts() const;  // see sim_engine
     // 64 bytes; empty for an unknown MAC or a page beyond the memory.
     std::vector<uint8_t> read_page(const std::string& p_mac, uint32_t p_page) const;
     std::string dump() const;
+    void dump(const std::function<void(const std::string&)>& p_write) const;  // see sim_engine
     uint64_t connection_count() const;  // clients accepted so far
 
   private:

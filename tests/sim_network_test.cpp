@@ -1,5 +1,9 @@
 // The simulated network and its description, the factory image of a device's memory, and
 // the command line of the zel_service_sim program.
+#include <filesystem>
+#include <tuple>
+
+#include "platform/clock.h"
 #include "process/process.h"
 #include "sim/sim_program.h"
 #include "sim_support.h"
@@ -23,6 +27,8 @@ TEST(SimNetwork, RefusesABadLineWithFileAndLine) {
         {"Other 02:00:00:00:00:01 5 2 0 3 5", "MAC 02:00:00:00:00:01 is already used by another device"},
         {"  01 label=\"a\" device=\"b\" channel=\"c\"", "an entry line belongs after a device line marked \"area\""},
         {entry + "  65 label=\"a\" device=\"b\" channel=\"c\"", "entries are numbered from 01 to 64, found 65"},
+        {entry + "  02 label=\"a\" device=\"b\" channel=\"c\"\n  2 label=\"a\" device=\"b\" channel=\"c\"", "entry 2 is given twice"},
+        {"#" + std::string(16384, 'x'), "the line is longer than 16 KiB (16384 bytes)"},
         {entry + "  01 label=\"" + std::string(33, 'a') + "\" device=\"b\" channel=\"c\"",
          "expected label=\"...\" with at most 32 bytes, found label=\"" + std::string(33, 'a') + "\""},
         {entry + "  01 label=\"a\" device=b channel=\"c\"", "expected device=\"...\" with at most 32 bytes, found device=b"},
@@ -38,6 +44,33 @@ TEST(SimNetwork, RefusesABadLineWithFileAndLine) {
         EXPECT_EQ(error, "net.txt:" + std::to_string(last_line) + ": " + c.second);
         EXPECT_EQ(network.m_name, "unchanged");
     }
+}
+
+// Comment lines of 16 KiB and their line ends, the last one shorter, up to p_size bytes.
+void fill_to(std::string& p_text, std::size_t p_size) {
+    while (p_text.size() < p_size) {
+        p_text += "#" + std::string(std::min<std::size_t>(p_size - p_text.size(), 16385) - 2, 'x');
+        p_text += "\n";
+    }
+}
+
+// A network file is read line by line within its bounds: 64 MiB with a line of 16 KiB and a
+// device line across the reader's 64 KiB blocks are taken, one byte more is refused at the
+// line that crosses the bound.
+TEST(SimNetwork, AFileWithinItsBoundsIsTakenWholeAndNothingBeyond) {
+    std::string text;
+    fill_to(text, 65526);
+    text += "Desk 02:00:00:00:00:01 5 2 0 3 5\n";
+    fill_to(text, 64 << 20);
+    const std::string path = write_temp_file("bounded-net.txt", text);
+    sim_network_t network;
+    std::string error;
+    ASSERT_TRUE(load_network_file(path, network, error)) << error;
+    EXPECT_EQ(network.m_devices.size(), 1u);
+    write_temp_file("bounded-net.txt", text + "#");
+    EXPECT_FALSE(load_network_file(path, network, error));
+    EXPECT_EQ(error, path + ":4098: the description is larger than 64 MiB (67108864 bytes)");
+    std::filesystem::remove(path);
 }
 
 TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
@@ -70,21 +103,28 @@ TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
     }
 }
 
-TEST(SimProgram, ViolationsAreListedAtStopAndSetTheStatus) {
-    EXPECT_EQ(sim_stop_report({}).m_text, "");
-    EXPECT_EQ(sim_stop_report({}).m_status, 0);
-    const sim_stop_report_t report = sim_stop_report({"write outside A", "read from unlisted B"});
-    EXPECT_EQ(
-        report.m_text,
-        "zel_service_sim: 2 violation(s) recorded:\n  write outside A\n  read from unlisted B\n");
-    EXPECT_EQ(report.m_status, 3);
+// The program's service: set up from the options, it keeps no command in memory.
+TEST(SimProgram, TheOptionsSetTheServiceUp) {
+    const std::string log = temp_path("program.log");
+    sim_command_line_t options;
+    std::string error;
+    ASSERT_TRUE(parse_sim_command_line(
+        {"--no-greeting", "--latency", "100", "--log", log, "--fault", "cmd=1:failed"}, options,
+        error));
+    zel_service_sim sim;
+    ASSERT_TRUE(set_up_sim(options, sim, error)) << error;
+    ASSERT_TRUE(sim.start(0));
+    const int64_t start = platform::monotonic_ms();
+    EXPECT_EQ(sim_client(sim.port()).exchange("LIST_DEV"), "LIST_DEV=FAILED\r\n");
+    EXPECT_GE(platform::monotonic_ms() - start, 100);
+    EXPECT_EQ(file_text(log), "LIST_DEV\n");
+    EXPECT_EQ(sim.command_log(), texts_t());
 }
 
-// The program as a person runs it: its help, a run stopped with Ctrl-C that leaves its dump,
-// and a network file it refuses.
-TEST(SimProgram, HelpARunStoppedWithCtrlCAndABadNetworkFile) {
-    EXPECT_EQ(platform::run_process({SIM_PROGRAM_PATH, "--help"}, "", 20000).m_stdout,
-              file_text(std::string(WBL_TEST_DATA_DIR) + "/sim_help.txt"));
+// The program as a person runs it: a run stopped with Ctrl-C that leaves its dump, and the
+// one command-line convention: --help, --version, and every refusal one line on standard
+// error (a usage error pointing to --help, status 2).
+TEST(SimProgram, ARunStoppedWithCtrlCAndTheCommandLineConvention) {
     platform::process_options_t stop;
     stop.m_interrupt_after = "listening on";
     stop.m_interrupt_delays_ms = {100};
@@ -97,13 +137,27 @@ TEST(SimProgram, HelpARunStoppedWithCtrlCAndABadNetworkFile) {
         EXPECT_EQ(file_text(dump).substr(0, 29), "Network Stage-Net, 8 devices\n");
     }
     const std::string net = write_temp_file("bad-net.txt", "# one bad line\nDesk 1 2 3\n");
-    const platform::process_result_t bad =
-        platform::run_process({SIM_PROGRAM_PATH, "--port", "0", "--network", net}, "", 20000);
-    EXPECT_EQ(bad.m_exit_status, 2);
-    EXPECT_EQ(bad.m_stdout, "");
-    EXPECT_EQ(bad.m_stderr, "zel_service_sim: " + net +
-                                ":2: expected \"name MAC mir pir fir P S\" and options, found 4 "
-                                "words\n");
+    const std::string dir = std::filesystem::path(net).parent_path().string();
+    const std::string me = "zel_service_sim: ", help = " (see --help)\n";
+    const std::string sim = SIM_PROGRAM_PATH;
+    // clang-format off
+    const std::tuple<texts_t, int, std::string, std::string> cases[] = {
+        // command line, exit status, standard output, standard error
+        {{sim, "-h"}, 0, file_text(std::string(WBL_TEST_DATA_DIR) + "/sim_help.txt"), ""},
+        {{sim, "--version"}, 0, "zel_service_sim 1.0\n", ""},
+        {{sim, "--bogus"}, 2, "", me + "unknown option \"--bogus\"" + help},
+        {{sim, "--port", "1\n2"}, 2, "", me + "--port needs a number from 0 to 65535, not \"1?2\"" + help},
+        {{sim, "--network", net}, 2, "", me + net + ":2: expected \"name MAC mir pir fir P S\" and options, found 4 words\n"},
+        {{sim, "--network", dir}, 2, "", me + dir + ": a directory, not a network file\n"},
+        {{sim, "--log", dir}, 2, "", me + dir + ": cannot open the log file\n"},
+        {{sim, "--dump-file", dir}, 2, "", me + dir + ": cannot open the dump file\n"},
+    };
+    // clang-format on
+    for (const auto& [args, status, out, err] : cases) {
+        const platform::process_result_t res = platform::run_process(args, "", 20000);
+        EXPECT_EQ(std::tie(res.m_exit_status, res.m_stdout, res.m_stderr),
+                  std::tie(status, out, err));
+    }
 }
 
 }  // namespace

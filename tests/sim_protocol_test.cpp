@@ -1,8 +1,6 @@
 // The simulated service over a plain socket: answers byte for byte, device memory, the
 // command log, the guard rails, the dump and the life of connections.
-#include <fstream>
-#include <sstream>
-
+#include "sim/sim_program.h"
 #include "sim_support.h"
 
 namespace {
@@ -38,6 +36,8 @@ TEST_F(SimProtocol, AnswersEveryCommandExactly) {
         {read + "1024,0,1", failed},                // 1024 pages
         {read + "1,64,1", failed},                  // 64 bytes a page
         {read + "1,60,5", failed},                  // past the page
+        {read + "1,63,1", values + "1,63;0\r\n"},    // the last byte of a page
+        {read + "1:,14,1", failed},                 // digits only
         {read + "1,14", failed},                    // no count
         {read + "-1,14,1", failed},                 // no sign
         {"TBOX_MEM " + M + ";X;0,1,14,1", failed},  // neither read nor write
@@ -64,11 +64,13 @@ TEST_F(SimProtocol, AnswersEveryCommandExactly) {
     EXPECT_TRUE(m_sim.read_page("00:00:00:00:00:00", 1).empty());
 }
 
+// The log file keeps the first commands up to its bound (here the first three), then one
+// line says that logging stopped.
 TEST_F(SimProtocol, EveryLineIsACommandOfClientsServedOneAfterAnother) {
     zel_service_sim second;
     EXPECT_FALSE(second.start(m_sim.port()));  // the port is taken
     const std::string log_path = temp_path("sim_commands.log");
-    ASSERT_TRUE(m_sim.open_log_file(log_path));
+    ASSERT_TRUE(m_sim.open_log_file(log_path, 40));
     const std::string info = "INFO_EXT=" + G_stage_mics_mac + ";Stage-Mics;1;0;2;5;2;8;8;1;0;\r\n";
     std::unique_ptr<sim_client> first = greeted_client();
     ASSERT_TRUE(first->send("LIST_DEV\r\n\r\nINFO_EXT " + G_stage_mics_mac + "\nFOO"));
@@ -78,9 +80,34 @@ TEST_F(SimProtocol, EveryLineIsACommandOfClientsServedOneAfterAnother) {
     EXPECT_EQ(m_sim.connection_count(), 2u);
     const texts_t log = {"LIST_DEV", "INFO_EXT " + G_stage_mics_mac, "FOO", "INFO_EXT x"};
     EXPECT_EQ(m_sim.command_log(), log);
-    std::stringstream text;
-    text << std::ifstream(log_path, std::ios::binary).rdbuf();
-    EXPECT_EQ(text.str(), "LIST_DEV\nINFO_EXT " + G_stage_mics_mac + "\nFOO\nINFO_EXT x\n");
+    EXPECT_EQ(file_text(log_path),
+              "LIST_DEV\nINFO_EXT " + G_stage_mics_mac +
+                  "\nFOO\nzel_service_sim: later commands are not logged (the log is "
+                  "full at 40 bytes)\n");
+}
+
+// A client flooding the service cannot grow it without end: the memory keeps the last
+// commands only (none when told so), and violations past the first 1000 are only counted.
+TEST_F(SimProtocol, WhatTheServiceKeepsOfAFloodIsBounded) {
+    m_sim.set_command_log_limit(2);
+    std::unique_ptr<sim_client> client = greeted_client();
+    const std::string write = "TBOX_MEM " + M + ";W;0,";
+    for (int k = 0; k < 1001; ++k) {
+        client->exchange(write + std::to_string(k % 10) + ",0;7");
+    }
+    EXPECT_EQ(m_sim.command_log(), texts_t({write + "9,0;7", write + "0,0;7"}));
+    m_sim.set_command_log_limit(1);
+    EXPECT_EQ(m_sim.command_log(), texts_t({write + "0,0;7"}));
+    m_sim.set_command_log_limit(0);
+    client->exchange("END");
+    EXPECT_EQ(m_sim.command_log(), texts_t());
+    EXPECT_EQ(m_sim.violations().back(),
+              "write outside the label area of KDX-RM6X5 (" + M +
+                  "): page 9 offset 0 count 1; the area is pages 14-205, bytes 0-31");
+    const sim_stop_report_t report = sim_stop_report(m_sim.violations(), m_sim.violation_count());
+    EXPECT_EQ(report.m_text.substr(0, 45) + report.m_text.substr(report.m_text.size() - 28),
+              "zel_service_sim: 1001 violation(s) recorded:\n  and 1 more, not described\n");
+    EXPECT_EQ(report.m_status, 3);
 }
 
 TEST_F(SimProtocol, GuardRailsRecordWritesOutsideTheAreaAndAccessToUnlistedDevices) {
@@ -118,6 +145,7 @@ TEST_F(SimProtocol, GuardRailsRecordWritesOutsideTheAreaAndAccessToUnlistedDevic
     EXPECT_EQ(sim.read_page("02:00:00:00:00:01", 13)[0], 7);  // recorded, and still written
 }
 
+// The dump, as SIM_DUMP answers it.
 TEST_F(SimProtocol, DumpShowsEachPresetInUtf8AndCountsEmptyEntries) {
     zel_service_sim& sim = start_own("network Test-Net\nDesk 02:00:00:00:00:01 5 2 0 3 5\n");
     const std::string zeros = "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0";
@@ -138,11 +166,12 @@ TEST_F(SimProtocol, DumpShowsEachPresetInUtf8AndCountsEmptyEntries) {
         "  06 label=\"X\" device=\"\" channel=\"\"",
         "  60 of 64 entries empty",
     };
-    std::string text;
+    std::string answer;
     for (const std::string& line : dump) {
-        text += line + "\n";
+        answer += "SIM_DUMP=" + line + "\r\n";
     }
-    EXPECT_EQ(sim.dump(), text);
+    ASSERT_TRUE(client->send("SIM_DUMP"));
+    EXPECT_EQ(client->read_until("SIM_DUMP=END\r\n"), answer + "SIM_DUMP=END\r\n");
 }
 
 // A capture: quoted names, the information answer and the label area as the devices held
