@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "basic_type/zel_protocol.h"
+
 namespace {
 
 // Identifiers per listing line: a large network is listed over several lines of sensible
@@ -33,7 +35,9 @@ void append_decimal(std::string& p_out, uint64_t p_value) {
 void set_failed(std::string& p_answer, std::string_view p_word) {
     p_answer.clear();
     p_answer.append(p_word);
-    p_answer += "=FAILED\r\n";
+    p_answer += zel_answer_mark;
+    p_answer += zel_failed_word;
+    p_answer += zel_line_end;
 }
 
 // Splits p_rest at its first p_end: p_field gets what comes before, p_rest what comes
@@ -141,7 +145,7 @@ bool parse_memory_command(std::string_view p_arguments, memory_command_t& p_comm
 
 std::string build_listing(const std::string& p_network_name,
                           const std::vector<sim_device_t>& p_devices) {
-    const std::string head = "LIST_DEV=" + p_network_name + ";";
+    const std::string head = zel_answer_head(zel_list_dev_word) + p_network_name + ";";
     std::string listing;
     std::size_t on_line = 0;
     for (const sim_device_t& device : p_devices) {
@@ -170,7 +174,8 @@ std::string build_info_answer(const sim_device_t& p_device) {
                                    : "1;0;" + std::to_string(p_device.m_mir) + ";" +
                                          std::to_string(p_device.m_pir) + ";" +
                                          std::to_string(p_device.m_fir) + ";8;8;1;0;";
-    return "INFO_EXT=" + p_device.m_mac + ";" + p_device.m_name + ";" + fields + G_line_end;
+    return zel_answer_head(zel_info_ext_word) + p_device.m_mac + ";" + p_device.m_name + ";" +
+           fields + G_line_end;
 }
 
 // A captured label area replaces the factory presets: the entries get their name fields,
@@ -178,17 +183,16 @@ std::string build_info_answer(const sim_device_t& p_device) {
 // written page takes memory, and a capture may hold thousands of devices.
 void load_captured_area(const sim_device_t& p_device, sim_memory& p_memory) {
     const uint32_t base = label_area_base(p_device);
-    const uint8_t empty[SIM_NAME_FIELD_SIZE] = {};
-    for (uint32_t page = base; page < base + SIM_LABEL_AREA_PAGES && page < SIM_PAGE_COUNT;
-         ++page) {
+    const uint8_t empty[label_name_field_length] = {};
+    for (uint32_t page = base; page < base + label_area_pages && page < SIM_PAGE_COUNT; ++page) {
         const sim_memory::page_t factory = p_memory.page(page);
-        if (std::memcmp(factory.data(), empty, SIM_NAME_FIELD_SIZE) != 0) {
-            p_memory.write(page, 0, empty, SIM_NAME_FIELD_SIZE);
+        if (std::memcmp(factory.data(), empty, label_name_field_length) != 0) {
+            p_memory.write(page, 0, empty, label_name_field_length);
         }
     }
     for (const sim_entry_t& entry : p_device.m_entries) {
         for (uint32_t k = 0; k < 3; ++k) {
-            const uint32_t page = base + 3 * (entry.m_number - 1) + k;
+            const uint32_t page = base + label_pages_per_preset * (entry.m_number - 1) + k;
             const std::string& field = entry.m_fields[k];
             if (page < SIM_PAGE_COUNT && !field.empty()) {
                 p_memory.write(page, 0, reinterpret_cast<const uint8_t*>(field.data()),
@@ -202,14 +206,14 @@ void load_captured_area(const sim_device_t& p_device, sim_memory& p_memory) {
 
 sim_command_kind_t classify_command(std::string_view p_line) {
     const std::string_view word = command_word(p_line);
-    if (word == "LIST_DEV") {
+    if (word == zel_list_dev_word) {
         return KIND_LIST_DEV;
     }
-    if (word == "INFO_EXT") {
+    if (word == zel_info_ext_word) {
         return KIND_INFO_EXT;
     }
     const std::size_t semicolon = p_line.find(';');
-    if (word != "TBOX_MEM" || semicolon == std::string_view::npos) {
+    if (word != zel_tbox_mem_word || semicolon == std::string_view::npos) {
         return KIND_OTHER;
     }
     const std::string_view operation = p_line.substr(semicolon + 1, 2);
@@ -336,7 +340,7 @@ void sim_engine::execute(std::string_view p_line, sim_command_kind_t p_kind,
 void sim_engine::answer_info(std::string_view p_arguments, std::string& p_answer) const {
     const device_slot_t* slot = find_device(p_arguments);
     if (slot == nullptr) {
-        set_failed(p_answer, "INFO_EXT");
+        set_failed(p_answer, zel_info_ext_word);
         return;
     }
     p_answer = slot->m_info_answer;
@@ -347,12 +351,12 @@ void sim_engine::answer_memory(std::string_view p_arguments, std::string& p_answ
     device_slot_t* slot = nullptr;
     if (!parse_memory_command(p_arguments, command) ||
         (slot = find_device(command.m_mac)) == nullptr) {
-        set_failed(p_answer, "TBOX_MEM");
+        set_failed(p_answer, zel_tbox_mem_word);
         return;
     }
     check_access(*slot, command.m_write, command.m_page, command.m_offset, command.m_count);
     p_answer.clear();
-    p_answer += "TBOX_MEM=";
+    p_answer += zel_answer_head(zel_tbox_mem_word);
     p_answer.append(command.m_mac);
     if (command.m_write) {
         slot->m_memory.write(command.m_page, command.m_offset, command.m_data, command.m_count);
@@ -388,8 +392,8 @@ void sim_engine::check_access(const device_slot_t& p_slot, bool p_write, uint32_
                               uint32_t p_offset, uint32_t p_count) {
     const sim_device_t& device = p_slot.m_device;
     const uint32_t base = label_area_base(device);
-    const bool in_area = p_page >= base && p_page < base + SIM_LABEL_AREA_PAGES &&
-                         p_offset + p_count <= SIM_NAME_FIELD_SIZE;
+    const bool in_area = p_page >= base && p_page < base + label_area_pages &&
+                         p_offset + p_count <= label_name_field_length;
     const bool outside = p_write && !in_area;
     if (device.m_listed && !outside) {
         return;  // the common case builds no text
@@ -404,8 +408,8 @@ void sim_engine::check_access(const device_slot_t& p_slot, bool p_write, uint32_
     if (outside) {
         record_violation("write outside the label area of " + who + ": " + where +
                          "; the area is pages " + std::to_string(base) + "-" +
-                         std::to_string(base + SIM_LABEL_AREA_PAGES - 1) + ", bytes 0-" +
-                         std::to_string(SIM_NAME_FIELD_SIZE - 1));
+                         std::to_string(base + label_area_pages - 1) + ", bytes 0-" +
+                         std::to_string(label_name_field_length - 1));
     }
 }
 

@@ -24,7 +24,7 @@ void factory_name(uint32_t p_preset, uint32_t p_field, char* p_out, std::size_t 
 std::string name_field(const sim_memory::page_t& p_page) {
     const char* text = reinterpret_cast<const char*>(p_page.data());
     std::size_t length = 0;
-    while (length < SIM_NAME_FIELD_SIZE && text[length] != '\0') {
+    while (length < label_name_field_length && text[length] != '\0') {
         ++length;
     }
     return std::string(text, length);
@@ -43,16 +43,17 @@ sim_memory::sim_memory(uint32_t p_cspr_page, uint32_t p_start_offset)
 
 void sim_memory::factory_page(uint32_t p_page, page_t& p_out) const {
     p_out.fill(0);
-    if (p_page == SIM_LOCATION_PAGE) {
-        p_out[SIM_CSPR_PAGE_OFFSET] = static_cast<uint8_t>(m_cspr_page);
+    if (p_page == label_location_page) {
+        p_out[label_page_index_offset] = static_cast<uint8_t>(m_cspr_page);
     }
     if (p_page == m_cspr_page) {
-        p_out[SIM_START_OFFSET_OFFSET] = static_cast<uint8_t>(m_start_offset);
+        p_out[label_start_offset_offset] = static_cast<uint8_t>(m_start_offset);
     }
-    const uint32_t base = m_cspr_page + m_start_offset;
-    if (p_page >= base && p_page < base + 3 * SIM_FACTORY_PRESETS) {
-        char text[SIM_NAME_FIELD_SIZE];
-        factory_name((p_page - base) / 3, (p_page - base) % 3, text, sizeof(text));
+    const uint32_t base = label_area_base(m_cspr_page, m_start_offset);
+    if (p_page >= base && p_page < base + label_pages_per_preset * SIM_FACTORY_PRESETS) {
+        char text[label_name_field_length];
+        factory_name((p_page - base) / label_pages_per_preset,
+                     (p_page - base) % label_pages_per_preset, text, sizeof(text));
         std::memcpy(p_out.data(), text, std::strlen(text));
     }
 }
@@ -90,13 +91,14 @@ std::string label_area_dump(const sim_device_t& p_device, const sim_memory& p_me
     std::string out = "Device " + p_device.m_name + " " + p_device.m_mac +
                       " P=" + std::to_string(p_device.m_cspr_page) +
                       " S=" + std::to_string(p_device.m_start_offset) + " pages " +
-                      std::to_string(base) + "-" + std::to_string(base + SIM_LABEL_AREA_PAGES - 1) +
+                      std::to_string(base) + "-" + std::to_string(base + label_area_pages - 1) +
                       (p_device.m_listed ? "" : " unlisted") + "\n";
     uint32_t empty = 0;
-    for (uint32_t preset = 0; preset < SIM_PRESET_COUNT; ++preset) {
-        const std::string label = name_field(p_memory.page(base + 3 * preset));
-        const std::string device = name_field(p_memory.page(base + 3 * preset + 1));
-        const std::string channel = name_field(p_memory.page(base + 3 * preset + 2));
+    for (uint32_t preset = 0; preset < label_preset_count; ++preset) {
+        const uint32_t first = base + label_pages_per_preset * preset;
+        const std::string label = name_field(p_memory.page(first));
+        const std::string device = name_field(p_memory.page(first + 1));
+        const std::string channel = name_field(p_memory.page(first + 2));
         if (label.empty() && device.empty() && channel.empty()) {
             ++empty;
             continue;
@@ -104,7 +106,7 @@ std::string label_area_dump(const sim_device_t& p_device, const sim_memory& p_me
         out += "  " + two_digits(preset + 1) + " label=" + quoted_cp850(label) +
                " device=" + quoted_cp850(device) + " channel=" + quoted_cp850(channel) + "\n";
     }
-    out += "  " + std::to_string(empty) + " of " + std::to_string(SIM_PRESET_COUNT) +
+    out += "  " + std::to_string(empty) + " of " + std::to_string(label_preset_count) +
            " entries empty\n";
     return out;
 }

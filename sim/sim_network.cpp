@@ -101,10 +101,10 @@ bool parse_device_options(const std::vector<std::string>& p_words, sim_device_t&
         } else if (p_words[k] == "area") {
             p_device.m_captured_area = true;
         } else if (!keyed_value(p_words[k], "info", p_device.m_info_fields, malformed) ||
-                   malformed) {
+                   malformed || p_device.m_info_fields.find("\r\n") != std::string::npos) {
             p_error =
-                "after P and S only \"unlisted\", \"area\" and info=\"...\" can follow, "
-                "found " +
+                "after P and S only \"unlisted\", \"area\" and info=\"...\" (without CR LF) can "
+                "follow, found " +
                 p_words[k];
             return false;
         }
@@ -120,14 +120,16 @@ bool parse_device_words(const std::vector<std::string>& p_words, sim_device_t& p
                   std::to_string(p_words.size()) + " words";
         return false;
     }
-    if (!name_of(p_words[0], p_device.m_name) ||
-        p_device.m_name.find_first_of(";\r\n") != std::string::npos) {
-        p_error = "a device name cannot hold ';' or a line end: " + p_words[0];
+    // A lone CR or LF is text of an answer line, which only CR LF ends.
+    if (!name_of(p_words[0], p_device.m_name) || p_device.m_name.find(';') != std::string::npos ||
+        p_device.m_name.find("\r\n") != std::string::npos) {
+        p_error = "a device name cannot hold ';' or CR LF: " + p_words[0];
         return false;
     }
-    p_device.m_mac = p_words[1];
-    if (p_device.m_mac.find_first_of(";,=\"") != std::string::npos) {
-        p_error = "an identifier cannot hold ';', ',', '=' or '\"': " + p_device.m_mac;
+    if (!name_of(p_words[1], p_device.m_mac) ||
+        p_device.m_mac.find_first_of(";,=") != std::string::npos ||
+        p_device.m_mac.find("\r\n") != std::string::npos) {
+        p_error = "an identifier cannot hold ';', ',', '=' or CR LF: " + p_words[1];
         return false;
     }
     if (!parse_decimal_int(p_words[2], p_device.m_mir) ||
@@ -153,7 +155,7 @@ bool parse_entry_words(const std::vector<std::string>& p_words, sim_device_t& p_
         return false;
     }
     if (!parse_decimal_int(p_words[0], number) || number < 1 ||
-        number > static_cast<int>(SIM_PRESET_COUNT)) {
+        number > static_cast<int>(label_preset_count)) {
         p_error = "entries are numbered from 01 to 64, found " + p_words[0];
         return false;
     }
@@ -163,7 +165,7 @@ bool parse_entry_words(const std::vector<std::string>& p_words, sim_device_t& p_
     for (int k = 0; k < 3; ++k) {
         bool malformed = false;
         if (!keyed_value(p_words[k + 1], keys[k], entry.m_fields[k], malformed) || malformed ||
-            entry.m_fields[k].size() > SIM_NAME_FIELD_SIZE) {
+            entry.m_fields[k].size() > label_name_field_length) {
             p_error = std::string("expected ") + keys[k] +
                       "=\"...\" with at most 32 bytes, found " + p_words[k + 1];
             return false;
@@ -202,9 +204,9 @@ std::string parse_line(const std::string& p_line, network_builder_t& p_builder) 
     } else if (words.empty()) {
         return what;
     } else if (words.size() == 2 && words[0] == "network") {
-        if (!name_of(words[1], network.m_name) ||
-            network.m_name.find_first_of(";,\r\n") != std::string::npos) {
-            what = "a network name cannot hold ';', ',' or a line end";
+        if (!name_of(words[1], network.m_name) || network.m_name.find(';') != std::string::npos ||
+            network.m_name.find("\r\n") != std::string::npos) {
+            what = "a network name cannot hold ';' or CR LF";
         }
     } else if (is_entry_line(words)) {
         if (network.m_devices.empty()) {
@@ -227,12 +229,9 @@ std::string bound_in_words(std::size_t p_bytes) {
     return sim_size_text(p_bytes) + " (" + std::to_string(p_bytes) + " bytes)";
 }
 
-// Takes the next line, p_bytes the size of the description up to its end; false with
-// p_error "source:line: what" when the line is refused. A line over the bound comes
-// without its text (p_too_long).
-bool take_line(network_builder_t& p_builder, const std::string& p_line, bool p_too_long,
-               std::size_t p_bytes, const std::string& p_source, std::string& p_error) {
-    ++p_builder.m_line_number;
+// One line without a byte-order mark; see take_line.
+bool take_line_text(network_builder_t& p_builder, const std::string& p_line, bool p_too_long,
+                    std::size_t p_bytes, const std::string& p_source, std::string& p_error) {
     std::string what;
     if (p_too_long) {
         what = "the line is longer than " + bound_in_words(SIM_NETWORK_MAX_LINE);
@@ -246,6 +245,21 @@ bool take_line(network_builder_t& p_builder, const std::string& p_line, bool p_t
     }
     p_error = p_source + ":" + std::to_string(p_builder.m_line_number) + ": " + what;
     return false;
+}
+
+// Takes the next line, p_bytes the size of the description up to its end; false with
+// p_error "source:line: what" when the line is refused. A line over the bound comes
+// without its text (p_too_long).
+bool take_line(network_builder_t& p_builder, const std::string& p_line, bool p_too_long,
+               std::size_t p_bytes, const std::string& p_source, std::string& p_error) {
+    ++p_builder.m_line_number;
+    // A UTF-8 byte-order mark at the start, as an editor may save it, is no text.
+    const std::string bom = "\xEF\xBB\xBF";
+    if (p_builder.m_line_number == 1 && p_line.compare(0, bom.size(), bom) == 0) {
+        return take_line_text(p_builder, p_line.substr(bom.size()), p_too_long, p_bytes, p_source,
+                              p_error);
+    }
+    return take_line_text(p_builder, p_line, p_too_long, p_bytes, p_source, p_error);
 }
 
 enum line_state_t { LINE_TAKEN, LINE_TOO_LONG, LINE_NONE };
@@ -300,7 +314,7 @@ std::string sim_size_text(uint64_t p_bytes) {
 }
 
 uint32_t label_area_base(const sim_device_t& p_device) {
-    return p_device.m_cspr_page + p_device.m_start_offset;
+    return label_area_base(p_device.m_cspr_page, p_device.m_start_offset);
 }
 
 bool parse_network_text(const std::string& p_text, const std::string& p_source,

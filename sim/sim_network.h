@@ -14,17 +14,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "basic_type/label_area.h"
+
+// The memory of a simulated device; its label area is laid out as basic_type/label_area.h
+// says.
 const uint32_t SIM_PAGE_SIZE = 64;
 const uint32_t SIM_PAGE_COUNT = 1024;
-const uint32_t SIM_PRESET_COUNT = 64;
-const uint32_t SIM_LABEL_AREA_PAGES = 3 * SIM_PRESET_COUNT;
-const uint32_t SIM_NAME_FIELD_SIZE = 32;
 // Presets a device carries from the factory; the rest of its label area is empty.
 const uint32_t SIM_FACTORY_PRESETS = 4;
-// Where the two location bytes of the label area live.
-const uint32_t SIM_LOCATION_PAGE = 1;
-const uint32_t SIM_CSPR_PAGE_OFFSET = 14;
-const uint32_t SIM_START_OFFSET_OFFSET = 18;
 
 // One preset entry of a captured label area: its number (1 to 64) and its three name
 // fields (label, Dante device, channel), at most 32 bytes each, as the device held them.

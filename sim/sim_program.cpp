@@ -1,5 +1,6 @@
 #include "sim/sim_program.h"
 
+#include <algorithm>
 #include <fstream>
 #include <utility>
 
@@ -124,8 +125,20 @@ std::string one_line(std::string p_text) {
     return p_text;
 }
 
+// The lines of p_text ("\n" each) as p_shown shows them: names of the network quoted in the
+// dump and the messages show their control bytes on a terminal.
+std::string shown_lines(const std::string& p_text, std::string (*p_shown)(const std::string&)) {
+    std::string shown;
+    for (std::size_t at = 0; at < p_text.size();) {
+        const std::size_t end = std::min(p_text.find('\n', at), p_text.size());
+        shown += p_shown(p_text.substr(at, end - at)) + (end < p_text.size() ? "\n" : "");
+        at = end + 1;
+    }
+    return shown;
+}
+
 void print_error(const std::string& p_text) {
-    printf_error_message("zel_service_sim: " + p_text + "\n");
+    printf_error_message("zel_service_sim: " + shown_lines(p_text, service_text_in_errors) + "\n");
 }
 
 // Serves until Ctrl-C or a termination request.
@@ -286,8 +299,8 @@ sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_described, u
     return report;
 }
 
-int zel_service_sim_main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+int zel_service_sim_main(const std::vector<std::string>& p_args) {
+    const std::vector<std::string> args(p_args.begin() + (p_args.empty() ? 0 : 1), p_args.end());
     sim_command_line_t options;
     std::string error;
     if (!parse_sim_command_line(args, options, error)) {
@@ -326,7 +339,9 @@ int zel_service_sim_main(int argc, char** argv) {
         return status;
     }
     if (!dump_file.is_open()) {
-        sim.dump([](const std::string& p_part) { printf_str(p_part); });
+        sim.dump([](const std::string& p_part) {
+            printf_str(shown_lines(p_part, service_text_in_messages));
+        });
     } else {
         sim.dump([&dump_file](const std::string& p_part) { dump_file << p_part; });
         dump_file.flush();
@@ -337,7 +352,7 @@ int zel_service_sim_main(int argc, char** argv) {
     }
     const sim_stop_report_t report = sim_stop_report(sim.violations(), sim.violation_count());
     if (!report.m_text.empty()) {
-        printf_error_message(report.m_text);
+        printf_error_message(shown_lines(report.m_text, service_text_in_errors));
     }
     return report.m_status;
 }

@@ -51,6 +51,6 @@ sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_described, u
 // Exit status: 0 after a clean stop, --help or --version, 1 when the port cannot be had or
 // the dump cannot be written, 2 for a wrong command line (one line on standard error) or
 // network file, 3 after a clean stop when the service recorded violations.
-int zel_service_sim_main(int argc, char** argv);
+int zel_service_sim_main(const std::vector<std::string>& p_args);
 
 #endif  // SIM_SIM_PROGRAM_H_

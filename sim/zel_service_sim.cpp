@@ -3,9 +3,10 @@
 #include <chrono>
 #include <utility>
 
+#include "basic_type/zel_protocol.h"
 #include "platform/clock.h"
 
-const char* const SIM_GREETING = "Welcome to Quentara ZEL-Service\r\n";
+const std::string SIM_GREETING = std::string(zel_greeting_text) + zel_line_end;
 
 namespace {
 

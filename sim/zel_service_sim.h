@@ -20,7 +20,7 @@
 #include "sim/sim_engine.h"
 
 // What every client sees first.
-extern const char* const SIM_GREETING;  // "Welcome to Quentara ZEL-Service\r\n"
+extern const std::string SIM_GREETING;  // "Welcome to Quentara ZEL-Service\r\n"
 
 class zel_service_sim {
   public:

@@ -12,7 +12,8 @@ namespace {
 
 TEST(SimNetwork, RefusesABadLineWithFileAndLine) {
     const std::string options =
-        "after P and S only \"unlisted\", \"area\" and info=\"...\" can follow, found ";
+        "after P and S only \"unlisted\", \"area\" and info=\"...\" (without CR LF) can follow, "
+        "found ";
     const std::string entry = "Desk 02:00:00:00:00:02 5 2 0 3 5 area\n";
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
@@ -20,10 +21,12 @@ TEST(SimNetwork, RefusesABadLineWithFileAndLine) {
         {"Desk 02:00:00:00:00:02 5 2 0 3", "expected \"name MAC mir pir fir P S\" and options, found 6 words"},
         {"Desk 02:00:00:00:00:02 5 2 0 3 5 hidden", options + "hidden"},
         {"Desk 02:00:00:00:00:02 5 2 0 3 5 info=\"1;", "a quoted text is not closed"},
-        {"Desk 02;00 5 2 0 3 5", "an identifier cannot hold ';', ',', '=' or '\"': 02;00"},
+        {"Desk 02;00 5 2 0 3 5", "an identifier cannot hold ';', ',', '=' or CR LF: 02;00"},
+        {"Desk \"02:00\\x0D\\x0A\" 5 2 0 3 5", "an identifier cannot hold ';', ',', '=' or CR LF: \"02:00\\x0D\\x0A\""},
+        {"Desk 02:00:00:00:00:02 5 2 0 3 5 info=\"1\\x0D\\x0A\"", options + "info=\"1\\x0D\\x0A\""},
         {"Desk 02:00:00:00:00:02 five 2 0 3 5", "mir, pir and fir must be decimal integers"},
         {"Desk 02:00:00:00:00:02 5 2 0 3 256", "P and S must be numbers from 0 to 255"},
-        {"network A;B", "a network name cannot hold ';', ',' or a line end"},
+        {"network A;B", "a network name cannot hold ';' or CR LF"},
         {"Other 02:00:00:00:00:01 5 2 0 3 5", "MAC 02:00:00:00:00:01 is already used by another device"},
         {"  01 label=\"a\" device=\"b\" channel=\"c\"", "an entry line belongs after a device line marked \"area\""},
         {entry + "  65 label=\"a\" device=\"b\" channel=\"c\"", "entries are numbered from 01 to 64, found 65"},
@@ -57,6 +60,23 @@ void fill_to(std::string& p_text, std::size_t p_size) {
 // A network file is read line by line within its bounds: 64 MiB with a line of 16 KiB and a
 // device line across the reader's 64 KiB blocks are taken, one byte more is refused at the
 // line that crosses the bound.
+// What a capture may hold loads back: a byte-order mark before it, a quoted identifier with
+// a blank and "#", a lone CR in a name or an information answer.
+TEST(SimNetwork, WhatACaptureHoldsLoadsBack) {
+    sim_network_t network;
+    std::string error;
+    ASSERT_TRUE(
+        parse_network_text("\xEF\xBB\xBFnetwork \"Hall, 1\"\n"
+                           "\"A\\x0Db\" \"02 #1\" 5 2 0 3 5 info=\"x\\x0Dy\"\n",
+                           "capture.txt", network, error))
+        << error;
+    EXPECT_EQ(network.m_name, "Hall, 1");
+    ASSERT_EQ(network.m_devices.size(), 1u);
+    EXPECT_EQ(network.m_devices[0].m_name, "A\rb");
+    EXPECT_EQ(network.m_devices[0].m_mac, "02 #1");
+    EXPECT_EQ(network.m_devices[0].m_info_fields, "x\ry");
+}
+
 TEST(SimNetwork, AFileWithinItsBoundsIsTakenWholeAndNothingBeyond) {
     std::string text;
     fill_to(text, 65526);
