@@ -25,7 +25,7 @@ std::vector<std::string> split_on(const std::string& p_text, char p_separator) {
 
 bool parse_positive(const std::string& p_text, uint64_t& p_value) {
     int value = 0;
-    if (!parse_decimal_int(p_text, value) || value < 1) {
+    if (!read_int_strict(p_text, value) || value < 1) {
         return false;
     }
     p_value = static_cast<uint64_t>(value);
@@ -93,7 +93,7 @@ bool parse_action(const std::string& p_text, sim_fault_t& p_fault, std::string& 
         }
     }
     if ((name == "delay" || name == "split") && has_argument) {
-        if (!parse_decimal_int(argument, p_fault.m_ms) || p_fault.m_ms < 0 ||
+        if (!read_int_strict(argument, p_fault.m_ms) || p_fault.m_ms < 0 ||
             p_fault.m_ms > G_max_fault_ms) {
             p_error = name + " needs milliseconds from 0 to " + std::to_string(G_max_fault_ms);
             return false;

@@ -85,7 +85,7 @@ bool keyed_value(const std::string& p_word, const char* p_key, std::string& p_va
 // label area that would cover a location byte (the tool refuses such a device).
 bool parse_location_byte(const std::string& p_text, uint32_t& p_value) {
     int value = 0;
-    if (!parse_decimal_int(p_text, value) || value < 0 || value > 255) {
+    if (!read_int_strict(p_text, value) || value < 0 || value > 255) {
         return false;
     }
     p_value = static_cast<uint32_t>(value);
@@ -132,9 +132,9 @@ bool parse_device_words(const std::vector<std::string>& p_words, sim_device_t& p
         p_error = "an identifier cannot hold ';', ',', '=' or CR LF: " + p_words[1];
         return false;
     }
-    if (!parse_decimal_int(p_words[2], p_device.m_mir) ||
-        !parse_decimal_int(p_words[3], p_device.m_pir) ||
-        !parse_decimal_int(p_words[4], p_device.m_fir)) {
+    if (!read_int_strict(p_words[2], p_device.m_mir) ||
+        !read_int_strict(p_words[3], p_device.m_pir) ||
+        !read_int_strict(p_words[4], p_device.m_fir)) {
         p_error = "mir, pir and fir must be decimal integers";
         return false;
     }
@@ -154,7 +154,7 @@ bool parse_entry_words(const std::vector<std::string>& p_words, sim_device_t& p_
         p_error = "an entry line belongs after a device line marked \"area\"";
         return false;
     }
-    if (!parse_decimal_int(p_words[0], number) || number < 1 ||
+    if (!read_int_strict(p_words[0], number) || number < 1 ||
         number > static_cast<int>(label_preset_count)) {
         p_error = "entries are numbered from 01 to 64, found " + p_words[0];
         return false;

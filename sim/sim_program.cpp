@@ -17,7 +17,7 @@ const int G_max_ms = 600000;  // longest pause an option may ask for: ten minute
 
 bool parse_bounded(const std::string& p_text, int p_min, int p_max, int& p_value) {
     int value = 0;
-    if (!parse_decimal_int(p_text, value) || value < p_min || value > p_max) {
+    if (!read_int_strict(p_text, value) || value < p_min || value > p_max) {
         return false;
     }
     p_value = value;

@@ -28,17 +28,6 @@ TEST(CommandWords, EachWordBelongsToItsListOnlyInAnyLetterCase) {
     EXPECT_EQ(text, "@az[`az{09-\xC3\x89");
 }
 
-TEST(ConsoleOutput, RedirectedStreamsGetTheTextByteForByte) {
-    const captured_t got = capture_output([] {
-        printf_str_color("green\r\n", GREEN);
-        printf_error_message("red\r\n");
-        printf_str_color("", CYAN);
-        printf_str(color_text("plain", RED));
-    });
-    EXPECT_EQ(got.m_out, "green\r\nplain");
-    EXPECT_EQ(got.m_err, "red\r\n");
-}
-
 #ifndef _WIN32
 // Where colour is ANSI sequences, an empty NO_COLOR leaves it on; any value turns it off.
 TEST(ConsoleOutput, NoColorTurnsAnsiColourOffOnlyWithAValue) {
@@ -47,57 +36,55 @@ TEST(ConsoleOutput, NoColorTurnsAnsiColourOffOnlyWithAValue) {
 }
 #endif
 
-TEST(ProgressCounter, OverwritesItselfOnATerminalOnly) {
+TEST(ProgressCounter, OverwritesItselfOnATerminalOnlyAndAnyMessageWipesIt) {
     const captured_t live = capture_output([] {
         progress_counter counter(192, true);
-        counter.show(1);
+        counter.show(9);
         counter.show(10);
-        counter.clear();
-        counter.clear();
-        progress_counter shorter(9, true);
-        shorter.show(10);
-        shorter.show(9);
-    });
-    const std::string back7(7, '\b');
-    const std::string back8(8, '\b');
-    EXPECT_EQ(live.m_out, "  1/192" + back7 + "  10/192" + back8 + std::string(8, ' ') + back8 +
-                              "  10/9" + std::string(6, '\b') + "  9/9 \b");
-    // Any message wipes the count first.
-    const captured_t message = capture_output([] {
-        progress_counter counter(192, true);
-        counter.show(5);
         printf_error_message("Cmd failed (No respons)!\r\n");
         printf_str("x");
-        counter.show(6);
-    });
-    EXPECT_EQ(message.m_out, "  5/192" + back7 + std::string(7, ' ') + back7 + "x  6/192");
-    const captured_t labelled = capture_output([] {
-        progress_counter counter(8, true);
         counter.set_label("Asking: ");
         counter.show(3);
+        counter.clear();
+        counter.clear();
     });
-    EXPECT_EQ(labelled.m_out, "Asking: 3 of 8");
-    EXPECT_EQ(message.m_err, "Cmd failed (No respons)!\r\n");
+    EXPECT_EQ(live.m_out, "  9/192" + std::string(7, '\b') + "  10/192" + std::string(8, '\b') +
+                              std::string(8, ' ') + std::string(8, '\b') + "xAsking: 3 of 192" +
+                              std::string(16, '\b') + std::string(16, ' ') + std::string(16, '\b'));
+    EXPECT_EQ(live.m_err, "Cmd failed (No respons)!\r\n");
     // Redirected output (as here) never holds a count.
     EXPECT_EQ(capture_output([] { progress_counter(192).show(1); }).m_out, "");
 }
 
-TEST(DecimalParser, AcceptsOnlyWholeDecimalInts) {
-    const texts_t read = {"0", "9", "-1", "2147483647", "-2147483648"};
-    const texts_t refused = {"2147483648", "-2147483649", "", "-", "12a", " 12", "/", ":"};
-    for (const std::string& text : read) {
-        int value = 4242;
-        EXPECT_TRUE(parse_decimal_int(text, value)) << text;
-        EXPECT_EQ(std::to_string(value), text);
+// Each number reader by its rule; "-" where the reader refuses the text (the value is then
+// left as it was).
+TEST(Numbers, EachReaderByItsRule) {
+    // clang-format off
+    const std::tuple<std::string, std::string, std::string, int> rows[] = {
+        // text, strict, like stoi, like atoi keeping the low 8 bits
+        {"5", "5", "5", 5}, {"007", "7", "7", 7}, {"+7", "7", "7", 7}, {"-1", "-1", "-1", 255},
+        {" \t5", "-", "5", 5}, {"5x", "-", "5", 5}, {"2 ", "-", "2", 2}, {"300", "300", "300", 44},
+        {"2147483647", "2147483647", "2147483647", 255}, {"-2147483648", "-2147483648", "-2147483648", 0},
+        {"2147483648", "-", "-", 0}, {"-2147483649", "-", "-", 255}, {"4294967340", "-", "-", 44},
+        {"", "-", "-", 0}, {"-", "-", "-", 0}, {"x5", "-", "-", 0}, {"+-1", "-", "-", 0}, {":", "-", "-", 0},
+    };
+    // clang-format on
+    for (const auto& [text, strict, stoi, low_byte] : rows) {
+        int strict_value = 4242, stoi_value = 4242;
+        const bool strict_read = read_int_strict(text, strict_value);
+        const bool stoi_read = read_int_like_stoi(text, stoi_value);
+        EXPECT_EQ(strict_read ? std::to_string(strict_value) : "-", strict) << text;
+        EXPECT_EQ(stoi_read ? std::to_string(stoi_value) : "-", stoi) << text;
+        EXPECT_EQ(strict_value == 4242 && stoi_value == 4242, !strict_read && !stoi_read) << text;
+        EXPECT_EQ(read_low_byte_like_atoi(text), low_byte) << text;
     }
-    for (const std::string& text : refused) {
-        int value = 4242;
-        EXPECT_FALSE(parse_decimal_int(text, value)) << text;
-        EXPECT_EQ(value, 4242) << text;
-    }
-    int plus = 0;
-    EXPECT_TRUE(parse_decimal_int("+7", plus));
-    EXPECT_EQ(plus, 7);
+    // The values of a memory-read answer: empty, past the int range, no line end, junk.
+    std::vector<int> values;
+    EXPECT_TRUE(read_value_list("x;5,,99999999999,300\r\n", 2, values));
+    EXPECT_EQ(values, std::vector<int>({5, value_list_empty, value_list_overflow, 300}));
+    values.clear();
+    EXPECT_FALSE(read_value_list("1,2x,3", 0, values));
+    EXPECT_EQ(values, std::vector<int>({1, 2}));
 }
 
 TEST(JsonText, StringsAreEscapedByTheJsonRulesAndValuesComposed) {

@@ -149,11 +149,6 @@ TEST_F(DeviceCore, TheNetworkViewAsksEachListedDeviceOnceAndTellsWhatANameMeans)
         }
         EXPECT_EQ(found, macs) << name;
     }
-    EXPECT_EQ(ambiguity_warning("Twin", {"a", "b"}, {"Twin"}, "read"),
-              "Warning: Twin is the name of more than one device on the network: a and b. It is "
-              "not read.\r\n");
-    EXPECT_EQ(ambiguity_warning("A", {"m"}, {"A", "B", "C"}, "written"),
-              "Warning: the device m answers as A, B and C: A is not written.\r\n");
 }
 
 }  // namespace

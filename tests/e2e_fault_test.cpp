@@ -84,16 +84,6 @@ TEST(Faults, TableOfServiceFaults) {
             .out(G_greeting + confirm_two + erase_rm6x5 + transfer_rm6x5 + new1_written)
             .err(rm6x5_failed + rm6x5_area + "entry 1 partly written, entries 2 to 64 empty.\r\n")
             .status(1).rm6x5("A|| ||"),
-        row("no answer in time; the late answer comes during the next command")
-            .faults({"kind=TBOX_MEM_R,nth=1:delay=700"})
-            .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
-            .err(no_answer + erase_failed).status(1).rm6x5(factory),
-        row("answer lines split over two segments")
-            .faults({"kind=TBOX_MEM_W,nth=10:split=100", "kind=INFO_EXT,nth=2:split=50"})
-            .out(G_greeting + both_written),
-        row("a garbage line before answers")
-            .faults({"kind=INFO_EXT:garbage", "kind=TBOX_MEM_R:garbage", "kind=TBOX_MEM_W,nth=3:garbage"})
-            .out(G_greeting + both_written),
         row("a start-offset answer with a non-digit").faults({"kind=TBOX_MEM_R,nth=2:values=4x"})
             .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
             .err("read device_preset_offset failed\r\n" + erase_failed).status(1).rm6x5(factory),

@@ -25,20 +25,9 @@ class ReadBack : public e2e_test {
     }
 };
 
-TEST_F(ReadBack, BackupOfTheDemoNetworkAfterTheDemoUpdateIsTheGoldenFile) {
-    update(G_stage);
-    const std::string golden = file_text(std::string(WBL_TEST_DATA_DIR) + "/demo_backup.ini");
-    platform::process_result_t res = run_read_tool({});
-    EXPECT_EQ(undated(res.m_stdout), golden);
-    EXPECT_EQ(res.m_exit_status, 0);
-    EXPECT_EQ(res.m_stderr,
-              G_greeting + G_reading_rm6x5 +
-                  " OK\r\nReading KDX-RM6x-243's labels... OK\r\n"
-                  "Reading NEW-DEVICE1's labels... OK\r\nReading NEW-DEVICE2's labels... OK\r\n");
-}
-
-// A capture of the network after the demo update, replayed by a second simulator: a backup
-// and a refused update of the example give the same bytes against both.
+// The backup of the demo network after the demo update is the golden file; a capture of the
+// network, replayed by a second simulator, gives the same bytes to a backup and to a refused
+// update of the example.
 TEST_F(ReadBack, ACaptureReplaysTheNetworkForBothPrograms) {
     update(G_stage);
     const std::string capture = temp_path("venue.txt");
@@ -57,6 +46,11 @@ TEST_F(ReadBack, ACaptureReplaysTheNetworkForBothPrograms) {
     EXPECT_EQ(undated(replayed_backup.m_stdout), undated(backup.m_stdout));
     EXPECT_EQ(undated(backup.m_stdout),
               file_text(std::string(WBL_TEST_DATA_DIR) + "/demo_backup.ini"));
+    EXPECT_EQ(backup.m_stderr, G_greeting + G_reading_rm6x5 +
+                                   " OK\r\nReading KDX-RM6x-243's labels... OK\r\nReading "
+                                   "NEW-DEVICE1's labels... OK\r\nReading NEW-DEVICE2's labels... "
+                                   "OK\r\n");
+    EXPECT_EQ(backup.m_exit_status, 0);
     EXPECT_EQ(replayed_backup.m_stderr, backup.m_stderr);
     EXPECT_EQ(replayed_refused.m_stdout + replayed_refused.m_stderr,
               refused.m_stdout + refused.m_stderr);
@@ -87,10 +81,15 @@ std::string generated_file() {
     return text;
 }
 
+// Paths reach the programs as given, Cyrillic and accented ones too: on Windows through the
+// wide command line and the wide file API.
 TEST(ReadBackRoundTrip, ABackupLoadedAgainLeavesEveryDeviceAsItWas) {
-    for (const std::string& file : {G_stage, write_temp_file("generated.ini", generated_file())}) {
+    const std::string generated =
+        write_temp_file("\xD0\xA1\xD1\x86\xD0\xB5\xD0\xBD\xD0\xB0 \xC3\xA9.ini", generated_file());
+    for (const std::string& file : {G_stage, generated}) {
         SCOPED_TRACE(file);
-        const std::string backup = temp_path("round_trip.ini");
+        const std::string backup =
+            temp_path("\xD0\xA0\xD0\xB5\xD0\xB7\xD0\xB5\xD1\x80\xD0\xB2 \xC3\xA8.ini");
         std::string before;
         {
             zel_service_sim sim;
@@ -133,23 +132,6 @@ TEST_F(ReadBack, VerifyPassesAfterAnUpdateAndNamesTheOneFieldChangedSince) {
                                 "channel \"e\", device \"f\"; found label \"D\", channel "
                                 "\"e\\x00X\", device \"f\"\r\n");
     EXPECT_EQ(res.m_exit_status, 1);
-}
-
-// Paths reach the program as given, Cyrillic and accented ones too: on Windows through the
-// wide command line and the wide file API.
-TEST_F(ReadBack, CyrillicAndAccentedPathsAreReadAndWritten) {
-    const std::string file = write_temp_file(
-        "\xD0\xA1\xD1\x86\xD0\xB5\xD0\xBD\xD0\xB0 \xC3\xA9.ini", "[KDX-RM6X5]\nA = b@c\n");
-    update(file);
-    EXPECT_EQ(run_read_tool({"--verify", file}).m_exit_status, 0);
-    const std::string backup =
-        temp_path("\xD0\xA0\xD0\xB5\xD0\xB7\xD0\xB5\xD1\x80\xD0\xB2 \xC3\xA8.ini");
-    std::filesystem::remove(std::filesystem::u8path(backup));
-    EXPECT_EQ(run_read_tool({"-o", backup, "KDX-RM6X5"}).m_exit_status, 0);
-    EXPECT_EQ(
-        undated(file_text(backup)),
-        "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n\r\n"
-        "; device KDX-RM6X5, MAC 00:1D:C1:0A:00:01\r\n[KDX-RM6X5]\r\nA = b@c\r\n");
 }
 
 // What a backup could not do is named on standard error and at its top: status 2.
@@ -253,15 +235,22 @@ TEST_F(ReadBack, TheOutputFileIsCheckedFirstAndReplacesOnlyWhatItMay) {
     const std::string tail = "\r\nFailed, exit now\r\n";
     // clang-format off
     const std::pair<texts_t, std::string> refused[] = {
-        // arguments, the reason given
+        // arguments, the reason given ("": the system's words, which differ by platform)
         {{"-o", kept}, kept + "\r\nit exists already: give --force to replace it"},
-        {{"-o", missing_folder, "--force"}, missing_folder + "\r\nNo such file or directory"},
+        {{"-o", missing_folder, "--force"}, ""},
         {{"--capture", temp_path(""), "--force"}, temp_path("") + "\r\nit is not a regular file: only a regular file is ever replaced"},
     };
     // clang-format on
     for (const auto& [args, reason] : refused) {
         const platform::process_result_t res = run_read_tool(args);
-        EXPECT_EQ(res.m_stderr, head + reason + tail);
+        if (reason.empty()) {
+            const std::string start = head + missing_folder + "\r\n";
+            EXPECT_EQ(res.m_stderr.substr(0, start.size()), start);
+            EXPECT_GT(res.m_stderr.size(), start.size() + tail.size() + 5);
+            EXPECT_EQ(res.m_stderr.substr(res.m_stderr.size() - tail.size()), tail);
+        } else {
+            EXPECT_EQ(res.m_stderr, head + reason + tail);
+        }
         EXPECT_EQ(res.m_exit_status, 2);
     }
     EXPECT_EQ(m_sim.command_log(), texts_t());  // refused before any read
@@ -344,7 +333,8 @@ texts_t json_fields(const texts_t& p_args) {
 // For scripts: the network and what a verify found, as JSON alone on standard output,
 // strings escaped from the code page text as UTF-8.
 TEST(ReadBackScripts, ListAndVerifyAsJson) {
-    if (!std::filesystem::exists("/usr/bin/python3")) {
+    // The Windows runner starts Windows programs only.
+    if (!platform::can_close_standard_streams() || !std::filesystem::exists("/usr/bin/python3")) {
         GTEST_SKIP() << "no Python here to read the JSON";
     }
     sim_network_t network;

@@ -96,24 +96,6 @@ TEST(AnswerRules, OneIdentityRuleJudgesEveryAnswerLine) {
     EXPECT_EQ(zel_device_key(" \t00:1d:C1 x\t "), "00:1D:C1 X");
 }
 
-TEST(AnswerRules, NumbersReadAsTheStandardConversionReadsThem) {
-    // clang-format off
-    const std::pair<std::string, std::string> cases[] = {
-        // text, value read ("refused": the value is left as it was)
-        {"5", "5"}, {" \t5", "5"}, {"2 ", "2"}, {"5x", "5"}, {"+2", "2"}, {"-9", "-9"}, {"007", "7"},
-        {"2147483647", "2147483647"}, {"-2147483648", "-2147483648"}, {"2147483648", "refused"},
-        {"-2147483649", "refused"}, {"", "refused"}, {"x5", "refused"}, {"-", "refused"}, {" ", "refused"},
-        {"+-1", "refused"},
-    };
-    // clang-format on
-    for (const auto& [text, read] : cases) {
-        int value = 4242;
-        const bool ok = read_int_like_stoi(text, value);
-        EXPECT_EQ(ok ? std::to_string(value) : "refused", read) << text;
-        EXPECT_EQ(value == 4242, !ok) << text;
-    }
-}
-
 TEST(ListingParser, IdentifiersOfEveryLineAppended) {
     const std::pair<std::string, texts_t> cases[] = {
         {"LIST_DEV=Dante;00:01,00:02\r\n", {"00:01", "00:02"}},

@@ -41,7 +41,7 @@ bool read_digits(const std::string& p_text, std::size_t& p_pos, bool p_negative,
 
 }  // namespace
 
-bool parse_decimal_int(const std::string& p_text, int& p_value) {
+bool read_int_strict(const std::string& p_text, int& p_value) {
     std::size_t pos = 0;
     bool negative = false;
     read_sign(p_text, pos, negative);

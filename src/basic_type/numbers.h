@@ -12,7 +12,7 @@
 
 // Strict: the whole text is an optional sign and at least one digit, in the int range.
 // On failure (empty, junk, out of range) p_value is left unchanged.
-bool parse_decimal_int(const std::string& p_text, int& p_value);
+bool read_int_strict(const std::string& p_text, int& p_value);
 
 // Like std::stoi: leading white space skipped, an optional sign, then digits up to the
 // first other character. False, with p_value unchanged, without a digit or out of the int

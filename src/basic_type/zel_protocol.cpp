@@ -55,7 +55,7 @@ bool location_number_is(const std::string& p_text, uint32_t p_expected) {
     int value = 0;
     // No sign: a location is written in digits.
     return begin < end && p_text[begin] >= '0' && p_text[begin] <= '9' &&
-           parse_decimal_int(p_text.substr(begin, end - begin), value) &&
+           read_int_strict(p_text.substr(begin, end - begin), value) &&
            static_cast<uint32_t>(value) == p_expected;
 }
 
