@@ -36,6 +36,7 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
         {{{"A", "c", "b "}}, "; entry 1 has leading or trailing blanks: label \"A\", channel \"b \", device \"c\""},
         {{{"A", "c", ""}}, "; entry 1 has an empty field: label \"A\", channel \"\", device \"c\""},
         {{{"", "c", "b"}}, "; entry 1 has an empty field: label \"\", channel \"b\", device \"c\""},
+        {{{"A", "", "b"}}, "; entry 1 has an empty field: label \"A\", channel \"b\", device \"\""},
         {{{"A", "Rack_1", "b"}}, "; entry 1 has a device name of other than letters, digits and \"-\": label \"A\", channel \"b\", device \"Rack_1\""},
         {{{"A\xFF", "c", "b"}}, "; entry 1 holds a character no label file carries: label \"A\\xFF\", channel \"b\", device \"c\""},
         {{{"A[", "c", "]b"}}, "; entry 1 would read as a device section: label \"A[\", channel \"]b\", device \"c\""},
@@ -106,6 +107,30 @@ TEST(BackupText, BytesAfterANameAreShownInACommentAndNoted) {
               "\"c\"\r\n; entry 2 holds bytes after the end of a name, which a restore clears: "
               "label \"\\x00q\", channel \"\", device \"\"\r\n");
     EXPECT_EQ(notes.size(), 2u);
+}
+
+// A capture quotes what needs it, keeps the location bytes read (P 0 too) and the entries
+// that hold a byte, each field whole.
+TEST(CaptureText, DevicesAsTheSimulatorReadsThemBack) {
+    network_view_t view;
+    view.m_name = "Hall #1";
+    network_device_t device;
+    device.m_identifier = "02 #1";
+    device.m_info = net_device_info_t{"02 #1", "Desk\r", 5, 2, 3, "1;0;5;2;3;8;8;1;0;"};
+    captured_area_t area;
+    area.m_location = label_location_t{0, 5};
+    area.m_entries = {device_fields("", "", ""), device_fields("A", "d", "c", "z")};
+    EXPECT_EQ(capture_head(view, "9.9"),
+              "# A capture of a network by read_brimel_label 9.9, for zel_service_sim --network\n"
+              "network \"Hall #1\"\n");
+    EXPECT_EQ(captured_device_text(device, &area),
+              "\"Desk\\x0D\" \"02 #1\" 5 2 3 0 5 info=\"1;0;5;2;3;8;8;1;0;\" area\n"
+              "  02 label=\"A\\x00z\" device=\"d\" channel=\"c\"\n");
+    EXPECT_EQ(captured_device_text(device, nullptr),
+              "\"Desk\\x0D\" \"02 #1\" 5 2 3 0 0 info=\"1;0;5;2;3;8;8;1;0;\"\n");
+    EXPECT_EQ(uncaptured_device_text(device) + unread_device_text(device),
+              "# \"02 #1\": no information answer\n# \"02 #1\" \"Desk\\x0D\": its label area could "
+              "not be read\n");
 }
 
 }  // namespace

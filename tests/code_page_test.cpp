@@ -114,7 +114,8 @@ TEST_F(CodePage, QuotedTextGivesItsBytesBack) {
     std::string lower;
     EXPECT_TRUE(unquote_cp850("\"\\xaf\\xAF\\x09\"", lower));
     EXPECT_EQ(lower, "\xAF\xAF\t");
-    for (const char* text : {"abc", "\"abc", "\"a\\\"", "\"\\x4\"", "\"\\xG0\"", "\"\\q\""}) {
+    for (const char* text :
+         {"abc", "\"abc", "\"a\\\"", "\"\\x4\"", "\"\\xG0\"", "\"\\q\"", "\"\x7F\""}) {
         std::string bytes = "unchanged";
         EXPECT_FALSE(unquote_cp850(text, bytes)) << text;
         EXPECT_EQ(bytes, "unchanged");

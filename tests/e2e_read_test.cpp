@@ -207,10 +207,16 @@ TEST(ReadBackFaults, DevicesACaptureOrABackupLeavesOut) {
 TEST(ReadBackFaults, ServiceDown) {
     // No service listens on port 7000 (the port is free): none other gets the commands.
     ASSERT_TRUE(zel_service_sim().start(7000)) << "port 7000 is taken";
+    const std::string down = "ZEL-Service connection failed!\r\nNo KALDEN-RM6X device to read.\r\n";
     const platform::process_result_t res = run_read_tool({});
     EXPECT_EQ(res.m_stdout, "");
-    EXPECT_EQ(res.m_stderr, "ZEL-Service connection failed!\r\nNo KALDEN-RM6X device to read.\r\n");
+    EXPECT_EQ(res.m_stderr, down);
     EXPECT_EQ(res.m_exit_status, 2);
+    const std::string capture = temp_path("none.txt");
+    const platform::process_result_t captured = run_read_tool({"--capture", capture});
+    EXPECT_EQ(captured.m_stderr,
+              down + "No capture written: " + capture + " is left as it was.\r\n");
+    EXPECT_EQ(captured.m_exit_status, 2);
 }
 
 // A device that fails to read leaves the others read: the backup of what was read is

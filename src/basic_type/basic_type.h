@@ -114,7 +114,7 @@ class progress_counter {
     bool m_live;
     std::size_t m_total;
     std::size_t m_done = 0;
-    std::size_t m_width = 0;  // characters of the count now shown
+    std::string m_shown;  // the count now shown
     std::string m_label;
 };
 

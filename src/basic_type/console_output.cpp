@@ -129,7 +129,7 @@ void progress_counter::clear() {
     if (G_shown_counter == this) {
         G_shown_counter = nullptr;
     }
-    if (m_live && m_width > 0) {
+    if (m_live && !m_shown.empty()) {
         overwrite(std::string());
     }
 }
@@ -138,11 +138,12 @@ void progress_counter::overwrite(const std::string& p_text) {
     // Back to where the count starts, the new count, blanks over what is left of the old
     // one, and back again to the end of the new count.
     const std::size_t width = p_text.size();
-    std::string out(m_width, '\b');
+    const std::size_t old_width = m_shown.size();
+    std::string out(old_width, '\b');
     out += p_text;
-    if (width < m_width) {
-        out += std::string(m_width - width, ' ') + std::string(m_width - width, '\b');
+    if (width < old_width) {
+        out += std::string(old_width - width, ' ') + std::string(old_width - width, '\b');
     }
-    m_width = width;
+    m_shown = p_text;
     platform::console_write(G_message_stream, out, color_attribute(CYAN));
 }

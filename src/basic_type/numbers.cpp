@@ -1,5 +1,7 @@
 #include "basic_type/numbers.h"
 
+#include <algorithm>
+
 namespace {
 
 bool is_digit(char p_c) {
@@ -89,9 +91,9 @@ bool read_value_list(const std::string& p_text, std::size_t p_pos, std::vector<i
             number = number > value_list_overflow ? number : number * 10 + (c - '0');
             digits = true;
         } else if (c == ',' || c == '\r') {
-            p_values.push_back(!digits                        ? value_list_empty
-                               : number > value_list_overflow ? value_list_overflow
-                                                              : static_cast<int>(number));
+            p_values.push_back(
+                digits ? static_cast<int>(std::min<long long>(number, value_list_overflow))
+                       : value_list_empty);
             number = 0;
             digits = false;
             if (c == '\r') {

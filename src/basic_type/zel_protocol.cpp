@@ -52,7 +52,7 @@ bool location_number_is(const std::string& p_text, uint32_t p_expected) {
     while (end > begin && is_space(p_text[end - 1])) {
         --end;
     }
-    int value = 0;
+    int value{};
     // No sign: a location is written in digits.
     return begin < end && p_text[begin] >= '0' && p_text[begin] <= '9' &&
            read_int_strict(p_text.substr(begin, end - begin), value) &&
