@@ -59,24 +59,6 @@ TEST_F(CommandLine, WhatCannotBeOpenedFails) {
     }
 }
 
-// Every argument reaches the tool as one word, byte for byte: on Windows the runner joins
-// them into one wide command line that the tool splits again, and a Cyrillic name opens.
-TEST_F(CommandLine, ArgumentsReachTheToolAsGiven) {
-    const std::string blanks = write_temp_file("Этикетки with blanks.ini", no_target);
-    const texts_t args = {"with \"quotes\" inside", "ends in a backslash\\",
-                          "two\\\\\"quoted after backslashes", "tab\there", blanks};
-    const platform::process_result_t res = run_tool(args);
-    std::string out = launch();
-    std::string err;
-    for (std::size_t k = 0; k + 1 < args.size(); ++k) {
-        out += opening(args[k]);
-        err += open_failure(args[k]);
-    }
-    EXPECT_EQ(res.m_stdout, out + opening(blanks) + G_greeting + "Done\r\n");
-    EXPECT_EQ(res.m_stderr, err + "No matching KALDEN-RM6X devices.\r\n");
-    EXPECT_EQ(res.m_exit_status, 0);
-}
-
 // The programs other than the writer share one convention: --version, -h and --help, and
 // a usage error in one line pointing to --help, with status 2.
 TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {

@@ -190,11 +190,8 @@ TEST(ReadBackFaults, DevicesACaptureOrABackupLeavesOut) {
                                 "not read.\r\n"),
               std::string::npos);
     EXPECT_EQ(res.m_exit_status, 2);
-    EXPECT_NE(file_text(capture).find("\"Desk 1\" 02:00:00:00:00:01 5 2 3 10 4 info="),
-              std::string::npos);
     EXPECT_NE(file_text(capture).find("# \"02:00:00:00:00:02\": no information answer\n"),
               std::string::npos);
-    EXPECT_EQ(file_text(capture).find("  05 "), std::string::npos);  // empty entries left out
     EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
     res = run_read_tool({});
     EXPECT_EQ(res.m_stderr, G_greeting +

@@ -1,6 +1,5 @@
 // Faults of the simulated service: how they are written, and what a client sees when they
 // hit. Pauses are checked only as lower bounds, which a busy machine cannot break.
-#include "platform/clock.h"
 #include "sim_support.h"
 
 namespace {
@@ -120,14 +119,6 @@ TEST_F(SimFault, ReshapedAnswersAndTheFirstFaultThatHits) {
         ASSERT_TRUE(client->send(command));
         EXPECT_EQ(client->read_until(answer), answer) << faults[0];
     }
-}
-
-TEST_F(SimFault, GreetingCanBeSentSlowly) {
-    m_sim.set_greeting(true, 4, 100);
-    const int64_t start = platform::monotonic_ms();
-    sim_client slow(m_sim.port());
-    EXPECT_EQ(slow.read_until("\r\n"), SIM_GREETING);
-    EXPECT_GE(platform::monotonic_ms() - start, 300);
 }
 
 }  // namespace
