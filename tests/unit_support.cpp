@@ -18,15 +18,25 @@ captured_t capture_output(const std::function<void()>& p_action) {
     return result;
 }
 
+namespace {
+
+// One folder per test process, removed when the process ends: a run leaves nothing behind.
+struct temp_folder_t {
+    std::filesystem::path m_path = std::filesystem::temp_directory_path() /
+                                   ("wbl_test_" + std::to_string(std::random_device{}()));
+    temp_folder_t() { std::filesystem::create_directories(m_path); }
+    ~temp_folder_t() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+};
+
+}  // namespace
+
 std::string temp_path(const std::string& p_name) {
-    static const std::filesystem::path dir = [] {
-        const std::filesystem::path d = std::filesystem::temp_directory_path() /
-                                        ("wbl_test_" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(d);
-        return d;
-    }();
+    static const temp_folder_t folder;
     // Names and paths are UTF-8, also on Windows, where a narrow path is in the ANSI code page.
-    return (dir / std::filesystem::u8path(p_name)).u8string();
+    return (folder.m_path / std::filesystem::u8path(p_name)).u8string();
 }
 
 std::string write_temp_file(const std::string& p_name, const std::string& p_content) {
