@@ -1,5 +1,10 @@
 // The tool as a process under what an operator or a shell does to it: Ctrl-C during the
-// device stage, and standard streams closed before it starts.
+// device stage, and standard streams closed before it starts (the simulator's too).
+#include <memory>
+#include <thread>
+
+#include "platform/clock.h"
+
 #include "e2e_support.h"
 
 namespace {
@@ -125,6 +130,27 @@ TEST_F(Process, ClosedStandardStreamsAreNeverTheServiceLink) {
                   texts_t(G_listing_and_information.begin(),
                           G_listing_and_information.begin() + std::min<std::size_t>(commands, 9)));
     }
+    // The simulator, without any standard stream, answers its client with protocol lines only,
+    // and nothing it prints on its way out reaches the client.
+    m_sim.stop();
+    platform::process_options_t options;
+    options.m_close_stdin = options.m_close_stdout = options.m_close_stderr = true;
+    options.m_interrupt_after = "";  // counted from its start
+    options.m_interrupt_delays_ms = {2000};
+    platform::process_result_t sim;
+    std::thread service([&] { sim = platform::run_process({G_sim_tool}, "", 60000, options); });
+    std::unique_ptr<sim_client> client;
+    for (int attempt = 0; attempt < 100 && !(client && client->connected()); ++attempt) {
+        platform::sleep_ms(10);
+        client.reset(new sim_client(7000));
+    }
+    EXPECT_EQ(client->read_until("\r\n"), SIM_GREETING);
+    EXPECT_EQ(client->exchange("LIST_DEV\r\n"), G_listing);
+    EXPECT_EQ(client->read_until("never"), "");  // until the simulator stops and closes
+    service.join();
+    EXPECT_EQ(sim.m_exit_status, 0);
+    EXPECT_EQ(sim.m_interrupts_sent, 1);
+    ASSERT_TRUE(m_sim.start(7000));  // for the fixture
 }
 
 }  // namespace
