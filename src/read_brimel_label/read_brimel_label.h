@@ -1,6 +1,7 @@
 // The read_brimel_label program: its command line, the devices it reads and the messages
-// it shows, the backup it prints or writes to a file, --verify and --capture. What it reads
-// and the texts it builds come from the device core; this folder holds the program alone.
+// it shows, the backup it prints or writes to a file, --verify, --capture and --list, and
+// the JSON of --list and --verify. What it reads and the texts it builds come from the
+// device core; this folder holds the program alone.
 // It only ever reads: it refuses memory writes before anything else (refuse_memory_writes),
 // and its code calls no function that writes.
 #ifndef SRC_READ_BRIMEL_LABEL_READ_BRIMEL_LABEL_H_
