@@ -47,10 +47,16 @@ TEST(ProgressCounter, OverwritesItselfOnATerminalOnlyAndAnyMessageWipesIt) {
         counter.show(3);
         counter.clear();
         counter.clear();
+        {
+            progress_counter gone(5, true);
+            gone.show(1);
+        }  // gone while shown: the next message has no count to wipe
+        printf_str("y");
     });
     EXPECT_EQ(live.m_out, "  9/192" + std::string(7, '\b') + "  10/192" + std::string(8, '\b') +
                               std::string(8, ' ') + std::string(8, '\b') + "xAsking: 3 of 192" +
-                              std::string(16, '\b') + std::string(16, ' ') + std::string(16, '\b'));
+                              std::string(16, '\b') + std::string(16, ' ') + std::string(16, '\b') +
+                              "  1/5y");
     EXPECT_EQ(live.m_err, "Cmd failed (No respons)!\r\n");
     // Redirected output (as here) never holds a count.
     EXPECT_EQ(capture_output([] { progress_counter(192).show(1); }).m_out, "");

@@ -53,6 +53,7 @@ TEST_F(CodePage, EveryCodeOfTheReferenceConvertsBothWaysAndAsciiStays) {
         const std::string expected = code == 0xFF ? "" : std::string(1, static_cast<char>(code));
         EXPECT_EQ(convert("a" + utf8 + "b", warnings), "a" + expected + "b") << code;
         EXPECT_EQ(warnings, code == 0xFF ? warning(1, -62) : "") << code;
+        EXPECT_EQ(convert(utf8, warnings), expected) << code;  // a sequence ending the text
         EXPECT_EQ(cp850_to_utf8(std::string(1, static_cast<char>(code))), utf8) << code;
     }
     std::string ascii;

@@ -57,6 +57,9 @@ TEST_F(Process, CtrlCStopsAfterTheCommandInFlightAndTellsWhatEachDeviceHolds) {
          " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: transfer stopped at page 14 of 30: entries "
          "1 to 4 written, entry 5 partly written, entries 6 to 64 empty\r\nStopped by Ctrl-C; these label "
          "files were not run: " + next + "\r\n", 9 + 2 + 192 + 14},
+        {"kind=TBOX_MEM_W,nth=192", {two}, erase_rm6x5,  // the erase ends: the area is empty
+         " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: transfer stopped at page 0 of 3: entries "
+         "1 to 64 empty\r\n\tNEW-DEVICE1: not started: its labels are unchanged\r\n", 9 + 2 + 192},
         {"kind=INFO_EXT,nth=1", {two}, "ZEL-Service Connected.",
          "Update stopped by Ctrl-C while the devices were asked for their information: nothing was "
          "written.\r\n", 2},
@@ -68,7 +71,7 @@ TEST_F(Process, CtrlCStopsAfterTheCommandInFlightAndTellsWhatEachDeviceHolds) {
         sim.add_fault(fault_of(r.m_fault + ":delay=400"));
         m_sim.stop();
         ASSERT_TRUE(sim.start(7000));
-        const platform::process_result_t res = run_interrupted(r.m_args, {250}, r.m_trigger);
+        const platform::process_result_t res = run_interrupted(r.m_args, {300}, r.m_trigger);
         if (res.m_interrupts_sent == 0) {
             GTEST_SKIP() << G_no_interrupt;
         }

@@ -234,7 +234,7 @@ TEST(ServiceLink, LateAnswerIsDroppedBeforeTheNextCommand) {
     const exchange_t first = exchange(link.m_link, "TBOX_MEM m;R;0,1,14,1", 200);
     EXPECT_FALSE(first.m_ok);
     EXPECT_EQ(first.m_output.m_err, "Cmd failed (No respons)!\r\n");
-    platform::sleep_ms(400);  // the late answer is waiting now
+    EXPECT_TRUE(link.m_link.IsDataAvailable(0, 2000));  // the late answer is waiting now
     EXPECT_EQ(exchange(link.m_link, "TBOX_MEM m;R;0,9,18,1").m_answer, "TBOX_MEM=m;0,9,18;3\r\n");
 }
 

@@ -99,19 +99,20 @@ TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
     ASSERT_TRUE(parse_sim_command_line(
         {"--port", "0", "--network", "n.txt", "--latency", "5", "--log", "l.txt", "--dump-file",
          "d.txt", "--fault", "cmd=12:delay=700", "--fault", "kind=INFO_EXT:close", "--no-greeting",
-         "--slow-greeting", "4,300", "-h"},
+         "--slow-greeting", "1,300", "-h"},
         options, error))
         << error;
     EXPECT_EQ(options.m_network_path + options.m_log_path + options.m_dump_path, "n.txtl.txtd.txt");
     EXPECT_EQ(
         std::vector<int>({options.m_port, options.m_latency_ms, options.m_greeting,
                           options.m_greeting_pieces, options.m_greeting_pause_ms, options.m_help}),
-        std::vector<int>({0, 5, false, 4, 300, true}));
+        std::vector<int>({0, 5, false, 1, 300, true}));
     ASSERT_EQ(options.m_faults.size(), 2u);
     EXPECT_EQ(options.m_faults[1].m_action, FAULT_CLOSE);
     // clang-format off
     const std::pair<texts_t, std::string> cases[] = {
         {{"--port", "65536"}, "--port needs a number from 0 to 65535, not \"65536\""},
+        {{"--port", "0", "--log"}, "--log needs a value"},
         {{"--slow-greeting", "0,10"}, "--slow-greeting needs PIECES,MS with 1 to 33 pieces, not \"0,10\""},
         {{"--fault", "cmd=1"}, "--fault \"cmd=1\": a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed"},
     };

@@ -69,6 +69,9 @@ TEST_F(SimProtocol, AnswersEveryCommandExactly) {
 TEST_F(SimProtocol, EveryLineIsACommandOfClientsServedOneAfterAnother) {
     zel_service_sim second;
     EXPECT_FALSE(second.start(m_sim.port()));  // the port is taken
+    std::string why;
+    EXPECT_FALSE(m_sim.start(0, &why));
+    EXPECT_EQ(why, "the service already runs");
     const std::string log_path = temp_path("sim_commands.log");
     ASSERT_TRUE(m_sim.open_log_file(log_path, 40));
     const std::string info = "INFO_EXT=" + G_stage_mics_mac + ";Stage-Mics;1;0;2;5;2;8;8;1;0;\r\n";
