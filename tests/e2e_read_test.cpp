@@ -59,33 +59,14 @@ TEST_F(ReadBack, ACaptureReplaysTheNetworkForBothPrograms) {
     ASSERT_TRUE(m_sim.start(7000));  // for the fixture's own check
 }
 
-// Four devices of 64 presets, accented labels, names of 32 bytes in code page 850;
-// NEW-DEVICE1 is named in both sections, 128 times.
-std::string generated_file() {
-    std::string text;
-    for (const std::string section :
-         {"[KDX-RM6X5, NEW-DEVICE1]", "[KDX-RM6x-243, NEW-DEVICE2, NEW-DEVICE1]"}) {
-        text += section + "\n";
-        for (int k = 0; k < 64; ++k) {
-            const std::string n = std::to_string(section.size()) + "-" + std::to_string(k);
-            const std::size_t fill =
-                32 - 9 - n.size();  // "Crème Ch-" and "Dante-Ch-" are 9 characters
-            std::string label = "Cr\xC3\xA8me Ch-" + n,
-                        device = "Dante-Ch-" + n + std::string(fill, 'Z');
-            for (std::size_t c = 0; c < fill; ++c) {
-                label += "\xC3\xA9";
-            }
-            text += label + " = " + label + "@" + device + "\n";
-        }
-    }
-    return text;
-}
-
 // Paths reach the programs as given, Cyrillic and accented ones too: on Windows through the
 // wide command line and the wide file API.
 TEST(ReadBackRoundTrip, ABackupLoadedAgainLeavesEveryDeviceAsItWas) {
+    // Four devices of 64 presets, accented labels, names of 32 bytes in code page 850;
+    // NEW-DEVICE1 is named in both sections, 128 times.
+    const std::string full = file_text(std::string(WBL_TEST_DATA_DIR) + "/full_devices.ini");
     const std::string generated =
-        write_temp_file("\xD0\xA1\xD1\x86\xD0\xB5\xD0\xBD\xD0\xB0 \xC3\xA9.ini", generated_file());
+        write_temp_file("\xD0\xA1\xD1\x86\xD0\xB5\xD0\xBD\xD0\xB0 \xC3\xA9.ini", full);
     for (const std::string& file : {G_stage, generated}) {
         SCOPED_TRACE(file);
         const std::string backup =
