@@ -57,9 +57,6 @@ void fill_to(std::string& p_text, std::size_t p_size) {
     }
 }
 
-// A network file is read line by line within its bounds: 64 MiB with a line of 16 KiB and a
-// device line across the reader's 64 KiB blocks are taken, one byte more is refused at the
-// line that crosses the bound.
 // What a capture may hold loads back: a byte-order mark before it, a quoted identifier with
 // a blank and "#", a lone CR in a name or an information answer.
 TEST(SimNetwork, WhatACaptureHoldsLoadsBack) {
@@ -77,6 +74,9 @@ TEST(SimNetwork, WhatACaptureHoldsLoadsBack) {
     EXPECT_EQ(network.m_devices[0].m_info_fields, "x\ry");
 }
 
+// A network file is read line by line within its bounds: 64 MiB with a line of 16 KiB and a
+// device line across the reader's 64 KiB blocks are taken, one byte more is refused at the
+// line that crosses the bound.
 TEST(SimNetwork, AFileWithinItsBoundsIsTakenWholeAndNothingBeyond) {
     std::string text;
     fill_to(text, 65526);
