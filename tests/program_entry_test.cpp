@@ -1,9 +1,12 @@
 // The entry and the registry without a process around them: an argument count the
 // command line cannot give, the look-up of target devices by name, and a label area whose
 // location was never read.
+#include <cstdlib>
+
 #include "read_brimel_label/read_brimel_label.h"
 #include "unit_support.h"
 #include "write_brimel_label/write_brimel_label.h"
+#include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
@@ -83,6 +86,18 @@ TEST(LabelMemory, EraseAndWriteRefuseUnreadLocationBytesWithoutSendingAnything) 
         EXPECT_EQ(got.m_out + got.m_err, "");
     }
     env.zel_service.set_service_port(socket_handle::default_port);
+}
+
+// The reading programs' guard: once memory writes are refused, a write fails before anything
+// is sent. In a child process, since the refusal lasts as long as the process.
+TEST(LabelMemory, AWriteRefusedForTheProcessIsNeverSent) {
+    EXPECT_EXIT(
+        {
+            zel_config_env::instance().zel_service.set_service_port(unused_port());
+            refuse_memory_writes();
+            std::exit(write_zel_comand("m", 0, 14, 0, "A") == FAIL ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "^$");  // an attempt would say the service is down
 }
 
 }  // namespace
