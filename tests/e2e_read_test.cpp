@@ -155,13 +155,9 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
 // A device that gives no information answer is named in a capture and in a full backup,
 // whose status is then 2; a name no label file can give is left out of a backup.
 TEST(ReadBackFaults, DevicesACaptureOrABackupLeavesOut) {
-    sim_network_t network;
-    std::string error;
-    ASSERT_TRUE(
-        parse_network_text("\"Desk 1\" 02:00:00:00:00:01 5 2 3 10 4\n"
-                           "Quiet 02:00:00:00:00:02 5 2 3 10 4\n",
-                           "odd", network, error));
-    zel_service_sim sim(network);
+    zel_service_sim sim(
+        network_of("\"Desk 1\" 02:00:00:00:00:01 5 2 3 10 4\n"
+                   "Quiet 02:00:00:00:00:02 5 2 3 10 4\n"));
     sim.add_fault(fault_of("kind=INFO_EXT,nth=2:silent"));
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
     const std::string capture = temp_path("odd.txt");
@@ -317,16 +313,11 @@ TEST(ReadBackScripts, ListAndVerifyAsJson) {
     if (!platform::can_close_standard_streams() || !std::filesystem::exists("/usr/bin/python3")) {
         GTEST_SKIP() << "no Python here to read the JSON";
     }
-    sim_network_t network;
-    std::string error;
-    ASSERT_TRUE(
-        parse_network_text("network \"Hall \\\"1\\\"\"\n"
-                           "\"Caf\xC3\xA9\" 02:00:00:00:00:01 5 2 3 10 4\n"
-                           "Quiet 02:00:00:00:00:02 5 2 3 10 4\n"
-                           "Radio 02:00:00:00:00:03 7 1 1 10 4\n",
-                           "hall", network, error))
-        << error;
-    zel_service_sim sim(network);
+    zel_service_sim sim(
+        network_of("network \"Hall \\\"1\\\"\"\n"
+                   "\"Caf\xC3\xA9\" 02:00:00:00:00:01 5 2 3 10 4\n"
+                   "Quiet 02:00:00:00:00:02 5 2 3 10 4\n"
+                   "Radio 02:00:00:00:00:03 7 1 1 10 4\n"));
     sim.add_fault(fault_of("kind=INFO_EXT,nth=2:silent"));
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
     // clang-format off

@@ -119,16 +119,12 @@ TEST_F(Transfer, TargetsSortedIntoThreeGroupsEachNumberedFromOne) {
 }
 
 TEST(Ambiguity, TargetsThatCannotBeToldApartAreNeverWritten) {
-    sim_network_t network;
-    std::string error;
-    ASSERT_TRUE(
-        parse_network_text("KDX-RM6X5 00:1D:C1:0A:00:01 5 2 3 10 4\n"
-                           "KDX-RM6X5 00:1D:C1:0A:00:09 5 2 3 10 4\n"
-                           "STAGE-A 00:1d:c1:0a:00:05 5 2 3 10 4\n"
-                           "STAGE-B 00:1D:C1:0A:00:05 5 2 3 10 4\n"
-                           "NEW-DEVICE1 00:1D:C1:0A:00:03 5 2 4 2 30\n",
-                           "ambiguous", network, error));
-    zel_service_sim sim(network);
+    zel_service_sim sim(
+        network_of("KDX-RM6X5 00:1D:C1:0A:00:01 5 2 3 10 4\n"
+                   "KDX-RM6X5 00:1D:C1:0A:00:09 5 2 3 10 4\n"
+                   "STAGE-A 00:1d:c1:0a:00:05 5 2 3 10 4\n"
+                   "STAGE-B 00:1D:C1:0A:00:05 5 2 3 10 4\n"
+                   "NEW-DEVICE1 00:1D:C1:0A:00:03 5 2 4 2 30\n"));
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
     const std::string file =
         write_temp_file("ambiguous.ini", "[KDX-RM6X5, STAGE-A, NEW-DEVICE1]\nL = c@d\n");

@@ -60,13 +60,8 @@ void fill_to(std::string& p_text, std::size_t p_size) {
 // What a capture may hold loads back: a byte-order mark before it, a quoted identifier with
 // a blank and "#", a lone CR in a name or an information answer.
 TEST(SimNetwork, WhatACaptureHoldsLoadsBack) {
-    sim_network_t network;
-    std::string error;
-    ASSERT_TRUE(
-        parse_network_text("\xEF\xBB\xBFnetwork \"Hall, 1\"\n"
-                           "\"A\\x0Db\" \"02 #1\" 5 2 0 3 5 info=\"x\\x0Dy\"\n",
-                           "capture.txt", network, error))
-        << error;
+    const sim_network_t network = network_of(
+        "\xEF\xBB\xBFnetwork \"Hall, 1\"\n\"A\\x0Db\" \"02 #1\" 5 2 0 3 5 info=\"x\\x0Dy\"\n");
     EXPECT_EQ(network.m_name, "Hall, 1");
     ASSERT_EQ(network.m_devices.size(), 1u);
     EXPECT_EQ(network.m_devices[0].m_name, "A\rb");

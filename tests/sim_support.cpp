@@ -46,12 +46,16 @@ std::unique_ptr<sim_client> sim_fixture::greeted_client(const zel_service_sim& p
 }
 
 zel_service_sim& sim_fixture::start_own(const std::string& p_network_text) {
-    sim_network_t network;
-    std::string error;
-    EXPECT_TRUE(parse_network_text(p_network_text, "test", network, error)) << error;
-    m_own.reset(new zel_service_sim(network));
+    m_own.reset(new zel_service_sim(network_of(p_network_text)));
     EXPECT_TRUE(m_own->start(0));
     return *m_own;
+}
+
+sim_network_t network_of(const std::string& p_text) {
+    sim_network_t network;
+    std::string error;
+    EXPECT_TRUE(parse_network_text(p_text, "test", network, error)) << error;
+    return network;
 }
 
 sim_fault_t fault_of(const std::string& p_text) {

@@ -52,6 +52,8 @@ class sim_fixture : public ::testing::Test {
 };
 
 sim_fault_t fault_of(const std::string& p_text);
+// The network the text describes (a failed test when it is refused).
+sim_network_t network_of(const std::string& p_text);
 
 // Waits (at most 5 s) until the service has taken p_count commands, so that the next send
 // cannot reach it in the same receive as the previous one.
