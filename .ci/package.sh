@@ -5,10 +5,10 @@
 # example label file answered "y", the dump of the devices) runs from the unpacked
 # .tar.gz, from the .deb installed with dpkg, and under Wine from the unpacked ZIP in a
 # fresh prefix. The Windows executables must import system DLLs only. Each package must
-# hold the licence and the documents its platform expects: lintian finds no error in the
-# .deb, the manual pages render without a warning, the ZIP has README.txt and LICENSE.txt
-# with CR LF line ends beside the programs. The README must state the glibc and the
-# libstdc++ the Linux programs need.
+# hold the licence and the documents its platform expects: lintian --pedantic finds no
+# error in the .deb and no hardening or unneeded-section tag, the manual pages render
+# without a warning, the ZIP has README.txt and LICENSE.txt with CR LF line ends beside the
+# programs. The README must state the glibc and the libstdc++ the Linux programs need.
 # Installs what a fresh machine lacks; needs no display and no standard input.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -228,8 +228,15 @@ run_demo tgz "$root" bin "$docdir/examples" ""
 echo
 dpkg-deb -f "$deb" Package Version Architecture Maintainer Depends
 dpkg-deb -f "$deb" Depends | grep -q libc6 || fail "$deb depends on no C library"
-echo "lintian $deb:"
-lintian --fail-on error "$deb" || fail "lintian finds errors in $deb"
+echo "lintian --pedantic $deb:"
+tags=$(lintian --pedantic --display-info --display-experimental --fail-on error "$deb" 2>&1) ||
+    { echo "$tags"; fail "lintian finds errors in $deb"; }
+echo "$tags"
+# The programs are built hardened (fortified calls, stack protector, relro and bind-now)
+# and stripped of the compiler's notes.
+if grep -E 'hardening-|binary-has-unneeded-section' <<<"$tags"; then
+    fail "lintian finds the programs of $deb not hardened or not stripped"
+fi
 mapfile -t listing < <(dpkg-deb -c "$deb" | awk '{print $NF}')
 check_listing "$deb" "${listing[@]}"
 deb_installed=yes

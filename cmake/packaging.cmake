@@ -78,6 +78,17 @@ else()
   find_program(WBL_GZIP gzip REQUIRED)
   set(docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/write-brimel-label)
   install(TARGETS ${WBL_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # A stripped install (the packages') also drops the compiler's notes, as distributions
+  # strip their programs: strip keeps .comment and .note, which no program needs.
+  find_program(WBL_OBJCOPY NAMES objcopy REQUIRED)
+  foreach(program IN LISTS WBL_PROGRAMS)
+    install(CODE "
+      if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${WBL_OBJCOPY}\" --remove-section=.comment
+          --remove-section=.note \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+          COMMAND_ERROR_IS_FATAL ANY)
+      endif()")
+  endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${docdir})
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${docdir}/examples)
   foreach(program IN LISTS WBL_PROGRAMS)
@@ -93,6 +104,9 @@ else()
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${docdir} COMPONENT archive)
   install(FILES ${WBL_PACKAGE_FILES}/copyright ${WBL_PACKAGE_FILES}/changelog.gz
     DESTINATION ${docdir} COMPONENT debian)
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME write-brimel-label
+    COMPONENT debian)
 endif()
 
 set(CPACK_VERBATIM_VARIABLES ON)
