@@ -33,7 +33,7 @@ TEST(DeviceSection, TableOfSections) {
         {"one name", {"[KDX-RM6X5]"}, SUCCESS, "", {"KDX-RM6X5"}, {"KDX-RM6X5"}},
         {"blanks trimmed, case kept, a record for the last name only",
          {"[ KDX-RM6x-243  , KDX-RM6X5]"}, SUCCESS, "", {"KDX-RM6x-243", "KDX-RM6X5"}, {"KDX-RM6X5"}},
-        {"every name character", {"[AZaz09-, \tB\t ]"}, SUCCESS, "", {"AZaz09-", "B"}, {"B"}},
+        {"every name character, blanks around", {"[AZaz09-, \tB\r ]"}, SUCCESS, "", {"AZaz09-", "B"}, {"B"}},
         {"blank inside a name", {"[A B]"}, FAIL, unvalid(1, " ", "A B"), {}, {}},
         {"only a blank", {"[ ]"}, FAIL, unvalid(1, " ", " "), {}, {}},
         {"empty brackets are no section", {"[]"}, SUCCESS, "", {}, {}},
