@@ -44,7 +44,6 @@ TEST_F(DeviceCore, ALabelAreaIsReadByMacOrTheFailedPageIsNamed) {
         {"no fault", "", SUCCESS, 0},
         {"the page index refused", "kind=TBOX_MEM_R,nth=1:failed", FAIL, 1},
         {"the start offset refused", "kind=TBOX_MEM_R,nth=2:failed", FAIL, 10},
-        {"a name field refused", "kind=TBOX_MEM_R,nth=50:failed", FAIL, 61},
         {"a value over 255", "kind=TBOX_MEM_R,nth=3:values=" + values_with("299"), FAIL, 14},
         {"32 empty values", "kind=TBOX_MEM_R,nth=3:values=" + std::string(31, ','), FAIL, 14},
         {"one value missing", "kind=TBOX_MEM_R,nth=4:values=" + values_with("").substr(1), FAIL, 15},

@@ -1,5 +1,4 @@
-// Lines of the label file: their length, device sections and device names, and the small
-// scans shared with the answer parsers.
+// Lines of the label file: their length, device sections and device names.
 #include "file_parser/file_parser.h"
 #include "unit_support.h"
 
@@ -96,38 +95,6 @@ TEST(LineLength, LimitIs5000BytesAsRead) {
         EXPECT_EQ(run.m_last_status, c.second.empty() ? SUCCESS : FAIL);
         EXPECT_EQ(run.m_output.m_err, c.second);
     }
-}
-
-TEST(SectionScan, GetSectionPositions) {
-    // clang-format off
-    const std::tuple<std::string, std::size_t, std::string, std::size_t> cases[] = {
-        // line, position, section text ("none": no section), position afterwards
-        {"x[A]", 0, "A", 3},          {"[A] y", 0, "A", 3},    {"[]", 0, "none", 0},
-        {"no bracket", 0, "none", 0}, {"[A", 0, "none", 0},    {"]A[", 0, "none", 0},
-        {"[A][B]", 3, "B", 5},        {"[A]", 5, "none", 5},
-    };
-    // clang-format on
-    for (const auto& [line, pos_in, text, pos_out] : cases) {
-        SCOPED_TRACE(line);
-        std::size_t pos = pos_in;
-        const bool is_section = text != "none";
-        // Past the end the flag is left as it was: start it at false there.
-        bool valid = pos_in < line.size() && !is_section;
-        EXPECT_EQ(get_section(line, pos, valid), is_section ? text : "");
-        EXPECT_EQ(valid, is_section);
-        EXPECT_EQ(pos, pos_out);
-    }
-}
-
-TEST(SectionScan, BlankScansTellWhetherTheyFoundACharacter) {
-    std::size_t first = 99;
-    std::size_t last = 99;
-    EXPECT_EQ(find_first_usefull_char(" \t\r\nx ", first), SUCCESS);
-    EXPECT_EQ(find_last_usefull_char("A  ", last), SUCCESS);
-    EXPECT_EQ(find_first_usefull_char("   ", first), FAIL);
-    EXPECT_EQ(find_last_usefull_char("", last), FAIL);
-    EXPECT_EQ(first, 4u);  // found above, left as it was
-    EXPECT_EQ(last, 0u);
 }
 
 }  // namespace
