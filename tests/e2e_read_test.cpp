@@ -2,6 +2,7 @@
 // trip through write_brimel_label, --verify, devices it cannot read, and a service that fails
 // it. Every run proves from the service's command log that the program only read.
 #include <filesystem>
+#include <regex>
 #include <thread>
 
 #include "platform/clock.h"
@@ -12,6 +13,12 @@ namespace {
 
 const std::string G_stage = std::string(WBL_EXAMPLES_DIR) + "/stage_labels.ini";
 const std::string G_reading_rm6x5 = "Reading KDX-RM6X5's labels...";
+
+// The backup with the date of its first line as "YYYY-MM-DD HH:MM".
+std::string undated(const std::string& p_backup) {
+    return std::regex_replace(p_backup, std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d"),
+                              "YYYY-MM-DD HH:MM", std::regex_constants::format_first_only);
+}
 
 class ReadBack : public e2e_test {
   protected:
