@@ -52,6 +52,8 @@ TEST(DeviceSection, TableOfSections) {
         {"a character lost in the conversion changes the name", {"[A, KDX\xE2\x80\x93RM6X5]"}, FAIL,
          warning_at(1, 7, -30) + unvalid(1, as_shown("\xE2\x80\x93", "?"), as_shown(" KDX\xE2\x80\x93RM6X5", " KDXRM6X5")),
          {}, {}},
+        {"a character lost in the first name", {"[B\xE2\x80\x93" "C,A]"}, FAIL,
+         warning_at(1, 2, -30) + unvalid(1, as_shown("\xE2\x80\x93", "?"), as_shown("B\xE2\x80\x93" "C", "BC")), {}, {}},
         {"a character lost in the comment changes nothing", {"[A]; \xE2\x80\x93"}, SUCCESS, warning_at(1, 5, -30),
          {"A"}, {"A"}},
         {"empty field in the middle", {"[A,,B]"}, FAIL, empty_field(1, "A,,B"), {"A"}, {}},
