@@ -40,6 +40,8 @@ TEST(DeviceSection, TableOfSections) {
         {"text around the brackets", {"Label [2] = ch1@dev"}, SUCCESS, "", {"2"}, {"2"}},
         {"second section replaces the list", {"[A,B,C]", "[D]"}, SUCCESS, "", {"D"}, {"C", "D"}},
         {"same name twice", {"[A,A]"}, SUCCESS, "", {"A", "A"}, {"A"}},
+        {"a zero byte is a name character", {std::string("[A\0]", 4)}, SUCCESS, "", {std::string("A\0", 2)},
+         {std::string("A\0", 2)}},
         {"same last name in two sections: one record", {"[A]", "[B,A]"}, SUCCESS, "", {"B", "A"}, {"A"}},
         {"brackets not nested", {"[[A]"}, FAIL, unvalid(1, "[", "[A"), {}, {}},
         {"extra closing bracket", {"[A]]"}, SUCCESS, "", {"A"}, {"A"}},
