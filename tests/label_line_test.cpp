@@ -56,6 +56,8 @@ TEST(LabelLine, TableOfLabelLines) {
          "Warning In: t.ini at line 2\r\n" + d33 + too_long, {"L|" + std::string(32, 'd') + "|ch"}},
         {"label of only spaces", "   = ch@dev", "", {"   |dev|ch"}},
         {"zero byte ends the label", nul_line, refused("channel name", "=", nul_line), {}},
+        {"CR ends the label", "L\r = ch@dev", refused("channel name", "=", "L\r = ch@dev"), {}},
+        {"zero byte ends the device", std::string("L = ch@dev\0x", 12), "", {"L|dev|ch"}},
     };
     // clang-format on
     for (const auto& [name, line, expected_err, presets] : cases) {
