@@ -1,6 +1,6 @@
 // The device core against the simulated service in-process: a label area read by MAC
-// without the registry (the failed page, values that are no bytes, a lower-case echo, a
-// read again), and the view of the network with the identity of each name.
+// without the registry (the failed page, values that are no bytes, a lower-case echo), and
+// the view of the network with the identity of each name.
 #include "device_core/device_core.h"
 #include "sim_support.h"
 #include "write_brimel_label/write_brimel_label.h"
@@ -44,7 +44,6 @@ TEST_F(DeviceCore, ALabelAreaIsReadByMacOrTheFailedPageIsNamed) {
         {"no fault", "", SUCCESS, 0},
         {"the page index refused", "kind=TBOX_MEM_R,nth=1:failed", FAIL, 1},
         {"the start offset refused", "kind=TBOX_MEM_R,nth=2:failed", FAIL, 10},
-        {"a name field refused", "kind=TBOX_MEM_R,nth=50:failed", FAIL, 61},
         {"a value over 255", "kind=TBOX_MEM_R,nth=3:values=" + values_with("299"), FAIL, 14},
         {"32 empty values", "kind=TBOX_MEM_R,nth=3:values=" + std::string(31, ','), FAIL, 14},
         {"one value missing", "kind=TBOX_MEM_R,nth=4:values=" + values_with("").substr(1), FAIL, 15},
@@ -84,26 +83,6 @@ TEST_F(DeviceCore, ALabelAreaIsReadByMacOrTheFailedPageIsNamed) {
             EXPECT_TRUE(is_empty_entry(entry_texts(entries)[63]));
         }
     }
-}
-
-// The value path keeps nothing between reads: a second read whose start offset fails has
-// no start offset, whatever the first one read.
-TEST_F(DeviceCore, AReadAgainStartsFromNothing) {
-    m_sim.add_fault(fault_of("kind=TBOX_MEM_R,nth=196:failed"));
-    const zel_network_keys_t network = {G_rm6x5_mac};
-    label_location_t location;
-    label_entries_t entries;
-    uint32_t failed_page = 0;
-    capture_output([&] {
-        EXPECT_EQ(read_label_location(G_rm6x5_mac, network, location, failed_page), SUCCESS);
-        EXPECT_EQ(read_label_area(G_rm6x5_mac, network, location, entries, failed_page), SUCCESS);
-        EXPECT_EQ(read_label_location(G_rm6x5_mac, network, location, failed_page), FAIL);
-    });
-    EXPECT_EQ(location.m_page_index, 10);
-    EXPECT_EQ(location.m_start_offset, -1);
-    EXPECT_FALSE(location.is_safe());
-    EXPECT_EQ(failed_page, 10u);
-    EXPECT_EQ(m_sim.fault_fired_counts(), std::vector<uint64_t>{1});
 }
 
 TEST_F(DeviceCore, TheNetworkViewAsksEachListedDeviceOnceAndTellsWhatANameMeans) {

@@ -131,16 +131,4 @@ TEST(Faults, TableOfServiceFaults) {
     }
 }
 
-TEST(Faults, ServiceDown) {
-    // No service listens on port 7000 (the port is free): none other gets the commands.
-    ASSERT_TRUE(zel_service_sim().start(7000)) << "port 7000 is taken";
-    const std::string file = write_temp_file("down.ini", two_devices);
-    const platform::process_result_t res = run_tool({file}, "y\n");
-    EXPECT_EQ(res.m_stdout, launch() + opening(file) + "Done\r\n");
-    EXPECT_EQ(res.m_stderr, "ZEL-Service connection failed!\r\n" + not_found +
-                                "\tdevice 1: KDX-RM6X5\r\n\tdevice 2: NEW-DEVICE1\r\n\r\nNo "
-                                "matching KALDEN-RM6X devices.\r\n");
-    EXPECT_EQ(res.m_exit_status, 1);
-}
-
 }  // namespace

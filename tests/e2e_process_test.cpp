@@ -110,9 +110,7 @@ TEST_F(Process, ClosedStandardStreamsAreNeverTheServiceLink) {
     const std::tuple<texts_t, bool, bool, bool, std::size_t> runs[] = {
         // program and arguments, input, output, error closed, commands the service received
         {{G_tool, file}, true, false, false, 9},
-        {{G_tool, file}, false, true, false, 9 + 2 + 192 + 3},  // listing, location, erase, write
-        {{G_tool, file}, false, true, true, 9 + 2 + 192 + 3},
-        {{G_read_tool, "KDX-RM6X5"}, false, true, false, read},
+        {{G_tool, file}, false, true, true, 9 + 2 + 192 + 3},  // listing, location, erase, write
         {{G_read_tool, "KDX-RM6X5"}, false, false, true, read},
         {verify, false, true, true, read},
     };

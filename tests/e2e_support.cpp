@@ -78,22 +78,6 @@ std::string manual_for(const std::string& p_program, const std::string& p_golden
     return manual;
 }
 
-std::string undated(const std::string& p_backup) {
-    const std::size_t end = p_backup.find("\r\n");
-    const std::string form = "0000-00-00 00:00";
-    if (end == std::string::npos || end < form.size()) {
-        return p_backup;
-    }
-    const std::size_t date = end - form.size();
-    for (std::size_t k = 0; k < form.size(); ++k) {
-        const char c = p_backup[date + k];
-        if (form[k] == '0' ? c < '0' || c > '9' : c != form[k]) {
-            return p_backup;
-        }
-    }
-    return p_backup.substr(0, date) + "YYYY-MM-DD HH:MM" + p_backup.substr(end);
-}
-
 texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target, uint32_t p_count) {
     texts_t entries;
     for (uint32_t page = p_target.m_base; page < p_target.m_base + 3 * p_count; ++page) {

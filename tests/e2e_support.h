@@ -45,10 +45,6 @@ std::string written(const sim_target_t& p_target);  // the three lines of a writ
 // A manual golden file (written for C:\bin\tool.exe) for this program path.
 std::string manual_for(const std::string& p_program, const std::string& p_golden = "manual.txt");
 
-// A backup with the date of its first line as "YYYY-MM-DD HH:MM"; the text as it is when that
-// line holds no date of that form.
-std::string undated(const std::string& p_backup);
-
 // The name fields of the first p_count preset entries: "label|device|channel" each.
 texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target,
                    uint32_t p_count = 64);

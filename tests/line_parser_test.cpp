@@ -1,5 +1,4 @@
-// Lines of the label file: their length, device sections and device names, and the small
-// scans shared with the answer parsers.
+// Lines of the label file: their length, device sections and device names.
 #include "file_parser/file_parser.h"
 #include "unit_support.h"
 
@@ -33,7 +32,7 @@ TEST(DeviceSection, TableOfSections) {
         {"one name", {"[KDX-RM6X5]"}, SUCCESS, "", {"KDX-RM6X5"}, {"KDX-RM6X5"}},
         {"blanks trimmed, case kept, a record for the last name only",
          {"[ KDX-RM6x-243  , KDX-RM6X5]"}, SUCCESS, "", {"KDX-RM6x-243", "KDX-RM6X5"}, {"KDX-RM6X5"}},
-        {"every name character", {"[AZaz09-, \tB\t ]"}, SUCCESS, "", {"AZaz09-", "B"}, {"B"}},
+        {"every name character, blanks around", {"[AZaz09-, \tB\r ]"}, SUCCESS, "", {"AZaz09-", "B"}, {"B"}},
         {"blank inside a name", {"[A B]"}, FAIL, unvalid(1, " ", "A B"), {}, {}},
         {"only a blank", {"[ ]"}, FAIL, unvalid(1, " ", " "), {}, {}},
         {"empty brackets are no section", {"[]"}, SUCCESS, "", {}, {}},
@@ -41,6 +40,8 @@ TEST(DeviceSection, TableOfSections) {
         {"text around the brackets", {"Label [2] = ch1@dev"}, SUCCESS, "", {"2"}, {"2"}},
         {"second section replaces the list", {"[A,B,C]", "[D]"}, SUCCESS, "", {"D"}, {"C", "D"}},
         {"same name twice", {"[A,A]"}, SUCCESS, "", {"A", "A"}, {"A"}},
+        {"a zero byte is a name character", {std::string("[A\0]", 4)}, SUCCESS, "", {std::string("A\0", 2)},
+         {std::string("A\0", 2)}},
         {"same last name in two sections: one record", {"[A]", "[B,A]"}, SUCCESS, "", {"B", "A"}, {"A"}},
         {"brackets not nested", {"[[A]"}, FAIL, unvalid(1, "[", "[A"), {}, {}},
         {"extra closing bracket", {"[A]]"}, SUCCESS, "", {"A"}, {"A"}},
@@ -53,6 +54,8 @@ TEST(DeviceSection, TableOfSections) {
         {"a character lost in the conversion changes the name", {"[A, KDX\xE2\x80\x93RM6X5]"}, FAIL,
          warning_at(1, 7, -30) + unvalid(1, as_shown("\xE2\x80\x93", "?"), as_shown(" KDX\xE2\x80\x93RM6X5", " KDXRM6X5")),
          {}, {}},
+        {"a character lost in the first name", {"[B\xE2\x80\x93" "C,A]"}, FAIL,
+         warning_at(1, 2, -30) + unvalid(1, as_shown("\xE2\x80\x93", "?"), as_shown("B\xE2\x80\x93" "C", "BC")), {}, {}},
         {"a character lost in the comment changes nothing", {"[A]; \xE2\x80\x93"}, SUCCESS, warning_at(1, 5, -30),
          {"A"}, {"A"}},
         {"empty field in the middle", {"[A,,B]"}, FAIL, empty_field(1, "A,,B"), {"A"}, {}},
@@ -96,38 +99,6 @@ TEST(LineLength, LimitIs5000BytesAsRead) {
         EXPECT_EQ(run.m_last_status, c.second.empty() ? SUCCESS : FAIL);
         EXPECT_EQ(run.m_output.m_err, c.second);
     }
-}
-
-TEST(SectionScan, GetSectionPositions) {
-    // clang-format off
-    const std::tuple<std::string, std::size_t, std::string, std::size_t> cases[] = {
-        // line, position, section text ("none": no section), position afterwards
-        {"x[A]", 0, "A", 3},          {"[A] y", 0, "A", 3},    {"[]", 0, "none", 0},
-        {"no bracket", 0, "none", 0}, {"[A", 0, "none", 0},    {"]A[", 0, "none", 0},
-        {"[A][B]", 3, "B", 5},        {"[A]", 5, "none", 5},
-    };
-    // clang-format on
-    for (const auto& [line, pos_in, text, pos_out] : cases) {
-        SCOPED_TRACE(line);
-        std::size_t pos = pos_in;
-        const bool is_section = text != "none";
-        // Past the end the flag is left as it was: start it at false there.
-        bool valid = pos_in < line.size() && !is_section;
-        EXPECT_EQ(get_section(line, pos, valid), is_section ? text : "");
-        EXPECT_EQ(valid, is_section);
-        EXPECT_EQ(pos, pos_out);
-    }
-}
-
-TEST(SectionScan, BlankScansTellWhetherTheyFoundACharacter) {
-    std::size_t first = 99;
-    std::size_t last = 99;
-    EXPECT_EQ(find_first_usefull_char(" \t\r\nx ", first), SUCCESS);
-    EXPECT_EQ(find_last_usefull_char("A  ", last), SUCCESS);
-    EXPECT_EQ(find_first_usefull_char("   ", first), FAIL);
-    EXPECT_EQ(find_last_usefull_char("", last), FAIL);
-    EXPECT_EQ(first, 4u);  // found above, left as it was
-    EXPECT_EQ(last, 0u);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The entry and the registry without a process around them: an argument count the
-// command line cannot give, the look-up of target devices by name, and a label area whose
-// location was never read.
+// command line cannot give, and a label area whose location was never read.
 #include <cstdlib>
 
 #include "read_brimel_label/read_brimel_label.h"
@@ -50,22 +49,6 @@ TEST(ReadOptions, ACommandLineMakesOneJobOrSaysWhyNot) {
     read_options_t verify;
     EXPECT_TRUE(parse_read_options({"--verify=f.ini"}, verify, what));
     EXPECT_EQ(verify.m_verify, "f.ini");
-}
-
-TEST(Registry, FindsTheFirstRecordOfAnExactNameWhateverChangedTheList) {
-    reset_registry();
-    zel_config_env& env = zel_config_env::instance();
-    env.add_device("KDX-RM6x5");
-    EXPECT_EQ(env.find_device_by_name("KDX-RM6X5"), nullptr);
-    // Records appended to the list directly are found all the same.
-    brimel_config_rm6x_device direct;
-    direct.set_device_name("KDX-RM6X5");
-    env.device_list.push_back(direct);
-    env.device_list.push_back(direct);
-    EXPECT_EQ(env.find_device_by_name("KDX-RM6X5"), &env.device_list[1]);
-    env.start_run("next.ini");
-    EXPECT_EQ(env.find_device_by_name("KDX-RM6X5"), nullptr);
-    EXPECT_EQ(env.current_file, "next.ini");
 }
 
 TEST(LabelMemory, EraseAndWriteRefuseUnreadLocationBytesWithoutSendingAnything) {

@@ -115,17 +115,16 @@ inline bool is_unauthorized_control_char(char p_inchar) {
     return p_inchar >= 0x01 && p_inchar <= 0x1F;
 }
 
-bool is_autorized_char_in_channel_name(char p_inchar);
-
 std::string parse_label(const std::string& p_line, std::size_t& pos, bool& p_got_label_device);
 std::string parse_channel(const std::string& p_line, std::size_t& pos, bool& p_got_channel_device);
 std::string parse_device(const std::string& p_line, std::size_t& pos, bool& p_got_device_name);
 
-// Checks and normalises the three texts and adds the preset to every current device.
+// Trims and cuts the three texts of a label line (the line scans have refused every
+// character they cannot hold) and adds the preset to every current device.
 Status interpret_parameter(std::string p_label, std::string p_device_id, std::string p_channel_id,
                            std::vector<std::string>& current_device_names);
 
-// Checks a label or channel text, trims its blanks and cuts it to 32 characters.
+// Trims the blanks of a label or channel text and cuts it to 32 characters.
 Status format_channel_id(std::string& p_channel);
 
 // ---- Helpers shared by sections and label lines ----------------------------------------
@@ -133,10 +132,8 @@ Status format_channel_id(std::string& p_channel);
 // A text as C code prints it: up to its first zero byte.
 std::string up_to_zero(const std::string& p_text);
 
-// The text without its outer blanks (the whole text when it is made only of blanks);
-// p_refused receives the index of the first character of that part that p_allowed
-// refuses, or npos. The text must not be empty.
-std::string useful_part(const std::string& p_text, bool (*p_allowed)(char), std::size_t& p_refused);
+// The text without its outer blanks (the whole text when it is made only of blanks).
+std::string useful_part(const std::string& p_text);
 
 // ---- Messages -----------------------------------------------------------------------------
 

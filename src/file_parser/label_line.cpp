@@ -38,12 +38,6 @@ std::string scan_name_field(const std::string& p_line, std::size_t& pos, bool& p
 
 }  // namespace
 
-// DEL is refused though the code page conversion has already dropped it: see scan_name_field.
-bool is_autorized_char_in_channel_name(char p_inchar) {
-    return !is_unauthorized_control_char(p_inchar) && p_inchar != 0x7F && p_inchar != ';' &&
-           p_inchar != '=' && p_inchar != '@';
-}
-
 std::string parse_label(const std::string& p_line, std::size_t& pos, bool& p_got_label_device) {
     return scan_name_field(p_line, pos, p_got_label_device, '=', '@', "label");
 }
@@ -88,21 +82,13 @@ std::string parse_device(const std::string& p_line, std::size_t& pos, bool& p_go
     return ret_device_name;
 }
 
+// The line scans have refused every character a label, a channel or a device cannot hold,
+// and give no empty text: the three checks only trim and cut, and never fail here.
 Status interpret_parameter(std::string p_label, std::string p_device_id, std::string p_channel_id,
                            std::vector<std::string>& current_device_names) {
-    Status ret_state = FAIL;
-    if (!p_label.empty() && !p_device_id.empty() && !p_channel_id.empty()) {
-        if (format_device_name(p_device_id) == FAIL) {
-            printf_error_message("format device name error\r\n");
-        } else if (format_channel_id(p_label) == FAIL) {
-            printf_error_message("format label error\r\n");
-        } else if (format_channel_id(p_channel_id) == FAIL) {
-            printf_error_message("format channel id error\r\n");
-        } else {
-            ret_state = SUCCESS;
-        }
-    }
-    // Recorded even when a check failed: FAIL ends the run, so such a preset is never written.
+    format_device_name(p_device_id);
+    format_channel_id(p_label);
+    format_channel_id(p_channel_id);
     zel_config_env& env = zel_config_env::instance();
     const std::vector<std::string>& names = current_device_names;
     for (std::size_t first = 0; first < names.size();) {
@@ -118,24 +104,10 @@ Status interpret_parameter(std::string p_label, std::string p_device_id, std::st
         device->add_preset_labels(end - first, p_label, p_device_id, p_channel_id);
         first = end;
     }
-    if (ret_state == FAIL) {
-        printf_error_message(line_location("Error in: "));
-        printf_error_message("Invalid parameters\r\n");
-    }
-    return ret_state;
+    return SUCCESS;
 }
 
 Status format_channel_id(std::string& p_channel) {
-    if (p_channel.empty()) {
-        return SUCCESS;
-    }
-    std::size_t refused;
-    const std::string sub_str = useful_part(p_channel, is_autorized_char_in_channel_name, refused);
-    if (refused != std::string::npos) {
-        printf_error_message("Unvalid character: " + console_text(p_channel.substr(refused, 1)) +
-                             " in " + console_text(up_to_zero(p_channel)) + " (label section)\r\n");
-        return FAIL;
-    }
-    p_channel = cut_to_name_length(sub_str, "Warning in: ");
+    p_channel = cut_to_name_length(useful_part(p_channel), "Warning in: ");
     return SUCCESS;
 }

@@ -1,5 +1,7 @@
 #include "file_parser/file_parser.h"
 
+#include <algorithm>
+
 #include "basic_type/label_area.h"
 #include "write_brimel_label/write_brimel_label.h"
 
@@ -15,18 +17,12 @@ std::string up_to_zero(const std::string& p_text) {
     return std::string(p_text.c_str());
 }
 
-std::string useful_part(const std::string& p_text, bool (*p_allowed)(char),
-                        std::size_t& p_refused) {
+std::string useful_part(const std::string& p_text) {
     std::size_t first = 0;
-    std::size_t last = p_text.size() - 1;
-    find_first_usefull_char(p_text, first);
-    find_last_usefull_char(p_text, last);
-    p_refused = std::string::npos;
-    for (std::size_t i = first; i <= last; ++i) {
-        if (!p_allowed(p_text[i])) {
-            p_refused = i;
-            break;
-        }
+    std::size_t last = 0;
+    if (find_first_usefull_char(p_text, first) == FAIL ||
+        find_last_usefull_char(p_text, last) == FAIL) {
+        return p_text;
     }
     return p_text.substr(first, last - first + 1);
 }
@@ -179,11 +175,12 @@ Status format_device_name(std::string& p_name) {
     if (p_name.empty()) {
         return FAIL;
     }
-    std::size_t refused;
-    const std::string sub_str = useful_part(p_name, is_autorized_char_in_device_name, refused);
-    if (refused != std::string::npos) {
+    const std::string sub_str = useful_part(p_name);
+    const auto refused =
+        std::find_if_not(sub_str.begin(), sub_str.end(), is_autorized_char_in_device_name);
+    if (refused != sub_str.end()) {
         printf_error_message(line_location("Error in: "));
-        printf_error_message("Unvalid character: " + console_text(p_name.substr(refused, 1)) +
+        printf_error_message("Unvalid character: " + console_text(std::string(1, *refused)) +
                              " in " + console_text(up_to_zero(p_name)) + "device section\r\n");
         return FAIL;
     }

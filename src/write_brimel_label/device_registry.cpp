@@ -65,32 +65,11 @@ void zel_config_env::start_run(const std::string& p_file_name) {
     reported_devices.clear();
     m_network_keys.clear();
     m_device_index.clear();
-    m_indexed_count = 0;
     current_line_number = 0;
     current_file = p_file_name;
 }
 
-void zel_config_env::reindex_devices() {
-    m_device_index.clear();
-    for (std::size_t k = 0; k < device_list.size(); ++k) {
-        m_device_index.emplace(device_list[k].m_device_name, k);
-    }
-    m_indexed_count = device_list.size();
-}
-
-bool zel_config_env::index_is_current(const std::string& p_name) const {
-    if (m_indexed_count != device_list.size()) {
-        return false;
-    }
-    const auto found = m_device_index.find(p_name);
-    return found == m_device_index.end() || device_list[found->second].m_device_name == p_name;
-}
-
 brimel_config_rm6x_device* zel_config_env::find_device_by_name(const std::string& p_name) {
-    // Records may also be changed in device_list directly: the index then catches up.
-    if (!index_is_current(p_name)) {
-        reindex_devices();
-    }
     const auto found = m_device_index.find(p_name);
     if (found == m_device_index.end()) {
         return nullptr;
@@ -99,13 +78,10 @@ brimel_config_rm6x_device* zel_config_env::find_device_by_name(const std::string
 }
 
 brimel_config_rm6x_device& zel_config_env::add_device(const std::string& p_name) {
-    if (!index_is_current(p_name)) {
-        reindex_devices();
-    }
     brimel_config_rm6x_device new_device;
     new_device.set_device_name(p_name);
     device_list.push_back(std::move(new_device));
+    // A name already indexed keeps its first record.
     m_device_index.emplace(p_name, device_list.size() - 1);
-    m_indexed_count = device_list.size();
     return device_list.back();
 }

@@ -82,7 +82,8 @@ class zel_config_env {
     std::string current_file;
     uint32_t current_line_number;
     const std::string zel_cmd_opt;  // kept by name with zel_cmd_path; nothing reads it
-    // Target devices in the order the label file named them; one record per name.
+    // Target devices in the order the label file named them; one record per name. Records
+    // are added by add_device alone, which keeps the index of names.
     std::vector<brimel_config_rm6x_device> device_list;
     // Identifiers (MAC texts) of the devices the service listed, in its order, and the
     // network part of the listing's first line (its name).
@@ -148,13 +149,10 @@ class zel_config_env {
     // names; "incorrect size" is shown for a wrong value count when p_report_size.
     Status read_location_byte(const std::string& p_answer, int brimel_config_rm6x_device::*p_field,
                               bool p_report_size);
-    bool index_is_current(const std::string& p_name) const;
-    void reindex_devices();
 
     zel_network_keys_t m_network_keys;
     // Name -> position of the first record of that name in device_list.
     std::unordered_map<std::string, std::size_t> m_device_index;
-    std::size_t m_indexed_count = 0;
 };
 
 // The program, on its arguments (the program's name first): the manual, the launch line
