@@ -1,7 +1,9 @@
 // The text rules of a backup: an entry that a label file carries back unchanged becomes a
 // label line; any other, and every entry after an empty or commented one, a comment with a
 // warning. And the lines of --verify for each kind of difference.
-#include "device_core/device_core.h"
+#include "device_core/backup_text.h"
+#include "device_core/label_compare.h"
+#include "device_core/network_capture.h"
 #include "unit_support.h"
 
 namespace {

@@ -42,6 +42,12 @@ typedef s_label_preset label_preset_t;
 // The entries of a label area in order, each as the device holds it.
 typedef std::vector<label_preset_t> label_entries_t;
 
+// A text as C code prints it: up to its first zero byte (a name in its field, a text of the
+// label file that a message quotes).
+inline std::string up_to_zero(const std::string& p_text) {
+    return p_text.substr(0, p_text.find('\0'));
+}
+
 // ---- Console output -----------------------------------------------------------------
 
 // Markers that color_text puts around a text. They are empty: colour comes only from

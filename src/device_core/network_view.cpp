@@ -1,6 +1,4 @@
-// The network as values: the listing, each listed device's information answer, and which
-// device a name means.
-#include "device_core/device_core.h"
+#include "device_core/network_view.h"
 
 #include <unordered_set>
 

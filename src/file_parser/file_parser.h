@@ -130,9 +130,6 @@ Status format_channel_id(std::string& p_channel);
 
 // ---- Helpers shared by sections and label lines ----------------------------------------
 
-// A text as C code prints it: up to its first zero byte.
-std::string up_to_zero(const std::string& p_text);
-
 // The text without its outer blanks (the whole text when it is made only of blanks);
 // p_refused receives the index of the first character of that part that p_allowed
 // refuses, or npos. The text must not be empty.

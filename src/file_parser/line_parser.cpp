@@ -11,10 +11,6 @@ bool is_blank(char p_c) {
 
 }  // namespace
 
-std::string up_to_zero(const std::string& p_text) {
-    return std::string(p_text.c_str());
-}
-
 std::string useful_part(const std::string& p_text, bool (*p_allowed)(char),
                         std::size_t& p_refused) {
     std::size_t first = 0;

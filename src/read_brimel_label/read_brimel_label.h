@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "basic_type/basic_type.h"
+#include "device_core/network_view.h"
 
 // The exit status: the job done completely; a verify not proven the same; the job could not
 // be done.
@@ -40,10 +41,20 @@ std::string read_user_manual_text(const std::string& p_program);
 // the manual or the version. Its exit status is a read_status_t.
 int read_brimel_label_main(const std::vector<std::string>& p_args);
 
-// The jobs, each with its options; their status is a read_status_t.
+// The jobs of the program, each with its options; their status is a read_status_t.
+namespace read_job {
+
 read_status_t back_up(const read_options_t& p_options);
 read_status_t verify(const std::string& p_file, bool p_json);
 read_status_t capture(const read_options_t& p_options);
-read_status_t list_network(bool p_json);
+// --list: the network as the service reports it.
+read_status_t list(bool p_json);
+
+// What every job does first: lists the network and asks every listed device for its
+// information, saying so when the service was lost on the way. False when the network could
+// not be listed.
+bool look(network_view_t& p_view);
+
+}  // namespace read_job
 
 #endif  // SRC_READ_BRIMEL_LABEL_READ_BRIMEL_LABEL_H_

@@ -1,15 +1,20 @@
 // The jobs of the program: the backup, --verify and --capture, each telling the operator
 // what it found and what it could not do.
+#include "read_brimel_label/read_brimel_label.h"
+
 #include <algorithm>
 #include <unordered_set>
 
 #include "basic_type/json_text.h"
-#include "device_core/device_core.h"
+#include "device_core/backup_text.h"
+#include "device_core/label_compare.h"
+#include "device_core/label_reading.h"
+#include "device_core/network_capture.h"
+#include "device_core/network_view.h"
 #include "file_parser/file_parser.h"
 #include "platform/clock.h"
 #include "platform/output_file.h"
 #include "project_version.h"
-#include "read_brimel_label/read_brimel_label.h"
 #include "read_brimel_label/read_messages.h"
 #include "read_brimel_label/read_output.h"
 
@@ -28,16 +33,6 @@ struct target_t {
 
     bool can_be_read() const { return m_state == NAME_FOUND && m_readable; }
 };
-
-// Lists the network and asks every listed device for its information; says so when the
-// service was lost on the way. False when the network could not be listed.
-bool look(network_view_t& p_view) {
-    look_at_network(p_view);
-    if (p_view.m_link_lost) {
-        printf_error_message(read_msg::link_lost);
-    }
-    return p_view.m_listed;
-}
 
 // How each name finds its device, in order, after a warning about each that cannot be read:
 // first the ambiguous ones, then those not found, not compatible, or not a section name;
@@ -293,6 +288,16 @@ read_status_t report_refused_lines(const std::string& p_file) {
 
 }  // namespace
 
+namespace read_job {
+
+bool look(network_view_t& p_view) {
+    look_at_network(p_view);
+    if (p_view.m_link_lost) {
+        printf_error_message(read_msg::link_lost);
+    }
+    return p_view.m_listed;
+}
+
 read_status_t back_up(const read_options_t& p_options) {
     read_output_t output;
     if (!open_read_output(p_options.m_output, p_options.m_force, output)) {
@@ -390,3 +395,5 @@ read_status_t capture(const read_options_t& p_options) {
     }
     return finish_read_output(output, text, read_msg::capture_written) ? status : READ_FAILED;
 }
+
+}  // namespace read_job

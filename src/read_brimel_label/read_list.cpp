@@ -1,10 +1,11 @@
 // --list: the network as the service reports it, for people or, with --json, for scripts.
+#include "read_brimel_label/read_brimel_label.h"
+
 #include <algorithm>
 
 #include "basic_type/json_text.h"
-#include "device_core/device_core.h"
+#include "device_core/network_view.h"
 #include "platform/output_file.h"
-#include "read_brimel_label/read_brimel_label.h"
 #include "read_brimel_label/read_messages.h"
 
 namespace {
@@ -58,16 +59,12 @@ std::string list_json(const network_view_t& p_view) {
 
 }  // namespace
 
-read_status_t list_network(bool p_json) {
+read_status_t read_job::list(bool p_json) {
     if (p_json) {
         messages_to_standard_error();  // the JSON alone goes to standard output
     }
     network_view_t view;
-    look_at_network(view);
-    if (view.m_link_lost) {
-        printf_error_message(read_msg::link_lost);
-    }
-    if (!view.m_listed) {
+    if (!look(view)) {
         return READ_FAILED;
     }
     std::string reason;

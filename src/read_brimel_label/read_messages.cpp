@@ -1,5 +1,6 @@
 #include "read_brimel_label/read_messages.h"
 
+#include "device_core/backup_text.h"
 #include "project_version.h"
 #include "read_brimel_label/read_brimel_label.h"
 
@@ -11,9 +12,9 @@ const std::string G_program = "read_brimel_label";
 // The three fields of an entry as a message shows them, every byte a label file cannot
 // carry written as \xHH.
 std::string fields(const label_preset_t& p_entry) {
-    return "label \"" + typed_text(visible_text(p_entry.label)) + "\", channel \"" +
-           typed_text(visible_text(p_entry.channel_id)) + "\", device \"" +
-           typed_text(visible_text(p_entry.device_id)) + "\"";
+    return "label \"" + typed_text(comment_text(p_entry.label)) + "\", channel \"" +
+           typed_text(comment_text(p_entry.channel_id)) + "\", device \"" +
+           typed_text(comment_text(p_entry.device_id)) + "\"";
 }
 
 // A name and MAC the service reported, as a warning (on standard error) shows them.
@@ -29,7 +30,7 @@ std::string name_and_mac_in_messages(const std::string& p_name, const std::strin
 // A text of the service in a comment of a file: one line, every byte a label file cannot
 // carry as \xHH.
 std::string in_comment(const std::string& p_text) {
-    return visible_text(p_text);
+    return comment_text(p_text);
 }
 
 std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {

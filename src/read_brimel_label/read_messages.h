@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device_core/device_core.h"
+#include "device_core/label_compare.h"
 #include "platform/output_file.h"
 
 namespace read_msg {

@@ -151,10 +151,11 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
         return READ_DONE;
     }
     if (options.m_list) {
-        return list_network(options.m_json);
+        return read_job::list(options.m_json);
     }
     if (!options.m_capture.empty()) {
-        return capture(options);
+        return read_job::capture(options);
     }
-    return options.m_verify.empty() ? back_up(options) : verify(options.m_verify, options.m_json);
+    return options.m_verify.empty() ? read_job::back_up(options)
+                                    : read_job::verify(options.m_verify, options.m_json);
 }
