@@ -67,9 +67,10 @@ struct name_lookup_t {
 name_lookup_t look_up_name(const network_view_t& p_view, const std::string& p_name);
 
 // The warning about an ambiguous name: the devices answering under it (when more than one),
-// or the names its one device answers under; it ends "It is not <p_not_done>." The texts
-// of the service show their control bytes as standard error needs.
-std::string ambiguity_warning(const std::string& p_name, const std::vector<std::string>& p_macs,
-                              const std::vector<std::string>& p_names, const char* p_not_done);
+// or the names its one device answers under; it ends "It is not <p_not_done>."
+console_message_t ambiguity_warning(const std::string& p_name,
+                                    const std::vector<std::string>& p_macs,
+                                    const std::vector<std::string>& p_names,
+                                    const char* p_not_done);
 
 #endif  // SRC_DEVICE_CORE_NETWORK_VIEW_H_

@@ -18,19 +18,25 @@ const char* state_of(const network_device_t& p_device) {
     return p_device.m_info.is_compatible() ? "compatible" : "not compatible";
 }
 
+// A text of the service as standard output, where the list goes, shows it.
+std::string shown(const console_message_t& p_text) {
+    return p_text.shown_on(platform::CONSOLE_OUT);
+}
+
 // One line per listed identifier, names in a column as wide as the longest.
 std::string list_text(const network_view_t& p_view) {
+    std::vector<std::string> names;
     std::size_t width = 1;
     for (const network_device_t& device : p_view.m_devices) {
-        width = std::max(width, service_text_in_messages(device.m_info.m_alias).size());
+        names.push_back(device.m_answered ? shown(service_text(device.m_info.m_alias)) : "-");
+        width = std::max(width, names.back().size());
     }
-    std::string text =
-        read_msg::network_line(service_text_in_messages(p_view.m_name), p_view.m_devices.size());
-    for (const network_device_t& device : p_view.m_devices) {
+    std::string text = shown(read_msg::network_line(p_view.m_name, p_view.m_devices.size()));
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const network_device_t& device = p_view.m_devices[k];
         const net_device_info_t& info = device.m_info;
-        const std::string name = device.m_answered ? service_text_in_messages(info.m_alias) : "-";
-        text += name + std::string(width - name.size() + 2, ' ') +
-                service_text_in_messages(device.m_identifier) + "  " +
+        text += names[k] + std::string(width - names[k].size() + 2, ' ') +
+                shown(service_text(device.m_identifier)) + "  " +
                 (device.m_answered ? read_msg::identifiers(info.m_mir, info.m_pir, info.m_fir)
                                    : std::string()) +
                 state_of(device) + "\r\n";

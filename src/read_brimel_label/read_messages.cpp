@@ -11,20 +11,15 @@ const std::string G_program = "read_brimel_label";
 
 // The three fields of an entry as a message shows them, every byte a label file cannot
 // carry written as \xHH.
-std::string fields(const label_preset_t& p_entry) {
+console_message_t fields(const label_preset_t& p_entry) {
     return "label \"" + typed_text(comment_text(p_entry.label)) + "\", channel \"" +
            typed_text(comment_text(p_entry.channel_id)) + "\", device \"" +
            typed_text(comment_text(p_entry.device_id)) + "\"";
 }
 
-// A name and MAC the service reported, as a warning (on standard error) shows them.
-std::string name_and_mac(const std::string& p_name, const std::string& p_mac) {
-    return service_text_in_errors(p_name) + " (" + service_text_in_errors(p_mac) + ")";
-}
-
-// The same for a message of printf_str and printf_str_color.
-std::string name_and_mac_in_messages(const std::string& p_name, const std::string& p_mac) {
-    return service_text_in_messages(p_name) + " (" + service_text_in_messages(p_mac) + ")";
+// A name and MAC the service reported.
+console_message_t name_and_mac(const std::string& p_name, const std::string& p_mac) {
+    return service_text(p_name) + " (" + service_text(p_mac) + ")";
 }
 
 // A text of the service in a comment of a file: one line, every byte a label file cannot
@@ -45,9 +40,9 @@ std::string usage_error(const std::string& p_what) {
     return G_program + ": " + p_what + " (see --help)" + G_nl;
 }
 
-std::string network_line(const std::string& p_name, std::size_t p_listed) {
-    return "Network \"" + p_name + "\": " + plural(p_listed, "device", "devices") + " listed" +
-           G_nl;
+console_message_t network_line(const std::string& p_name, std::size_t p_listed) {
+    return "Network \"" + service_text(p_name) + "\": " + plural(p_listed, "device", "devices") +
+           " listed" + G_nl;
 }
 
 std::string identifiers(int p_mir, int p_pir, int p_fir) {
@@ -59,23 +54,23 @@ std::string version() {
     return G_program + " " + G_project_version + G_nl;
 }
 
-std::string not_found(const std::string& p_name) {
-    return "Warning: " + service_text_in_errors(p_name) + " was not found on the network." + G_nl;
+console_message_t not_found(const std::string& p_name) {
+    return "Warning: " + service_text(p_name) + " was not found on the network." + G_nl;
 }
 
-std::string not_compatible(const std::string& p_name, const std::string& p_mac) {
+console_message_t not_compatible(const std::string& p_name, const std::string& p_mac) {
     return "Warning: " + name_and_mac(p_name, p_mac) + " is not a KALDEN-RM6X compatible device." +
            G_nl;
 }
 
-std::string not_nameable(const std::string& p_name, const std::string& p_mac) {
+console_message_t not_nameable(const std::string& p_name, const std::string& p_mac) {
     return "Warning: " + name_and_mac(p_name, p_mac) +
            " has a name no label file can give: it is not read." + G_nl;
 }
 
-std::string no_answer(const std::string& p_mac) {
-    return "Warning: " + service_text_in_errors(p_mac) +
-           " gave no information answer: it is not read." + G_nl;
+console_message_t no_answer(const std::string& p_mac) {
+    return "Warning: " + service_text(p_mac) + " gave no information answer: it is not read." +
+           G_nl;
 }
 
 const char* const link_lost =
@@ -84,27 +79,28 @@ const char* const link_lost =
 
 const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
 
-std::string reading(const std::string& p_name) {
-    return "Reading " + service_text_in_messages(p_name) + "'s labels...";
+console_message_t reading(const std::string& p_name) {
+    return "Reading " + service_text(p_name) + "'s labels...";
 }
 
 const char* const read_ok = " OK\r\n";
 const char* const read_failed = " FAILED\r\n";
 
-std::string read_failed_at(const std::string& p_name, uint32_t p_page) {
-    return service_text_in_errors(p_name) + "'s labels could not be read (page " +
-           std::to_string(p_page) + "), check device connection." + G_nl;
+console_message_t read_failed_at(const std::string& p_name, uint32_t p_page) {
+    return service_text(p_name) + "'s labels could not be read (page " + std::to_string(p_page) +
+           "), check device connection." + G_nl;
 }
 
-std::string area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset) {
-    return service_text_in_errors(p_name) + "'s label area (page index " +
-           std::to_string(p_page_index) + ", start offset " + std::to_string(p_start_offset) +
+console_message_t area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset) {
+    return service_text(p_name) + "'s label area (page index " + std::to_string(p_page_index) +
+           ", start offset " + std::to_string(p_start_offset) +
            ") would cover its own location bytes: it is not read." + G_nl;
 }
 
-std::string entry_warning(const std::string& p_name, std::size_t p_number, const char* p_reason) {
-    return "Warning: " + service_text_in_errors(p_name) + "'s entry " + std::to_string(p_number) +
-           " " + p_reason + ": it is written as a comment." + G_nl;
+console_message_t entry_warning(const std::string& p_name, std::size_t p_number,
+                                const char* p_reason) {
+    return "Warning: " + service_text(p_name) + "'s entry " + std::to_string(p_number) + " " +
+           p_reason + ": it is written as a comment." + G_nl;
 }
 
 std::string left_out_no_answer(const std::string& p_mac) {
@@ -142,20 +138,19 @@ std::string backup_head(const std::string& p_date, const std::string& p_network,
     return head + G_nl;
 }
 
-std::string matches(const std::string& p_name, const std::string& p_mac, const std::string& p_file,
-                    std::size_t p_presets) {
-    return name_and_mac_in_messages(p_name, p_mac) + " holds exactly what " + p_file +
-           " would write (" + plural(p_presets, "preset).", "presets).") + G_nl;
+console_message_t matches(const std::string& p_name, const std::string& p_mac,
+                          const std::string& p_file, std::size_t p_presets) {
+    return name_and_mac(p_name, p_mac) + " holds exactly what " + p_file + " would write (" +
+           plural(p_presets, "preset).", "presets).") + G_nl;
 }
 
-std::string differs(const std::string& p_name, const std::string& p_mac,
-                    const std::string& p_file) {
-    return name_and_mac_in_messages(p_name, p_mac) + " differs from what " + p_file +
-           " would write:" + G_nl;
+console_message_t differs(const std::string& p_name, const std::string& p_mac,
+                          const std::string& p_file) {
+    return name_and_mac(p_name, p_mac) + " differs from what " + p_file + " would write:" + G_nl;
 }
 
-std::string difference_lines(const std::vector<entry_difference_t>& p_differences) {
-    std::string lines;
+console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences) {
+    console_message_t lines;
     for (const entry_difference_t& difference : p_differences) {
         const std::string entry = "\tentry " + std::to_string(difference.m_number);
         switch (difference.m_kind) {

@@ -88,8 +88,8 @@ Status sent_zel_comand(std::string p_zel_command_arg, zel_req_id_t p_req_id, tim
 
 Status handle_zel_response(std::string p_zel_response, zel_req_id_t p_req_id) {
     if (zel_has_failed_word(p_zel_response) || is_empty_message(p_zel_response)) {
-        printf_error_message(
-            color_text("Get response:" + service_text_in_errors(p_zel_response), RED));
+        // color_text's markers are empty: the head and the answer are one red text.
+        printf_error_message(color_text("Get response:", RED) + service_text(p_zel_response));
         return FAIL;
     }
     // A parser's own failure shows only in the registry fields it leaves unset.
