@@ -220,6 +220,11 @@ std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_
 // Converts code page 850 text back to UTF-8.
 std::string cp850_to_utf8(const std::string& p_text);
 
+// Code page 850 text as UTF-8 text for a file a person reads: every byte p_as_code picks
+// written \xHH (two capital hex digits), every other byte as its UTF-8 form. The one rule by
+// which a file (a backup's comments, a capture) shows any byte.
+std::string file_text(const std::string& p_cp850_text, bool (*p_as_code)(char));
+
 // Any bytes, read as code page 850, as one quoted UTF-8 text for a file a person reads:
 // "..." with \" and \\ escaped and every control byte written \xHH. unquote_cp850 gives
 // the same bytes back; false, with p_bytes unchanged, for a text that is no such quote.

@@ -103,6 +103,11 @@ std::size_t unsupported_length(const unsigned char* p_text, std::size_t p_size, 
     return 1;
 }
 
+bool is_control_code(char p_c) {
+    const unsigned char byte = static_cast<unsigned char>(p_c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
 int hex_value(unsigned char p_c) {
     if (p_c >= '0' && p_c <= '9') {
         return p_c - '0';
@@ -171,20 +176,30 @@ std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_
     return result;
 }
 
-std::string quoted_cp850(const std::string& p_bytes) {
+std::string file_text(const std::string& p_cp850_text, bool (*p_as_code)(char)) {
     static const char G_hex[] = "0123456789ABCDEF";
-    std::string text = "\"";
-    for (char c : p_bytes) {
+    std::string text;
+    for (char c : p_cp850_text) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
+        if (p_as_code(c)) {
             text += "\\x";
             text += G_hex[byte >> 4];
             text += G_hex[byte & 0x0F];
         } else {
             text += cp850_to_utf8(std::string(1, c));
+        }
+    }
+    return text;
+}
+
+std::string quoted_cp850(const std::string& p_bytes) {
+    std::string text = "\"";
+    for (char c : p_bytes) {
+        if (c == '"' || c == '\\') {
+            text += '\\';
+            text += c;
+        } else {
+            text += file_text(std::string(1, c), is_control_code);
         }
     }
     return text + "\"";

@@ -1,7 +1,5 @@
 #include "device_core/backup_text.h"
 
-#include <cstdio>
-
 #include "basic_type/label_area.h"
 #include "device_core/label_reading.h"
 #include "file_parser/file_parser.h"
@@ -130,18 +128,7 @@ const char* entry_not_restorable(const label_preset_t& p_entry) {
 }
 
 std::string comment_text(const std::string& p_cp850_text) {
-    std::string text;
-    for (char c : p_cp850_text) {
-        if (is_carried(c)) {
-            text += cp850_to_utf8(std::string(1, c));
-            continue;
-        }
-        char code[8];
-        std::snprintf(code, sizeof(code), "\\x%02X",
-                      static_cast<unsigned>(static_cast<uint8_t>(c)));
-        text += code;
-    }
-    return text;
+    return file_text(p_cp850_text, is_not_carried);
 }
 
 std::string device_backup_text(const std::string& p_name, const std::string& p_mac,
