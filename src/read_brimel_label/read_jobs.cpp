@@ -328,9 +328,6 @@ read_status_t back_up(const read_options_t& p_options) {
 }
 
 read_status_t verify(const std::string& p_file, bool p_json) {
-    if (p_json) {
-        messages_to_standard_error();  // the JSON alone goes to standard output
-    }
     if (read_label_file(p_file) == FAIL) {
         return READ_FAILED;
     }

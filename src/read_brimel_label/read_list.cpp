@@ -66,9 +66,6 @@ std::string list_json(const network_view_t& p_view) {
 }  // namespace
 
 read_status_t read_job::list(bool p_json) {
-    if (p_json) {
-        messages_to_standard_error();  // the JSON alone goes to standard output
-    }
     network_view_t view;
     if (!look(view)) {
         return READ_FAILED;
