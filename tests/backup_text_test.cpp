@@ -25,6 +25,8 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
     struct row_t {
         label_entries_t m_entries;  // label, Dante device, channel each
         std::string m_line;         // after the device's head
+        std::string m_mac = "M";
+        std::string m_shown_mac = "M";
     };
     // clang-format off
     const row_t rows[] = {
@@ -42,6 +44,7 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
         {{{"A", "Rack_1", "b"}}, "; entry 1 has a device name of other than letters, digits and \"-\": label \"A\", channel \"b\", device \"Rack_1\""},
         {{{"A\xFF", "c", "b"}}, "; entry 1 holds a character no label file carries: label \"A\\xFF\", channel \"b\", device \"c\""},
         {{{"A[", "c", "]b"}}, "; entry 1 would read as a device section: label \"A[\", channel \"]b\", device \"c\""},
+        {{{"A", "c", "b"}}, "A = b@c", "M\x1B[2J\r\n", "M\\x1B[2J\\x0D\\x0A"},
         {{{"", "", ""}, {"A", "c", "b"}}, "; entry 2 comes after an empty or commented entry: restoring would move it: label \"A\", channel \"b\", device \"c\""},
         {{{"A;1", "c", "b"}, {"B", "c", "b"}}, "; entry 1 holds \";\", \"=\" or \"@\": label \"A;1\", channel \"b\", device \"c\"\r\n"
          "; entry 2 comes after an empty or commented entry: restoring would move it: label \"B\", channel \"b\", device \"c\""},
@@ -54,8 +57,8 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
         for (const label_preset_t& entry : r.m_entries) {
             fields.push_back(device_fields(entry.label, entry.device_id, entry.channel_id));
         }
-        EXPECT_EQ(device_backup_text("D", "M", fields, notes),
-                  "; device D, MAC M\r\n[D]\r\n" + r.m_line + "\r\n");
+        EXPECT_EQ(device_backup_text("D", r.m_mac, fields, notes),
+                  "; device D, MAC " + r.m_shown_mac + "\r\n[D]\r\n" + r.m_line + "\r\n");
         // The note repeats the comment's "entry N <reason>".
         const std::string what = r.m_line.substr(2, r.m_line.find(": label") - 2);
         EXPECT_EQ(notes.empty()

@@ -62,8 +62,9 @@ std::string label_line(const label_preset_t& p_entry) {
     return p_entry.label + " = " + p_entry.channel_id + "@" + p_entry.device_id;
 }
 
+// The name heads a section, so it is a section name; the MAC is any text of the service.
 std::string backup_head(const std::string& p_name, const std::string& p_mac) {
-    return "; device " + p_name + ", MAC " + p_mac + G_nl + "[" + p_name + "]" + G_nl;
+    return "; device " + p_name + ", MAC " + comment_text(p_mac) + G_nl + "[" + p_name + "]" + G_nl;
 }
 
 std::string entry_comment(std::size_t p_number, const char* p_reason,
