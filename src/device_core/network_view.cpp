@@ -51,7 +51,7 @@ std::vector<std::string> device_identities::names_of(const std::string& p_mac) c
 Status look_at_network(network_view_t& p_view, progress_counter* p_progress) {
     p_view = network_view_t();
     std::vector<std::string> listed;
-    if (list_network(p_view.m_name, listed) == FAIL) {
+    if (list_network(p_view.m_name, listed, p_view.m_refusal) == FAIL) {
         return FAIL;
     }
     p_view.m_listed = true;

@@ -37,6 +37,7 @@ class device_identities {
 
 struct network_view_t {
     bool m_listed = false;  // the listing was answered
+    std::string m_refusal;  // what the service answered instead of a listing, if it answered
     std::string m_name;     // the network part of its first line
     // Each distinct listed identifier, in listing order.
     std::vector<network_device_t> m_devices;

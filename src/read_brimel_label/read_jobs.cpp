@@ -30,23 +30,45 @@ struct target_t {
     name_state_t m_state;
     const net_device_info_t* m_device;
     bool m_readable = true;  // a found device whose name a label file can give
+    // Not found, while a listed device gave no information answer: it may be that one.
+    bool m_unanswered = false;
 
     bool can_be_read() const { return m_state == NAME_FOUND && m_readable; }
 };
 
+// The listed devices that gave no information answer, each warned about; for p_left_out.
+void unanswered(const network_view_t& p_view, std::vector<std::string>& p_left_out) {
+    for (const network_device_t& device : p_view.m_devices) {
+        if (!device.m_answered) {
+            printf_error_message(read_msg::no_answer(device.m_identifier));
+            p_left_out.push_back(read_msg::left_out_no_answer(device.m_identifier));
+        }
+    }
+}
+
 // How each name finds its device, in order, after a warning about each that cannot be read:
-// first the ambiguous ones, then those not found, not compatible, or not a section name;
-// what each of those is goes to p_left_out.
+// first the ambiguous ones, then, when a name was not found, the listed devices that gave no
+// information answer (that name may be one of theirs), then the names not found, not
+// compatible, or not a section name; what each of those is goes to p_left_out.
 std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<std::string>& p_names,
                               std::vector<std::string>& p_left_out) {
     std::vector<target_t> targets;
+    bool not_found = false;
     for (const std::string& name : p_names) {
         const name_lookup_t lookup = look_up_name(p_view, name);
         targets.push_back(target_t{name, lookup.m_state, lookup.m_device});
+        not_found = not_found || lookup.m_state == NAME_NOT_FOUND;
         if (lookup.m_state == NAME_AMBIGUOUS) {
             printf_error_message(
                 ambiguity_warning(name, lookup.m_macs, lookup.m_names, G_not_done));
         }
+    }
+    const bool unanswered_may_be_it =
+        not_found &&
+        std::any_of(p_view.m_devices.begin(), p_view.m_devices.end(),
+                    [](const network_device_t& p_device) { return !p_device.m_answered; });
+    if (unanswered_may_be_it) {
+        unanswered(p_view, p_left_out);
     }
     for (target_t& target : targets) {
         const std::string& name = target.m_name;
@@ -54,8 +76,9 @@ std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<st
         if (target.m_state == NAME_AMBIGUOUS) {
             p_left_out.push_back(read_msg::left_out_ambiguous(name));
         } else if (target.m_state == NAME_NOT_FOUND) {
-            printf_error_message(read_msg::not_found(name));
-            p_left_out.push_back(read_msg::left_out_not_found(name));
+            target.m_unanswered = unanswered_may_be_it;
+            printf_error_message(read_msg::not_found(name, target.m_unanswered));
+            p_left_out.push_back(read_msg::left_out_not_found(name, target.m_unanswered));
         } else if (target.m_state == NAME_NOT_COMPATIBLE) {
             printf_error_message(read_msg::not_compatible(name, mac));
             p_left_out.push_back(read_msg::left_out_not_compatible(name, mac));
@@ -147,16 +170,6 @@ std::string backup_body(const network_view_t& p_view, const std::vector<target_t
     return body;
 }
 
-// The listed devices that gave no information answer, each warned about; for p_left_out.
-void unanswered(const network_view_t& p_view, std::vector<std::string>& p_left_out) {
-    for (const network_device_t& device : p_view.m_devices) {
-        if (!device.m_answered) {
-            printf_error_message(read_msg::no_answer(device.m_identifier));
-            p_left_out.push_back(read_msg::left_out_no_answer(device.m_identifier));
-        }
-    }
-}
-
 // Reads a compatible device whole for the capture; an area over its location bytes is not
 // read, and its location bytes are kept without it. FAIL when the device could not be read.
 Status capture_area(const network_view_t& p_view, const network_device_t& p_device,
@@ -214,6 +227,12 @@ verify_result_t verify_target(const network_view_t& p_view, const target_t& p_ta
                            "same",
                            READ_DONE,
                            {}};
+    if (p_target.m_unanswered) {
+        // Not proven different: the service did not tell which device it is.
+        result.m_state = "no information answer";
+        result.m_status = READ_FAILED;
+        return result;
+    }
     if (p_target.m_state != NAME_FOUND) {
         result.m_state = p_target.m_state == NAME_NOT_FOUND        ? "not found"
                          : p_target.m_state == NAME_NOT_COMPATIBLE ? "not compatible"
@@ -292,6 +311,9 @@ namespace read_job {
 
 bool look(network_view_t& p_view) {
     look_at_network(p_view);
+    if (!p_view.m_refusal.empty()) {
+        printf_error_message(read_msg::listing_refused(p_view.m_refusal));
+    }
     if (p_view.m_link_lost) {
         printf_error_message(read_msg::link_lost);
     }

@@ -13,7 +13,7 @@ namespace {
 // What a listed device is to the tools.
 const char* state_of(const network_device_t& p_device) {
     if (!p_device.m_answered) {
-        return "no answer";
+        return "no information answer";
     }
     return p_device.m_info.is_compatible() ? "compatible" : "not compatible";
 }

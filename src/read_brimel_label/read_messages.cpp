@@ -8,6 +8,15 @@ namespace {
 
 const std::string G_nl = "\r\n";
 const std::string G_program = "read_brimel_label";
+// A device whose information answer was refused or missing, wherever it is named.
+const std::string G_no_answer = " gave no information answer";
+
+// Why a name was not found: it is not on the network, or it may be that of a device the
+// service told nothing of.
+std::string not_found_why(bool p_unanswered) {
+    return p_unanswered ? " was not found: a listed device" + G_no_answer
+                        : std::string(" was not found on the network");
+}
 
 // The three fields of an entry as a message shows them, every byte a label file cannot
 // carry written as \xHH.
@@ -20,12 +29,6 @@ console_message_t fields(const label_preset_t& p_entry) {
 // A name and MAC the service reported.
 console_message_t name_and_mac(const std::string& p_name, const std::string& p_mac) {
     return service_text(p_name) + " (" + service_text(p_mac) + ")";
-}
-
-// A text of the service in a comment of a file: one line, every byte a label file cannot
-// carry as \xHH.
-std::string in_comment(const std::string& p_text) {
-    return comment_text(p_text);
 }
 
 std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {
@@ -54,8 +57,8 @@ std::string version() {
     return G_program + " " + G_project_version + G_nl;
 }
 
-console_message_t not_found(const std::string& p_name) {
-    return "Warning: " + service_text(p_name) + " was not found on the network." + G_nl;
+console_message_t not_found(const std::string& p_name, bool p_unanswered) {
+    return "Warning: " + service_text(p_name) + not_found_why(p_unanswered) + "." + G_nl;
 }
 
 console_message_t not_compatible(const std::string& p_name, const std::string& p_mac) {
@@ -69,13 +72,16 @@ console_message_t not_nameable(const std::string& p_name, const std::string& p_m
 }
 
 console_message_t no_answer(const std::string& p_mac) {
-    return "Warning: " + service_text(p_mac) + " gave no information answer: it is not read." +
-           G_nl;
+    return "Warning: " + service_text(p_mac) + G_no_answer + ": it is not read." + G_nl;
 }
 
 const char* const link_lost =
     "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as "
     "not found.\r\n";
+
+console_message_t listing_refused(const std::string& p_answer) {
+    return "ZEL-Service refused to list the devices: " + service_text(p_answer);
+}
 
 const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
 
@@ -104,34 +110,35 @@ console_message_t entry_warning(const std::string& p_name, std::size_t p_number,
 }
 
 std::string left_out_no_answer(const std::string& p_mac) {
-    return in_comment(p_mac) + " gave no information answer";
+    return comment_text(p_mac) + G_no_answer;
 }
 
-std::string left_out_not_found(const std::string& p_name) {
-    return in_comment(p_name) + " was not found on the network";
+std::string left_out_not_found(const std::string& p_name, bool p_unanswered) {
+    return comment_text(p_name) + not_found_why(p_unanswered);
 }
 
 std::string left_out_not_compatible(const std::string& p_name, const std::string& p_mac) {
-    return in_comment(p_name) + " (" + in_comment(p_mac) + ") is not a compatible device";
+    return comment_text(p_name) + " (" + comment_text(p_mac) + ") is not a compatible device";
 }
 
 std::string left_out_not_nameable(const std::string& p_name, const std::string& p_mac) {
-    return in_comment(p_name) + " (" + in_comment(p_mac) + ") has a name no label file can give";
+    return comment_text(p_name) + " (" + comment_text(p_mac) +
+           ") has a name no label file can give";
 }
 
 std::string left_out_ambiguous(const std::string& p_name) {
-    return in_comment(p_name) + " names more than one device, or its device answers as more";
+    return comment_text(p_name) + " names more than one device, or its device answers as more";
 }
 
 std::string left_out_unread(const std::string& p_name, const std::string& p_mac, uint32_t p_page) {
-    return in_comment(p_name) + " (" + in_comment(p_mac) + ") could not be read (page " +
+    return comment_text(p_name) + " (" + comment_text(p_mac) + ") could not be read (page " +
            std::to_string(p_page) + ")";
 }
 
 std::string backup_head(const std::string& p_date, const std::string& p_network,
                         const std::vector<std::string>& p_left_out) {
     std::string head = "; Backup by " + G_program + " " + G_project_version + " of the network \"" +
-                       in_comment(p_network) + "\", " + p_date + G_nl;
+                       comment_text(p_network) + "\", " + p_date + G_nl;
     for (const std::string& left_out : p_left_out) {
         head += "; Not in this backup: " + left_out + G_nl;
     }

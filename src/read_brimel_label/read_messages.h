@@ -19,11 +19,13 @@ console_message_t network_line(const std::string& p_name, std::size_t p_listed);
 std::string identifiers(int p_mir, int p_pir, int p_fir);
 std::string version();
 
-console_message_t not_found(const std::string& p_name);
+// p_unanswered: a listed device gave no information answer, and the name may be its.
+console_message_t not_found(const std::string& p_name, bool p_unanswered);
 console_message_t not_compatible(const std::string& p_name, const std::string& p_mac);
 console_message_t not_nameable(const std::string& p_name, const std::string& p_mac);
 console_message_t no_answer(const std::string& p_mac);
 extern const char* const link_lost;
+console_message_t listing_refused(const std::string& p_answer);
 extern const char* const no_device;
 console_message_t reading(const std::string& p_name);
 extern const char* const read_ok;
@@ -36,7 +38,7 @@ console_message_t entry_warning(const std::string& p_name, std::size_t p_number,
 // What a backup or a capture leaves out, as its line on standard error says it and as the
 // comment at the top of the file says it.
 std::string left_out_no_answer(const std::string& p_mac);
-std::string left_out_not_found(const std::string& p_name);
+std::string left_out_not_found(const std::string& p_name, bool p_unanswered);
 std::string left_out_not_compatible(const std::string& p_name, const std::string& p_mac);
 std::string left_out_not_nameable(const std::string& p_name, const std::string& p_mac);
 std::string left_out_ambiguous(const std::string& p_name);

@@ -172,16 +172,22 @@ bool service_link_lost() {
     return service_link().open_failed();
 }
 
-Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers) {
+Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers,
+                    std::string& p_refusal) {
     const zel_network_keys_t none;
     zel_echo_rule_t any_line;
     any_line.m_network = &none;
     std::string answer;
-    if (!collect_answer(zel_list_dev_word, ZEL_LIST_DEV, zel_request(ZEL_LIST_DEV).m_timeout_ms,
-                        any_line, answer)) {
-        return FAIL;
+    if (collect_answer(zel_list_dev_word, ZEL_LIST_DEV, zel_request(ZEL_LIST_DEV).m_timeout_ms,
+                       any_line, answer) &&
+        parse_listing(answer, p_network_name, p_identifiers) == SUCCESS) {
+        return SUCCESS;
     }
-    return parse_listing(answer, p_network_name, p_identifiers);
+    // A refusal leaves its line in the answer; the link has told any other failure.
+    if (zel_has_failed_word(answer)) {
+        p_refusal = answer;
+    }
+    return FAIL;
 }
 
 Status ask_information(const std::string& p_mac_adress, const zel_network_keys_t& p_network,

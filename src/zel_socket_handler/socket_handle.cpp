@@ -212,6 +212,7 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
             }
             const zel_line_verdict_t verdict = zel_judge_line(line, p_rule.m_echo);
             if (verdict == ZEL_LINE_REFUSAL) {
+                p_answer = line;  // the refusal, for the caller who tells it
                 return false;
             }
             if (verdict == ZEL_LINE_LATE) {
