@@ -114,8 +114,8 @@ TEST(CaptureText, DevicesAsTheSimulatorReadsThemBack) {
     network_view_t view;
     view.m_name = "Hall #1";
     network_device_t device;
-    device.m_identifier = "02 #1";
-    device.m_info = net_device_info_t{"02 #1", "Desk\r", 5, 2, 3, "1;0;5;2;3;8;8;1;0;"};
+    device.m_identifier = "02:01";
+    device.m_info = net_device_info_t{"02:01", "Desk\r", 5, 2, 3, "1;0;5;2;3;8;8;1;0;"};
     captured_area_t area;
     area.m_location = label_location_t{0, 5};
     area.m_entries = {device_fields("", "", ""), device_fields("A", "d", "c", "z")};
@@ -123,12 +123,12 @@ TEST(CaptureText, DevicesAsTheSimulatorReadsThemBack) {
               "# A capture of a network by read_brimel_label 9.9, for zel_service_sim --network\n"
               "network \"Hall #1\"\n");
     EXPECT_EQ(captured_device_text(device, &area),
-              "\"Desk\\x0D\" \"02 #1\" 5 2 3 0 5 info=\"1;0;5;2;3;8;8;1;0;\" area\n"
+              "\"Desk\\x0D\" 02:01 5 2 3 0 5 info=\"1;0;5;2;3;8;8;1;0;\" area\n"
               "  02 label=\"A\\x00z\" device=\"d\" channel=\"c\"\n");
     EXPECT_EQ(captured_device_text(device, nullptr),
-              "\"Desk\\x0D\" \"02 #1\" 5 2 3 0 0 info=\"1;0;5;2;3;8;8;1;0;\"\n");
+              "\"Desk\\x0D\" 02:01 5 2 3 0 0 info=\"1;0;5;2;3;8;8;1;0;\"\n");
     EXPECT_EQ(uncaptured_device_text(device) + unread_device_text(device),
-              "# \"02 #1\": no information answer\n# \"02 #1\" \"Desk\\x0D\": its label area could "
+              "# \"02:01\": no information answer\n# \"02:01\" \"Desk\\x0D\": its label area could "
               "not be read\n");
 }
 
