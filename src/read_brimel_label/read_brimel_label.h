@@ -51,9 +51,13 @@ read_status_t capture(const read_options_t& p_options);
 read_status_t list(bool p_json);
 
 // What every job does first: lists the network and asks every listed device for its
-// information, saying so when the service was lost on the way. False when the network could
-// not be listed.
+// information, saying so when the service refused the listing or was lost on the way. False
+// when the network could not be listed.
 bool look(network_view_t& p_view);
+
+// Writes a job's result (JSON, the list) to standard output; false after the message when
+// it could not.
+bool print_result(const std::string& p_text);
 
 }  // namespace read_job
 

@@ -200,16 +200,6 @@ void report(const label_file_target_t& p_target, const std::string& p_mac,
     printf_str(read_msg::difference_lines(p_differences));
 }
 
-// Writes JSON for a script to standard output; false after the message when it could not.
-bool write_json(const std::string& p_json) {
-    std::string reason;
-    if (!platform::write_standard_output(p_json, reason)) {
-        printf_error_message(read_msg::standard_output_failed(reason));
-        return false;
-    }
-    return true;
-}
-
 // What a verify found of one target of the file.
 struct verify_result_t {
     std::string m_name;
@@ -309,6 +299,15 @@ read_status_t report_refused_lines(const std::string& p_file) {
 
 namespace read_job {
 
+bool print_result(const std::string& p_text) {
+    std::string reason;
+    if (!platform::write_standard_output(p_text, reason)) {
+        printf_error_message(read_msg::standard_output_failed(reason));
+        return false;
+    }
+    return true;
+}
+
 bool look(network_view_t& p_view) {
     look_at_network(p_view);
     if (!p_view.m_refusal.empty()) {
@@ -374,7 +373,7 @@ read_status_t verify(const std::string& p_file, bool p_json) {
             verify_target(view, target, file_target(file_targets, target.m_name), p_file));
         status = std::max(status, results.back().m_status);
     }
-    if (p_json && !write_json(verify_json(p_file, results))) {
+    if (p_json && !print_result(verify_json(p_file, results))) {
         return READ_FAILED;
     }
     return status;

@@ -5,7 +5,6 @@
 
 #include "basic_type/json_text.h"
 #include "device_core/network_view.h"
-#include "platform/output_file.h"
 #include "read_brimel_label/read_messages.h"
 
 namespace {
@@ -70,9 +69,7 @@ read_status_t read_job::list(bool p_json) {
     if (!look(view)) {
         return READ_FAILED;
     }
-    std::string reason;
-    if (!platform::write_standard_output(p_json ? list_json(view) : list_text(view), reason)) {
-        printf_error_message(read_msg::standard_output_failed(reason));
+    if (!print_result(p_json ? list_json(view) : list_text(view))) {
         return READ_FAILED;
     }
     return view.m_link_lost ? READ_FAILED : READ_DONE;
