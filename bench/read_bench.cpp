@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "device_core/device_core.h"
+#include "device_core/label_reading.h"
 
 namespace {
 

@@ -125,20 +125,20 @@ std::string one_line(std::string p_text) {
     return p_text;
 }
 
-// The lines of p_text ("\n" each) as p_shown shows them: names of the network quoted in the
-// dump and the messages show their control bytes on a terminal.
-std::string shown_lines(const std::string& p_text, std::string (*p_shown)(const std::string&)) {
-    std::string shown;
+// The lines of p_text ("\n" each) as texts of the service: names of the network quoted in
+// the dump and the messages show their control bytes on a terminal.
+console_message_t shown_lines(const std::string& p_text) {
+    console_message_t shown;
     for (std::size_t at = 0; at < p_text.size();) {
         const std::size_t end = std::min(p_text.find('\n', at), p_text.size());
-        shown += p_shown(p_text.substr(at, end - at)) + (end < p_text.size() ? "\n" : "");
+        shown += service_text(p_text.substr(at, end - at)) + (end < p_text.size() ? "\n" : "");
         at = end + 1;
     }
     return shown;
 }
 
 void print_error(const std::string& p_text) {
-    printf_error_message("zel_service_sim: " + shown_lines(p_text, service_text_in_errors) + "\n");
+    printf_error_message("zel_service_sim: " + shown_lines(p_text) + "\n");
 }
 
 // Serves until Ctrl-C or a termination request.
@@ -339,9 +339,7 @@ int zel_service_sim_main(const std::vector<std::string>& p_args) {
         return status;
     }
     if (!dump_file.is_open()) {
-        sim.dump([](const std::string& p_part) {
-            printf_str(shown_lines(p_part, service_text_in_messages));
-        });
+        sim.dump([](const std::string& p_part) { printf_str(shown_lines(p_part)); });
     } else {
         sim.dump([&dump_file](const std::string& p_part) { dump_file << p_part; });
         dump_file.flush();
@@ -352,7 +350,7 @@ int zel_service_sim_main(const std::vector<std::string>& p_args) {
     }
     const sim_stop_report_t report = sim_stop_report(sim.violations(), sim.violation_count());
     if (!report.m_text.empty()) {
-        printf_error_message(shown_lines(report.m_text, service_text_in_errors));
+        printf_error_message(shown_lines(report.m_text));
     }
     return report.m_status;
 }

@@ -1,7 +1,9 @@
 // The text rules of a backup: an entry that a label file carries back unchanged becomes a
 // label line; any other, and every entry after an empty or commented one, a comment with a
 // warning. And the lines of --verify for each kind of difference.
-#include "device_core/device_core.h"
+#include "device_core/backup_text.h"
+#include "device_core/label_compare.h"
+#include "device_core/network_capture.h"
 #include "unit_support.h"
 
 namespace {
@@ -23,6 +25,8 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
     struct row_t {
         label_entries_t m_entries;  // label, Dante device, channel each
         std::string m_line;         // after the device's head
+        std::string m_mac = "M";
+        std::string m_shown_mac = "M";
     };
     // clang-format off
     const row_t rows[] = {
@@ -40,6 +44,7 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
         {{{"A", "Rack_1", "b"}}, "; entry 1 has a device name of other than letters, digits and \"-\": label \"A\", channel \"b\", device \"Rack_1\""},
         {{{"A\xFF", "c", "b"}}, "; entry 1 holds a character no label file carries: label \"A\\xFF\", channel \"b\", device \"c\""},
         {{{"A[", "c", "]b"}}, "; entry 1 would read as a device section: label \"A[\", channel \"]b\", device \"c\""},
+        {{{"A", "c", "b"}}, "A = b@c", "M\x1B[2J\r\n", "M\\x1B[2J\\x0D\\x0A"},
         {{{"", "", ""}, {"A", "c", "b"}}, "; entry 2 comes after an empty or commented entry: restoring would move it: label \"A\", channel \"b\", device \"c\""},
         {{{"A;1", "c", "b"}, {"B", "c", "b"}}, "; entry 1 holds \";\", \"=\" or \"@\": label \"A;1\", channel \"b\", device \"c\"\r\n"
          "; entry 2 comes after an empty or commented entry: restoring would move it: label \"B\", channel \"b\", device \"c\""},
@@ -52,8 +57,8 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
         for (const label_preset_t& entry : r.m_entries) {
             fields.push_back(device_fields(entry.label, entry.device_id, entry.channel_id));
         }
-        EXPECT_EQ(device_backup_text("D", "M", fields, notes),
-                  "; device D, MAC M\r\n[D]\r\n" + r.m_line + "\r\n");
+        EXPECT_EQ(device_backup_text("D", r.m_mac, fields, notes),
+                  "; device D, MAC " + r.m_shown_mac + "\r\n[D]\r\n" + r.m_line + "\r\n");
         // The note repeats the comment's "entry N <reason>".
         const std::string what = r.m_line.substr(2, r.m_line.find(": label") - 2);
         EXPECT_EQ(notes.empty()
@@ -109,8 +114,8 @@ TEST(CaptureText, DevicesAsTheSimulatorReadsThemBack) {
     network_view_t view;
     view.m_name = "Hall #1";
     network_device_t device;
-    device.m_identifier = "02 #1";
-    device.m_info = net_device_info_t{"02 #1", "Desk\r", 5, 2, 3, "1;0;5;2;3;8;8;1;0;"};
+    device.m_identifier = "02:01";
+    device.m_info = net_device_info_t{"02:01", "Desk\r", 5, 2, 3, "1;0;5;2;3;8;8;1;0;"};
     captured_area_t area;
     area.m_location = label_location_t{0, 5};
     area.m_entries = {device_fields("", "", ""), device_fields("A", "d", "c", "z")};
@@ -118,12 +123,12 @@ TEST(CaptureText, DevicesAsTheSimulatorReadsThemBack) {
               "# A capture of a network by read_brimel_label 9.9, for zel_service_sim --network\n"
               "network \"Hall #1\"\n");
     EXPECT_EQ(captured_device_text(device, &area),
-              "\"Desk\\x0D\" \"02 #1\" 5 2 3 0 5 info=\"1;0;5;2;3;8;8;1;0;\" area\n"
+              "\"Desk\\x0D\" 02:01 5 2 3 0 5 info=\"1;0;5;2;3;8;8;1;0;\" area\n"
               "  02 label=\"A\\x00z\" device=\"d\" channel=\"c\"\n");
     EXPECT_EQ(captured_device_text(device, nullptr),
-              "\"Desk\\x0D\" \"02 #1\" 5 2 3 0 0 info=\"1;0;5;2;3;8;8;1;0;\"\n");
+              "\"Desk\\x0D\" 02:01 5 2 3 0 0 info=\"1;0;5;2;3;8;8;1;0;\"\n");
     EXPECT_EQ(uncaptured_device_text(device) + unread_device_text(device),
-              "# \"02 #1\": no information answer\n# \"02 #1\" \"Desk\\x0D\": its label area could "
+              "# \"02:01\": no information answer\n# \"02:01\" \"Desk\\x0D\": its label area could "
               "not be read\n");
 }
 

@@ -123,15 +123,36 @@ TEST_F(CodePage, QuotedTextGivesItsBytesBack) {
     }
 }
 
-TEST_F(CodePage, ConsoleShowsLabelTextInItsOwnEncoding) {
-    EXPECT_EQ(console_text("Caf\x82 \xB0"), as_shown("Caf\xC3\xA9 \xE2\x96\x91", "Caf\x82 \xB0"));
-    // Control bytes: visible on a terminal, exact when redirected.
+// A message shows each of its texts by where it came from: the program's words as they are,
+// any other text with its control bytes visible on a terminal and exact when redirected;
+// label-file text in the console's character set.
+TEST_F(CodePage, AMessageShowsEachTextByItsOrigin) {
     const std::string controls("\x1B[2J\t\x7F\x1F\0 ~", 10);
-    EXPECT_EQ(console_text(controls, true), "^[[2J^I^?^_^@ ~");
-    EXPECT_EQ(console_text(controls, false), controls);
-    // Text of the service keeps its bytes, its CR LF line ends too; a lone CR or LF shows.
-    EXPECT_EQ(visible_service_text("Hall\x1B[2J\r\nA\rB\nC\r\n\r"), "Hall^[[2J\r\nA^MB^JC\r\n^M");
-    EXPECT_EQ(service_text_in_errors(controls), controls);  // redirected here
+    const std::string service = "Hall\x1B[2J\r\nA\rB\nC\r\n\r";
+    struct row_t {
+        console_message_t m_message;
+        std::string m_redirected;
+        std::string m_terminal;
+    };
+    // clang-format off
+    const row_t rows[] = {
+        {console_message_t(PROGRAM_TEXT, controls), controls, controls},
+        // The service's CR LF line ends are kept; a lone CR or LF shows.
+        {service_text(service), service, "Hall^[[2J\r\nA^MB^JC\r\n^M"},
+        {label_file_text(controls), controls, "^[[2J^I^?^_^@ ~"},
+        {label_file_text("Caf\x82 \xB0"), as_shown("Caf\xC3\xA9 \xE2\x96\x91", "Caf\x82 \xB0"),
+         as_shown("Caf\xC3\xA9 \xE2\x96\x91", "Caf\x82 \xB0")},
+        {typed_text("Caf\xC3\xA9\x1B"), as_shown("Caf\xC3\xA9\x1B", "Caf\x82\x1B"), as_shown("Caf\xC3\xA9^[", "Caf\x82^[")},
+        // A character the console's code page lacks still shows where a message names it.
+        {typed_text("\xE2\x82\xAC"), as_shown("\xE2\x82\xAC", "?"), as_shown("\xE2\x82\xAC", "?")},
+        {"[" + service_text("\x1B\r\n") + "|" + label_file_text("\r\n") + "]", "[\x1B\r\n|\r\n]", "[^[\r\n|^M^J]"},
+    };
+    // clang-format on
+    for (const row_t& r : rows) {
+        EXPECT_EQ(r.m_message.shown(false), r.m_redirected) << r.m_terminal;
+        EXPECT_EQ(r.m_message.shown(true), r.m_terminal);
+    }
+    EXPECT_EQ(service_text(controls).shown_on(platform::CONSOLE_ERR), controls);  // redirected here
 }
 
 }  // namespace

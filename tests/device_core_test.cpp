@@ -1,7 +1,8 @@
 // The device core against the simulated service in-process: a label area read by MAC
 // without the registry (the failed page, values that are no bytes, a lower-case echo), and
 // the view of the network with the identity of each name.
-#include "device_core/device_core.h"
+#include "device_core/label_reading.h"
+#include "device_core/network_view.h"
 #include "sim_support.h"
 #include "write_brimel_label/write_brimel_label.h"
 

@@ -160,19 +160,50 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
     EXPECT_EQ(res.m_exit_status, 2);
 }
 
-TEST(ReadBackFaults, ServiceDown) {
-    // No service listens on port 7000 (the port is free): none other gets the commands.
-    ASSERT_TRUE(zel_service_sim().start(7000)) << "port 7000 is taken";
+// Each trouble of the service is said in its own words, in every job.
+TEST(ReadBackFaults, ServiceTroubles) {
     const std::string down = "ZEL-Service connection failed!\r\nNo KALDEN-RM6X device to read.\r\n";
-    const platform::process_result_t res = run_read_tool({});
-    EXPECT_EQ(res.m_stdout, "");
-    EXPECT_EQ(res.m_stderr, down);
-    EXPECT_EQ(res.m_exit_status, 2);
     const std::string capture = temp_path("none.txt");
-    const platform::process_result_t captured = run_read_tool({"--capture", capture});
-    EXPECT_EQ(captured.m_stderr,
-              down + "No capture written: " + capture + " is left as it was.\r\n");
-    EXPECT_EQ(captured.m_exit_status, 2);
+    const std::string desk = write_temp_file("desk.ini", "[Desk]\nA = b@c\n");
+    const std::string no_answer =
+        "Warning: 02:00:00:00:00:01 gave no information answer: it is not read.\r\n";
+    struct row_t {
+        std::string m_fault;  // empty: no service at all
+        texts_t m_args;
+        std::string m_out;
+        std::string m_err;
+        int m_status = 2;
+    };
+    // clang-format off
+    const row_t rows[] = {
+        {"", {}, "", down},
+        {"", {"--capture", capture}, "", down + "No capture written: " + capture + " is left as it was.\r\n"},
+        {"kind=LIST_DEV:failed", {"--list"}, G_greeting, "ZEL-Service refused to list the devices: LIST_DEV=FAILED\r\n"},
+        {"kind=INFO_EXT,nth=1:failed", {"--list"}, G_greeting + "Network \"Hall\": 2 devices listed\r\n"
+         "-      02:00:00:00:00:01  no information answer\r\nQuiet  02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", "", 0},
+        {"kind=INFO_EXT,nth=1:failed", {"--verify", desk}, opening(desk) + G_greeting,
+         no_answer + "Warning: Desk was not found: a listed device gave no information answer.\r\n"},
+    };
+    // clang-format on
+    for (const row_t& r : rows) {
+        SCOPED_TRACE(r.m_err);
+        // Without a service, port 7000 stays free: none other gets the commands.
+        zel_service_sim sim(
+            network_of("network Hall\nDesk 02:00:00:00:00:01 5 2 3 10 4\n"
+                       "Quiet 02:00:00:00:00:02 5 2 3 10 4\n"));
+        if (!r.m_fault.empty()) {
+            sim.add_fault(fault_of(r.m_fault));
+        }
+        ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
+        if (r.m_fault.empty()) {
+            sim.stop();
+        }
+        const platform::process_result_t res = run_read_tool(r.m_args);
+        EXPECT_EQ(res.m_stdout, r.m_out);
+        EXPECT_EQ(res.m_stderr, r.m_err);
+        EXPECT_EQ(res.m_exit_status, r.m_status);
+        EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>(r.m_fault.empty() ? 0 : 1, 1));
+    }
 }
 
 // A device that fails to read leaves the others read: the backup of what was read is

@@ -1,5 +1,6 @@
 // Shared types and the console dialogue of the programs: result and colour types, the label
-// preset and the entries of a label area, coloured output and error messages, the fixed
+// preset and the entries of a label area, the messages (each text in them shown as the stream
+// it goes to needs, by where it came from), coloured output and error messages, the fixed
 // command words and the operator's answers, the built-in user manual, and the conversion
 // of label-file text from UTF-8 to code page 850. The folder also holds the number readers
 // (numbers.h, included here), the protocol spoken with the service (zel_protocol.h) and the
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "basic_type/numbers.h"
+#include "platform/console.h"
 
 enum Status { SUCCESS = 0, FAIL = 1 };
 
@@ -42,6 +44,12 @@ typedef s_label_preset label_preset_t;
 // The entries of a label area in order, each as the device holds it.
 typedef std::vector<label_preset_t> label_entries_t;
 
+// A text as C code prints it: up to its first zero byte (a name in its field, a text of the
+// label file that a message quotes).
+inline std::string up_to_zero(const std::string& p_text) {
+    return p_text.substr(0, p_text.find('\0'));
+}
+
 // ---- Console output -----------------------------------------------------------------
 
 // Markers that color_text puts around a text. They are empty: colour comes only from
@@ -59,32 +67,72 @@ extern const std::string str_exit_failure;
 // Console attribute of a colour: RED..MAGENTA give 12, 10, 14, 11, 13; anything else 15.
 uint16_t color_attribute(color_code_t p_color);
 
+// Where a text that a message quotes came from: it decides how the stream the message goes
+// to shows the text.
+enum text_origin_t {
+    PROGRAM_TEXT,     // the program's own words, and what the operator gave it
+    SERVICE_TEXT,     // from the service: an alias, an identifier, the greeting, an answer
+    LABEL_FILE_TEXT,  // from a label file, in code page 850
+    TYPED_TEXT        // UTF-8: a label file's text as typed, or made from one
+};
+
+// A message for the console, as texts that each keep their origin; the stream it is written
+// to shows it (shown_on). The program's words go out as they are. Every other text shows,
+// on a terminal, its control bytes in caret notation ("^[" for ESC, a service text keeping
+// its CR LF line ends), so that neither the service nor a label file can drive or wipe the
+// screen the operator confirms on; redirected output keeps the exact bytes. Label-file text
+// is shown in the console's character set: UTF-8 where the console is UTF-8, code page 850
+// elsewhere, where a typed text the code page lacks entirely shows as "?".
+class console_message_t {
+  public:
+    console_message_t() = default;
+    console_message_t(text_origin_t p_origin, const std::string& p_text);
+    console_message_t& operator+=(const console_message_t& p_more);
+    // True when no text of it holds a byte.
+    bool empty() const;
+    // The message as a stream that is a terminal (p_terminal) or not shows it.
+    std::string shown(bool p_terminal) const;
+    // The message as p_stream shows it.
+    std::string shown_on(platform::console_stream_t p_stream) const;
+
+  private:
+    struct part_t {
+        text_origin_t m_origin;
+        std::string m_text;
+    };
+    std::vector<part_t> m_parts;
+};
+
+// A text of the service, of a label file (code page 850), or typed (UTF-8), for a message.
+console_message_t service_text(const std::string& p_text);
+console_message_t label_file_text(const std::string& p_cp850_text);
+console_message_t typed_text(const std::string& p_utf8_text);
+
+// A message followed or preceded by the program's own words, or two messages in a row.
+console_message_t operator+(console_message_t p_message, const std::string& p_words);
+console_message_t operator+(const std::string& p_words, const console_message_t& p_message);
+console_message_t operator+(console_message_t p_first, const console_message_t& p_second);
+
 // Writes the text to standard output (see messages_to_standard_error) in the colour, then
-// sets the attribute back to 15.
+// sets the attribute back to 15. The message form shows each of its texts as that stream
+// needs.
 void printf_str_color(std::string p_text, color_code_t p_color);
+void printf_str_color(const console_message_t& p_message, color_code_t p_color);
 
 // Writes the text to standard error in bright red, then sets the attribute back to 15.
 void printf_error_message(std::string p_text);
+void printf_error_message(const console_message_t& p_message);
 
 // Writes the text to standard output (see messages_to_standard_error) as it is, in the
 // console's current attribute.
 void printf_str(const std::string& p_text);
+void printf_str(const console_message_t& p_message);
 
 // From this call on, printf_str, printf_str_color and the live counter write to standard
-// error, so that standard output carries only what write_data writes: the label file that
-// read_brimel_label prints. Until then (and always in write_brimel_label) they write to
-// standard output.
+// error, so that standard output carries only what the program prints as its result (the
+// label file, the JSON that read_brimel_label prints). Until then (and always in
+// write_brimel_label) they write to standard output.
 void messages_to_standard_error();
-
-// Text that came from the service (an alias, an identifier, the greeting, the network
-// name, an answer) as a message quotes it: on a terminal its control bytes are shown
-// visibly (CR LF line ends kept), so that the service can neither drive nor wipe the
-// screen the operator confirms on; redirected output keeps the exact bytes. For messages
-// on standard error, and for those printf_str and printf_str_color write.
-std::string service_text_in_errors(const std::string& p_text);
-std::string service_text_in_messages(const std::string& p_text);
-// The terminal form: control bytes as visible_controls shows them, CR LF pairs kept.
-std::string visible_service_text(const std::string& p_text);
 
 // The colour's marker, the text, the reset marker: with the empty markers, the text.
 std::string color_text(std::string p_text, color_code_t p_color);
@@ -169,29 +217,18 @@ std::string UTF8ToANSI(std::string s);
 // The same, listing the characters left out in p_dropped (appended to).
 std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_dropped);
 
-// Text of the label file as typed (UTF-8) as the console shows it: as it is where the
-// console is UTF-8, in code page 850 (without what it lacks) elsewhere; control bytes as
-// console_text shows them.
-std::string typed_text(const std::string& p_utf8_text);
-
 // Converts code page 850 text back to UTF-8.
 std::string cp850_to_utf8(const std::string& p_text);
+
+// Code page 850 text as UTF-8 text for a file a person reads: every byte p_as_code picks
+// written \xHH (two capital hex digits), every other byte as its UTF-8 form. The one rule by
+// which a file (a backup's comments, a capture) shows any byte.
+std::string file_text(const std::string& p_cp850_text, bool (*p_as_code)(char));
 
 // Any bytes, read as code page 850, as one quoted UTF-8 text for a file a person reads:
 // "..." with \" and \\ escaped and every control byte written \xHH. unquote_cp850 gives
 // the same bytes back; false, with p_bytes unchanged, for a text that is no such quote.
 std::string quoted_cp850(const std::string& p_bytes);
 bool unquote_cp850(const std::string& p_text, std::string& p_bytes);
-
-// Label-file text as the console shows it: UTF-8 where the console is UTF-8, the code
-// page bytes as they are elsewhere. On a terminal (standard error, where such text is
-// quoted) its control bytes are shown visibly, so that an ESC or a TAB of the file can
-// neither drive the terminal nor hide; redirected output keeps the exact bytes.
-std::string console_text(const std::string& p_cp850_text);
-// The same for an error stream that is a terminal (p_terminal) or not.
-std::string console_text(const std::string& p_cp850_text, bool p_terminal);
-
-// Control bytes (0x00-0x1F, 0x7F) in caret notation: ESC is "^[", TAB "^I", DEL "^?".
-std::string visible_controls(const std::string& p_text);
 
 #endif  // SRC_BASIC_TYPE_BASIC_TYPE_H_

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "platform/console.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 namespace {
@@ -104,6 +103,11 @@ std::size_t unsupported_length(const unsigned char* p_text, std::size_t p_size, 
     return 1;
 }
 
+bool is_control_code(char p_c) {
+    const unsigned char byte = static_cast<unsigned char>(p_c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
 int hex_value(unsigned char p_c) {
     if (p_c >= '0' && p_c <= '9') {
         return p_c - '0';
@@ -172,43 +176,30 @@ std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_
     return result;
 }
 
-std::string typed_text(const std::string& p_utf8_text) {
-    std::vector<unsupported_char_t> ignored;
-    const std::string shown =
-        platform::console_uses_utf8() ? p_utf8_text : utf8_to_cp850(p_utf8_text, ignored);
-    return platform::console_is_terminal(platform::CONSOLE_ERR) ? visible_controls(shown) : shown;
-}
-
-std::string visible_controls(const std::string& p_text) {
-    std::string shown;
-    shown.reserve(p_text.size());
-    for (const char c : p_text) {
-        if (c == '\x7F') {
-            shown += "^?";
-        } else if (c >= 0 && c < 0x20) {
-            shown += '^';
-            shown += static_cast<char>(c + 0x40);
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
-std::string quoted_cp850(const std::string& p_bytes) {
+std::string file_text(const std::string& p_cp850_text, bool (*p_as_code)(char)) {
     static const char G_hex[] = "0123456789ABCDEF";
-    std::string text = "\"";
-    for (char c : p_bytes) {
+    std::string text;
+    for (char c : p_cp850_text) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            text += '\\';
-            text += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
+        if (p_as_code(c)) {
             text += "\\x";
             text += G_hex[byte >> 4];
             text += G_hex[byte & 0x0F];
         } else {
             text += cp850_to_utf8(std::string(1, c));
+        }
+    }
+    return text;
+}
+
+std::string quoted_cp850(const std::string& p_bytes) {
+    std::string text = "\"";
+    for (char c : p_bytes) {
+        if (c == '"' || c == '\\') {
+            text += '\\';
+            text += c;
+        } else {
+            text += file_text(std::string(1, c), is_control_code);
         }
     }
     return text + "\"";
@@ -265,14 +256,4 @@ std::string cp850_to_utf8(const std::string& p_text) {
         }
     }
     return result;
-}
-
-std::string console_text(const std::string& p_cp850_text) {
-    // Messages quoting the label file go to standard error.
-    return console_text(p_cp850_text, platform::console_is_terminal(platform::CONSOLE_ERR));
-}
-
-std::string console_text(const std::string& p_cp850_text, bool p_terminal) {
-    const std::string text = p_terminal ? visible_controls(p_cp850_text) : p_cp850_text;
-    return platform::console_uses_utf8() ? cp850_to_utf8(text) : text;
 }

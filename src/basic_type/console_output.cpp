@@ -28,12 +28,24 @@ void wipe_shown_counter() {
 // Where printf_str, printf_str_color and the live counter write.
 platform::console_stream_t G_message_stream = platform::CONSOLE_OUT;
 
-}  // namespace
-
-void messages_to_standard_error() {
-    G_message_stream = platform::CONSOLE_ERR;
+// Control bytes (0x00-0x1F, 0x7F) in caret notation: ESC is "^[", TAB "^I", DEL "^?".
+std::string visible_controls(const std::string& p_text) {
+    std::string shown;
+    shown.reserve(p_text.size());
+    for (const char c : p_text) {
+        if (c == '\x7F') {
+            shown += "^?";
+        } else if (c >= 0 && c < 0x20) {
+            shown += '^';
+            shown += static_cast<char>(c + 0x40);
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
 }
 
+// A service text on a terminal: its control bytes visible but for its CR LF line ends.
 std::string visible_service_text(const std::string& p_text) {
     std::string shown;
     for (std::size_t pos = 0; pos < p_text.size();) {
@@ -49,13 +61,93 @@ std::string visible_service_text(const std::string& p_text) {
     return shown;
 }
 
-std::string service_text_in_errors(const std::string& p_text) {
-    return platform::console_is_terminal(platform::CONSOLE_ERR) ? visible_service_text(p_text)
-                                                                : p_text;
+// Typed UTF-8 text in the console's character set.
+std::string typed_in_console_set(const std::string& p_utf8_text) {
+    if (platform::console_uses_utf8()) {
+        return p_utf8_text;
+    }
+    std::vector<unsupported_char_t> lacked;
+    const std::string text = utf8_to_cp850(p_utf8_text, lacked);
+    // Something must show where the message names a character: the code page lacks it.
+    return text.empty() && !p_utf8_text.empty() ? "?" : text;
 }
 
-std::string service_text_in_messages(const std::string& p_text) {
-    return platform::console_is_terminal(G_message_stream) ? visible_service_text(p_text) : p_text;
+// One text of a message as a stream that is a terminal (p_terminal) or not shows it.
+std::string shown_text(text_origin_t p_origin, const std::string& p_text, bool p_terminal) {
+    switch (p_origin) {
+        case SERVICE_TEXT:
+            return p_terminal ? visible_service_text(p_text) : p_text;
+        case LABEL_FILE_TEXT: {
+            const std::string text = p_terminal ? visible_controls(p_text) : p_text;
+            return platform::console_uses_utf8() ? cp850_to_utf8(text) : text;
+        }
+        case TYPED_TEXT: {
+            const std::string text = typed_in_console_set(p_text);
+            return p_terminal ? visible_controls(text) : text;
+        }
+        case PROGRAM_TEXT:
+            break;
+    }
+    return p_text;
+}
+
+}  // namespace
+
+console_message_t::console_message_t(text_origin_t p_origin, const std::string& p_text)
+    : m_parts{part_t{p_origin, p_text}} {}
+
+console_message_t& console_message_t::operator+=(const console_message_t& p_more) {
+    m_parts.insert(m_parts.end(), p_more.m_parts.begin(), p_more.m_parts.end());
+    return *this;
+}
+
+bool console_message_t::empty() const {
+    for (const part_t& part : m_parts) {
+        if (!part.m_text.empty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string console_message_t::shown(bool p_terminal) const {
+    std::string text;
+    for (const part_t& part : m_parts) {
+        text += shown_text(part.m_origin, part.m_text, p_terminal);
+    }
+    return text;
+}
+
+std::string console_message_t::shown_on(platform::console_stream_t p_stream) const {
+    return shown(platform::console_is_terminal(p_stream));
+}
+
+console_message_t service_text(const std::string& p_text) {
+    return console_message_t(SERVICE_TEXT, p_text);
+}
+
+console_message_t label_file_text(const std::string& p_cp850_text) {
+    return console_message_t(LABEL_FILE_TEXT, p_cp850_text);
+}
+
+console_message_t typed_text(const std::string& p_utf8_text) {
+    return console_message_t(TYPED_TEXT, p_utf8_text);
+}
+
+console_message_t operator+(console_message_t p_message, const std::string& p_words) {
+    return p_message += console_message_t(PROGRAM_TEXT, p_words);
+}
+
+console_message_t operator+(const std::string& p_words, const console_message_t& p_message) {
+    return console_message_t(PROGRAM_TEXT, p_words) += p_message;
+}
+
+console_message_t operator+(console_message_t p_first, const console_message_t& p_second) {
+    return p_first += p_second;
+}
+
+void messages_to_standard_error() {
+    G_message_stream = platform::CONSOLE_ERR;
 }
 
 uint16_t color_attribute(color_code_t p_color) {
@@ -64,18 +156,33 @@ uint16_t color_attribute(color_code_t p_color) {
 }
 
 void printf_str_color(std::string p_text, color_code_t p_color) {
+    printf_str_color(console_message_t(PROGRAM_TEXT, p_text), p_color);
+}
+
+void printf_str_color(const console_message_t& p_message, color_code_t p_color) {
     wipe_shown_counter();
-    platform::console_write(G_message_stream, p_text, color_attribute(p_color));
+    platform::console_write(G_message_stream, p_message.shown_on(G_message_stream),
+                            color_attribute(p_color));
 }
 
 void printf_error_message(std::string p_text) {
+    printf_error_message(console_message_t(PROGRAM_TEXT, p_text));
+}
+
+void printf_error_message(const console_message_t& p_message) {
     wipe_shown_counter();
-    platform::console_write(platform::CONSOLE_ERR, p_text, color_attribute(RED));
+    platform::console_write(platform::CONSOLE_ERR, p_message.shown_on(platform::CONSOLE_ERR),
+                            color_attribute(RED));
 }
 
 void printf_str(const std::string& p_text) {
+    printf_str(console_message_t(PROGRAM_TEXT, p_text));
+}
+
+void printf_str(const console_message_t& p_message) {
     wipe_shown_counter();
-    platform::console_write(G_message_stream, p_text, platform::DEFAULT_ATTRIBUTE);
+    platform::console_write(G_message_stream, p_message.shown_on(G_message_stream),
+                            platform::DEFAULT_ATTRIBUTE);
 }
 
 std::string color_text(std::string p_text, color_code_t p_color) {

@@ -1,23 +1,21 @@
-// The backup as a label file: what write_brimel_label reads back into exactly the entries
-// read, and a comment, never an altered line, for what it could not.
-#include "device_core/device_core.h"
+#include "device_core/backup_text.h"
 
-#include <cstdio>
-
+#include "basic_type/label_area.h"
+#include "device_core/label_reading.h"
 #include "file_parser/file_parser.h"
 
-const char* const reason_empty_field = "has an empty field";
-const char* const reason_control_byte = "holds a control byte";
-const char* const reason_delimiter = "holds \";\", \"=\" or \"@\"";
-const char* const reason_blanks = "has leading or trailing blanks";
-const char* const reason_device_name = "has a device name of other than letters, digits and \"-\"";
-const char* const reason_not_carried = "holds a character no label file carries";
-const char* const reason_section = "would read as a device section";
-const char* const reason_moved = "comes after an empty or commented entry: restoring would move it";
-const char* const reason_trailing_bytes =
-    "holds bytes after the end of a name, which a restore clears";
-
 namespace {
+
+// Why an entry is written as a comment, as the comment and the warning say it.
+const char* const G_empty_field = "has an empty field";
+const char* const G_control_byte = "holds a control byte";
+const char* const G_delimiter = "holds \";\", \"=\" or \"@\"";
+const char* const G_blanks = "has leading or trailing blanks";
+const char* const G_device_name = "has a device name of other than letters, digits and \"-\"";
+const char* const G_not_carried = "holds a character no label file carries";
+const char* const G_section = "would read as a device section";
+const char* const G_moved = "comes after an empty or commented entry: restoring would move it";
+const char* const G_trailing_bytes = "holds bytes after the end of a name, which a restore clears";
 
 const std::string G_nl = "\r\n";
 
@@ -64,72 +62,22 @@ std::string label_line(const label_preset_t& p_entry) {
     return p_entry.label + " = " + p_entry.channel_id + "@" + p_entry.device_id;
 }
 
+// The name heads a section, so it is a section name; the MAC is any text of the service.
 std::string backup_head(const std::string& p_name, const std::string& p_mac) {
-    return "; device " + p_name + ", MAC " + p_mac + G_nl + "[" + p_name + "]" + G_nl;
+    return "; device " + p_name + ", MAC " + comment_text(p_mac) + G_nl + "[" + p_name + "]" + G_nl;
 }
 
 std::string entry_comment(std::size_t p_number, const char* p_reason,
                           const label_preset_t& p_entry) {
     return "; entry " + std::to_string(p_number) + " " + p_reason + ": label \"" +
-           visible_text(p_entry.label) + "\", channel \"" + visible_text(p_entry.channel_id) +
-           "\", device \"" + visible_text(p_entry.device_id) + "\"" + G_nl;
-}
-
-}  // namespace
-
-const char* entry_not_restorable(const label_preset_t& p_entry) {
-    const std::string* const all[3] = {&p_entry.label, &p_entry.channel_id, &p_entry.device_id};
-    const std::string* const texts[2] = {&p_entry.label, &p_entry.channel_id};
-    if (p_entry.label.empty() || p_entry.channel_id.empty() || p_entry.device_id.empty()) {
-        return reason_empty_field;
-    }
-    for (const std::string* field : all) {
-        if (holds(*field, is_control_byte)) {
-            return reason_control_byte;
-        }
-    }
-    for (const std::string* text : texts) {
-        if (holds(*text, is_delimiter)) {
-            return reason_delimiter;
-        }
-        if (has_outer_blank(*text)) {
-            return reason_blanks;
-        }
-    }
-    if (holds(p_entry.device_id, is_not_device_name_char)) {
-        return reason_device_name;
-    }
-    for (const std::string* field : all) {
-        if (holds(*field, is_not_carried)) {
-            return reason_not_carried;
-        }
-    }
-    // The reader takes a line with "[", then "]" after something, for a device section.
-    std::size_t pos = 0;
-    bool section = false;
-    get_section(label_line(p_entry), pos, section);
-    return section ? reason_section : nullptr;
-}
-
-std::string visible_text(const std::string& p_cp850_text) {
-    std::string text;
-    for (char c : p_cp850_text) {
-        if (is_carried(c)) {
-            text += cp850_to_utf8(std::string(1, c));
-            continue;
-        }
-        char code[8];
-        std::snprintf(code, sizeof(code), "\\x%02X",
-                      static_cast<unsigned>(static_cast<uint8_t>(c)));
-        text += code;
-    }
-    return text;
+           comment_text(p_entry.label) + "\", channel \"" + comment_text(p_entry.channel_id) +
+           "\", device \"" + comment_text(p_entry.device_id) + "\"" + G_nl;
 }
 
 // True when a field of the entry holds bytes after its first zero.
 bool has_trailing_bytes(const label_preset_t& p_fields) {
     for (const std::string* field : {&p_fields.label, &p_fields.device_id, &p_fields.channel_id}) {
-        if (field_bytes(*field) != field_text(*field)) {
+        if (field_bytes(*field) != up_to_zero(*field)) {
             return true;
         }
     }
@@ -139,9 +87,49 @@ bool has_trailing_bytes(const label_preset_t& p_fields) {
 // The comment of an entry whose fields hold bytes after their end, shown whole.
 std::string trailing_bytes_comment(std::size_t p_number, const label_preset_t& p_fields) {
     return entry_comment(
-        p_number, reason_trailing_bytes,
+        p_number, G_trailing_bytes,
         label_preset_t{field_bytes(p_fields.label), field_bytes(p_fields.device_id),
                        field_bytes(p_fields.channel_id)});
+}
+
+}  // namespace
+
+const char* entry_not_restorable(const label_preset_t& p_entry) {
+    const std::string* const all[3] = {&p_entry.label, &p_entry.channel_id, &p_entry.device_id};
+    const std::string* const texts[2] = {&p_entry.label, &p_entry.channel_id};
+    if (p_entry.label.empty() || p_entry.channel_id.empty() || p_entry.device_id.empty()) {
+        return G_empty_field;
+    }
+    for (const std::string* field : all) {
+        if (holds(*field, is_control_byte)) {
+            return G_control_byte;
+        }
+    }
+    for (const std::string* text : texts) {
+        if (holds(*text, is_delimiter)) {
+            return G_delimiter;
+        }
+        if (has_outer_blank(*text)) {
+            return G_blanks;
+        }
+    }
+    if (holds(p_entry.device_id, is_not_device_name_char)) {
+        return G_device_name;
+    }
+    for (const std::string* field : all) {
+        if (holds(*field, is_not_carried)) {
+            return G_not_carried;
+        }
+    }
+    // The reader takes a line with "[", then "]" after something, for a device section.
+    std::size_t pos = 0;
+    bool section = false;
+    get_section(label_line(p_entry), pos, section);
+    return section ? G_section : nullptr;
+}
+
+std::string comment_text(const std::string& p_cp850_text) {
+    return file_text(p_cp850_text, is_not_carried);
 }
 
 std::string device_backup_text(const std::string& p_name, const std::string& p_mac,
@@ -154,7 +142,7 @@ std::string device_backup_text(const std::string& p_name, const std::string& p_m
         const label_preset_t& entry = entries[k];
         const bool trailing = has_trailing_bytes(p_fields[k]);
         if (trailing) {
-            p_notes.push_back(entry_note_t{k + 1, reason_trailing_bytes});
+            p_notes.push_back(entry_note_t{k + 1, G_trailing_bytes});
         }
         if (is_empty_entry(entry)) {
             text += trailing ? trailing_bytes_comment(k + 1, p_fields[k]) : "";
@@ -163,7 +151,7 @@ std::string device_backup_text(const std::string& p_name, const std::string& p_m
         }
         const char* reason = entry_not_restorable(entry);
         if (reason == nullptr && after_gap) {
-            reason = reason_moved;
+            reason = G_moved;
         }
         if (reason == nullptr) {
             text += cp850_to_utf8(label_line(entry)) + "\r\n";

@@ -1,7 +1,7 @@
-// Comparing a device's entries with what an update from a label file would leave in them.
-#include "device_core/device_core.h"
+#include "device_core/label_compare.h"
 
-#include "file_parser/file_parser.h"
+#include "basic_type/label_area.h"
+#include "device_core/label_reading.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ label_preset_t shown_fields(const label_preset_t& p_fields) {
 }  // namespace
 
 std::string field_image(const std::string& p_name) {
-    std::string field = field_text(p_name).substr(0, label_name_field_length);
+    std::string field = up_to_zero(p_name).substr(0, label_name_field_length);
     field.resize(label_name_field_length, '\0');
     return field;
 }

@@ -1,14 +1,12 @@
-// Reading a device's label area without the registry: its two location bytes, then one read
-// per name field, every value checked to be a byte.
-#include "device_core/device_core.h"
+#include "device_core/label_reading.h"
 
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
-// One location byte at p_page, p_offset.
-Status read_location_byte(const std::string& p_mac, const zel_network_keys_t& p_network,
-                          uint32_t p_page, uint32_t p_offset, int& p_value) {
+// The one byte at p_page, p_offset.
+Status read_byte_at(const std::string& p_mac, const zel_network_keys_t& p_network, uint32_t p_page,
+                    uint32_t p_offset, int& p_value) {
     std::vector<uint8_t> bytes;
     if (read_memory_bytes(p_mac, p_network, p_page, p_offset, 1, bytes) == FAIL) {
         return FAIL;
@@ -22,14 +20,14 @@ Status read_location_byte(const std::string& p_mac, const zel_network_keys_t& p_
 Status read_label_location(const std::string& p_mac, const zel_network_keys_t& p_network,
                            label_location_t& p_location, uint32_t& p_failed_page) {
     p_location = label_location_t();
-    if (read_location_byte(p_mac, p_network, label_location_page, label_page_index_offset,
-                           p_location.m_page_index) == FAIL) {
+    if (read_byte_at(p_mac, p_network, label_location_page, label_page_index_offset,
+                     p_location.m_page_index) == FAIL) {
         p_failed_page = label_location_page;
         return FAIL;
     }
     const uint32_t page = static_cast<uint32_t>(p_location.m_page_index);
-    if (read_location_byte(p_mac, p_network, page, label_start_offset_offset,
-                           p_location.m_start_offset) == FAIL) {
+    if (read_byte_at(p_mac, p_network, page, label_start_offset_offset,
+                     p_location.m_start_offset) == FAIL) {
         p_failed_page = page;
         return FAIL;
     }
@@ -60,10 +58,6 @@ Status read_label_area(const std::string& p_mac, const zel_network_keys_t& p_net
     return SUCCESS;
 }
 
-std::string field_text(const std::string& p_field) {
-    return p_field.substr(0, p_field.find('\0'));
-}
-
 std::string field_bytes(const std::string& p_field) {
     const std::size_t last = p_field.find_last_not_of('\0');
     return last == std::string::npos ? std::string() : p_field.substr(0, last + 1);
@@ -72,8 +66,8 @@ std::string field_bytes(const std::string& p_field) {
 label_entries_t entry_texts(const label_entries_t& p_entries) {
     label_entries_t texts;
     for (const label_preset_t& entry : p_entries) {
-        texts.push_back(label_preset_t{field_text(entry.label), field_text(entry.device_id),
-                                       field_text(entry.channel_id)});
+        texts.push_back(label_preset_t{up_to_zero(entry.label), up_to_zero(entry.device_id),
+                                       up_to_zero(entry.channel_id)});
     }
     return texts;
 }

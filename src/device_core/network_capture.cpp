@@ -1,8 +1,4 @@
-// A capture of the network: every listed device as the service reports it, in listing
-// order, with the information it answered and, for each compatible device, its location
-// bytes and its whole label area, written as the simulator's network description so that
-// a rehearsal can replay the venue.
-#include "device_core/device_core.h"
+#include "device_core/network_capture.h"
 
 namespace {
 

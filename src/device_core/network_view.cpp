@@ -1,6 +1,4 @@
-// The network as values: the listing, each listed device's information answer, and which
-// device a name means.
-#include "device_core/device_core.h"
+#include "device_core/network_view.h"
 
 #include <unordered_set>
 
@@ -26,11 +24,11 @@ const std::vector<std::string>& found_in(
     return found == p_map.end() ? G_none : found->second;
 }
 
-// The texts came from the service: shown as standard error, where they go, needs.
-std::string joined(const std::vector<std::string>& p_texts) {
-    std::string text = service_text_in_errors(p_texts[0]);
+// Texts of the service: "A, B and C".
+console_message_t joined(const std::vector<std::string>& p_texts) {
+    console_message_t text = service_text(p_texts[0]);
     for (std::size_t k = 1; k < p_texts.size(); ++k) {
-        text += (k + 1 == p_texts.size() ? " and " : ", ") + service_text_in_errors(p_texts[k]);
+        text += (k + 1 == p_texts.size() ? " and " : ", ") + service_text(p_texts[k]);
     }
     return text;
 }
@@ -53,7 +51,7 @@ std::vector<std::string> device_identities::names_of(const std::string& p_mac) c
 Status look_at_network(network_view_t& p_view, progress_counter* p_progress) {
     p_view = network_view_t();
     std::vector<std::string> listed;
-    if (list_network(p_view.m_name, listed) == FAIL) {
+    if (list_network(p_view.m_name, listed, p_view.m_refusal) == FAIL) {
         return FAIL;
     }
     p_view.m_listed = true;
@@ -103,14 +101,16 @@ name_lookup_t look_up_name(const network_view_t& p_view, const std::string& p_na
     return lookup;
 }
 
-std::string ambiguity_warning(const std::string& p_name, const std::vector<std::string>& p_macs,
-                              const std::vector<std::string>& p_names, const char* p_not_done) {
-    const std::string name = service_text_in_errors(p_name);
+console_message_t ambiguity_warning(const std::string& p_name,
+                                    const std::vector<std::string>& p_macs,
+                                    const std::vector<std::string>& p_names,
+                                    const char* p_not_done) {
+    const console_message_t name = service_text(p_name);
     if (p_macs.size() > 1) {
         return "Warning: " + name +
                " is the name of more than one device on the network: " + joined(p_macs) +
                ". It is not " + p_not_done + ".\r\n";
     }
-    return "Warning: the device " + service_text_in_errors(p_macs[0]) + " answers as " +
-           joined(p_names) + ": " + name + " is not " + p_not_done + ".\r\n";
+    return "Warning: the device " + service_text(p_macs[0]) + " answers as " + joined(p_names) +
+           ": " + name + " is not " + p_not_done + ".\r\n";
 }

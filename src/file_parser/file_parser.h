@@ -129,9 +129,6 @@ Status format_channel_id(std::string& p_channel);
 
 // ---- Helpers shared by sections and label lines ----------------------------------------
 
-// A text as C code prints it: up to its first zero byte.
-std::string up_to_zero(const std::string& p_text);
-
 // The text without its outer blanks (the whole text when it is made only of blanks).
 std::string useful_part(const std::string& p_text);
 

@@ -8,8 +8,8 @@ void report_refused_char(const std::string& p_what, char p_char, const std::stri
     refused_label_lines().push_back(zel_config_env::instance().current_line_number);
     printf_error_message(line_location("Error in: "));
     printf_error_message("Invalid formated " + p_what +
-                         ", invalid charaters: " + console_text(std::string(1, p_char)) +
-                         " in: \r\n" + console_text(p_line) + "\r\n");
+                         ", invalid charaters: " + label_file_text(std::string(1, p_char)) +
+                         " in: \r\n" + label_file_text(p_line) + "\r\n");
 }
 
 // Reads a label or a channel name from pos up to p_end, which is consumed, as are a
@@ -71,7 +71,7 @@ std::string parse_device(const std::string& p_line, std::size_t& pos, bool& p_go
             refused_label_lines().push_back(zel_config_env::instance().current_line_number);
             printf_error_message(line_location("Error in: "));
             printf_error_message("Invalid formated device name, got more than one device name." +
-                                 console_text(p_line) + "\r\n");
+                                 label_file_text(p_line) + "\r\n");
             p_got_device_name = false;
             return std::string();
         }

@@ -13,10 +13,6 @@ bool is_blank(char p_c) {
 
 }  // namespace
 
-std::string up_to_zero(const std::string& p_text) {
-    return std::string(p_text.c_str());
-}
-
 std::string useful_part(const std::string& p_text) {
     std::size_t first = 0;
     std::size_t last = 0;
@@ -36,7 +32,7 @@ std::string line_location(const std::string& p_head) {
 std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head) {
     if (p_text.size() > label_name_field_length) {
         printf_error_message(line_location(p_warning_head));
-        printf_error_message(console_text(p_text) + " is larger than " +
+        printf_error_message(label_file_text(p_text) + " is larger than " +
                              std::to_string(label_name_field_length) +
                              " characters,  the excess will be ignored\r\n");
         p_text.resize(label_name_field_length);
@@ -59,11 +55,11 @@ bool section_lost_a_character(const std::string& p_line,
             comma_before != std::string::npos && comma_before > open ? comma_before + 1 : open + 1;
         const std::size_t comma = p_line.find(',', lost.m_position);
         const std::size_t field_end = comma < close ? comma : close;
-        const std::string shown = typed_text(p_line.substr(lost.m_position, lost.m_length));
         printf_error_message(line_location("Error in: "));
-        printf_error_message("Unvalid character: " + (shown.empty() ? "?" : shown) + " in " +
-                             typed_text(p_line.substr(field_begin, field_end - field_begin)) +
-                             "device section\r\n");
+        printf_error_message(
+            "Unvalid character: " + typed_text(p_line.substr(lost.m_position, lost.m_length)) +
+            " in " + typed_text(p_line.substr(field_begin, field_end - field_begin)) +
+            "device section\r\n");
         return true;
     }
     return false;
@@ -146,7 +142,7 @@ Status interpret_section(std::string p_section, std::vector<std::string>& curren
         if (name.empty()) {
             printf_error_message(line_location("Error in: "));
             printf_error_message("Invalid formated device section, empty device name in: \r\n[" +
-                                 console_text(p_section) + "]\r\n");
+                                 label_file_text(p_section) + "]\r\n");
             return FAIL;
         }
         if (format_device_name(name) == FAIL) {
@@ -180,8 +176,8 @@ Status format_device_name(std::string& p_name) {
         std::find_if_not(sub_str.begin(), sub_str.end(), is_autorized_char_in_device_name);
     if (refused != sub_str.end()) {
         printf_error_message(line_location("Error in: "));
-        printf_error_message("Unvalid character: " + console_text(std::string(1, *refused)) +
-                             " in " + console_text(up_to_zero(p_name)) + "device section\r\n");
+        printf_error_message("Unvalid character: " + label_file_text(std::string(1, *refused)) +
+                             " in " + label_file_text(up_to_zero(p_name)) + "device section\r\n");
         return FAIL;
     }
     // "In" with a capital I here, "in" for labels: each message is kept as it has always read.

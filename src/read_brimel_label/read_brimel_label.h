@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "basic_type/basic_type.h"
+#include "device_core/network_view.h"
 
 // The exit status: the job done completely; a verify not proven the same; the job could not
 // be done.
@@ -37,13 +38,28 @@ bool parse_read_options(const std::vector<std::string>& p_args, read_options_t& 
 std::string read_user_manual_text(const std::string& p_program);
 
 // The program, on its arguments (the program's name first): back up, verify, capture, show
-// the manual or the version. Its exit status is a read_status_t.
+// the manual or the version. Its exit status is a read_status_t. When the job prints its
+// result to standard output, every message goes to standard error, decided here once.
 int read_brimel_label_main(const std::vector<std::string>& p_args);
 
-// The jobs, each with its options; their status is a read_status_t.
+// The jobs of the program, each with its options; their status is a read_status_t.
+namespace read_job {
+
 read_status_t back_up(const read_options_t& p_options);
 read_status_t verify(const std::string& p_file, bool p_json);
 read_status_t capture(const read_options_t& p_options);
-read_status_t list_network(bool p_json);
+// --list: the network as the service reports it.
+read_status_t list(bool p_json);
+
+// What every job does first: lists the network and asks every listed device for its
+// information, saying so when the service refused the listing or was lost on the way. False
+// when the network could not be listed.
+bool look(network_view_t& p_view);
+
+// Writes a job's result (JSON, the list) to standard output; false after the message when
+// it could not.
+bool print_result(const std::string& p_text);
+
+}  // namespace read_job
 
 #endif  // SRC_READ_BRIMEL_LABEL_READ_BRIMEL_LABEL_H_

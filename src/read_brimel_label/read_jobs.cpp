@@ -1,15 +1,20 @@
 // The jobs of the program: the backup, --verify and --capture, each telling the operator
 // what it found and what it could not do.
+#include "read_brimel_label/read_brimel_label.h"
+
 #include <algorithm>
 #include <unordered_set>
 
 #include "basic_type/json_text.h"
-#include "device_core/device_core.h"
+#include "device_core/backup_text.h"
+#include "device_core/label_compare.h"
+#include "device_core/label_reading.h"
+#include "device_core/network_capture.h"
+#include "device_core/network_view.h"
 #include "file_parser/file_parser.h"
 #include "platform/clock.h"
 #include "platform/output_file.h"
 #include "project_version.h"
-#include "read_brimel_label/read_brimel_label.h"
 #include "read_brimel_label/read_messages.h"
 #include "read_brimel_label/read_output.h"
 
@@ -25,33 +30,45 @@ struct target_t {
     name_state_t m_state;
     const net_device_info_t* m_device;
     bool m_readable = true;  // a found device whose name a label file can give
+    // Not found, while a listed device gave no information answer: it may be that one.
+    bool m_unanswered = false;
 
     bool can_be_read() const { return m_state == NAME_FOUND && m_readable; }
 };
 
-// Lists the network and asks every listed device for its information; says so when the
-// service was lost on the way. False when the network could not be listed.
-bool look(network_view_t& p_view) {
-    look_at_network(p_view);
-    if (p_view.m_link_lost) {
-        printf_error_message(read_msg::link_lost);
+// The listed devices that gave no information answer, each warned about; for p_left_out.
+void unanswered(const network_view_t& p_view, std::vector<std::string>& p_left_out) {
+    for (const network_device_t& device : p_view.m_devices) {
+        if (!device.m_answered) {
+            printf_error_message(read_msg::no_answer(device.m_identifier));
+            p_left_out.push_back(read_msg::left_out_no_answer(device.m_identifier));
+        }
     }
-    return p_view.m_listed;
 }
 
 // How each name finds its device, in order, after a warning about each that cannot be read:
-// first the ambiguous ones, then those not found, not compatible, or not a section name;
-// what each of those is goes to p_left_out.
+// first the ambiguous ones, then, when a name was not found, the listed devices that gave no
+// information answer (that name may be one of theirs), then the names not found, not
+// compatible, or not a section name; what each of those is goes to p_left_out.
 std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<std::string>& p_names,
                               std::vector<std::string>& p_left_out) {
     std::vector<target_t> targets;
+    bool not_found = false;
     for (const std::string& name : p_names) {
         const name_lookup_t lookup = look_up_name(p_view, name);
         targets.push_back(target_t{name, lookup.m_state, lookup.m_device});
+        not_found = not_found || lookup.m_state == NAME_NOT_FOUND;
         if (lookup.m_state == NAME_AMBIGUOUS) {
             printf_error_message(
                 ambiguity_warning(name, lookup.m_macs, lookup.m_names, G_not_done));
         }
+    }
+    const bool unanswered_may_be_it =
+        not_found &&
+        std::any_of(p_view.m_devices.begin(), p_view.m_devices.end(),
+                    [](const network_device_t& p_device) { return !p_device.m_answered; });
+    if (unanswered_may_be_it) {
+        unanswered(p_view, p_left_out);
     }
     for (target_t& target : targets) {
         const std::string& name = target.m_name;
@@ -59,8 +76,9 @@ std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<st
         if (target.m_state == NAME_AMBIGUOUS) {
             p_left_out.push_back(read_msg::left_out_ambiguous(name));
         } else if (target.m_state == NAME_NOT_FOUND) {
-            printf_error_message(read_msg::not_found(name));
-            p_left_out.push_back(read_msg::left_out_not_found(name));
+            target.m_unanswered = unanswered_may_be_it;
+            printf_error_message(read_msg::not_found(name, target.m_unanswered));
+            p_left_out.push_back(read_msg::left_out_not_found(name, target.m_unanswered));
         } else if (target.m_state == NAME_NOT_COMPATIBLE) {
             printf_error_message(read_msg::not_compatible(name, mac));
             p_left_out.push_back(read_msg::left_out_not_compatible(name, mac));
@@ -152,16 +170,6 @@ std::string backup_body(const network_view_t& p_view, const std::vector<target_t
     return body;
 }
 
-// The listed devices that gave no information answer, each warned about; for p_left_out.
-void unanswered(const network_view_t& p_view, std::vector<std::string>& p_left_out) {
-    for (const network_device_t& device : p_view.m_devices) {
-        if (!device.m_answered) {
-            printf_error_message(read_msg::no_answer(device.m_identifier));
-            p_left_out.push_back(read_msg::left_out_no_answer(device.m_identifier));
-        }
-    }
-}
-
 // Reads a compatible device whole for the capture; an area over its location bytes is not
 // read, and its location bytes are kept without it. FAIL when the device could not be read.
 Status capture_area(const network_view_t& p_view, const network_device_t& p_device,
@@ -192,16 +200,6 @@ void report(const label_file_target_t& p_target, const std::string& p_mac,
     printf_str(read_msg::difference_lines(p_differences));
 }
 
-// Writes JSON for a script to standard output; false after the message when it could not.
-bool write_json(const std::string& p_json) {
-    std::string reason;
-    if (!platform::write_standard_output(p_json, reason)) {
-        printf_error_message(read_msg::standard_output_failed(reason));
-        return false;
-    }
-    return true;
-}
-
 // What a verify found of one target of the file.
 struct verify_result_t {
     std::string m_name;
@@ -219,6 +217,12 @@ verify_result_t verify_target(const network_view_t& p_view, const target_t& p_ta
                            "same",
                            READ_DONE,
                            {}};
+    if (p_target.m_unanswered) {
+        // Not proven different: the service did not tell which device it is.
+        result.m_state = "no information answer";
+        result.m_status = READ_FAILED;
+        return result;
+    }
     if (p_target.m_state != NAME_FOUND) {
         result.m_state = p_target.m_state == NAME_NOT_FOUND        ? "not found"
                          : p_target.m_state == NAME_NOT_COMPATIBLE ? "not compatible"
@@ -293,6 +297,28 @@ read_status_t report_refused_lines(const std::string& p_file) {
 
 }  // namespace
 
+namespace read_job {
+
+bool print_result(const std::string& p_text) {
+    std::string reason;
+    if (!platform::write_standard_output(p_text, reason)) {
+        printf_error_message(read_msg::standard_output_failed(reason));
+        return false;
+    }
+    return true;
+}
+
+bool look(network_view_t& p_view) {
+    look_at_network(p_view);
+    if (!p_view.m_refusal.empty()) {
+        printf_error_message(read_msg::listing_refused(p_view.m_refusal));
+    }
+    if (p_view.m_link_lost) {
+        printf_error_message(read_msg::link_lost);
+    }
+    return p_view.m_listed;
+}
+
 read_status_t back_up(const read_options_t& p_options) {
     read_output_t output;
     if (!open_read_output(p_options.m_output, p_options.m_force, output)) {
@@ -323,9 +349,6 @@ read_status_t back_up(const read_options_t& p_options) {
 }
 
 read_status_t verify(const std::string& p_file, bool p_json) {
-    if (p_json) {
-        messages_to_standard_error();  // the JSON alone goes to standard output
-    }
     if (read_label_file(p_file) == FAIL) {
         return READ_FAILED;
     }
@@ -350,7 +373,7 @@ read_status_t verify(const std::string& p_file, bool p_json) {
             verify_target(view, target, file_target(file_targets, target.m_name), p_file));
         status = std::max(status, results.back().m_status);
     }
-    if (p_json && !write_json(verify_json(p_file, results))) {
+    if (p_json && !print_result(verify_json(p_file, results))) {
         return READ_FAILED;
     }
     return status;
@@ -390,3 +413,5 @@ read_status_t capture(const read_options_t& p_options) {
     }
     return finish_read_output(output, text, read_msg::capture_written) ? status : READ_FAILED;
 }
+
+}  // namespace read_job

@@ -1,10 +1,10 @@
 // --list: the network as the service reports it, for people or, with --json, for scripts.
+#include "read_brimel_label/read_brimel_label.h"
+
 #include <algorithm>
 
 #include "basic_type/json_text.h"
-#include "device_core/device_core.h"
-#include "platform/output_file.h"
-#include "read_brimel_label/read_brimel_label.h"
+#include "device_core/network_view.h"
 #include "read_brimel_label/read_messages.h"
 
 namespace {
@@ -12,24 +12,30 @@ namespace {
 // What a listed device is to the tools.
 const char* state_of(const network_device_t& p_device) {
     if (!p_device.m_answered) {
-        return "no answer";
+        return "no information answer";
     }
     return p_device.m_info.is_compatible() ? "compatible" : "not compatible";
 }
 
+// A text of the service as standard output, where the list goes, shows it.
+std::string shown(const console_message_t& p_text) {
+    return p_text.shown_on(platform::CONSOLE_OUT);
+}
+
 // One line per listed identifier, names in a column as wide as the longest.
 std::string list_text(const network_view_t& p_view) {
+    std::vector<std::string> names;
     std::size_t width = 1;
     for (const network_device_t& device : p_view.m_devices) {
-        width = std::max(width, service_text_in_messages(device.m_info.m_alias).size());
+        names.push_back(device.m_answered ? shown(service_text(device.m_info.m_alias)) : "-");
+        width = std::max(width, names.back().size());
     }
-    std::string text =
-        read_msg::network_line(service_text_in_messages(p_view.m_name), p_view.m_devices.size());
-    for (const network_device_t& device : p_view.m_devices) {
+    std::string text = shown(read_msg::network_line(p_view.m_name, p_view.m_devices.size()));
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const network_device_t& device = p_view.m_devices[k];
         const net_device_info_t& info = device.m_info;
-        const std::string name = device.m_answered ? service_text_in_messages(info.m_alias) : "-";
-        text += name + std::string(width - name.size() + 2, ' ') +
-                service_text_in_messages(device.m_identifier) + "  " +
+        text += names[k] + std::string(width - names[k].size() + 2, ' ') +
+                shown(service_text(device.m_identifier)) + "  " +
                 (device.m_answered ? read_msg::identifiers(info.m_mir, info.m_pir, info.m_fir)
                                    : std::string()) +
                 state_of(device) + "\r\n";
@@ -58,21 +64,12 @@ std::string list_json(const network_view_t& p_view) {
 
 }  // namespace
 
-read_status_t list_network(bool p_json) {
-    if (p_json) {
-        messages_to_standard_error();  // the JSON alone goes to standard output
-    }
+read_status_t read_job::list(bool p_json) {
     network_view_t view;
-    look_at_network(view);
-    if (view.m_link_lost) {
-        printf_error_message(read_msg::link_lost);
-    }
-    if (!view.m_listed) {
+    if (!look(view)) {
         return READ_FAILED;
     }
-    std::string reason;
-    if (!platform::write_standard_output(p_json ? list_json(view) : list_text(view), reason)) {
-        printf_error_message(read_msg::standard_output_failed(reason));
+    if (!print_result(p_json ? list_json(view) : list_text(view))) {
         return READ_FAILED;
     }
     return view.m_link_lost ? READ_FAILED : READ_DONE;

@@ -1,5 +1,6 @@
 #include "read_brimel_label/read_messages.h"
 
+#include "device_core/backup_text.h"
 #include "project_version.h"
 #include "read_brimel_label/read_brimel_label.h"
 
@@ -7,29 +8,27 @@ namespace {
 
 const std::string G_nl = "\r\n";
 const std::string G_program = "read_brimel_label";
+// A device whose information answer was refused or missing, wherever it is named.
+const std::string G_no_answer = " gave no information answer";
+
+// Why a name was not found: it is not on the network, or it may be that of a device the
+// service told nothing of.
+std::string not_found_why(bool p_unanswered) {
+    return p_unanswered ? " was not found: a listed device" + G_no_answer
+                        : std::string(" was not found on the network");
+}
 
 // The three fields of an entry as a message shows them, every byte a label file cannot
 // carry written as \xHH.
-std::string fields(const label_preset_t& p_entry) {
-    return "label \"" + typed_text(visible_text(p_entry.label)) + "\", channel \"" +
-           typed_text(visible_text(p_entry.channel_id)) + "\", device \"" +
-           typed_text(visible_text(p_entry.device_id)) + "\"";
+console_message_t fields(const label_preset_t& p_entry) {
+    return "label \"" + typed_text(comment_text(p_entry.label)) + "\", channel \"" +
+           typed_text(comment_text(p_entry.channel_id)) + "\", device \"" +
+           typed_text(comment_text(p_entry.device_id)) + "\"";
 }
 
-// A name and MAC the service reported, as a warning (on standard error) shows them.
-std::string name_and_mac(const std::string& p_name, const std::string& p_mac) {
-    return service_text_in_errors(p_name) + " (" + service_text_in_errors(p_mac) + ")";
-}
-
-// The same for a message of printf_str and printf_str_color.
-std::string name_and_mac_in_messages(const std::string& p_name, const std::string& p_mac) {
-    return service_text_in_messages(p_name) + " (" + service_text_in_messages(p_mac) + ")";
-}
-
-// A text of the service in a comment of a file: one line, every byte a label file cannot
-// carry as \xHH.
-std::string in_comment(const std::string& p_text) {
-    return visible_text(p_text);
+// A name and MAC the service reported.
+console_message_t name_and_mac(const std::string& p_name, const std::string& p_mac) {
+    return service_text(p_name) + " (" + service_text(p_mac) + ")";
 }
 
 std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {
@@ -44,9 +43,9 @@ std::string usage_error(const std::string& p_what) {
     return G_program + ": " + p_what + " (see --help)" + G_nl;
 }
 
-std::string network_line(const std::string& p_name, std::size_t p_listed) {
-    return "Network \"" + p_name + "\": " + plural(p_listed, "device", "devices") + " listed" +
-           G_nl;
+console_message_t network_line(const std::string& p_name, std::size_t p_listed) {
+    return "Network \"" + service_text(p_name) + "\": " + plural(p_listed, "device", "devices") +
+           " listed" + G_nl;
 }
 
 std::string identifiers(int p_mir, int p_pir, int p_fir) {
@@ -58,103 +57,107 @@ std::string version() {
     return G_program + " " + G_project_version + G_nl;
 }
 
-std::string not_found(const std::string& p_name) {
-    return "Warning: " + service_text_in_errors(p_name) + " was not found on the network." + G_nl;
+console_message_t not_found(const std::string& p_name, bool p_unanswered) {
+    return "Warning: " + service_text(p_name) + not_found_why(p_unanswered) + "." + G_nl;
 }
 
-std::string not_compatible(const std::string& p_name, const std::string& p_mac) {
+console_message_t not_compatible(const std::string& p_name, const std::string& p_mac) {
     return "Warning: " + name_and_mac(p_name, p_mac) + " is not a KALDEN-RM6X compatible device." +
            G_nl;
 }
 
-std::string not_nameable(const std::string& p_name, const std::string& p_mac) {
+console_message_t not_nameable(const std::string& p_name, const std::string& p_mac) {
     return "Warning: " + name_and_mac(p_name, p_mac) +
            " has a name no label file can give: it is not read." + G_nl;
 }
 
-std::string no_answer(const std::string& p_mac) {
-    return "Warning: " + service_text_in_errors(p_mac) +
-           " gave no information answer: it is not read." + G_nl;
+console_message_t no_answer(const std::string& p_mac) {
+    return "Warning: " + service_text(p_mac) + G_no_answer + ": it is not read." + G_nl;
 }
 
 const char* const link_lost =
     "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as "
     "not found.\r\n";
 
+console_message_t listing_refused(const std::string& p_answer) {
+    return "ZEL-Service refused to list the devices: " + service_text(p_answer);
+}
+
 const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
 
-std::string reading(const std::string& p_name) {
-    return "Reading " + service_text_in_messages(p_name) + "'s labels...";
+console_message_t reading(const std::string& p_name) {
+    return "Reading " + service_text(p_name) + "'s labels...";
 }
 
 const char* const read_ok = " OK\r\n";
 const char* const read_failed = " FAILED\r\n";
 
-std::string read_failed_at(const std::string& p_name, uint32_t p_page) {
-    return service_text_in_errors(p_name) + "'s labels could not be read (page " +
-           std::to_string(p_page) + "), check device connection." + G_nl;
+console_message_t read_failed_at(const std::string& p_name, uint32_t p_page) {
+    return service_text(p_name) + "'s labels could not be read (page " + std::to_string(p_page) +
+           "), check device connection." + G_nl;
 }
 
-std::string area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset) {
-    return service_text_in_errors(p_name) + "'s label area (page index " +
-           std::to_string(p_page_index) + ", start offset " + std::to_string(p_start_offset) +
+console_message_t area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset) {
+    return service_text(p_name) + "'s label area (page index " + std::to_string(p_page_index) +
+           ", start offset " + std::to_string(p_start_offset) +
            ") would cover its own location bytes: it is not read." + G_nl;
 }
 
-std::string entry_warning(const std::string& p_name, std::size_t p_number, const char* p_reason) {
-    return "Warning: " + service_text_in_errors(p_name) + "'s entry " + std::to_string(p_number) +
-           " " + p_reason + ": it is written as a comment." + G_nl;
+console_message_t entry_warning(const std::string& p_name, std::size_t p_number,
+                                const char* p_reason) {
+    return "Warning: " + service_text(p_name) + "'s entry " + std::to_string(p_number) + " " +
+           p_reason + ": it is written as a comment." + G_nl;
 }
 
 std::string left_out_no_answer(const std::string& p_mac) {
-    return in_comment(p_mac) + " gave no information answer";
+    return comment_text(p_mac) + G_no_answer;
 }
 
-std::string left_out_not_found(const std::string& p_name) {
-    return in_comment(p_name) + " was not found on the network";
+std::string left_out_not_found(const std::string& p_name, bool p_unanswered) {
+    return comment_text(p_name) + not_found_why(p_unanswered);
 }
 
 std::string left_out_not_compatible(const std::string& p_name, const std::string& p_mac) {
-    return in_comment(p_name) + " (" + in_comment(p_mac) + ") is not a compatible device";
+    return comment_text(p_name) + " (" + comment_text(p_mac) + ") is not a compatible device";
 }
 
 std::string left_out_not_nameable(const std::string& p_name, const std::string& p_mac) {
-    return in_comment(p_name) + " (" + in_comment(p_mac) + ") has a name no label file can give";
+    return comment_text(p_name) + " (" + comment_text(p_mac) +
+           ") has a name no label file can give";
 }
 
 std::string left_out_ambiguous(const std::string& p_name) {
-    return in_comment(p_name) + " names more than one device, or its device answers as more";
+    return comment_text(p_name) + " names more than one device, or its device answers as more";
 }
 
 std::string left_out_unread(const std::string& p_name, const std::string& p_mac, uint32_t p_page) {
-    return in_comment(p_name) + " (" + in_comment(p_mac) + ") could not be read (page " +
+    return comment_text(p_name) + " (" + comment_text(p_mac) + ") could not be read (page " +
            std::to_string(p_page) + ")";
 }
 
 std::string backup_head(const std::string& p_date, const std::string& p_network,
                         const std::vector<std::string>& p_left_out) {
     std::string head = "; Backup by " + G_program + " " + G_project_version + " of the network \"" +
-                       in_comment(p_network) + "\", " + p_date + G_nl;
+                       comment_text(p_network) + "\", " + p_date + G_nl;
     for (const std::string& left_out : p_left_out) {
         head += "; Not in this backup: " + left_out + G_nl;
     }
     return head + G_nl;
 }
 
-std::string matches(const std::string& p_name, const std::string& p_mac, const std::string& p_file,
-                    std::size_t p_presets) {
-    return name_and_mac_in_messages(p_name, p_mac) + " holds exactly what " + p_file +
-           " would write (" + plural(p_presets, "preset).", "presets).") + G_nl;
+console_message_t matches(const std::string& p_name, const std::string& p_mac,
+                          const std::string& p_file, std::size_t p_presets) {
+    return name_and_mac(p_name, p_mac) + " holds exactly what " + p_file + " would write (" +
+           plural(p_presets, "preset).", "presets).") + G_nl;
 }
 
-std::string differs(const std::string& p_name, const std::string& p_mac,
-                    const std::string& p_file) {
-    return name_and_mac_in_messages(p_name, p_mac) + " differs from what " + p_file +
-           " would write:" + G_nl;
+console_message_t differs(const std::string& p_name, const std::string& p_mac,
+                          const std::string& p_file) {
+    return name_and_mac(p_name, p_mac) + " differs from what " + p_file + " would write:" + G_nl;
 }
 
-std::string difference_lines(const std::vector<entry_difference_t>& p_differences) {
-    std::string lines;
+console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences) {
+    console_message_t lines;
     for (const entry_difference_t& difference : p_differences) {
         const std::string entry = "\tentry " + std::to_string(difference.m_number);
         switch (difference.m_kind) {

@@ -9,33 +9,36 @@
 #include <string>
 #include <vector>
 
-#include "device_core/device_core.h"
+#include "device_core/label_compare.h"
 #include "platform/output_file.h"
 
 namespace read_msg {
 
 std::string usage_error(const std::string& p_what);
-std::string network_line(const std::string& p_name, std::size_t p_listed);
+console_message_t network_line(const std::string& p_name, std::size_t p_listed);
 std::string identifiers(int p_mir, int p_pir, int p_fir);
 std::string version();
 
-std::string not_found(const std::string& p_name);
-std::string not_compatible(const std::string& p_name, const std::string& p_mac);
-std::string not_nameable(const std::string& p_name, const std::string& p_mac);
-std::string no_answer(const std::string& p_mac);
+// p_unanswered: a listed device gave no information answer, and the name may be its.
+console_message_t not_found(const std::string& p_name, bool p_unanswered);
+console_message_t not_compatible(const std::string& p_name, const std::string& p_mac);
+console_message_t not_nameable(const std::string& p_name, const std::string& p_mac);
+console_message_t no_answer(const std::string& p_mac);
 extern const char* const link_lost;
+console_message_t listing_refused(const std::string& p_answer);
 extern const char* const no_device;
-std::string reading(const std::string& p_name);
+console_message_t reading(const std::string& p_name);
 extern const char* const read_ok;
 extern const char* const read_failed;
-std::string read_failed_at(const std::string& p_name, uint32_t p_page);
-std::string area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset);
-std::string entry_warning(const std::string& p_name, std::size_t p_number, const char* p_reason);
+console_message_t read_failed_at(const std::string& p_name, uint32_t p_page);
+console_message_t area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset);
+console_message_t entry_warning(const std::string& p_name, std::size_t p_number,
+                                const char* p_reason);
 
 // What a backup or a capture leaves out, as its line on standard error says it and as the
 // comment at the top of the file says it.
 std::string left_out_no_answer(const std::string& p_mac);
-std::string left_out_not_found(const std::string& p_name);
+std::string left_out_not_found(const std::string& p_name, bool p_unanswered);
 std::string left_out_not_compatible(const std::string& p_name, const std::string& p_mac);
 std::string left_out_not_nameable(const std::string& p_name, const std::string& p_mac);
 std::string left_out_ambiguous(const std::string& p_name);
@@ -43,11 +46,12 @@ std::string left_out_unread(const std::string& p_name, const std::string& p_mac,
 std::string backup_head(const std::string& p_date, const std::string& p_network,
                         const std::vector<std::string>& p_left_out);
 
-std::string matches(const std::string& p_name, const std::string& p_mac, const std::string& p_file,
-                    std::size_t p_presets);
-std::string differs(const std::string& p_name, const std::string& p_mac, const std::string& p_file);
+console_message_t matches(const std::string& p_name, const std::string& p_mac,
+                          const std::string& p_file, std::size_t p_presets);
+console_message_t differs(const std::string& p_name, const std::string& p_mac,
+                          const std::string& p_file);
 // One line per difference.
-std::string difference_lines(const std::vector<entry_difference_t>& p_differences);
+console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences);
 std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift);
 std::string no_target(const std::string& p_file);
 

@@ -6,8 +6,6 @@
 bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& p_output) {
     p_output = read_output_t();
     if (p_path.empty() || p_path == "-") {
-        // Printed, the text is all that goes to standard output.
-        messages_to_standard_error();
         return true;
     }
     p_output.m_to_file = true;

@@ -13,7 +13,7 @@ struct read_output_t {
     platform::output_file_t m_file;
 };
 
-// "-" (or nothing) is standard output: the messages then go to standard error. A file is
+// "-" (or nothing) is standard output, which the program keeps for the text alone. A file is
 // checked and its temporary file made now; false after the message when it cannot be.
 bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& p_output);
 

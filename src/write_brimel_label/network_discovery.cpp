@@ -5,7 +5,7 @@
 #include <unordered_set>
 
 #include "basic_type/zel_protocol.h"
-#include "device_core/device_core.h"
+#include "device_core/network_view.h"
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 

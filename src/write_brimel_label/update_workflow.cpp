@@ -8,22 +8,21 @@
 
 namespace {
 
-std::string numbered_line(std::size_t p_number, const std::string& p_text) {
+console_message_t numbered_line(std::size_t p_number, const console_message_t& p_text) {
     return "\tdevice " + std::to_string(p_number) + ": " + p_text + "\r\n";
 }
 
-// The address came from the service: p_shown shows its control bytes as the stream the
-// line goes to needs.
-std::string name_and_address(const brimel_config_rm6x_device& p_device,
-                             std::string (*p_shown)(const std::string&)) {
-    return p_device.m_device_name + " (" + p_shown(p_device.m_zel_device_mac_adr) + ") ";
+// The address came from the service.
+console_message_t name_and_address(const brimel_config_rm6x_device& p_device) {
+    return label_file_text(p_device.m_device_name) + " (" +
+           service_text(p_device.m_zel_device_mac_adr) + ") ";
 }
 
 // The target devices sorted into the three groups of the confirmation screen.
 struct device_groups_t {
-    std::string m_valid_device_info;
-    std::string m_not_found_device;
-    std::string m_not_valid_device;
+    console_message_t m_valid_device_info;
+    console_message_t m_not_found_device;
+    console_message_t m_not_valid_device;
     std::size_t m_valid_dev_count = 0;
     std::size_t m_not_found_count = 0;
     std::size_t m_not_valid_dev_count = 0;
@@ -36,18 +35,18 @@ device_groups_t sort_devices(const std::vector<brimel_config_rm6x_device>& p_dev
             continue;  // warned about already, never written
         }
         if (device.is_KALDEN_RM6X_device()) {
-            groups.m_valid_device_info += numbered_line(
-                ++groups.m_valid_dev_count, name_and_address(device, service_text_in_messages));
+            groups.m_valid_device_info +=
+                numbered_line(++groups.m_valid_dev_count, name_and_address(device));
             if (device.get_preset_list_size() == 0) {
                 printf_error_message("Warning: no labels was set for " + device.m_device_name +
                                      ". All of its current stored labels will be erased.\r\n");
             }
         } else if (device.m_zel_device_mac_adr.empty()) {
             groups.m_not_found_device +=
-                numbered_line(++groups.m_not_found_count, device.m_device_name);
+                numbered_line(++groups.m_not_found_count, label_file_text(device.m_device_name));
         } else {
-            groups.m_not_valid_device += numbered_line(
-                ++groups.m_not_valid_dev_count, name_and_address(device, service_text_in_errors));
+            groups.m_not_valid_device +=
+                numbered_line(++groups.m_not_valid_dev_count, name_and_address(device));
         }
     }
     return groups;
@@ -85,7 +84,7 @@ void read_answer_word(std::istream& p_in, std::string& p_word) {
 enum confirmation_t { CONFIRMED, REFUSED, ANSWERS_RAN_OUT };
 
 // At most three answers; an invalid one shows the screen again.
-confirmation_t ask_confirmation(const std::string& p_valid_device_info) {
+confirmation_t ask_confirmation(const console_message_t& p_valid_device_info) {
     const std::string user_device_msg = "Ready to update label in those devices:";
     for (int try_count = 2;; --try_count) {
         printf_str_color(user_device_msg + "\r\n", GREEN);

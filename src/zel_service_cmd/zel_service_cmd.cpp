@@ -88,8 +88,8 @@ Status sent_zel_comand(std::string p_zel_command_arg, zel_req_id_t p_req_id, tim
 
 Status handle_zel_response(std::string p_zel_response, zel_req_id_t p_req_id) {
     if (zel_has_failed_word(p_zel_response) || is_empty_message(p_zel_response)) {
-        printf_error_message(
-            color_text("Get response:" + service_text_in_errors(p_zel_response), RED));
+        // color_text's markers are empty: the head and the answer are one red text.
+        printf_error_message(color_text("Get response:", RED) + service_text(p_zel_response));
         return FAIL;
     }
     // A parser's own failure shows only in the registry fields it leaves unset.
@@ -172,16 +172,22 @@ bool service_link_lost() {
     return service_link().open_failed();
 }
 
-Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers) {
+Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers,
+                    std::string& p_refusal) {
     const zel_network_keys_t none;
     zel_echo_rule_t any_line;
     any_line.m_network = &none;
     std::string answer;
-    if (!collect_answer(zel_list_dev_word, ZEL_LIST_DEV, zel_request(ZEL_LIST_DEV).m_timeout_ms,
-                        any_line, answer)) {
-        return FAIL;
+    if (collect_answer(zel_list_dev_word, ZEL_LIST_DEV, zel_request(ZEL_LIST_DEV).m_timeout_ms,
+                       any_line, answer) &&
+        parse_listing(answer, p_network_name, p_identifiers) == SUCCESS) {
+        return SUCCESS;
     }
-    return parse_listing(answer, p_network_name, p_identifiers);
+    // A refusal leaves its line in the answer; the link has told any other failure.
+    if (zel_has_failed_word(answer)) {
+        p_refusal = answer;
+    }
+    return FAIL;
 }
 
 Status ask_information(const std::string& p_mac_adress, const zel_network_keys_t& p_network,

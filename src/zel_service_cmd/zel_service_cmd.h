@@ -48,8 +48,10 @@ std::string name_data_list(const std::string& p_str_name);
 bool service_link_lost();
 
 // Lists the network: the network's name and the identifiers, in the listing's order. FAIL
-// when the service could not be asked or refused.
-Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers);
+// when the service could not be asked, or refused: p_refusal then holds its answer (the link
+// has told why it could not be asked).
+Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers,
+                    std::string& p_refusal);
 
 // Asks one listed device for its information; the answer must echo it. p_network holds the
 // network's identifiers (zel_device_key), so that a late answer of another one is dropped.

@@ -26,9 +26,9 @@ bool greeting_complete(const std::string& p_greeting) {
                std::string::npos;
 }
 
-std::string command_failure(const std::string& p_line, const char* p_what) {
+console_message_t command_failure(const std::string& p_line, const char* p_what) {
     // The line holds an identifier the service listed.
-    return "Send cmd [" + service_text_in_errors(p_line) + "] " + p_what + " !\r\n";
+    return "Send cmd [" + service_text(p_line) + "] " + p_what + " !\r\n";
 }
 
 }  // namespace
@@ -64,7 +64,7 @@ bool socket_handle::checkinit_ZELService_connection() {
         return false;
     }
     if (greeting.find(zel_greeting_text) != std::string::npos) {
-        printf_str(service_text_in_messages(greeting) + "\r\n");
+        printf_str(service_text(greeting) + "\r\n");
         printf_str_color("ZEL-Service Connected.\r\n", GREEN);
     }
     return true;
@@ -212,6 +212,7 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
             }
             const zel_line_verdict_t verdict = zel_judge_line(line, p_rule.m_echo);
             if (verdict == ZEL_LINE_REFUSAL) {
+                p_answer = line;  // the refusal, for the caller who tells it
                 return false;
             }
             if (verdict == ZEL_LINE_LATE) {

@@ -79,9 +79,10 @@ class socket_handle {
     // answer lines of the command (see answer_rule_t) are collected into p_answer within
     // p_timeout ms. When the rule says so, the first such line completes the answer;
     // otherwise the answer ends when no more lines come within the listing's quiet time, or
-    // at the rule's limit. A refusal fails the exchange at once, silently; every other
-    // failure is reported. A link the service closed while idle is opened again first, and
-    // the command is sent once, on the new link. p_ZEL_Command receives the command word.
+    // at the rule's limit. A refusal fails the exchange at once, silently, its line left in
+    // p_answer; every other failure is reported. A link the service closed while idle is opened
+    // again first, and the command is sent once, on the new link. p_ZEL_Command receives the
+    // command word.
     bool ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer, std::string& p_ZEL_Command,
                     const time_t& p_timeout, const answer_rule_t& p_rule);
 

@@ -1,0 +1,77 @@
+// The network as values, for the programs that read devices without the writer's registry:
+// the listing and each listed device's information answer, and the identity rules that tell
+// which device a name means. It returns what it found; the programs tell the operator.
+#ifndef SRC_DEVICE_CORE_NETWORK_VIEW_H_
+#define SRC_DEVICE_CORE_NETWORK_VIEW_H_
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "basic_type/basic_type.h"
+#include "basic_type/zel_protocol.h"
+#include "zel_service_cmd/service_answers.h"
+
+// One identifier of the listing and what its information request gave.
+struct network_device_t {
+    std::string m_identifier;  // as listed, and sent back as it is
+    bool m_answered = false;
+    net_device_info_t m_info;  // when answered
+};
+
+// Which devices answered under which names: a name is meant for one device only when one
+// device answers under it, and that device under no other name.
+class device_identities {
+  public:
+    void add(const net_device_info_t& p_info);
+    // The identifiers of the distinct devices that answered under p_name, first one first.
+    std::vector<std::string> macs_of(const std::string& p_name) const;
+    // The names the device answered under, first one first.
+    std::vector<std::string> names_of(const std::string& p_mac) const;
+
+  private:
+    std::unordered_map<std::string, std::vector<std::string>> m_macs_of_name;
+    std::unordered_map<std::string, std::vector<std::string>> m_names_of_key;
+};
+
+struct network_view_t {
+    bool m_listed = false;  // the listing was answered
+    std::string m_refusal;  // what the service answered instead of a listing, if it answered
+    std::string m_name;     // the network part of its first line
+    // Each distinct listed identifier, in listing order.
+    std::vector<network_device_t> m_devices;
+    // The identifiers listed or reported (zel_device_key): what tells a late answer.
+    zel_network_keys_t m_keys;
+    device_identities m_identities;
+    // Name -> the first answered device of that name, in m_devices.
+    std::unordered_map<std::string, std::size_t> m_first_of_name;
+    // The service could not be reached any more: the devices after the last answered one
+    // were not asked.
+    bool m_link_lost = false;
+};
+
+// Lists the network and asks each distinct listed identifier for its information, every one
+// of them (a silent device costs its time-out and hides nothing after it). The count, when
+// given, is told how many were asked. FAIL when the listing failed or the link was lost.
+Status look_at_network(network_view_t& p_view, progress_counter* p_progress = nullptr);
+
+// How a name of a label file or of the command line finds its device in the view.
+enum name_state_t { NAME_FOUND, NAME_NOT_FOUND, NAME_NOT_COMPATIBLE, NAME_AMBIGUOUS };
+struct name_lookup_t {
+    name_state_t m_state = NAME_NOT_FOUND;
+    const net_device_info_t* m_device = nullptr;  // found or not compatible
+    // Ambiguous: the devices answering under the name, or the names of its one device.
+    std::vector<std::string> m_macs;
+    std::vector<std::string> m_names;
+};
+name_lookup_t look_up_name(const network_view_t& p_view, const std::string& p_name);
+
+// The warning about an ambiguous name: the devices answering under it (when more than one),
+// or the names its one device answers under; it ends "It is not <p_not_done>."
+console_message_t ambiguity_warning(const std::string& p_name,
+                                    const std::vector<std::string>& p_macs,
+                                    const std::vector<std::string>& p_names,
+                                    const char* p_not_done);
+
+#endif  // SRC_DEVICE_CORE_NETWORK_VIEW_H_
