@@ -1,10 +1,8 @@
 // read_brimel_label against the simulated service: the backup of the demo network, the round
-// trip through write_brimel_label, --verify, devices it cannot read, and a service that fails
-// it. Every run proves from the service's command log that the program only read.
+// trip through write_brimel_label, --verify, devices it cannot read, a service that fails it,
+// and the output file on every file system. Every run proves from the service's command log
+// that the program only read.
 #include <filesystem>
-#include <thread>
-
-#include "platform/clock.h"
 
 #include "e2e_support.h"
 
@@ -12,6 +10,31 @@ namespace {
 
 const std::string G_stage = std::string(WBL_EXAMPLES_DIR) + "/stage_labels.ini";
 const std::string G_reading_rm6x5 = "Reading KDX-RM6X5's labels...";
+
+const bool G_shell = std::string(WBL_REFUSE_LINKS) != "";  // POSIX, with the shim built
+
+// Backs up KDX-RM6X5 into a new folder ("$1") after the shell commands p_setup, under
+// p_start: into b.ini, then into late.ini, which appears while the devices are read. Shows
+// the second run's status and messages, the folder's files and the start of each.
+platform::process_result_t back_up_into_new_folder(texts_t p_start, const std::string& p_setup) {
+    const std::string folder = temp_path("way");
+    std::filesystem::remove_all(std::filesystem::u8path(folder));
+    std::filesystem::create_directory(std::filesystem::u8path(folder));
+    const std::string runs =
+        "\"$0\" -o \"$1/b.ini\" KDX-RM6X5 >/dev/null || exit; \"$0\" -o \"$1/late.ini\" KDX-RM6X5 "
+        ">\"$1.out\" 2>&1 & until grep -q Reading \"$1.out\"; do sleep 0.01; done; echo late "
+        ">\"$1/late.ini\"; wait $!; echo $?; cat \"$1.out\"; ls -A \"$1\"; head -c 9 \"$1/b.ini\"; "
+        "cat \"$1/late.ini\"";
+    p_start.insert(p_start.end(), {"/bin/sh", "-c", p_setup + runs, G_read_tool, folder});
+    return platform::run_process(p_start, "", 60000);
+}
+
+std::string backed_up_into_new_folder() {
+    return "2\n" + G_greeting + G_reading_rm6x5 + " OK\r\nUnable to write file: \r\n" +
+           temp_path("way") +
+           "/late.ini\r\nit appeared while the devices were read: give --force to replace "
+           "it\r\nFailed, exit now\r\nb.ini\nlate.ini\n; Backup late\n";
+}
 
 class ReadBack : public e2e_test {
   protected:
@@ -249,24 +272,36 @@ TEST_F(ReadBack, TheOutputFileIsCheckedFirstAndReplacesOnlyWhatItMay) {
     }
     EXPECT_EQ(m_sim.command_log(), texts_t());  // refused before any read
     EXPECT_EQ(file_text(kept), "kept\n");
-    // A file that appears while the devices are read is not replaced.
-    const std::string late = temp_path("late.ini");
-    std::filesystem::remove(std::filesystem::u8path(late));
+}
+
+// However the file is put in place without replacing (a link; a rename that does not
+// replace where links are refused, as on FAT; else the target made where nothing is and
+// written), a new name gets the backup with nothing beside it, and a file that appears
+// while the devices are read stays. The file system refuses what a preloaded shim makes it.
+TEST_F(ReadBack, AFileIsPutInPlaceWithoutReplacingOnEveryFileSystem) {
+    if (!G_shell) {
+        GTEST_SKIP() << "no POSIX shell here";
+    }
+    const std::string shim =
+        "export ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 LD_PRELOAD=";
     m_sim.set_latency_ms(2);
-    std::thread appear([&] {
-        while (m_sim.command_log().size() < 20) {
-            platform::sleep_ms(5);
-        }
-        write_temp_file("late.ini", "late\n");
-    });
-    const platform::process_result_t res = run_read_tool({"-o", late, "KDX-RM6X5"});
-    appear.join();
-    EXPECT_EQ(res.m_stderr, head + late +
-                                "\r\nit appeared while the devices were read: give --force "
-                                "to replace it" +
-                                tail);
-    EXPECT_EQ(res.m_exit_status, 2);
-    EXPECT_EQ(file_text(late), "late\n");
+    for (const std::string& way :
+         {std::string(), shim + WBL_REFUSE_LINKS + ";", shim + WBL_REFUSE_RENAMES + ";"}) {
+        SCOPED_TRACE(way);
+        EXPECT_EQ(back_up_into_new_folder({}, way).m_stdout, backed_up_into_new_folder());
+    }
+}
+
+// The same on a FAT file system: an image mounted in a mount namespace of the run's own.
+TEST_F(ReadBack, AFileIsPutInPlaceWithoutReplacingOnFat) {
+    m_sim.set_latency_ms(2);
+    const platform::process_result_t res = back_up_into_new_folder(
+        {"/bin/sh", "-c", "exec unshare -m \"$0\" \"$@\""},
+        "mkfs.vfat -C \"$1.img\" 1024 >/dev/null && mount -o loop \"$1.img\" \"$1\" || exit 77;");
+    if (!G_shell || res.m_exit_status == 77 || res.m_stderr.find("unshare") != std::string::npos) {
+        GTEST_SKIP() << "cannot mount a FAT image here: " << res.m_stderr;
+    }
+    EXPECT_EQ(res.m_stdout, backed_up_into_new_folder());
 }
 
 // Standard output that cannot take the backup (a full disk) fails the job.

@@ -71,7 +71,7 @@ output_result_t output_file_t::open(const std::string& p_path, bool p_replace,
 
 output_result_t output_file_t::commit(const std::string& p_text, std::string& p_reason) {
     const output_result_t result =
-        write_out(m_file, p_text, p_reason) ? put_in_place(p_reason) : OUTPUT_SYSTEM_ERROR;
+        write_out(m_file, p_text, p_reason) ? put_in_place(p_text, p_reason) : OUTPUT_SYSTEM_ERROR;
     discard();
     return result;
 }
@@ -91,7 +91,7 @@ void output_file_t::drop_temporary() {
     }
 }
 
-output_result_t output_file_t::put_in_place(std::string& p_reason) {
+output_result_t output_file_t::put_in_place(const std::string& p_text, std::string& p_reason) {
     const output_result_t state = target_state(m_path, m_replace, p_reason);
     if (state != OUTPUT_OK) {
         return state;
@@ -102,10 +102,28 @@ output_result_t output_file_t::put_in_place(std::string& p_reason) {
             return OUTPUT_OK;
         case output_os::NAME_TAKEN:
             return OUTPUT_EXISTS;
-
+        case output_os::UNSUPPORTED:
+            return write_in_place(p_text, p_reason);
         default:
             return OUTPUT_SYSTEM_ERROR;
     }
+}
+
+// Where the file system can neither rename nor link without replacing (some FUSE file
+// systems), the text goes straight into the target, made only where nothing is: a file that
+// appeared meanwhile stays, and a target left half written is removed.
+output_result_t output_file_t::write_in_place(const std::string& p_text, std::string& p_reason) {
+    drop_temporary();
+    open_file_t* target = nullptr;
+    const output_os::outcome_t made = output_os::create_new(m_path, target, p_reason);
+    if (made != output_os::DONE) {
+        return made == output_os::NAME_TAKEN ? OUTPUT_EXISTS : OUTPUT_SYSTEM_ERROR;
+    }
+    const bool written = write_out(target, p_text, p_reason);
+    if (!written) {
+        output_os::remove_file(m_path);
+    }
+    return written ? OUTPUT_OK : OUTPUT_SYSTEM_ERROR;
 }
 
 bool write_standard_output(const std::string& p_text, std::string& p_reason) {

@@ -49,7 +49,8 @@ class output_file_t {
 
   private:
     void drop_temporary();
-    output_result_t put_in_place(std::string& p_reason);
+    output_result_t put_in_place(const std::string& p_text, std::string& p_reason);
+    output_result_t write_in_place(const std::string& p_text, std::string& p_reason);
 
     std::string m_path;
     std::string m_temporary;  // the file this process made; empty once renamed or removed

@@ -21,8 +21,9 @@ found_t found_at(const std::string& p_path, std::string& p_reason);
 
 enum outcome_t {
     DONE,
-    NAME_TAKEN,  // something is at the name already
-    REFUSED,     // p_reason says why
+    NAME_TAKEN,   // something is at the name already
+    REFUSED,      // p_reason says why
+    UNSUPPORTED,  // the file system cannot do it this way
 };
 
 // Creates p_path for writing, only where nothing is (a link included), and opens it as
@@ -37,7 +38,8 @@ bool sync_to_disk(open_file_t& p_file, std::string& p_reason);
 bool close_file(open_file_t*& p_file, std::string& p_reason);
 
 // Renames p_from onto p_to. With p_replace a file at p_to is replaced; without it only
-// nothing is, and a file there is NAME_TAKEN.
+// nothing is, and a file there is NAME_TAKEN. UNSUPPORTED where the file system can neither
+// rename nor link without replacing.
 outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_replace,
                     std::string& p_reason);
 

@@ -1,6 +1,7 @@
 #include "platform/output_file_os.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,22 @@ outcome_t outcome_of_errno(std::string& p_reason) {
     const outcome_t outcome = errno == EEXIST ? NAME_TAKEN : REFUSED;
     refused(p_reason);
     return outcome;
+}
+
+// The errors of a file system or kernel that cannot do a link or a rename without replacing
+// (FAT and exFAT refuse links with EPERM; an older kernel knows no RENAME_NOREPLACE).
+bool unsupported(int p_error) {
+    return p_error == EPERM || p_error == EINVAL || p_error == ENOSYS || p_error == EOPNOTSUPP ||
+           p_error == ENOTSUP;
+}
+
+int rename_without_replacing(const char* p_from, const char* p_to) {
+#ifdef RENAME_NOREPLACE
+    return renameat2(AT_FDCWD, p_from, AT_FDCWD, p_to, RENAME_NOREPLACE);
+#else
+    errno = ENOSYS;  // a system without it: the caller writes the target in place
+    return -1;
+#endif
 }
 
 }  // namespace
@@ -82,12 +99,20 @@ outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_r
     if (p_replace) {
         return rename(p_from.c_str(), p_to.c_str()) == 0 ? DONE : outcome_of_errno(p_reason);
     }
-    // A hard link is made only where nothing is: a file that appeared meanwhile stays.
-    if (link(p_from.c_str(), p_to.c_str()) != 0) {
+    // A hard link is made only where nothing is: a file that appeared meanwhile stays. Where
+    // the file system has no links (FAT, exFAT), the kernel's rename without replacing does
+    // the same.
+    if (link(p_from.c_str(), p_to.c_str()) == 0) {
+        unlink(p_from.c_str());
+        return DONE;
+    }
+    if (!unsupported(errno)) {
         return outcome_of_errno(p_reason);
     }
-    unlink(p_from.c_str());
-    return DONE;
+    if (rename_without_replacing(p_from.c_str(), p_to.c_str()) == 0) {
+        return DONE;
+    }
+    return unsupported(errno) ? UNSUPPORTED : outcome_of_errno(p_reason);
 }
 
 void remove_file(const std::string& p_path) {
