@@ -278,7 +278,8 @@ TEST_F(ReadBack, TheOutputFileIsCheckedFirstAndReplacesOnlyWhatItMay) {
 // replace where links are refused, as on FAT; else the target made where nothing is and
 // written), a new name gets the backup with nothing beside it, and a file that appears
 // while the devices are read stays. The file system refuses what a preloaded shim makes it.
-TEST_F(ReadBack, AFileIsPutInPlaceWithoutReplacingOnEveryFileSystem) {
+// Ctrl-C or a termination request while the devices are read leaves nothing beside the target.
+TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile) {
     if (!G_shell) {
         GTEST_SKIP() << "no POSIX shell here";
     }
@@ -290,6 +291,18 @@ TEST_F(ReadBack, AFileIsPutInPlaceWithoutReplacingOnEveryFileSystem) {
         SCOPED_TRACE(way);
         EXPECT_EQ(back_up_into_new_folder({}, way).m_stdout, backed_up_into_new_folder());
     }
+    const std::string folder = temp_path("stopped");
+    std::filesystem::create_directory(std::filesystem::u8path(folder));
+    for (const char* signal : {"INT", "TERM"}) {
+        const platform::process_result_t res = platform::run_process(
+            {"/bin/sh", "-c",
+             "rm -f \"$1.out\"; (until grep -qs Reading \"$1.out\"; do sleep 0.01; done; kill -$2 "
+             "$$) & exec \"$0\" -o \"$1/s.ini\" KDX-RM6X5 >\"$1.out\"",
+             G_read_tool, folder, signal},
+            "", 60000);
+        EXPECT_EQ(res.m_exit_status, -1) << signal;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::u8path(folder)));
 }
 
 // The same on a FAT file system: an image mounted in a mount namespace of the run's own.

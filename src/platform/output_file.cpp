@@ -27,12 +27,13 @@ output_result_t target_state(const std::string& p_path, bool p_replace, std::str
     }
 }
 
-// Writes p_text into p_file, makes it reach the disk and closes it.
+// Writes p_text into p_file, makes it reach the disk and closes it, keeping the file only
+// when all of that worked.
 bool write_out(open_file_t*& p_file, const std::string& p_text, std::string& p_reason) {
     const bool written = output_os::write_whole(*p_file, p_text, p_reason) &&
                          output_os::sync_to_disk(*p_file, p_reason);
     std::string close_reason;
-    const bool closed = output_os::close_file(p_file, close_reason);
+    const bool closed = output_os::close_file(p_file, written, close_reason);
     if (written && !closed) {
         p_reason = close_reason;
     }
@@ -79,7 +80,7 @@ output_result_t output_file_t::commit(const std::string& p_text, std::string& p_
 void output_file_t::discard() {
     if (m_file != nullptr) {
         std::string ignored;
-        output_os::close_file(m_file, ignored);
+        output_os::close_file(m_file, false, ignored);
     }
     drop_temporary();
 }
@@ -87,6 +88,7 @@ void output_file_t::discard() {
 void output_file_t::drop_temporary() {
     if (!m_temporary.empty()) {
         output_os::remove_file(m_temporary);
+        output_os::release(m_temporary);
         m_temporary.clear();
     }
 }
@@ -98,6 +100,7 @@ output_result_t output_file_t::put_in_place(const std::string& p_text, std::stri
     }
     switch (output_os::move_file(m_temporary, m_path, m_replace, p_reason)) {
         case output_os::DONE:
+            output_os::release(m_temporary);
             m_temporary.clear();  // it is the target now
             return OUTPUT_OK;
         case output_os::NAME_TAKEN:
@@ -111,7 +114,7 @@ output_result_t output_file_t::put_in_place(const std::string& p_text, std::stri
 
 // Where the file system can neither rename nor link without replacing (some FUSE file
 // systems), the text goes straight into the target, made only where nothing is: a file that
-// appeared meanwhile stays, and a target left half written is removed.
+// appeared meanwhile stays, and a target left half written goes as the temporary file does.
 output_result_t output_file_t::write_in_place(const std::string& p_text, std::string& p_reason) {
     drop_temporary();
     open_file_t* target = nullptr;
@@ -123,6 +126,7 @@ output_result_t output_file_t::write_in_place(const std::string& p_text, std::st
     if (!written) {
         output_os::remove_file(m_path);
     }
+    output_os::release(m_path);
     return written ? OUTPUT_OK : OUTPUT_SYSTEM_ERROR;
 }
 

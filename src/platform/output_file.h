@@ -2,8 +2,9 @@
 // checked and a temporary file is made beside it before any work, the text goes into that
 // file, and only then is it renamed onto the target. Nothing is ever written through a
 // link, nothing but a regular file is ever replaced, and the only file ever deleted is the
-// temporary file this process made. Every refusal carries the operating system's reason.
-// Standard output, written with checks, belongs here too.
+// temporary file this process made, which also goes when Ctrl-C or a termination request
+// ends the program. Every refusal carries the operating system's reason. Standard output,
+// written with checks, belongs here too.
 #ifndef SRC_PLATFORM_OUTPUT_FILE_H_
 #define SRC_PLATFORM_OUTPUT_FILE_H_
 

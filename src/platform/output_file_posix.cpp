@@ -1,10 +1,12 @@
 #include "platform/output_file_os.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -16,6 +18,13 @@ struct open_file_t {
 
 namespace output_os {
 namespace {
+
+// The signals that end a program by default when a person or the system stops it.
+const int G_ending_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The file a signal that ends the program unlinks first: a copy of its path made before the
+// handler may need it, lock-free so that the handler may read it.
+std::atomic<char*> G_guarded(nullptr);
 
 bool refused(std::string& p_reason) {
     p_reason = std::strerror(errno);
@@ -44,6 +53,43 @@ int rename_without_replacing(const char* p_from, const char* p_to) {
 #endif
 }
 
+// Only async-signal-safe calls: unlinks the guarded file, then gives the signal its default
+// action again and raises it, which ends the program as if no handler had been there.
+void on_ending_signal(int p_signal) {
+    const char* path = G_guarded.load();
+    if (path != nullptr) {
+        unlink(path);
+    }
+    struct sigaction default_action = {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(p_signal, &default_action, nullptr);
+    raise(p_signal);
+}
+
+// One file at a time is guarded (a program writes one). The handler takes only signals left
+// at their default action: one the program handles itself stays in its charge, and one it
+// ignores does not end it. Once set, the handler stays: with nothing guarded it ends the
+// program as the default would.
+void guard(const std::string& p_path) {
+    char* copy = new char[p_path.size() + 1];
+    std::memcpy(copy, p_path.c_str(), p_path.size() + 1);
+    char* none = nullptr;
+    if (!G_guarded.compare_exchange_strong(none, copy)) {
+        delete[] copy;
+        return;
+    }
+    for (const int signal_number : G_ending_signals) {
+        struct sigaction now = {};
+        if (sigaction(signal_number, nullptr, &now) == 0 && now.sa_handler == SIG_DFL) {
+            struct sigaction action = {};
+            action.sa_handler = on_ending_signal;
+            sigemptyset(&action.sa_mask);
+            sigaction(signal_number, &action, nullptr);
+        }
+    }
+}
+
 }  // namespace
 
 found_t found_at(const std::string& p_path, std::string& p_reason) {
@@ -63,6 +109,8 @@ outcome_t create_new(const std::string& p_path, open_file_t*& p_file, std::strin
     if (fd < 0) {
         return outcome_of_errno(p_reason);
     }
+    // Guarded only once made: a name that was taken is never another's file unlinked.
+    guard(p_path);
     p_file = new open_file_t{fd};
     return DONE;
 }
@@ -87,7 +135,7 @@ bool sync_to_disk(open_file_t& p_file, std::string& p_reason) {
     return fsync(p_file.m_fd) == 0 || refused(p_reason);
 }
 
-bool close_file(open_file_t*& p_file, std::string& p_reason) {
+bool close_file(open_file_t*& p_file, bool, std::string& p_reason) {
     const int fd = p_file->m_fd;
     delete p_file;
     p_file = nullptr;
@@ -117,6 +165,14 @@ outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_r
 
 void remove_file(const std::string& p_path) {
     unlink(p_path.c_str());
+}
+
+void release(const std::string& p_path) {
+    char* guarded = G_guarded.load();
+    if (guarded != nullptr && p_path == guarded &&
+        G_guarded.compare_exchange_strong(guarded, nullptr)) {
+        delete[] guarded;
+    }
 }
 
 std::string process_number() {

@@ -26,6 +26,14 @@ outcome_t outcome_of_error(std::string& p_reason) {
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NAME_TAKEN : REFUSED;
 }
 
+// Marks the file to be deleted when its handle closes, or takes the mark back.
+bool delete_on_close(HANDLE p_handle, bool p_delete) {
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = p_delete ? TRUE : FALSE;
+    return SetFileInformationByHandle(p_handle, FileDispositionInfo, &disposition,
+                                      sizeof(disposition)) != 0;
+}
+
 }  // namespace
 
 found_t found_at(const std::string& p_path, std::string& p_reason) {
@@ -44,11 +52,15 @@ found_t found_at(const std::string& p_path, std::string& p_reason) {
 
 outcome_t create_new(const std::string& p_path, open_file_t*& p_file, std::string& p_reason) {
     // CREATE_NEW makes the file only where nothing is, a link included.
-    const HANDLE handle = CreateFileW(wide_of(p_path).c_str(), GENERIC_WRITE, 0, nullptr,
+    const HANDLE handle = CreateFileW(wide_of(p_path).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return outcome_of_error(p_reason);
     }
+    // The system deletes a file so marked when its handle closes, and the end of the process
+    // closes it, whatever ends it: Ctrl-C, the console closed, a kill. Where a file system
+    // cannot mark it, the file is written all the same and removed by its path on failure.
+    delete_on_close(handle, true);
     p_file = new open_file_t{handle};
     return DONE;
 }
@@ -72,11 +84,12 @@ bool sync_to_disk(open_file_t& p_file, std::string& p_reason) {
     return FlushFileBuffers(p_file.m_handle) || refused(p_reason);
 }
 
-bool close_file(open_file_t*& p_file, std::string& p_reason) {
+bool close_file(open_file_t*& p_file, bool p_keep, std::string& p_reason) {
     const HANDLE handle = p_file->m_handle;
     delete p_file;
     p_file = nullptr;
-    return CloseHandle(handle) || refused(p_reason);
+    const bool kept = !p_keep || delete_on_close(handle, false) || refused(p_reason);
+    return (CloseHandle(handle) || refused(p_reason)) && kept;
 }
 
 outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_replace,
@@ -90,6 +103,10 @@ outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_r
 
 void remove_file(const std::string& p_path) {
     DeleteFileW(wide_of(p_path).c_str());
+}
+
+void release(const std::string&) {
+    // Nothing: close_file kept the file.
 }
 
 std::string process_number() {
