@@ -182,6 +182,7 @@ TEST(ReadBackFaults, DevicesACaptureOrABackupLeavesOut) {
         network_of("\"Desk 1\" 02:00:00:00:00:01 5 2 3 10 4\n"
                    "Quiet 02:00:00:00:00:02 5 2 3 10 4\n"));
     sim.add_fault(fault_of("kind=INFO_EXT,nth=2:silent"));
+    sim.add_fault(fault_of("kind=INFO_EXT,nth=4:silent"));  // the same in the second capture
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
     const std::string capture = temp_path("odd.txt");
     std::filesystem::remove(capture);
@@ -192,7 +193,12 @@ TEST(ReadBackFaults, DevicesACaptureOrABackupLeavesOut) {
     EXPECT_EQ(res.m_exit_status, 2);
     EXPECT_NE(file_text(capture).find("# \"02:00:00:00:00:02\": no information answer\n"),
               std::string::npos);
-    EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
+    write_temp_file("odd.txt", "kept\n");  // an existing file is kept, --force or not
+    res = run_read_tool({"--capture", capture, "--force"});
+    EXPECT_EQ(res.m_stderr.substr(res.m_stderr.find("No capture")),
+              "No capture written: " + capture + " is left as it was.\r\n");
+    EXPECT_EQ(file_text(capture), "kept\n");
+    EXPECT_EQ(sim.fault_fired_counts(), (std::vector<uint64_t>{1, 1}));
     res = run_read_tool({});
     EXPECT_EQ(res.m_stderr, G_greeting +
                                 "Warning: Desk 1 (02:00:00:00:00:01) has a name no label file can "
@@ -217,29 +223,37 @@ TEST(ReadBackFaults, ServiceDown) {
 }
 
 // A device that fails to read leaves the others read: the backup of what was read is
-// written, the device named at its top, the status 2.
+// written where no file is, the device named at its top, the status 2. A file that is there
+// is kept, --force or not.
 TEST(ReadBackFaults, ADeviceThatFailsIsNamedAndTheOthersAreBackedUp) {
-    const std::string out = write_temp_file("kept.ini", "kept\n");
+    const std::string out = temp_path("kept.ini");
     const std::string stray = write_temp_file("kept.ini.part", "someone else's\n");
     zel_service_sim sim;
+    // The 50th read of each run: a run reads KDX-RM6X5 up to it, then NEW-DEVICE2 (194 reads).
     sim.add_fault(fault_of("kind=TBOX_MEM_R,nth=50:failed"));
+    sim.add_fault(fault_of("kind=TBOX_MEM_R,nth=294:failed"));
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
-    const platform::process_result_t res =
-        run_read_tool({"-o", out, "--force", "KDX-RM6X5", "NEW-DEVICE2"});
+    const std::string failed =
+        " FAILED\r\nKDX-RM6X5's labels could not be read (page 61), check "
+        "device connection.\r\n";
+    platform::process_result_t res = run_read_tool({"-o", out, "KDX-RM6X5", "NEW-DEVICE2"});
     EXPECT_EQ(res.m_stdout, G_greeting + G_reading_rm6x5 +
-                                "Reading NEW-DEVICE2's labels... OK\r\n" + "Backup written to " +
-                                out + "\r\n");
-    EXPECT_EQ(res.m_stderr,
-              " FAILED\r\nKDX-RM6X5's labels could not be read (page 61), check "
-              "device connection.\r\n");
+                                "Reading NEW-DEVICE2's labels... OK\r\nBackup written to " + out +
+                                "\r\n");
+    EXPECT_EQ(res.m_stderr, failed);
     EXPECT_EQ(res.m_exit_status, 2);
     const std::string backup = undated(file_text(out));
     EXPECT_EQ(backup.substr(0, backup.find("\r\n[NEW-DEVICE2]")),
               "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
               "; Not in this backup: KDX-RM6X5 (00:1D:C1:0A:00:01) could not be read (page 61)\r\n"
               "\r\n; device NEW-DEVICE2, MAC 00:1D:C1:0A:00:04");
+    write_temp_file("kept.ini", "kept\n");
+    res = run_read_tool({"-o", out, "--force", "KDX-RM6X5", "NEW-DEVICE2"});
+    EXPECT_EQ(res.m_stderr, failed + "No backup written: " + out + " is left as it was.\r\n");
+    EXPECT_EQ(res.m_exit_status, 2);
+    EXPECT_EQ(file_text(out), "kept\n");
     EXPECT_EQ(file_text(stray), "someone else's\n");  // a file it did not make is left alone
-    EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
+    EXPECT_EQ(sim.fault_fired_counts(), (std::vector<uint64_t>{1, 1}));
     EXPECT_EQ(non_reads(sim), texts_t());
 }
 

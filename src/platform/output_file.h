@@ -37,6 +37,9 @@ class output_file_t {
     // holds the system's words for OUTPUT_SYSTEM_ERROR.
     output_result_t open(const std::string& p_path, bool p_replace, std::string& p_reason);
 
+    // From now on an existing file is never replaced, whatever open allowed.
+    void never_replace() { m_replace = false; }
+
     // After an open that gave OUTPUT_OK: writes p_text into the temporary file, makes it
     // reach the disk and renames it onto the target: without replacing only when no file
     // appeared there meanwhile (OUTPUT_EXISTS otherwise), with it only over a regular file.

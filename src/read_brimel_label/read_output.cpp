@@ -20,8 +20,9 @@ bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& 
     return true;
 }
 
-bool finish_read_output(read_output_t& p_output, const std::string& p_text,
-                        std::string (*p_written)(const std::string&)) {
+bool finish_read_output(read_output_t& p_output, const std::string& p_text, bool p_whole,
+                        std::string (*p_written)(const std::string&),
+                        std::string (*p_kept)(const std::string&)) {
     std::string reason;
     if (!p_output.m_to_file) {
         if (!platform::write_standard_output(p_text, reason)) {
@@ -31,9 +32,14 @@ bool finish_read_output(read_output_t& p_output, const std::string& p_text,
         return true;
     }
     const std::string& path = p_output.m_file.path();
-
+    if (!p_whole) {
+        p_output.m_file.never_replace();
+    }
     const platform::output_result_t result = p_output.m_file.commit(p_text, reason);
-
+    if (result == platform::OUTPUT_EXISTS && !p_whole) {
+        printf_error_message(p_kept(path));
+        return false;
+    }
     if (result != platform::OUTPUT_OK) {
         printf_error_message(read_msg::output_refused(path, result, reason, true));
         return false;
