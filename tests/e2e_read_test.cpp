@@ -310,10 +310,12 @@ TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile
     for (const char* signal : {"INT", "TERM"}) {
         const platform::process_result_t res = platform::run_process(
             {"/bin/sh", "-c",
-             "rm -f \"$1.out\"; (until grep -qs Reading \"$1.out\"; do sleep 0.01; done; kill -$2 "
-             "$$) & exec \"$0\" -o \"$1/s.ini\" KDX-RM6X5 >\"$1.out\"",
+             "rm -f \"$1.out\"; (until grep -qs Reading \"$1.out\"; do sleep 0.01; done; [ \"$(ls "
+             "\"$1\")\" = s.ini.$$-1.part ] && echo beside; kill -$2 $$) & exec \"$0\" -o "
+             "\"$1/s.ini\" KDX-RM6X5 >\"$1.out\"",
              G_read_tool, folder, signal},
             "", 60000);
+        EXPECT_EQ(res.m_stdout, "beside\n") << signal;  // the temporary file, of this process
         EXPECT_EQ(res.m_exit_status, -1) << signal;
     }
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::u8path(folder)));

@@ -48,7 +48,6 @@ output_file_t::~output_file_t() {
 
 output_result_t output_file_t::open(const std::string& p_path, bool p_replace,
                                     std::string& p_reason) {
-    discard();
     m_path = p_path;
     m_replace = p_replace;
     const output_result_t state = target_state(p_path, p_replace, p_reason);

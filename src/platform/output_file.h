@@ -32,9 +32,9 @@ class output_file_t {
     output_file_t(const output_file_t&) = delete;
     output_file_t& operator=(const output_file_t&) = delete;
 
-    // Checks the target (a regular file, which only p_replace allows, or nothing) and
-    // creates a temporary file beside it, exclusively and never through a link. p_reason
-    // holds the system's words for OUTPUT_SYSTEM_ERROR.
+    // Once per output file: checks the target (a regular file, which only p_replace allows,
+    // or nothing) and creates a temporary file beside it, exclusively and never through a
+    // link. p_reason holds the system's words for OUTPUT_SYSTEM_ERROR.
     output_result_t open(const std::string& p_path, bool p_replace, std::string& p_reason);
 
     // From now on an existing file is never replaced, whatever open allowed.
