@@ -17,15 +17,15 @@ const bool G_shell = std::string(WBL_REFUSE_LINKS) != "";  // POSIX, with the sh
 // p_start: into b.ini, then into late.ini, which appears while the devices are read. Shows
 // the second run's status and messages, the folder's files and the start of each.
 platform::process_result_t back_up_into_new_folder(texts_t p_start, const std::string& p_setup) {
-    const std::string folder = temp_path("way");
-    std::filesystem::remove_all(std::filesystem::u8path(folder));
-    std::filesystem::create_directory(std::filesystem::u8path(folder));
     const std::string runs =
         "\"$0\" -o \"$1/b.ini\" KDX-RM6X5 >/dev/null || exit; \"$0\" -o \"$1/late.ini\" KDX-RM6X5 "
-        ">\"$1.out\" 2>&1 & until grep -q Reading \"$1.out\"; do sleep 0.01; done; echo late "
+        ">\"$1.out\" 2>&1 & until grep -qs Reading \"$1.out\"; do sleep 0.01; done; echo late "
         ">\"$1/late.ini\"; wait $!; echo $?; cat \"$1.out\"; ls -A \"$1\"; head -c 9 \"$1/b.ini\"; "
         "cat \"$1/late.ini\"";
-    p_start.insert(p_start.end(), {"/bin/sh", "-c", p_setup + runs, G_read_tool, folder});
+    p_start.insert(
+        p_start.end(),
+        {"/bin/sh", "-c", "rm -rf \"$1\" \"$1.img\" \"$1.out\"; mkdir \"$1\"; " + p_setup + runs,
+         G_read_tool, temp_path("way")});
     return platform::run_process(p_start, "", 60000);
 }
 
