@@ -10,6 +10,7 @@ namespace platform {
 
 struct open_file_t {
     HANDLE m_handle;
+    bool m_marked;  // to be deleted when its handle closes
 };
 
 namespace output_os {
@@ -60,8 +61,7 @@ outcome_t create_new(const std::string& p_path, open_file_t*& p_file, std::strin
     // The system deletes a file so marked when its handle closes, and the end of the process
     // closes it, whatever ends it: Ctrl-C, the console closed, a kill. Where a file system
     // cannot mark it, the file is written all the same and removed by its path on failure.
-    delete_on_close(handle, true);
-    p_file = new open_file_t{handle};
+    p_file = new open_file_t{handle, delete_on_close(handle, true)};
     return DONE;
 }
 
@@ -86,9 +86,10 @@ bool sync_to_disk(open_file_t& p_file, std::string& p_reason) {
 
 bool close_file(open_file_t*& p_file, bool p_keep, std::string& p_reason) {
     const HANDLE handle = p_file->m_handle;
+    const bool marked = p_file->m_marked;
     delete p_file;
     p_file = nullptr;
-    const bool kept = !p_keep || delete_on_close(handle, false) || refused(p_reason);
+    const bool kept = !p_keep || !marked || delete_on_close(handle, false) || refused(p_reason);
     return (CloseHandle(handle) || refused(p_reason)) && kept;
 }
 
