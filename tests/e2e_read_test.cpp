@@ -1,12 +1,10 @@
 // read_brimel_label against the simulated service: the backup of the demo network, the round
-// trip through write_brimel_label, --verify, devices it cannot read, its JSON, and a service
-// that fails it. Every run proves from the service's command log that the program only read.
+// trip through write_brimel_label, --verify, devices it cannot read, its JSON, a service that
+// fails it, and the output file on every file system. Every run proves from the service's
+// command log that the program only read.
 #include <algorithm>
 #include <filesystem>
 #include <regex>
-#include <thread>
-
-#include "platform/clock.h"
 
 #include "e2e_support.h"
 
@@ -19,6 +17,31 @@ const std::string G_reading_rm6x5 = "Reading KDX-RM6X5's labels...";
 std::string undated(const std::string& p_backup) {
     return std::regex_replace(p_backup, std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d"),
                               "YYYY-MM-DD HH:MM", std::regex_constants::format_first_only);
+}
+
+const bool G_shell = std::string(WBL_REFUSE_LINKS) != "";  // POSIX, with the shim built
+
+// Backs up KDX-RM6X5 into a new folder ("$1") after the shell commands p_setup, under
+// p_start: into b.ini, then into late.ini, which appears while the devices are read. Shows
+// the second run's status and messages, the folder's files and the start of each.
+platform::process_result_t back_up_into_new_folder(texts_t p_start, const std::string& p_setup) {
+    const std::string runs =
+        "\"$0\" -o \"$1/b.ini\" KDX-RM6X5 >/dev/null || exit; \"$0\" -o \"$1/late.ini\" KDX-RM6X5 "
+        ">\"$1.out\" 2>&1 & until grep -qs Reading \"$1.out\"; do sleep 0.01; done; echo late "
+        ">\"$1/late.ini\"; wait $!; echo $?; cat \"$1.out\"; ls -A \"$1\"; head -c 9 \"$1/b.ini\"; "
+        "cat \"$1/late.ini\"";
+    p_start.insert(
+        p_start.end(),
+        {"/bin/sh", "-c", "rm -rf \"$1\" \"$1.img\" \"$1.out\"; mkdir \"$1\"; " + p_setup + runs,
+         G_read_tool, temp_path("way")});
+    return platform::run_process(p_start, "", 60000);
+}
+
+std::string backed_up_into_new_folder() {
+    return "2\n" + G_greeting + G_reading_rm6x5 + " OK\r\nUnable to write file: \r\n" +
+           temp_path("way") +
+           "/late.ini\r\nit appeared while the devices were read: give --force to replace "
+           "it\r\nFailed, exit now\r\nb.ini\nlate.ini\n; Backup late\n";
 }
 
 class ReadBack : public e2e_test {
@@ -207,29 +230,37 @@ TEST(ReadBackFaults, ServiceTroubles) {
 }
 
 // A device that fails to read leaves the others read: the backup of what was read is
-// written, the device named at its top, the status 2.
+// written where no file is, the device named at its top, the status 2. A file that is there
+// is kept, --force or not.
 TEST(ReadBackFaults, ADeviceThatFailsIsNamedAndTheOthersAreBackedUp) {
-    const std::string out = write_temp_file("kept.ini", "kept\n");
+    const std::string out = temp_path("kept.ini");
     const std::string stray = write_temp_file("kept.ini.part", "someone else's\n");
     zel_service_sim sim;
+    // The 50th read of each run: a run reads KDX-RM6X5 up to it, then NEW-DEVICE2 (194 reads).
     sim.add_fault(fault_of("kind=TBOX_MEM_R,nth=50:failed"));
+    sim.add_fault(fault_of("kind=TBOX_MEM_R,nth=294:failed"));
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
-    const platform::process_result_t res =
-        run_read_tool({"-o", out, "--force", "KDX-RM6X5", "NEW-DEVICE2"});
+    const std::string failed =
+        " FAILED\r\nKDX-RM6X5's labels could not be read (page 61), check "
+        "device connection.\r\n";
+    platform::process_result_t res = run_read_tool({"-o", out, "KDX-RM6X5", "NEW-DEVICE2"});
     EXPECT_EQ(res.m_stdout, G_greeting + G_reading_rm6x5 +
-                                "Reading NEW-DEVICE2's labels... OK\r\n" + "Backup written to " +
-                                out + "\r\n");
-    EXPECT_EQ(res.m_stderr,
-              " FAILED\r\nKDX-RM6X5's labels could not be read (page 61), check "
-              "device connection.\r\n");
+                                "Reading NEW-DEVICE2's labels... OK\r\nBackup written to " + out +
+                                "\r\n");
+    EXPECT_EQ(res.m_stderr, failed);
     EXPECT_EQ(res.m_exit_status, 2);
     const std::string backup = undated(file_text(out));
     EXPECT_EQ(backup.substr(0, backup.find("\r\n[NEW-DEVICE2]")),
               "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
               "; Not in this backup: KDX-RM6X5 (00:1D:C1:0A:00:01) could not be read (page 61)\r\n"
               "\r\n; device NEW-DEVICE2, MAC 00:1D:C1:0A:00:04");
+    write_temp_file("kept.ini", "kept\n");
+    res = run_read_tool({"-o", out, "--force", "KDX-RM6X5", "NEW-DEVICE2"});
+    EXPECT_EQ(res.m_stderr, failed + "No backup written: " + out + " is left as it was.\r\n");
+    EXPECT_EQ(res.m_exit_status, 2);
+    EXPECT_EQ(file_text(out), "kept\n");
     EXPECT_EQ(file_text(stray), "someone else's\n");  // a file it did not make is left alone
-    EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
+    EXPECT_EQ(sim.fault_fired_counts(), (std::vector<uint64_t>{1, 1}));
     EXPECT_EQ(non_reads(sim), texts_t());
 }
 
@@ -262,24 +293,51 @@ TEST_F(ReadBack, TheOutputFileIsCheckedFirstAndReplacesOnlyWhatItMay) {
     }
     EXPECT_EQ(m_sim.command_log(), texts_t());  // refused before any read
     EXPECT_EQ(file_text(kept), "kept\n");
-    // A file that appears while the devices are read is not replaced.
-    const std::string late = temp_path("late.ini");
-    std::filesystem::remove(std::filesystem::u8path(late));
+}
+
+// However the file is put in place without replacing (a link; a rename that does not
+// replace where links are refused, as on FAT; else the target made where nothing is and
+// written), a new name gets the backup with nothing beside it, and a file that appears
+// while the devices are read stays. The file system refuses what a preloaded shim makes it.
+// Ctrl-C or a termination request while the devices are read leaves nothing beside the target.
+TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile) {
+    if (!G_shell) {
+        GTEST_SKIP() << "no POSIX shell here";
+    }
+    const std::string shim =
+        "export ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 LD_PRELOAD=";
     m_sim.set_latency_ms(2);
-    std::thread appear([&] {
-        while (m_sim.command_log().size() < 20) {
-            platform::sleep_ms(5);
-        }
-        write_temp_file("late.ini", "late\n");
-    });
-    const platform::process_result_t res = run_read_tool({"-o", late, "KDX-RM6X5"});
-    appear.join();
-    EXPECT_EQ(res.m_stderr, head + late +
-                                "\r\nit appeared while the devices were read: give --force "
-                                "to replace it" +
-                                tail);
-    EXPECT_EQ(res.m_exit_status, 2);
-    EXPECT_EQ(file_text(late), "late\n");
+    for (const std::string& way :
+         {std::string(), shim + WBL_REFUSE_LINKS + ";", shim + WBL_REFUSE_RENAMES + ";"}) {
+        SCOPED_TRACE(way);
+        EXPECT_EQ(back_up_into_new_folder({}, way).m_stdout, backed_up_into_new_folder());
+    }
+    const std::string folder = temp_path("stopped");
+    std::filesystem::create_directory(std::filesystem::u8path(folder));
+    for (const char* signal : {"INT", "TERM"}) {
+        const platform::process_result_t res = platform::run_process(
+            {"/bin/sh", "-c",
+             "rm -f \"$1.out\"; (until grep -qs Reading \"$1.out\"; do sleep 0.01; done; [ \"$(ls "
+             "\"$1\")\" = s.ini.$$-1.part ] && echo beside; kill -$2 $$) & exec \"$0\" -o "
+             "\"$1/s.ini\" KDX-RM6X5 >\"$1.out\"",
+             G_read_tool, folder, signal},
+            "", 60000);
+        EXPECT_EQ(res.m_stdout, "beside\n") << signal;  // the temporary file, of this process
+        EXPECT_EQ(res.m_exit_status, -1) << signal;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::u8path(folder)));
+}
+
+// The same on a FAT file system: an image mounted in a mount namespace of the run's own.
+TEST_F(ReadBack, AFileIsPutInPlaceWithoutReplacingOnFat) {
+    m_sim.set_latency_ms(2);
+    const platform::process_result_t res = back_up_into_new_folder(
+        {"/bin/sh", "-c", "exec unshare -m \"$0\" \"$@\""},
+        "mkfs.vfat -C \"$1.img\" 1024 >/dev/null && mount -o loop \"$1.img\" \"$1\" || exit 77;");
+    if (!G_shell || res.m_exit_status == 77 || res.m_stderr.find("unshare") != std::string::npos) {
+        GTEST_SKIP() << "cannot mount a FAT image here: " << res.m_stderr;
+    }
+    EXPECT_EQ(res.m_stdout, backed_up_into_new_folder());
 }
 
 // Standard output that cannot take the backup (a full disk) fails the job.
@@ -305,9 +363,10 @@ TEST(ReadBackFaults, OddDevicesInEachJobAndJsonForScripts) {
                    "\"Desk 1\" 02:00:00:00:00:01 5 2 3 10 4\n"
                    "Quiet 02:00:00:00:00:02 5 2 3 10 4\n"
                    "Radio 02:00:00:00:00:03 7 1 1 10 4\n"));
-    // Quiet answers neither the listing's question nor the capture's (the fifth).
+    // Quiet answers neither the listing's question nor the captures' (the fifth, the eighth).
     sim.add_fault(fault_of("kind=INFO_EXT,nth=2:silent"));
     sim.add_fault(fault_of("kind=INFO_EXT,nth=5:silent"));
+    sim.add_fault(fault_of("kind=INFO_EXT,nth=8:silent"));  // the same in the second capture
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
     // clang-format off
     EXPECT_EQ(run_read_tool({"--list", "--json"}).m_stdout,
@@ -326,6 +385,11 @@ TEST(ReadBackFaults, OddDevicesInEachJobAndJsonForScripts) {
     EXPECT_EQ(res.m_exit_status, 2);
     EXPECT_NE(file_text(capture).find("# \"02:00:00:00:00:02\": no information answer\n"),
               std::string::npos);
+    write_temp_file("odd.txt", "kept\n");  // an existing file is kept, --force or not
+    res = run_read_tool({"--capture", capture, "--force"});
+    EXPECT_EQ(res.m_stderr.substr(res.m_stderr.find("No capture")),
+              "No capture written: " + capture + " is left as it was.\r\n");
+    EXPECT_EQ(file_text(capture), "kept\n");
     res = run_read_tool({});
     EXPECT_EQ(res.m_stderr, G_greeting +
                                 "Warning: Desk 1 (02:00:00:00:00:01) has a name no label file can "
@@ -346,7 +410,7 @@ TEST(ReadBackFaults, OddDevicesInEachJobAndJsonForScripts) {
         R"({"label": "Factory 03", "device": "FACTORY", "channel": "Ch 03"}}]}, {"name": "Radio", )"
         R"("mac": "02:00:00:00:00:03", "state": "not compatible", "differences": []}]})" "\n");
     // clang-format on
-    EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>({1, 1}));
+    EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>({1, 1, 1}));
     EXPECT_EQ(non_reads(sim), texts_t());
 }
 

@@ -16,16 +16,18 @@ void on_stop_signal(int) {
     G_stop_requested.store(true);
 }
 
-// Only async-signal-safe calls: the second Ctrl-C puts back the default action and raises
-// the signal again, which ends the program.
+// Only async-signal-safe calls: the second Ctrl-C puts back the action from before the stage
+// and raises the signal again, which ends the program: the default action, or the handler of
+// an output file that removes its temporary file first.
 void on_stage_interrupt(int p_signal) {
     if (!G_stage_interrupted.exchange(true)) {
         return;
     }
-    struct sigaction default_action = {};
-    default_action.sa_handler = SIG_DFL;
-    sigemptyset(&default_action.sa_mask);
-    sigaction(p_signal, &default_action, nullptr);
+    struct sigaction ending = G_action_before_stage;
+    if (ending.sa_handler == SIG_IGN) {
+        ending.sa_handler = SIG_DFL;  // ignored before the stage, the second Ctrl-C still ends it
+    }
+    sigaction(p_signal, &ending, nullptr);
     raise(p_signal);
 }
 

@@ -1,155 +1,191 @@
-#include "platform/output_file.h"
+#include "platform/output_file_os.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace platform {
+
+struct open_file_t {
+    int m_fd;
+};
+
+namespace output_os {
 namespace {
 
-std::atomic<unsigned> G_temporary_count(0);
+// The signals that end a program by default when a person or the system stops it.
+const int G_ending_signals[] = {SIGINT, SIGTERM, SIGHUP};
 
-output_result_t system_error(std::string& p_reason) {
+// The file a signal that ends the program unlinks first: a copy of its path made before the
+// handler may need it, lock-free so that the handler may read it.
+std::atomic<char*> G_guarded(nullptr);
+
+bool refused(std::string& p_reason) {
     p_reason = std::strerror(errno);
-    return OUTPUT_SYSTEM_ERROR;
+    return false;
 }
 
-// The folder of a path: what comes before its last "/", "." without one.
-std::string folder_of(const std::string& p_path) {
-    const std::size_t slash = p_path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
+outcome_t outcome_of_errno(std::string& p_reason) {
+    const outcome_t outcome = errno == EEXIST ? NAME_TAKEN : REFUSED;
+    refused(p_reason);
+    return outcome;
+}
+
+// The errors of a file system or kernel that cannot do a link or a rename without replacing
+// (FAT and exFAT refuse links with EPERM; an older kernel knows no RENAME_NOREPLACE).
+bool unsupported(int p_error) {
+    return p_error == EPERM || p_error == EINVAL || p_error == ENOSYS || p_error == EOPNOTSUPP ||
+           p_error == ENOTSUP;
+}
+
+int rename_without_replacing(const char* p_from, const char* p_to) {
+#ifdef RENAME_NOREPLACE
+    return renameat2(AT_FDCWD, p_from, AT_FDCWD, p_to, RENAME_NOREPLACE);
+#else
+    errno = ENOSYS;  // a system without it: the caller writes the target in place
+    return -1;
+#endif
+}
+
+// Only async-signal-safe calls: unlinks the guarded file, then gives the signal its default
+// action again and raises it, which ends the program as if no handler had been there.
+void on_ending_signal(int p_signal) {
+    const char* path = G_guarded.load();
+    if (path != nullptr) {
+        unlink(path);
     }
-    return slash == 0 ? "/" : p_path.substr(0, slash);
+    struct sigaction default_action = {};
+    default_action.sa_handler = SIG_DFL;
+    sigemptyset(&default_action.sa_mask);
+    sigaction(p_signal, &default_action, nullptr);
+    raise(p_signal);
 }
 
-// What is at the target now: OUTPUT_OK for nothing or a regular file that may be replaced.
-output_result_t target_state(const std::string& p_path, bool p_replace, std::string& p_reason) {
+// One file at a time is guarded (a program writes one). The handler takes only signals left
+// at their default action: one the program handles itself stays in its charge, and one it
+// ignores does not end it. Once set, the handler stays: with nothing guarded it ends the
+// program as the default would.
+void guard(const std::string& p_path) {
+    char* copy = new char[p_path.size() + 1];
+    std::memcpy(copy, p_path.c_str(), p_path.size() + 1);
+    char* none = nullptr;
+    if (!G_guarded.compare_exchange_strong(none, copy)) {
+        delete[] copy;
+        return;
+    }
+    for (const int signal_number : G_ending_signals) {
+        struct sigaction now = {};
+        if (sigaction(signal_number, nullptr, &now) == 0 && now.sa_handler == SIG_DFL) {
+            struct sigaction action = {};
+            action.sa_handler = on_ending_signal;
+            sigemptyset(&action.sa_mask);
+            sigaction(signal_number, &action, nullptr);
+        }
+    }
+}
+
+}  // namespace
+
+found_t found_at(const std::string& p_path, std::string& p_reason) {
     struct stat info = {};
-    if (lstat(p_path.c_str(), &info) != 0) {
-        return errno == ENOENT ? OUTPUT_OK : system_error(p_reason);
+    if (lstat(p_path.c_str(), &info) == 0) {
+        return S_ISREG(info.st_mode) ? FOUND_REGULAR_FILE : FOUND_OTHER;
     }
-    if (!S_ISREG(info.st_mode)) {
-        return OUTPUT_NOT_REGULAR;
+    if (errno == ENOENT) {
+        return FOUND_NOTHING;
     }
-    return p_replace ? OUTPUT_OK : OUTPUT_EXISTS;
+    refused(p_reason);
+    return FOUND_UNKNOWN;
 }
 
-bool write_all(int p_fd, const std::string& p_text) {
+outcome_t create_new(const std::string& p_path, open_file_t*& p_file, std::string& p_reason) {
+    const int fd = open(p_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return outcome_of_errno(p_reason);
+    }
+    // Guarded only once made: a name that was taken is never another's file unlinked.
+    guard(p_path);
+    p_file = new open_file_t{fd};
+    return DONE;
+}
+
+bool write_whole(open_file_t& p_file, const std::string& p_text, std::string& p_reason) {
     std::size_t done = 0;
     while (done < p_text.size()) {
-        const ssize_t wrote = write(p_fd, p_text.data() + done, p_text.size() - done);
+        const ssize_t wrote = write(p_file.m_fd, p_text.data() + done, p_text.size() - done);
         if (wrote < 0 && errno == EINTR) {
             continue;
         }
         if (wrote <= 0) {
-            return false;
+            errno = wrote == 0 ? EIO : errno;
+            return refused(p_reason);
         }
         done += static_cast<std::size_t>(wrote);
     }
     return true;
 }
 
-// Renames the complete temporary file onto the target, never over a file without p_replace.
-output_result_t put_in_place(const output_file_t& p_file, std::string& p_reason) {
-    const output_result_t state = target_state(p_file.m_path, p_file.m_replace, p_reason);
-    if (state != OUTPUT_OK) {
-        return state;
-    }
-    if (p_file.m_replace) {
-        return rename(p_file.m_temporary.c_str(), p_file.m_path.c_str()) == 0
-                   ? OUTPUT_OK
-                   : system_error(p_reason);
-    }
-    // A hard link is made only where no file is: one that appeared meanwhile stays.
-    if (link(p_file.m_temporary.c_str(), p_file.m_path.c_str()) != 0) {
-        return errno == EEXIST ? OUTPUT_EXISTS : system_error(p_reason);
-    }
-    unlink(p_file.m_temporary.c_str());
-    return OUTPUT_OK;
+bool sync_to_disk(open_file_t& p_file, std::string& p_reason) {
+    return fsync(p_file.m_fd) == 0 || refused(p_reason);
 }
 
-}  // namespace
-
-output_result_t output_file_open(const std::string& p_path, bool p_replace, output_file_t& p_file,
-                                 std::string& p_reason) {
-    p_file = output_file_t();
-    p_file.m_path = p_path;
-    p_file.m_replace = p_replace;
-    struct stat folder = {};
-    if (stat(folder_of(p_path).c_str(), &folder) != 0) {
-        return system_error(p_reason);
-    }
-    if (!S_ISDIR(folder.st_mode)) {
-        errno = ENOTDIR;
-        return system_error(p_reason);
-    }
-    const output_result_t state = target_state(p_path, p_replace, p_reason);
-    if (state != OUTPUT_OK) {
-        return state;
-    }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temporary = p_path + "." + std::to_string(getpid()) + "-" +
-                                      std::to_string(++G_temporary_count) + ".part";
-        const int fd =
-            open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            p_file.m_temporary = temporary;
-            p_file.m_handle = fd;
-            return OUTPUT_OK;
-        }
-        if (errno != EEXIST) {
-            return system_error(p_reason);
-        }
-    }
-    return system_error(p_reason);
+bool close_file(open_file_t*& p_file, bool, std::string& p_reason) {
+    const int fd = p_file->m_fd;
+    delete p_file;
+    p_file = nullptr;
+    return close(fd) == 0 || refused(p_reason);
 }
 
-output_result_t output_file_commit(output_file_t& p_file, const std::string& p_text,
-                                   std::string& p_reason) {
-    const int fd = static_cast<int>(p_file.m_handle);
-    p_file.m_handle = -1;
-    output_result_t result = OUTPUT_OK;
-    if (!write_all(fd, p_text) || fsync(fd) != 0) {
-        result = system_error(p_reason);
+outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_replace,
+                    std::string& p_reason) {
+    if (p_replace) {
+        return rename(p_from.c_str(), p_to.c_str()) == 0 ? DONE : outcome_of_errno(p_reason);
     }
-    if (close(fd) != 0 && result == OUTPUT_OK) {
-        result = system_error(p_reason);
+    // A hard link is made only where nothing is: a file that appeared meanwhile stays. Where
+    // the file system has no links (FAT, exFAT), the kernel's rename without replacing does
+    // the same.
+    if (link(p_from.c_str(), p_to.c_str()) == 0) {
+        unlink(p_from.c_str());
+        return DONE;
     }
-    if (result == OUTPUT_OK) {
-        result = put_in_place(p_file, p_reason);
+    if (!unsupported(errno)) {
+        return outcome_of_errno(p_reason);
     }
-    if (result == OUTPUT_OK) {
-        p_file.m_temporary.clear();  // it is the target now
+    if (rename_without_replacing(p_from.c_str(), p_to.c_str()) == 0) {
+        return DONE;
     }
-    output_file_discard(p_file);
-    return result;
+    return unsupported(errno) ? UNSUPPORTED : outcome_of_errno(p_reason);
 }
 
-void output_file_discard(output_file_t& p_file) {
-    if (p_file.m_handle >= 0) {
-        close(static_cast<int>(p_file.m_handle));
-        p_file.m_handle = -1;
-    }
-    if (!p_file.m_temporary.empty()) {
-        unlink(p_file.m_temporary.c_str());
-        p_file.m_temporary.clear();
+void remove_file(const std::string& p_path) {
+    unlink(p_path.c_str());
+}
+
+void release(const std::string& p_path) {
+    char* guarded = G_guarded.load();
+    if (guarded != nullptr && p_path == guarded &&
+        G_guarded.compare_exchange_strong(guarded, nullptr)) {
+        delete[] guarded;
     }
 }
 
-bool write_standard_output(const std::string& p_text, std::string& p_reason) {
+std::string process_number() {
+    return std::to_string(getpid());
+}
+
+void clear_last_error() {
     errno = 0;
-    const bool ok = std::fwrite(p_text.data(), 1, p_text.size(), stdout) == p_text.size() &&
-                    std::fflush(stdout) == 0;
-    if (!ok) {
-        p_reason = std::strerror(errno != 0 ? errno : EIO);
-    }
-    return ok;
 }
 
+std::string last_error() {
+    return std::strerror(errno != 0 ? errno : EIO);
+}
+
+}  // namespace output_os
 }  // namespace platform

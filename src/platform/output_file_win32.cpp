@@ -1,154 +1,127 @@
-#include "platform/output_file.h"
+#include "platform/output_file_os.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
 
 #include "platform/wide_text_win32.h"
 
 namespace platform {
+
+struct open_file_t {
+    HANDLE m_handle;
+    bool m_marked;  // to be deleted when its handle closes
+};
+
+namespace output_os {
 namespace {
 
-std::atomic<unsigned> G_temporary_count(0);
-
-output_result_t system_error(std::string& p_reason) {
+bool refused(std::string& p_reason) {
     p_reason = system_error_text(GetLastError());
-    return OUTPUT_SYSTEM_ERROR;
+    return false;
 }
 
-// The folder of a path: what comes before its last "/" or "\", "." without one.
-std::string folder_of(const std::string& p_path) {
-    const std::size_t slash = p_path.find_last_of("/\\");
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return p_path.substr(0, slash == 0 || p_path[slash - 1] == ':' ? slash + 1 : slash);
+outcome_t outcome_of_error(std::string& p_reason) {
+    const DWORD error = GetLastError();
+    p_reason = system_error_text(error);
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NAME_TAKEN : REFUSED;
 }
 
-// What is at the target now: OUTPUT_OK for nothing or a regular file that may be replaced.
-output_result_t target_state(const std::string& p_path, bool p_replace, std::string& p_reason) {
+// Marks the file to be deleted when its handle closes, or takes the mark back.
+bool delete_on_close(HANDLE p_handle, bool p_delete) {
+    FILE_DISPOSITION_INFO disposition = {};
+    disposition.DeleteFile = p_delete ? TRUE : FALSE;
+    return SetFileInformationByHandle(p_handle, FileDispositionInfo, &disposition,
+                                      sizeof(disposition)) != 0;
+}
+
+}  // namespace
+
+found_t found_at(const std::string& p_path, std::string& p_reason) {
     const DWORD attributes = GetFileAttributesW(wide_of(p_path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) {
-            return OUTPUT_OK;
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+            return FOUND_NOTHING;
         }
-        SetLastError(error);
-        return system_error(p_reason);
+        refused(p_reason);
+        return FOUND_UNKNOWN;
     }
     const DWORD not_regular =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-    if ((attributes & not_regular) != 0) {
-        return OUTPUT_NOT_REGULAR;
+    return (attributes & not_regular) != 0 ? FOUND_OTHER : FOUND_REGULAR_FILE;
+}
+
+outcome_t create_new(const std::string& p_path, open_file_t*& p_file, std::string& p_reason) {
+    // CREATE_NEW makes the file only where nothing is, a link included.
+    const HANDLE handle = CreateFileW(wide_of(p_path).c_str(), GENERIC_WRITE | DELETE, 0, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return outcome_of_error(p_reason);
     }
-    return p_replace ? OUTPUT_OK : OUTPUT_EXISTS;
+    // The system deletes a file so marked when its handle closes, and the end of the process
+    // closes it, whatever ends it: Ctrl-C, the console closed, a kill. Where a file system
+    // cannot mark it, the file is written all the same and removed by its path on failure.
+    p_file = new open_file_t{handle, delete_on_close(handle, true)};
+    return DONE;
 }
 
-HANDLE handle_of(const output_file_t& p_file) {
-    return reinterpret_cast<HANDLE>(p_file.m_handle);
-}
-
-bool write_all(HANDLE p_handle, const std::string& p_text) {
+bool write_whole(open_file_t& p_file, const std::string& p_text, std::string& p_reason) {
     std::size_t done = 0;
     while (done < p_text.size()) {
         const DWORD chunk =
             static_cast<DWORD>(std::min<std::size_t>(p_text.size() - done, 1 << 20));
         DWORD wrote = 0;
-        if (!WriteFile(p_handle, p_text.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
-            return false;
+        if (!WriteFile(p_file.m_handle, p_text.data() + done, chunk, &wrote, nullptr) ||
+            wrote == 0) {
+            return refused(p_reason);
         }
         done += wrote;
     }
     return true;
 }
 
-}  // namespace
-
-output_result_t output_file_open(const std::string& p_path, bool p_replace, output_file_t& p_file,
-                                 std::string& p_reason) {
-    p_file = output_file_t();
-    p_file.m_path = p_path;
-    p_file.m_replace = p_replace;
-    const DWORD folder = GetFileAttributesW(wide_of(folder_of(p_path)).c_str());
-    if (folder == INVALID_FILE_ATTRIBUTES) {
-        return system_error(p_reason);
-    }
-    if ((folder & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        SetLastError(ERROR_DIRECTORY);
-        return system_error(p_reason);
-    }
-    const output_result_t state = target_state(p_path, p_replace, p_reason);
-    if (state != OUTPUT_OK) {
-        return state;
-    }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temporary = p_path + "." + std::to_string(GetCurrentProcessId()) + "-" +
-                                      std::to_string(++G_temporary_count) + ".part";
-        // CREATE_NEW makes the file only where nothing is, a link included.
-        const HANDLE handle = CreateFileW(wide_of(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
-                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            p_file.m_temporary = temporary;
-            p_file.m_handle = reinterpret_cast<std::intptr_t>(handle);
-            return OUTPUT_OK;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS) {
-            return system_error(p_reason);
-        }
-    }
-    return system_error(p_reason);
+bool sync_to_disk(open_file_t& p_file, std::string& p_reason) {
+    return FlushFileBuffers(p_file.m_handle) || refused(p_reason);
 }
 
-output_result_t output_file_commit(output_file_t& p_file, const std::string& p_text,
-                                   std::string& p_reason) {
-    const HANDLE handle = handle_of(p_file);
-    p_file.m_handle = -1;
-    output_result_t result = OUTPUT_OK;
-    if (!write_all(handle, p_text) || !FlushFileBuffers(handle)) {
-        result = system_error(p_reason);
-    }
-    if (!CloseHandle(handle) && result == OUTPUT_OK) {
-        result = system_error(p_reason);
-    }
-    if (result == OUTPUT_OK) {
-        result = target_state(p_file.m_path, p_file.m_replace, p_reason);
-    }
-    if (result == OUTPUT_OK) {
-        // Without MOVEFILE_REPLACE_EXISTING the move never replaces a file.
-        const DWORD flags = p_file.m_replace ? MOVEFILE_REPLACE_EXISTING : 0;
-        if (MoveFileExW(wide_of(p_file.m_temporary).c_str(), wide_of(p_file.m_path).c_str(),
-                        flags | MOVEFILE_WRITE_THROUGH)) {
-            p_file.m_temporary.clear();  // it is the target now
-        } else {
-            result = GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS
-                         ? OUTPUT_EXISTS
-                         : system_error(p_reason);
-        }
-    }
-    output_file_discard(p_file);
-    return result;
+bool close_file(open_file_t*& p_file, bool p_keep, std::string& p_reason) {
+    const HANDLE handle = p_file->m_handle;
+    const bool marked = p_file->m_marked;
+    delete p_file;
+    p_file = nullptr;
+    const bool kept = !p_keep || !marked || delete_on_close(handle, false) || refused(p_reason);
+    return (CloseHandle(handle) || refused(p_reason)) && kept;
 }
 
-void output_file_discard(output_file_t& p_file) {
-    if (p_file.m_handle != -1) {
-        CloseHandle(handle_of(p_file));
-        p_file.m_handle = -1;
-    }
-    if (!p_file.m_temporary.empty()) {
-        DeleteFileW(wide_of(p_file.m_temporary).c_str());
-        p_file.m_temporary.clear();
-    }
+outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_replace,
+                    std::string& p_reason) {
+    // Without MOVEFILE_REPLACE_EXISTING the move never replaces a file, on every file system.
+    const DWORD flags = (p_replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH;
+    return MoveFileExW(wide_of(p_from).c_str(), wide_of(p_to).c_str(), flags)
+               ? DONE
+               : outcome_of_error(p_reason);
 }
 
-bool write_standard_output(const std::string& p_text, std::string& p_reason) {
-    const bool ok = std::fwrite(p_text.data(), 1, p_text.size(), stdout) == p_text.size() &&
-                    std::fflush(stdout) == 0;
-    if (!ok) {
-        p_reason = system_error_text(GetLastError());
-    }
-    return ok;
+void remove_file(const std::string& p_path) {
+    DeleteFileW(wide_of(p_path).c_str());
 }
 
+void release(const std::string&) {
+    // Nothing: close_file kept the file.
+}
+
+std::string process_number() {
+    return std::to_string(GetCurrentProcessId());
+}
+
+void clear_last_error() {
+    SetLastError(0);
+}
+
+std::string last_error() {
+    const DWORD error = GetLastError();
+    return system_error_text(error != 0 ? error : ERROR_WRITE_FAULT);
+}
+
+}  // namespace output_os
 }  // namespace platform

@@ -342,7 +342,8 @@ read_status_t back_up(const read_options_t& p_options) {
     const std::string body = backup_body(view, targets, left_out);
     const std::string text =
         read_msg::backup_head(platform::local_date_time(), view.m_name, left_out) + body;
-    if (!finish_read_output(output, text, read_msg::backup_written)) {
+    if (!finish_read_output(output, text, left_out.empty(), read_msg::backup_written,
+                            read_msg::backup_not_written)) {
         return READ_FAILED;
     }
     return left_out.empty() ? READ_DONE : READ_FAILED;
@@ -411,7 +412,10 @@ read_status_t capture(const read_options_t& p_options) {
             status = READ_FAILED;
         }
     }
-    return finish_read_output(output, text, read_msg::capture_written) ? status : READ_FAILED;
+    return finish_read_output(output, text, status == READ_DONE, read_msg::capture_written,
+                              read_msg::capture_not_written)
+               ? status
+               : READ_FAILED;
 }
 
 }  // namespace read_job

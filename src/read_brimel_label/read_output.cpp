@@ -4,14 +4,13 @@
 #include "read_brimel_label/read_messages.h"
 
 bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& p_output) {
-    p_output = read_output_t();
+    p_output.m_to_file = false;
     if (p_path.empty() || p_path == "-") {
         return true;
     }
     p_output.m_to_file = true;
     std::string reason;
-    const platform::output_result_t result =
-        platform::output_file_open(p_path, p_replace, p_output.m_file, reason);
+    const platform::output_result_t result = p_output.m_file.open(p_path, p_replace, reason);
     if (result != platform::OUTPUT_OK) {
         printf_error_message(read_msg::output_refused(p_path, result, reason, false));
         return false;
@@ -19,8 +18,9 @@ bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& 
     return true;
 }
 
-bool finish_read_output(read_output_t& p_output, const std::string& p_text,
-                        std::string (*p_written)(const std::string&)) {
+bool finish_read_output(read_output_t& p_output, const std::string& p_text, bool p_whole,
+                        std::string (*p_written)(const std::string&),
+                        std::string (*p_kept)(const std::string&)) {
     std::string reason;
     if (!p_output.m_to_file) {
         if (!platform::write_standard_output(p_text, reason)) {
@@ -29,21 +29,27 @@ bool finish_read_output(read_output_t& p_output, const std::string& p_text,
         }
         return true;
     }
-    const platform::output_result_t result =
-        platform::output_file_commit(p_output.m_file, p_text, reason);
-    if (result != platform::OUTPUT_OK) {
-        printf_error_message(
-            read_msg::output_refused(p_output.m_file.m_path, result, reason, true));
+    const std::string& path = p_output.m_file.path();
+    if (!p_whole) {
+        p_output.m_file.never_replace();
+    }
+    const platform::output_result_t result = p_output.m_file.commit(p_text, reason);
+    if (result == platform::OUTPUT_EXISTS && !p_whole) {
+        printf_error_message(p_kept(path));
         return false;
     }
-    printf_str_color(p_written(p_output.m_file.m_path), GREEN);
+    if (result != platform::OUTPUT_OK) {
+        printf_error_message(read_msg::output_refused(path, result, reason, true));
+        return false;
+    }
+    printf_str_color(p_written(path), GREEN);
     return true;
 }
 
 void abandon_read_output(read_output_t& p_output,
                          std::string (*p_not_written)(const std::string&)) {
     if (p_output.m_to_file) {
-        platform::output_file_discard(p_output.m_file);
-        printf_error_message(p_not_written(p_output.m_file.m_path));
+        p_output.m_file.discard();
+        printf_error_message(p_not_written(p_output.m_file.path()));
     }
 }
