@@ -58,11 +58,10 @@ constexpr std::size_t zel_greeting_limit_bytes = 64 * 1024;
 
 // ---- Rules ------------------------------------------------------------------------------
 
-// True when the text holds "FAILED" as a word: right after "=", ";", ",", a blank or the
-// start of the text, and followed by the end of the text or by any character but a letter,
-// a digit, "_" or "-". "<mac>; FAILED", "FAILED: device busy", "WRITE FAILED" and
-// "W;FAILED (timeout)" refuse; "RACK-FAILED", "FAILED-OVER", "MY_FAILED" and "FAILEDX" are
-// names.
+// True when the text holds "FAILED" that no name character (a letter, a digit or "-")
+// touches on either side. "<mac>; FAILED", "FAILED: device busy", "WRITE_FAILED",
+// "ERR:FAILED", "(FAILED)" and "W;FAILED (timeout)" refuse; "RACK-FAILED", "FAILED-OVER",
+// "FAILEDX" and "XFAILED" are names.
 bool zel_has_failed_word(const std::string& p_text);
 
 // A device identifier (MAC text) as the identity rule compares it: without its outer blanks,
