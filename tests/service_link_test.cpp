@@ -101,34 +101,39 @@ struct test_link {
 
 const std::string connected = std::string(test_greeting) + "\r\nZEL-Service Connected.\r\n";
 
-// A greeting in pieces after other text is joined; the first command goes out exactly, and
-// soon after the greeting line: a bound far above the quiet time and far below the 2 s a
-// silent service gets.
+// A greeting in pieces after other text is joined, its line ended by CR LF or by LF alone;
+// the first command goes out exactly, and soon after the greeting line: a bound far above
+// the quiet time and far below the 2 s a silent service gets.
 TEST(ServiceLink, GreetingThenExactCommandBytesWellWithinTheOldWait) {
-    std::string received;
-    int64_t greeted_to_command_ms = -1;
-    {
-        scripted_service service([&](platform::socket_t p_sock, int) {
-            send_text(p_sock, "banner\r\nWelcome to Quen");
-            platform::sleep_ms(300);
-            send_text(p_sock, "tara ZEL-Service\r\n");
-            const int64_t greeted = platform::monotonic_ms();
-            received = receive_command(p_sock);
-            greeted_to_command_ms = platform::monotonic_ms() - greeted;
-            send_text(p_sock, "TBOX_MEM=00:01;OK\r\n");
-            receive_command(p_sock);  // until the link closes
-        });
-        test_link link(service);
-        const exchange_t ex = exchange(link.m_link, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
-        EXPECT_TRUE(ex.m_ok);
-        EXPECT_EQ(ex.m_answer, "TBOX_MEM=00:01;OK\r\n");
-        EXPECT_EQ(ex.m_word, "TBOX_MEM");
-        EXPECT_EQ(ex.m_output.m_out, "banner\r\n" + connected);
-        EXPECT_EQ(ex.m_output.m_err, "");
+    for (const std::string line_end : {"\r\n", "\n"}) {
+        std::string received;
+        int64_t greeted_to_command_ms = -1;
+        {
+            scripted_service service([&](platform::socket_t p_sock, int) {
+                send_text(p_sock, "banner" + line_end + "Welcome to Quen");
+                platform::sleep_ms(300);
+                send_text(p_sock, "tara ZEL-Service" + line_end);
+                const int64_t greeted = platform::monotonic_ms();
+                received = receive_command(p_sock);
+                greeted_to_command_ms = platform::monotonic_ms() - greeted;
+                send_text(p_sock, "TBOX_MEM=00:01;OK\r\n");
+                receive_command(p_sock);  // until the link closes
+            });
+            test_link link(service);
+            const exchange_t ex = exchange(link.m_link, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
+            EXPECT_TRUE(ex.m_ok);
+            EXPECT_EQ(ex.m_answer, "TBOX_MEM=00:01;OK\r\n");
+            EXPECT_EQ(ex.m_word, "TBOX_MEM");
+            EXPECT_EQ(ex.m_output.m_out, "banner" + line_end + "Welcome to Quentara ZEL-Service" +
+                                             line_end + "\r\nZEL-Service Connected.\r\n");
+            EXPECT_EQ(ex.m_output.m_err, "");
+        }
+        EXPECT_EQ(received, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
+        EXPECT_GE(greeted_to_command_ms, 0);
+        EXPECT_LT(greeted_to_command_ms, 500);
     }
-    EXPECT_EQ(received, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
-    EXPECT_GE(greeted_to_command_ms, 0);
-    EXPECT_LT(greeted_to_command_ms, 500);
+    // On a terminal its line ends stay line ends; any other control byte is shown.
+    EXPECT_EQ(greeting_as_shown("a\nb\r\n\rc\x1b", visible_service_text), "a\nb\r\n^Mc^[");
 }
 
 struct answer_case_t {

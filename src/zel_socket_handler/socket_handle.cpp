@@ -19,11 +19,11 @@ std::size_t skip_spaces(const std::string& p_text, std::size_t p_pos) {
     return p_pos;
 }
 
+// The greeting text has arrived with a line end after it: CR LF, or a LF alone.
 bool greeting_complete(const std::string& p_greeting) {
     const std::size_t found = p_greeting.find(zel_greeting_text);
     return found != std::string::npos &&
-           p_greeting.find(zel_line_end, found + std::strlen(zel_greeting_text)) !=
-               std::string::npos;
+           p_greeting.find('\n', found + std::strlen(zel_greeting_text)) != std::string::npos;
 }
 
 std::string command_failure(const std::string& p_line, const char* p_what) {
@@ -32,6 +32,20 @@ std::string command_failure(const std::string& p_line, const char* p_what) {
 }
 
 }  // namespace
+
+std::string greeting_as_shown(const std::string& p_greeting,
+                              std::string (*p_shown)(const std::string&)) {
+    std::string shown;
+    std::size_t begin = 0;
+    for (std::size_t lf = p_greeting.find('\n'); lf != std::string::npos;
+         lf = p_greeting.find('\n', begin)) {
+        const std::size_t end = lf > begin && p_greeting[lf - 1] == '\r' ? lf - 1 : lf;
+        shown +=
+            p_shown(p_greeting.substr(begin, end - begin)) + p_greeting.substr(end, lf + 1 - end);
+        begin = lf + 1;
+    }
+    return shown + p_shown(p_greeting.substr(begin));
+}
 
 socket_handle::socket_handle() {}
 
@@ -64,7 +78,7 @@ bool socket_handle::checkinit_ZELService_connection() {
         return false;
     }
     if (greeting.find(zel_greeting_text) != std::string::npos) {
-        printf_str(service_text_in_messages(greeting) + "\r\n");
+        printf_str(greeting_as_shown(greeting, service_text_in_messages) + "\r\n");
         printf_str_color("ZEL-Service Connected.\r\n", GREEN);
     }
     return true;

@@ -56,6 +56,11 @@ struct answer_rule_t {
     int64_t m_limit_ms = 0;  // the whole answer ends this long after the command; 0: no limit
 };
 
+// The greeting as the console shows it: each line's text as p_shown gives it, its line end
+// (CR LF, or a LF alone) kept as a line end.
+std::string greeting_as_shown(const std::string& p_greeting,
+                              std::string (*p_shown)(const std::string&));
+
 class socket_handle {
   public:
     static constexpr uint16_t default_port = 7000;
