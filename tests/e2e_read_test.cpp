@@ -181,7 +181,7 @@ TEST(ReadBackFaults, DevicesACaptureOrABackupLeavesOut) {
 TEST(ReadBackFaults, ServiceDown) {
     // No service listens on port 7000 (the port is free): none other gets the commands.
     ASSERT_TRUE(zel_service_sim().start(7000)) << "port 7000 is taken";
-    const std::string down = "ZEL-Service connection failed!\r\nNo KALDEN-RM6X device to read.\r\n";
+    const std::string down = G_service_down + "No KALDEN-RM6X device to read.\r\n";
     const platform::process_result_t res = run_read_tool({});
     EXPECT_EQ(res.m_stdout, "");
     EXPECT_EQ(res.m_stderr, down);

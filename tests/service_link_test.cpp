@@ -5,6 +5,8 @@
 
 #include "platform/clock.h"
 #include "unit_support.h"
+#include "write_brimel_label/write_brimel_label.h"
+#include "zel_service_cmd/zel_service_cmd.h"
 #include "zel_socket_handler/zel_socket_handler.h"
 
 namespace {
@@ -280,6 +282,34 @@ TEST(ServiceLink, AListingEndsAtItsLimitWhateverStillTrickles) {
     const std::size_t lines = std::count(ex.m_answer.begin(), ex.m_answer.end(), '\n');
     EXPECT_GE(lines, 1u);
     EXPECT_LT(lines, 40u);
+}
+
+// A service that cannot be reached is said with where the link looked, why it failed and
+// what to start; the library tells a program that the service was never reached, and why.
+// In a child process, since the registry's link is reached or not for the whole process.
+TEST(ServiceLink, AServiceNeverReachedIsSaidWithItsAddressAndReason) {
+    EXPECT_EXIT(
+        {
+            socket_handle& link = zel_config_env::instance().zel_service;
+            std::string why;
+            link.set_service_port(unused_port());
+            const bool down = req_device_discover() == FAIL && service_never_reached(why);
+            const std::string refused = why;
+            scripted_service hang_up([](platform::socket_t, int) {});
+            link.set_service_port(hang_up.port());
+            const bool hung_up = req_device_discover() == FAIL && service_never_reached(why) &&
+                                 why == "it closed the connection during its greeting";
+            scripted_service greets([](platform::socket_t p_sock, int) {
+                send_text(p_sock, test_greeting);
+                receive_command(p_sock);
+            });
+            link.set_service_port(greets.port());
+            link.checkinit_ZELService_connection();
+            std::exit(down && !refused.empty() && hung_up && !service_never_reached(why) ? 0 : 1);
+        },
+        testing::ExitedWithCode(0),
+        "^ZEL-Service connection failed!\r\nZEL-Service not reached at 127\\.0\\.0\\.1:.+ "
+        "\\(.+\\): start the device-management service, or zel_service_sim to rehearse\\.\r\n");
 }
 
 }  // namespace

@@ -60,12 +60,15 @@ bool socket_handle::checkinit_ZELService_connection() {
     }
     if (!platform::net_startup()) {
         printf_error_message("ZEL-Service Connection failed! WSAStartup ERROR.\r\n");
+        report_not_reached("the socket library did not start");
         return false;
     }
-    m_sock = platform::tcp_connect(m_ip, m_port);
+    std::string why;
+    m_sock = platform::tcp_connect(m_ip, m_port, &why);
     if (m_sock == platform::INVALID_SOCKET_HANDLE) {
         m_open_failed = true;
         printf_error_message("ZEL-Service connection failed!\r\n");
+        report_not_reached(why);
         return false;
     }
     m_init_state = true;
@@ -75,13 +78,24 @@ bool socket_handle::checkinit_ZELService_connection() {
         drop_connection();
         m_open_failed = true;
         printf_error_message("ZEL-Service connection failed!\r\n");
+        report_not_reached("it closed the connection during its greeting");
         return false;
     }
+    m_ever_reached = true;
+    m_open_failure.clear();
     if (greeting.find(zel_greeting_text) != std::string::npos) {
         printf_str(greeting_as_shown(greeting, service_text_in_messages) + "\r\n");
         printf_str_color("ZEL-Service Connected.\r\n", GREEN);
     }
     return true;
+}
+
+void socket_handle::report_not_reached(const std::string& p_why) {
+    m_open_failure = p_why;
+    printf_error_message("ZEL-Service not reached at " + m_ip + ":" + std::to_string(m_port) +
+                         " (" + p_why +
+                         "): start the device-management service, or zel_service_sim to "
+                         "rehearse.\r\n");
 }
 
 bool socket_handle::read_greeting(std::string& p_greeting) {
