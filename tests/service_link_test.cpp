@@ -151,11 +151,13 @@ TEST(ServiceLink, AnswerCollection) {
     const std::string no_answer = "Cmd failed (No respons)!\r\n";
     const std::string read = "TBOX_MEM m;R;0,1,14,1";
     const std::string long_listing = "LIST_DEV=net;" + std::string(3000, 'a') + "\r\n";
-    std::string mebibyte;  // 16 lines of 64 KiB: an answer of exactly 1 MiB
-    while (mebibyte.size() < zel_answer_max_length) {
-        mebibyte += "LIST_DEV=n;" + std::string(zel_answer_line_max_length - 13, 'a') + "\r\n";
+    std::string biggest;  // an answer of exactly the limit, in lines of at most 64 KiB
+    while (biggest.size() < zel_answer_max_length) {
+        const std::size_t room =
+            std::min(zel_answer_max_length - biggest.size(), zel_answer_line_max_length);
+        biggest += "LIST_DEV=n;" + std::string(room - 13, 'a') + "\r\n";
     }
-    const std::string flood = mebibyte + "GARBAGE\r\n";
+    const std::string flood = biggest + "GARBAGE\r\n";
     const zel_echo_rule_t none;
     const zel_echo_rule_t device = echo(ZEL_ECHO_DEVICE, "M");
     const zel_echo_rule_t location = echo(ZEL_ECHO_LOCATION, "m", 1, 14);
@@ -179,10 +181,10 @@ TEST(ServiceLink, AnswerCollection) {
         {"first line completes a memory answer", read, location,
          {"TBOX_MEM=m;0,1,14;5\r\nTBOX_MEM=m;0,1,14;6\r\n"}, "TBOX_MEM=m;0,1,14;5\r\n", ""},
         {"answer over the 2048 bytes of a buffer", "LIST_DEV", none, {long_listing}, long_listing, ""},
-        {"answer of exactly 1 MiB", "LIST_DEV", none, {mebibyte}, mebibyte, ""},
+        {"answer of exactly the limit", "LIST_DEV", none, {biggest}, biggest, ""},
         {"answer line over 64 KiB", "INFO_EXT M", device, {"INFO_EXT=" + std::string(70000, 'x') + "\r\n"},
          "FAIL", "Cmd failed (answer line over 65536 bytes)!\r\n"},
-        {"answer over 1 MiB", "LIST_DEV", none, {flood}, "FAIL", "Cmd failed (answer over 1048576 bytes)!\r\n"},
+        {"answer over the limit", "LIST_DEV", none, {flood}, "FAIL", "Cmd failed (answer over 8000000 bytes)!\r\n"},
     };
     // clang-format on
     for (const answer_case_t& c : cases) {
