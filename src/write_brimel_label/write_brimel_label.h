@@ -157,8 +157,11 @@ class zel_config_env {
     std::size_t m_indexed_count = 0;
 };
 
-// The program, on its arguments (the program's name first): the manual, the launch line
-// and one transfer run per label file. No argument at all, not even the name, is an error.
+// The program, on its arguments (the program's name first): the manual, the version, the
+// launch line and one transfer run per label file; the status is the worst of the files'.
+// An argument before "--" that starts with "-" and is no word of the program nor an existing
+// file is a usage error (status 2) before anything runs. No argument at all, not even the
+// name, is an error.
 int write_brimel_label_main(const std::vector<std::string>& p_args);
 
 #endif  // SRC_WRITE_BRIMEL_LABEL_WRITE_BRIMEL_LABEL_H_
