@@ -17,12 +17,14 @@ std::string open_failure_message(const std::string& p_file_name) {
 }
 
 // After an accepted file: the devices on the network are listed, the workflow finds,
-// confirms and writes the target devices, and "Done" closes the run whatever happened.
+// confirms and writes the target devices, and "Done" closes the run whatever happened. A
+// label line the file refused fails the run even when every device was written: the
+// presets after it are not where the file puts them.
 Status run_device_stage() {
     req_device_discover();  // a failed listing simply leaves the network list empty
     const Status result = zel_config_env::instance().update_devices_info();
     printf_str("Done\r\n");
-    return result;
+    return refused_label_lines().empty() ? result : FAIL;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <iostream>
 
+#include "file_parser/file_parser.h"
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
@@ -62,6 +63,14 @@ void warn_about(const device_groups_t& p_groups) {
         printf_error_message(
             "Warning: those devices were found but are not KALDEM-RM6X compatible devices: \r\n");
         printf_error_message(p_groups.m_not_valid_device);
+    }
+}
+
+// Names again each label line the file refused, with what it does to the presets after it.
+void name_refused_lines(const std::string& p_file) {
+    const std::vector<uint32_t>& lines = refused_label_lines();
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        printf_error_message(refused_line_warning(p_file, lines[k], k + 1));
     }
 }
 
@@ -274,6 +283,7 @@ Status zel_config_env::update_devices_info() {
     mark_ambiguous_targets();
     const device_groups_t groups = sort_devices(device_list);
     warn_about(groups);
+    name_refused_lines(current_file);
     // Without target devices there is nothing to fail.
     const Status no_device_written = device_list.empty() ? SUCCESS : FAIL;
     if (groups.m_valid_dev_count == 0) {
