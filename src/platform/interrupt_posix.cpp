@@ -9,8 +9,8 @@ namespace {
 
 std::atomic<bool> G_stop_requested(false);
 // Lock-free, so that a signal handler may touch it.
-std::atomic<bool> G_stage_interrupted(false);
-struct sigaction G_action_before_stage = {};
+std::atomic<bool> G_interrupted(false);
+bool G_catching = false;
 
 void on_stop_signal(int) {
     G_stop_requested.store(true);
@@ -18,8 +18,8 @@ void on_stop_signal(int) {
 
 // Only async-signal-safe calls: the second Ctrl-C puts back the default action and raises
 // the signal again, which ends the program.
-void on_stage_interrupt(int p_signal) {
-    if (!G_stage_interrupted.exchange(true)) {
+void on_interrupt(int p_signal) {
+    if (!G_interrupted.exchange(true)) {
         return;
     }
     struct sigaction default_action = {};
@@ -27,6 +27,15 @@ void on_stage_interrupt(int p_signal) {
     sigemptyset(&default_action.sa_mask);
     sigaction(p_signal, &default_action, nullptr);
     raise(p_signal);
+}
+
+// With SA_RESTART a read the signal interrupted goes on; without it, it fails with EINTR.
+void set_interrupt_action(int p_flags) {
+    struct sigaction action = {};
+    action.sa_handler = on_interrupt;
+    action.sa_flags = p_flags;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
 }
 
 }  // namespace
@@ -43,21 +52,27 @@ bool stop_requested() {
     return G_stop_requested.load();
 }
 
-void begin_interruptible_stage() {
-    G_stage_interrupted.store(false);
-    struct sigaction action = {};
-    action.sa_handler = on_stage_interrupt;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &G_action_before_stage);
+void catch_interrupts() {
+    if (!G_catching) {
+        G_catching = true;
+        set_interrupt_action(SA_RESTART);
+    }
 }
 
-void end_interruptible_stage() {
-    sigaction(SIGINT, &G_action_before_stage, nullptr);
+bool interrupted() {
+    return G_interrupted.load();
 }
 
-bool stage_interrupted() {
-    return G_stage_interrupted.load();
+void begin_breakable_input() {
+    if (G_catching) {
+        set_interrupt_action(0);
+    }
+}
+
+void end_breakable_input() {
+    if (G_catching) {
+        set_interrupt_action(SA_RESTART);
+    }
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "write_brimel_label/write_brimel_label.h"
 
 #include "file_parser/file_parser.h"
+#include "platform/interrupt.h"
 #include "platform/program.h"
 #include "project_version.h"
 
@@ -88,7 +89,8 @@ int write_brimel_label_main(const std::vector<std::string>& p_args) {
             // failed fails the run, whatever the files after it do.
             ret_status = FAIL;
         }
-        if (zel_config_env::instance().stopped_by_ctrl_c) {
+        // A Ctrl-C caught while this file ran, up to its very end, stops the run.
+        if (platform::interrupted()) {
             report_files_not_run(p_args, arg_idx + 1, options_ended);
             return FAIL;
         }
