@@ -184,11 +184,11 @@ TEST(ReadBackFaults, ServiceDown) {
     const std::string down = G_service_down + "No KALDEN-RM6X device to read.\r\n";
     const platform::process_result_t res = run_read_tool({});
     EXPECT_EQ(res.m_stdout, "");
-    EXPECT_EQ(res.m_stderr, down);
+    EXPECT_EQ(reason_hidden(res.m_stderr), down);
     EXPECT_EQ(res.m_exit_status, 2);
     const std::string capture = temp_path("none.txt");
     const platform::process_result_t captured = run_read_tool({"--capture", capture});
-    EXPECT_EQ(captured.m_stderr,
+    EXPECT_EQ(reason_hidden(captured.m_stderr),
               down + "No capture written: " + capture + " is left as it was.\r\n");
     EXPECT_EQ(captured.m_exit_status, 2);
 }

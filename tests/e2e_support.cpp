@@ -13,16 +13,19 @@ const sim_target_t G_new1 = {"NEW-DEVICE1", "00:1D:C1:0A:00:03", 32};
 
 const std::string G_greeting = "Welcome to Quentara ZEL-Service\r\n\r\nZEL-Service Connected.\r\n";
 
-#ifdef _WIN32
-const char* const G_refused =
-    "No connection could be made because the target machine actively refused it";
-#else
-const char* const G_refused = "Connection refused";
-#endif
 const std::string G_service_down =
-    "ZEL-Service connection failed!\r\nZEL-Service not reached at 127.0.0.1:7000 (" +
-    std::string(G_refused) +
-    "): start the device-management service, or zel_service_sim to rehearse.\r\n";
+    "ZEL-Service connection failed!\r\nZEL-Service not reached at 127.0.0.1:7000 (<reason>): "
+    "start the device-management service, or zel_service_sim to rehearse.\r\n";
+
+std::string reason_hidden(const std::string& p_text) {
+    const std::string before = "127.0.0.1:7000 (";
+    const std::size_t begin = p_text.find(before);
+    const std::size_t end = p_text.find("): start", begin);
+    if (begin == std::string::npos || end == std::string::npos) {
+        return p_text;
+    }
+    return p_text.substr(0, begin + before.size()) + "<reason>" + p_text.substr(end);
+}
 
 // clang-format off
 const texts_t G_listing_and_information = {
