@@ -157,18 +157,17 @@ TEST_F(DeviceCore, TheNetworkViewAsksEachListedDeviceOnceAndTellsWhatANameMeans)
 // The largest network a listing must carry: every identifier of 200,000 devices comes, in
 // order, from a simulator that serves such a network.
 TEST_F(DeviceCore, AListingOf200000DevicesComesWhole) {
-    std::string network = "network Arena\n";
-    char mac[32];
+    std::string network;
+    char line[64];
     for (unsigned k = 0; k < 200000; ++k) {
-        std::snprintf(mac, sizeof(mac), "02:00:00:%02X:%02X:%02X", k >> 16, (k >> 8) & 255u,
-                      k & 255u);
-        network += "D " + std::string(mac) + " 2 5 2 10 4\n";
+        std::snprintf(line, sizeof(line), "D 02:00:00:%02X:%02X:%02X 2 5 2 10 4\n", k >> 16,
+                      (k >> 8) & 255u, k & 255u);
+        network += line;
     }
     link().set_service_port(start_own(network).port());
     std::string name;
     texts_t identifiers;
     EXPECT_EQ(list_network(name, identifiers), SUCCESS);
-    EXPECT_EQ(name, "Arena");
     ASSERT_EQ(identifiers.size(), 200000u);
     EXPECT_EQ(identifiers[1] + " " + identifiers.back(), "02:00:00:00:00:01 02:00:00:03:0D:3F");
 }

@@ -139,8 +139,8 @@ TEST(Faults, ServiceDown) {
     EXPECT_EQ(res.m_stdout, launch() + opening(file) + "Done\r\n");
     EXPECT_EQ(reason_hidden(res.m_stderr),
               G_service_down + not_found +
-                  "\tdevice 1: KDX-RM6X5\r\n\tdevice 2: NEW-DEVICE1\r\n\r\nNo "
-                  "matching KALDEN-RM6X devices.\r\n");
+                  "\tdevice 1: KDX-RM6X5\r\n\tdevice 2: NEW-DEVICE1\r\n\r\n"
+                  "No matching KALDEN-RM6X devices.\r\n");
     EXPECT_EQ(res.m_exit_status, 1);
 }
 

@@ -18,13 +18,9 @@ const std::string G_service_down =
     "start the device-management service, or zel_service_sim to rehearse.\r\n";
 
 std::string reason_hidden(const std::string& p_text) {
-    const std::string before = "127.0.0.1:7000 (";
-    const std::size_t begin = p_text.find(before);
-    const std::size_t end = p_text.find("): start", begin);
-    if (begin == std::string::npos || end == std::string::npos) {
-        return p_text;
-    }
-    return p_text.substr(0, begin + before.size()) + "<reason>" + p_text.substr(end);
+    const std::size_t begin = p_text.find("7000 ("), end = p_text.find("): start", begin);
+    return end == std::string::npos ? p_text
+                                    : p_text.substr(0, begin + 6) + "<reason>" + p_text.substr(end);
 }
 
 // clang-format off
