@@ -34,12 +34,10 @@ platform::process_result_t run_interrupted(const texts_t& p_args,
 // after it, whatever comes next (a page, a device, the prompt, the next file): the label
 // files after the stopped one are not run. Even during the last command the status is 1.
 TEST_F(Process, CtrlCStopsAfterTheCommandInFlightAndTellsWhatEachDeviceHolds) {
-    std::string ten_labels = "[KDX-RM6X5]\n";
-    for (int k = 0; k < 10; ++k) {
-        ten_labels += "L" + std::to_string(k) + " = c@d\n";
-    }
     const std::string two = write_temp_file("two.ini", two_devices);
-    const std::string ten = write_temp_file("ten.ini", ten_labels);
+    const std::string ten = write_temp_file("ten.ini",
+                                            "[KDX-RM6X5]\nL0=c@d\nL1=c@d\nL2=c@d\nL3=c@d\n"
+                                            "L4=c@d\nL5=c@d\nL6=c@d\nL7=c@d\nL8=c@d\nL9=c@d\n");
     const std::string next = write_temp_file("next.ini", "[NEW-DEVICE1]\nA = b@c\n");
     const std::string not_run =
         "Stopped by Ctrl-C; these label files were not run: " + next + "\r\n";
