@@ -11,31 +11,35 @@ std::atomic<bool> G_stop_requested(false);
 // Lock-free, so that a signal handler may touch it.
 std::atomic<bool> G_interrupted(false);
 bool G_catching = false;
+// The action in force before catch_interrupts(): the second Ctrl-C puts it back.
+struct sigaction G_action_before_catching = {};
 
 void on_stop_signal(int) {
     G_stop_requested.store(true);
 }
 
-// Only async-signal-safe calls: the second Ctrl-C puts back the default action and raises
-// the signal again, which ends the program.
+// Only async-signal-safe calls: the second Ctrl-C puts back the action from before the
+// catching and raises the signal again, which ends the program: the default action, or the
+// handler of an output file that removes its temporary file first.
 void on_interrupt(int p_signal) {
     if (!G_interrupted.exchange(true)) {
         return;
     }
-    struct sigaction default_action = {};
-    default_action.sa_handler = SIG_DFL;
-    sigemptyset(&default_action.sa_mask);
-    sigaction(p_signal, &default_action, nullptr);
+    struct sigaction ending = G_action_before_catching;
+    if (ending.sa_handler == SIG_IGN) {
+        ending.sa_handler = SIG_DFL;  // ignored before, the second Ctrl-C still ends it
+    }
+    sigaction(p_signal, &ending, nullptr);
     raise(p_signal);
 }
 
 // With SA_RESTART a read the signal interrupted goes on; without it, it fails with EINTR.
-void set_interrupt_action(int p_flags) {
+void set_interrupt_action(int p_flags, struct sigaction* p_before) {
     struct sigaction action = {};
     action.sa_handler = on_interrupt;
     action.sa_flags = p_flags;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGINT, &action, p_before);
 }
 
 }  // namespace
@@ -55,7 +59,7 @@ bool stop_requested() {
 void catch_interrupts() {
     if (!G_catching) {
         G_catching = true;
-        set_interrupt_action(SA_RESTART);
+        set_interrupt_action(SA_RESTART, &G_action_before_catching);
     }
 }
 
@@ -65,13 +69,13 @@ bool interrupted() {
 
 void begin_breakable_input() {
     if (G_catching) {
-        set_interrupt_action(0);
+        set_interrupt_action(0, nullptr);
     }
 }
 
 void end_breakable_input() {
     if (G_catching) {
-        set_interrupt_action(SA_RESTART);
+        set_interrupt_action(SA_RESTART, nullptr);
     }
 }
 
