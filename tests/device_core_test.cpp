@@ -1,10 +1,13 @@
 // The device core against the simulated service in-process: a label area read by MAC
 // without the registry (the failed page, values that are no bytes, a lower-case echo), and
 // the view of the network with the identity of each name.
+#include <cstdio>
+
 #include "device_core/label_reading.h"
 #include "device_core/network_view.h"
 #include "sim_support.h"
 #include "write_brimel_label/write_brimel_label.h"
+#include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
@@ -129,6 +132,25 @@ TEST_F(DeviceCore, TheNetworkViewAsksEachListedDeviceOnceAndTellsWhatANameMeans)
         }
         EXPECT_EQ(found, macs) << name;
     }
+}
+
+// The largest network a listing must carry: every identifier of 200,000 devices comes, in
+// order, from a simulator that serves such a network.
+TEST_F(DeviceCore, AListingOf200000DevicesComesWhole) {
+    std::string network;
+    char line[64];
+    for (unsigned k = 0; k < 200000; ++k) {
+        std::snprintf(line, sizeof(line), "D 02:00:00:%02X:%02X:%02X 2 5 2 10 4\n", k >> 16,
+                      (k >> 8) & 255u, k & 255u);
+        network += line;
+    }
+    link().set_service_port(start_own(network).port());
+    std::string name;
+    std::string refusal;
+    texts_t identifiers;
+    EXPECT_EQ(list_network(name, identifiers, refusal), SUCCESS);
+    ASSERT_EQ(identifiers.size(), 200000u);
+    EXPECT_EQ(identifiers[1] + " " + identifiers.back(), "02:00:00:00:00:01 02:00:00:03:0D:3F");
 }
 
 }  // namespace

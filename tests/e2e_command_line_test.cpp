@@ -17,46 +17,50 @@ std::string open_failure(const std::string& p_path) {
            "now\r\n";
 }
 
-TEST_F(CommandLine, ManualWithoutArgumentsOrAfterTheLaunchLineForAHelpWord) {
-    const platform::process_result_t bare = run_tool({});
-    EXPECT_EQ(bare.m_stdout, manual_for(G_tool));
-    EXPECT_EQ(bare.m_stderr, "");
-    EXPECT_EQ(bare.m_exit_status, 0);
-    const platform::process_result_t help = run_tool({"h", "-HELP"});
-    EXPECT_EQ(help.m_stdout, launch() + manual_for(G_tool) + manual_for(G_tool));
-    EXPECT_EQ(help.m_stderr, "");
-    EXPECT_EQ(help.m_exit_status, 0);
-}
-
-TEST_F(CommandLine, FilesRunInOrderAndTheLastOneGivesTheStatus) {
+// One row per rule of the command line, run in the temporary folder so that a file may be
+// named "-dash.ini". A usage error is said before anything is opened or connected; a rejected
+// file never reaches the service; a help word does not reset the status. The line ends are
+// as written: no "\r\r\n" from a stream in text mode (Windows).
+TEST_F(CommandLine, HelpWordsOptionsFilesAndTheirStatus) {
     const std::string good = write_temp_file("good.ini", no_target);
     const std::string missing = temp_path("missing.ini");
     const std::string bad = write_temp_file("bad.ini", "[A B]\n");
-    const platform::process_result_t res = run_tool({missing, good});
-    EXPECT_EQ(res.m_stdout, launch() + opening(missing) + opening(good) + G_greeting + "Done\r\n");
-    EXPECT_EQ(res.m_stderr, open_failure(missing) + "No matching KALDEN-RM6X devices.\r\n");
-    EXPECT_EQ(res.m_exit_status, 0);
-    EXPECT_EQ(run_tool({good, missing}).m_exit_status, 1);
-    // A help word does not reset the status; a rejected file never reaches the service. The
-    // line ends are as written: no "\r\r\n" from a stream in text mode (Windows).
-    m_sim.clear_command_log();
-    const platform::process_result_t help = run_tool({bad, "help"});
-    EXPECT_EQ(help.m_stdout, launch() + opening(bad) + manual_for(G_tool));
-    EXPECT_EQ(help.m_stderr,
-              "Error in: " + bad + " at line 1\r\nUnvalid character:   in A Bdevice section\r\n");
-    EXPECT_EQ(help.m_exit_status, 1);
-    EXPECT_EQ(m_sim.command_log(), texts_t());
-}
-
-TEST_F(CommandLine, WhatCannotBeOpenedFails) {
-    const std::string dir = std::filesystem::path(temp_path("x")).parent_path().string();
-    for (const std::string& path : {std::string("-find"), std::string(""), dir}) {
-        SCOPED_TRACE(path);
-        const platform::process_result_t res = run_tool({path});
-        EXPECT_EQ(res.m_stdout, launch() + opening(path));
-        EXPECT_EQ(res.m_stderr, open_failure(path));
-        EXPECT_EQ(res.m_exit_status, 1);
+    const std::string dir = std::filesystem::u8path(good).parent_path().u8string();
+    write_temp_file("-dash.ini", no_target);
+    const std::string manual = manual_for(G_tool);
+    struct row_t {
+        texts_t m_args;
+        std::string m_out;
+        std::string m_err;
+        int m_status;
+    };
+    // clang-format off
+    const row_t rows[] = {
+        {{}, manual, "", 0},
+        {{"h", "-HELP"}, launch() + manual + manual, "", 0},
+        {{missing, good}, launch() + opening(missing) + opening(good) + G_greeting + "Done\r\n",
+         open_failure(missing) + "No matching KALDEN-RM6X devices.\r\n", 1},  // the worst file's status, not the last one's
+        {{bad, "help"}, launch() + opening(bad) + manual,
+         "Error in: " + bad + " at line 1\r\nUnvalid character:   in A Bdevice section\r\n", 1},
+        {{""}, launch() + opening(""), open_failure(""), 1},
+        {{dir}, launch() + opening(dir), open_failure(dir), 1},
+        {{good, "--dry-run"}, "", "write_brimel_label: unknown option --dry-run (see --help)\r\n", 2},
+        {{"-find"}, "", "write_brimel_label: unknown option -find (see --help)\r\n", 2},
+        {{"--version", "--HELP"}, launch() + "write_brimel_label 1.0\r\n" + manual, "", 0},
+        {{"--", "--version"}, launch() + opening("--version"), open_failure("--version"), 1},
+        {{"-dash.ini"}, launch() + opening("-dash.ini") + G_greeting + "Done\r\n", "No matching KALDEN-RM6X devices.\r\n", 0},
+    };
+    // clang-format on
+    const std::filesystem::path started_in = std::filesystem::current_path();
+    std::filesystem::current_path(std::filesystem::u8path(dir));
+    for (const row_t& r : rows) {
+        SCOPED_TRACE(r.m_out.substr(0, 60) + r.m_err.substr(0, 60));
+        const platform::process_result_t res = run_tool(r.m_args);
+        EXPECT_EQ(res.m_stdout, r.m_out);
+        EXPECT_EQ(res.m_stderr, r.m_err);
+        EXPECT_EQ(res.m_exit_status, r.m_status);
     }
+    std::filesystem::current_path(started_in);
 }
 
 // The programs other than the writer share one convention: --version, -h and --help, and

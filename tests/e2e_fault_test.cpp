@@ -84,6 +84,7 @@ TEST(Faults, TableOfServiceFaults) {
             .out(G_greeting + confirm_two + erase_rm6x5 + transfer_rm6x5 + new1_written)
             .err(rm6x5_failed + rm6x5_area + "entry 1 partly written, entries 2 to 64 empty.\r\n")
             .status(1).rm6x5("A|| ||"),
+        row("a start-offset answer 50 ms late").faults({"kind=TBOX_MEM_R,nth=2:delay=50"}).out(G_greeting + both_written),
         row("a start-offset answer with a non-digit").faults({"kind=TBOX_MEM_R,nth=2:values=4x"})
             .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
             .err("read device_preset_offset failed\r\n" + erase_failed).status(1).rm6x5(factory),

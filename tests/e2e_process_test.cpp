@@ -30,18 +30,24 @@ platform::process_result_t run_interrupted(const texts_t& p_args,
     return res;
 }
 
-// A fault holds a command back: the Ctrl-C comes while it is in flight, and the stage stops
-// after it. The label files after the stopped one are not run.
+// A fault holds a command back: the Ctrl-C comes while it is in flight, and the run stops
+// after it, whatever comes next (a page, a device, the prompt, the next file): the label
+// files after the stopped one are not run. Even during the last command the status is 1.
 TEST_F(Process, CtrlCStopsAfterTheCommandInFlightAndTellsWhatEachDeviceHolds) {
-    std::string ten_labels = "[KDX-RM6X5]\n";
-    for (int k = 0; k < 10; ++k) {
-        ten_labels += "L" + std::to_string(k) + " = c@d\n";
-    }
     const std::string two = write_temp_file("two.ini", two_devices);
-    const std::string ten = write_temp_file("ten.ini", ten_labels);
+    const std::string ten = write_temp_file("ten.ini",
+                                            "[KDX-RM6X5]\nL0=c@d\nL1=c@d\nL2=c@d\nL3=c@d\n"
+                                            "L4=c@d\nL5=c@d\nL6=c@d\nL7=c@d\nL8=c@d\nL9=c@d\n");
     const std::string next = write_temp_file("next.ini", "[NEW-DEVICE1]\nA = b@c\n");
+    const std::string not_run =
+        "Stopped by Ctrl-C; these label files were not run: " + next + "\r\n";
+    const std::string last_command =
+        "Update stopped by Ctrl-C during its last command: nothing was left to stop.\r\n";
+    const std::string nothing_written =
+        "Update stopped by Ctrl-C while the devices were asked "
+        "for their information: nothing was written.\r\n";
     struct row_t {
-        std::string m_fault;  // the command held back 400 ms, within its time-out
+        std::string m_fault;  // holds the command back 400 ms, or for its 500 ms time-out
         texts_t m_args;
         std::string m_trigger;
         std::string m_err;
@@ -49,26 +55,31 @@ TEST_F(Process, CtrlCStopsAfterTheCommandInFlightAndTellsWhatEachDeviceHolds) {
     };
     // clang-format off
     const row_t rows[] = {
-        {"kind=TBOX_MEM_W,nth=31", {two}, erase_rm6x5,
+        {"kind=TBOX_MEM_W,nth=31:delay=400", {two}, erase_rm6x5,
          " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: erase stopped at page 31 of 192: entries "
          "1 to 10 erased, entry 11 partly erased, entries 12 to 64 unchanged\r\n\tNEW-DEVICE1: not "
          "started: its labels are unchanged\r\n", 9 + 2 + 31},
-        {"kind=TBOX_MEM_W,nth=206", {ten, "help", next}, "Running transfer of KDX-RM6X5's new labels...",
+        {"kind=TBOX_MEM_W,nth=206:delay=400", {ten, "--version", "--", next},
+         "Running transfer of KDX-RM6X5's new labels...",
          " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: transfer stopped at page 14 of 30: entries "
-         "1 to 4 written, entry 5 partly written, entries 6 to 64 empty\r\nStopped by Ctrl-C; these label "
-         "files were not run: " + next + "\r\n", 9 + 2 + 192 + 14},
-        {"kind=TBOX_MEM_W,nth=192", {two}, erase_rm6x5,  // the erase ends: the area is empty
+         "1 to 4 written, entry 5 partly written, entries 6 to 64 empty\r\n" + not_run, 9 + 2 + 192 + 14},
+        {"kind=TBOX_MEM_W,nth=192:delay=400", {two}, erase_rm6x5,  // the erase ends: the area is empty
          " STOPPED\r\nUpdate stopped by Ctrl-C:\r\n\tKDX-RM6X5: transfer stopped at page 0 of 3: entries "
          "1 to 64 empty\r\n\tNEW-DEVICE1: not started: its labels are unchanged\r\n", 9 + 2 + 192},
-        {"kind=INFO_EXT,nth=1", {two}, "ZEL-Service Connected.",
-         "Update stopped by Ctrl-C while the devices were asked for their information: nothing was "
-         "written.\r\n", 2},
+        {"kind=INFO_EXT,nth=8:delay=400", {two, next}, "ZEL-Service Connected.", nothing_written + not_run, 9},
+        {"kind=TBOX_MEM_W,nth=390:delay=400", {two, next}, "Running transfer of NEW-DEVICE1's new labels...", last_command + not_run,
+         9 + 2 * (2 + 192 + 3)},
+        {"kind=TBOX_MEM_W,nth=390:silent", {two}, "Running transfer of NEW-DEVICE1's new labels...",
+         "Cmd failed (No respons)!\r\nNEW-DEVICE1's labels writting process failed, check device "
+         "connection.\r\nNEW-DEVICE1's label area: entry 1 partly written, entries 2 to 64 empty.\r\n" +
+         last_command, 9 + 2 * (2 + 192 + 3)},
+        {"kind=LIST_DEV,nth=2:delay=400", {next, two}, "Done\r\n", nothing_written, 9 + 2 + 192 + 3 + 1},
     };
     // clang-format on
     for (const row_t& r : rows) {
         SCOPED_TRACE(r.m_fault);
         zel_service_sim sim;
-        sim.add_fault(fault_of(r.m_fault + ":delay=400"));
+        sim.add_fault(fault_of(r.m_fault));
         m_sim.stop();
         ASSERT_TRUE(sim.start(7000));
         const platform::process_result_t res = run_interrupted(r.m_args, {300}, r.m_trigger);

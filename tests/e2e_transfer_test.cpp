@@ -169,9 +169,10 @@ TEST_F(Transfer, SixtyFivePresetsWriteTheFirstSixtyFourAndFullNamesHaveNoEndingZ
 }
 
 // The second file's label line above its first section goes nowhere; its device, without
-// presets, is only erased.
+// presets, is only erased. The first file's refused label line is named again before the
+// prompt, and fails the run although every device is written.
 TEST_F(Transfer, TwoFilesShareOneConnection) {
-    const std::string first = write_temp_file("first.ini", "[KDX-RM6X5]\nA = b@c\n");
+    const std::string first = write_temp_file("first.ini", "[KDX-RM6X5]\nB@x = b@FOH\nA = b@c\n");
     const std::string second = write_temp_file("second.ini", "D = e@f\n[NEW-DEVICE1]\n");
     const platform::process_result_t res = run_tool({first, second}, "y\ny\n");
     EXPECT_EQ(res.m_stdout,
@@ -181,9 +182,14 @@ TEST_F(Transfer, TwoFilesShareOneConnection) {
                   "Erase NEW-DEVICE1's old labels... OK\r\nNEW-DEVICE1's labels erased "
                   "successfully\r\nDone\r\n");
     EXPECT_EQ(res.m_stderr,
-              "Warning: no labels was set for NEW-DEVICE1. All of its current stored "
-              "labels will be erased.\r\n");
-    EXPECT_EQ(res.m_exit_status, 0);
+              "Error in: " + first +
+                  " at line 2\r\nInvalid formated label, invalid charaters: @ in: \r\nB@x = "
+                  "b@FOH\r\nWarning: line 2 of " +
+                  first +
+                  " was refused: the presets after it land 1 entry earlier than the file "
+                  "numbers them.\r\nWarning: no labels was set for NEW-DEVICE1. All of its "
+                  "current stored labels will be erased.\r\n");
+    EXPECT_EQ(res.m_exit_status, 1);
     EXPECT_EQ(m_sim.connection_count(), 1u);
     EXPECT_EQ(label_area(m_sim, G_rm6x5, 2), texts_t({"A|c|b", "||"}));
     EXPECT_EQ(label_area(m_sim, G_new1), texts_t(64, "||"));

@@ -101,34 +101,38 @@ struct test_link {
 
 const std::string connected = std::string(test_greeting) + "\r\nZEL-Service Connected.\r\n";
 
-// A greeting in pieces after other text is joined; the first command goes out exactly, and
-// soon after the greeting line: a bound far above the quiet time and far below the 2 s a
-// silent service gets.
+// A greeting in pieces after other text is joined, its line ended by CR LF or by LF alone;
+// the first command goes out exactly, and soon after the greeting line: a bound far above
+// the quiet time and far below the 2 s a silent service gets.
 TEST(ServiceLink, GreetingThenExactCommandBytesWellWithinTheOldWait) {
-    std::string received;
-    int64_t greeted_to_command_ms = -1;
-    {
-        scripted_service service([&](platform::socket_t p_sock, int) {
-            send_text(p_sock, "banner\r\nWelcome to Quen");
-            platform::sleep_ms(300);
-            send_text(p_sock, "tara ZEL-Service\r\n");
-            const int64_t greeted = platform::monotonic_ms();
-            received = receive_command(p_sock);
-            greeted_to_command_ms = platform::monotonic_ms() - greeted;
-            send_text(p_sock, "TBOX_MEM=00:01;OK\r\n");
-            receive_command(p_sock);  // until the link closes
-        });
-        test_link link(service);
-        const exchange_t ex = exchange(link.m_link, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
-        EXPECT_TRUE(ex.m_ok);
-        EXPECT_EQ(ex.m_answer, "TBOX_MEM=00:01;OK\r\n");
-        EXPECT_EQ(ex.m_word, "TBOX_MEM");
-        EXPECT_EQ(ex.m_output.m_out, "banner\r\n" + connected);
-        EXPECT_EQ(ex.m_output.m_err, "");
+    for (const std::string line_end : {"\r\n", "\n"}) {
+        std::string received;
+        int64_t greeted_to_command_ms = -1;
+        {
+            scripted_service service([&](platform::socket_t p_sock, int) {
+                send_text(p_sock, "banner" + line_end + "Welcome to Quen");
+                platform::sleep_ms(300);
+                send_text(p_sock, "tara ZEL-Service" + line_end);
+                const int64_t greeted = platform::monotonic_ms();
+                received = receive_command(p_sock);
+                greeted_to_command_ms = platform::monotonic_ms() - greeted;
+                send_text(p_sock, "TBOX_MEM=00:01;OK\r\n");
+                receive_command(p_sock);  // until the link closes
+            });
+            test_link link(service);
+            const exchange_t ex = exchange(link.m_link, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
+            EXPECT_TRUE(ex.m_ok);
+            EXPECT_EQ(ex.m_answer, "TBOX_MEM=00:01;OK\r\n");
+            EXPECT_EQ(ex.m_word, "TBOX_MEM");
+            EXPECT_EQ(ex.m_output.m_out, "banner" + line_end + "Welcome to Quentara ZEL-Service" +
+                                             line_end + "\r\nZEL-Service Connected.\r\n");
+            EXPECT_EQ(ex.m_output.m_err, "");
+        }
+        EXPECT_EQ(received, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
+        EXPECT_LT(greeted_to_command_ms, 500);
     }
-    EXPECT_EQ(received, "TBOX_MEM 00:01;W;0,7,0;65,66,0");
-    EXPECT_GE(greeted_to_command_ms, 0);
-    EXPECT_LT(greeted_to_command_ms, 500);
+    // On a terminal its line ends stay line ends; any other control byte is shown.
+    EXPECT_EQ(greeting_as_shown("a\nb\r\n\rc\x1b").shown(true), "a\nb\r\n^Mc^[");
 }
 
 struct answer_case_t {
@@ -143,11 +147,11 @@ struct answer_case_t {
 TEST(ServiceLink, AnswerCollection) {
     const std::string no_answer = "Cmd failed (No respons)!\r\n";
     const std::string read = "TBOX_MEM m;R;0,1,14,1";
-    std::string mebibyte;  // 16 lines of 64 KiB: an answer of exactly 1 MiB
-    while (mebibyte.size() < zel_answer_max_length) {
-        mebibyte += "LIST_DEV=n;" + std::string(zel_answer_line_max_length - 13, 'a') + "\r\n";
+    std::string biggest;  // 200 lines of 40,000 bytes: an answer of exactly the limit
+    while (biggest.size() < zel_answer_max_length) {
+        biggest += "LIST_DEV=n;" + std::string(40000 - 13, 'a') + "\r\n";
     }
-    const std::string flood = mebibyte + "GARBAGE\r\n";
+    const std::string flood = biggest + "GARBAGE\r\n";
     const zel_echo_rule_t none;
     const zel_echo_rule_t device = echo(ZEL_ECHO_DEVICE, "M");
     const zel_echo_rule_t location = echo(ZEL_ECHO_LOCATION, "m", 1, 14);
@@ -163,10 +167,10 @@ TEST(ServiceLink, AnswerCollection) {
          "LIST_DEV=n;a,b\r\nLIST_DEV=n;c\r\n", ""},
         {"first line completes a memory answer", read, location,
          {"TBOX_MEM=m;0,1,14;5\r\nTBOX_MEM=m;0,1,14;6\r\n"}, "TBOX_MEM=m;0,1,14;5\r\n", ""},
-        {"answer of exactly 1 MiB", "LIST_DEV", none, {mebibyte}, mebibyte, ""},
+        {"answer of exactly the limit", "LIST_DEV", none, {biggest}, biggest, ""},
         {"answer line over 64 KiB", "INFO_EXT M", device, {"INFO_EXT=" + std::string(70000, 'x') + "\r\n"},
          "FAIL", "Cmd failed (answer line over 65536 bytes)!\r\n"},
-        {"answer over 1 MiB", "LIST_DEV", none, {flood}, "FAIL", "Cmd failed (answer over 1048576 bytes)!\r\n"},
+        {"answer over the limit", "LIST_DEV", none, {flood}, "FAIL", "Cmd failed (answer over 8000000 bytes)!\r\n"},
     };
     // clang-format on
     for (const answer_case_t& c : cases) {
@@ -266,6 +270,24 @@ TEST(ServiceLink, AListingEndsAtItsLimitWhateverStillTrickles) {
     const std::size_t lines = std::count(ex.m_answer.begin(), ex.m_answer.end(), '\n');
     EXPECT_GE(lines, 1u);
     EXPECT_LT(lines, 40u);
+}
+
+// A service that cannot be reached is said with where the link looked, why it failed and
+// what to start; the link tells that it never reached the service, and why.
+TEST(ServiceLink, AServiceNeverReachedIsSaidWithItsAddressAndReason) {
+    socket_handle link;
+    scripted_service hang_up([](platform::socket_t, int) {});
+    for (const uint16_t port : {unused_port(), hang_up.port()}) {
+        link.set_service_port(port);
+        const exchange_t ex = exchange(link, "LIST_DEV");
+        EXPECT_TRUE(!ex.m_ok && !link.ever_reached() && link.open_failed());
+        EXPECT_EQ(
+            ex.m_output.m_err,
+            "ZEL-Service connection failed!\r\nZEL-Service not reached at 127.0.0.1:" +
+                std::to_string(port) + " (" + link.open_failure() +
+                "): start the device-management service, or zel_service_sim to rehearse.\r\n");
+    }
+    EXPECT_EQ(link.open_failure(), "it closed the connection during its greeting");
 }
 
 }  // namespace

@@ -8,24 +8,17 @@
 namespace {
 
 TEST(AnswerRules, FailedOnlyAsAWord) {
-    const texts_t refused = {"TBOX_MEM=FAILED\r\n",
-                             "TBOX_MEM=00:1D; FAILED\r\n",
-                             "TBOX_MEM=FAILED: device busy",
-                             "TBOX_MEM=WRITE FAILED",
-                             "TBOX_MEM=m;W;FAILED (timeout)",
-                             "INFO_EXT=m;FAILED;\r\n",
-                             "LIST_DEV=n;a,FAILED",
-                             "X=a\r\nLIST_DEV=FAILED,b\r\n",
-                             "X=\tFAILED.",
-                             "FAILED"};
-    const texts_t names = {"INFO_EXT=m;RACK-FAILED;1;\r\n",
-                           "LIST_DEV=FAILED-OVER;a\r\n",
-                           "X=MY_FAILED",
-                           "X=FAILEDX",
-                           "X=FAILED0",
-                           "X=aFAILED;",
-                           "X=(FAILED)",
-                           "X=failed"};
+    // clang-format off
+    const texts_t refused = {
+        "TBOX_MEM=FAILED\r\n", "TBOX_MEM=00:1D; FAILED\r\n", "TBOX_MEM=FAILED: device busy",
+        "TBOX_MEM=WRITE FAILED", "TBOX_MEM=WRITE_FAILED", "TBOX_MEM=m;W;FAILED (timeout)",
+        "INFO_EXT=m;FAILED;\r\n", "LIST_DEV=n;a,FAILED", "X=a\r\nLIST_DEV=FAILED,b\r\n", "X=ERR:FAILED",
+        "X=(FAILED)", "X=\"FAILED\"", "X=MY_FAILED", "X=\tFAILED.", "FAILED"};
+    // A letter, a digit or "-" on one side alone makes it a name.
+    const texts_t names = {
+        "INFO_EXT=m;RACK-FAILED;1;\r\n", "LIST_DEV=FAILED-OVER;a\r\n", "X=FAILEDX", "X=XFAILED",
+        "X=AFAILED", "X=FAILEDZ", "X=aFAILED;", "X=FAILEDz", "X=0FAILED", "X=FAILED9", "X=failed"};
+    // clang-format on
     for (const std::string& text : refused) {
         EXPECT_TRUE(zel_has_failed_word(text)) << text;
     }

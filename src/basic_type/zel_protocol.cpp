@@ -16,15 +16,11 @@ bool is_blank(char p_c) {
     return p_c == ' ' || p_c == '\t';
 }
 
-// What may stand right before the word FAILED for it to be a word of the answer.
-bool opens_word(char p_c) {
-    return p_c == '=' || p_c == ';' || p_c == ',' || is_blank(p_c);
-}
-
-// What continues a name: after FAILED, it makes the word part of a name ("FAILED-OVER").
-bool continues_name(char p_c) {
+// A character a device name or MAC can hold: next to FAILED, on either side, it makes the
+// word part of a name ("RACK-FAILED", "FAILEDX").
+bool is_name_char(char p_c) {
     return (p_c >= 'A' && p_c <= 'Z') || (p_c >= 'a' && p_c <= 'z') || (p_c >= '0' && p_c <= '9') ||
-           p_c == '_' || p_c == '-';
+           p_c == '-';
 }
 
 // The text of a line from p_pos up to p_end or the line end; p_pos moves past p_end, and
@@ -108,8 +104,8 @@ bool zel_has_failed_word(const std::string& p_text) {
     for (std::size_t pos = p_text.find(zel_failed_word); pos != std::string::npos;
          pos = p_text.find(zel_failed_word, pos + 1)) {
         const std::size_t end = pos + length;
-        if ((pos == 0 || opens_word(p_text[pos - 1])) &&
-            (end == p_text.size() || !continues_name(p_text[end]))) {
+        if ((pos == 0 || !is_name_char(p_text[pos - 1])) &&
+            (end == p_text.size() || !is_name_char(p_text[end]))) {
             return true;
         }
     }

@@ -36,9 +36,15 @@ std::string zel_answer_head(const char* p_word);
 // A command line holds at most 2047 bytes: the service's command buffer is 2048 bytes with
 // the terminating zero.
 constexpr std::size_t zel_command_max_length = 2047;
+// The largest network whose listing comes whole: 200,000 devices. A listing gives each
+// identifier with its comma (a MAC text is 17 bytes) and each line its "LIST_DEV=" and
+// network name: 40 bytes a device leave room for longer identifiers and names.
+constexpr std::size_t zel_listing_max_devices = 200000;
+constexpr std::size_t zel_listing_bytes_per_device = 40;
 // An answer line, without its line end, and a whole answer; longer ones fail the exchange.
 constexpr std::size_t zel_answer_line_max_length = 64 * 1024;
-constexpr std::size_t zel_answer_max_length = 1024 * 1024;
+constexpr std::size_t zel_answer_max_length =
+    zel_listing_max_devices * zel_listing_bytes_per_device;
 // Answer time-outs in milliseconds.
 const time_t zel_list_timeout_ms = 2000;
 const time_t zel_cmd_timeout_ms = 500;
@@ -58,11 +64,10 @@ constexpr std::size_t zel_greeting_limit_bytes = 64 * 1024;
 
 // ---- Rules ------------------------------------------------------------------------------
 
-// True when the text holds "FAILED" as a word: right after "=", ";", ",", a blank or the
-// start of the text, and followed by the end of the text or by any character but a letter,
-// a digit, "_" or "-". "<mac>; FAILED", "FAILED: device busy", "WRITE FAILED" and
-// "W;FAILED (timeout)" refuse; "RACK-FAILED", "FAILED-OVER", "MY_FAILED" and "FAILEDX" are
-// names.
+// True when the text holds "FAILED" that no name character (a letter, a digit or "-")
+// touches on either side. "<mac>; FAILED", "FAILED: device busy", "WRITE_FAILED",
+// "ERR:FAILED", "(FAILED)" and "W;FAILED (timeout)" refuse; "RACK-FAILED", "FAILED-OVER",
+// "FAILEDX" and "XFAILED" are names.
 bool zel_has_failed_word(const std::string& p_text);
 
 // A device identifier (MAC text) as the identity rule compares it: without its outer blanks,

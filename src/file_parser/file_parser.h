@@ -85,6 +85,11 @@ std::vector<std::string>& current_section_devices();
 // the start of every transfer run.
 std::vector<uint32_t>& refused_label_lines();
 
+// Names a refused label line again with what it does to the presets after it: the
+// p_shift-th refused line of p_file puts them p_shift entries earlier than the file numbers
+// them.
+std::string refused_line_warning(const std::string& p_file, uint32_t p_line, std::size_t p_shift);
+
 // True, after the refused-character messages, when a character between the brackets of
 // the section line p_line (as read) was left out by the conversion: the names would no
 // longer be the ones written ("KDX–RM6X5" must not become "KDXRM6X5").

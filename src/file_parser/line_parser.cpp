@@ -75,6 +75,12 @@ std::vector<uint32_t>& refused_label_lines() {
     return lines;
 }
 
+std::string refused_line_warning(const std::string& p_file, uint32_t p_line, std::size_t p_shift) {
+    return "Warning: line " + std::to_string(p_line) + " of " + p_file +
+           " was refused: the presets after it land " + std::to_string(p_shift) +
+           (p_shift == 1 ? " entry" : " entries") + " earlier than the file numbers them.\r\n";
+}
+
 Status parse_line(std::string& p_line) {
     if (p_line.size() > label_file_reader::max_line_length) {
         printf_error_message(line_location("Error in: "));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/interrupt.h"
 #include "platform/program.h"
 #include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
@@ -17,12 +18,16 @@ std::string open_failure_message(const std::string& p_file_name) {
 }
 
 // After an accepted file: the devices on the network are listed, the workflow finds,
-// confirms and writes the target devices, and "Done" closes the run whatever happened.
+// confirms and writes the target devices, and "Done" closes the run whatever happened. A
+// label line the file refused fails the run even when every device was written: the
+// presets after it are not where the file puts them.
 Status run_device_stage() {
+    // From the first command on, Ctrl-C stops the run instead of ending the tool.
+    platform::catch_interrupts();
     req_device_discover();  // a failed listing simply leaves the network list empty
     const Status result = zel_config_env::instance().update_devices_info();
     printf_str("Done\r\n");
-    return result;
+    return refused_label_lines().empty() ? result : FAIL;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Ctrl-C and termination requests: for long-running programs (the simulated service), and
-// for a stage of the tool that must not be cut in the middle of a page.
+// for programs that talk to the service, which must not be cut in the middle of a command.
 #ifndef SRC_PLATFORM_INTERRUPT_H_
 #define SRC_PLATFORM_INTERRUPT_H_
 
@@ -12,14 +12,21 @@ void install_stop_handler();
 // True once a stop was requested.
 bool stop_requested();
 
-// From begin_interruptible_stage() to end_interruptible_stage(), the first Ctrl-C (SIGINT;
-// CTRL_C or CTRL_BREAK on Windows) only raises a flag that the stage polls; a second one
-// ends the program at once, as Ctrl-C does by default. Outside, Ctrl-C is left as it was.
-void begin_interruptible_stage();
-void end_interruptible_stage();
+// From this call on, for the rest of the program, the first Ctrl-C (SIGINT; CTRL_C or
+// CTRL_BREAK on Windows) only raises the flag that interrupted() reads; a second one ends
+// the program at once, as Ctrl-C does by default. Before the first call Ctrl-C is left as
+// it was; later calls change nothing.
+void catch_interrupts();
 
-// True once Ctrl-C was pressed since begin_interruptible_stage().
-bool stage_interrupted();
+// True once a Ctrl-C was caught. Nothing lowers the flag: a program that sees it stops its
+// work at the next point it looks, however many commands, stages or files are left.
+bool interrupted();
+
+// Between these two, a caught Ctrl-C also breaks off a read of standard input that waits
+// for the operator: the read ends as at the end of input, and the program sees
+// interrupted(). Elsewhere a call that the Ctrl-C interrupted goes on.
+void begin_breakable_input();
+void end_breakable_input();
 
 }  // namespace platform
 

@@ -9,26 +9,37 @@ namespace {
 
 std::atomic<bool> G_stop_requested(false);
 // Lock-free, so that a signal handler may touch it.
-std::atomic<bool> G_stage_interrupted(false);
-struct sigaction G_action_before_stage = {};
+std::atomic<bool> G_interrupted(false);
+bool G_catching = false;
+// The action in force before catch_interrupts(): the second Ctrl-C puts it back.
+struct sigaction G_action_before_catching = {};
 
 void on_stop_signal(int) {
     G_stop_requested.store(true);
 }
 
-// Only async-signal-safe calls: the second Ctrl-C puts back the action from before the stage
-// and raises the signal again, which ends the program: the default action, or the handler of
-// an output file that removes its temporary file first.
-void on_stage_interrupt(int p_signal) {
-    if (!G_stage_interrupted.exchange(true)) {
+// Only async-signal-safe calls: the second Ctrl-C puts back the action from before the
+// catching and raises the signal again, which ends the program: the default action, or the
+// handler of an output file that removes its temporary file first.
+void on_interrupt(int p_signal) {
+    if (!G_interrupted.exchange(true)) {
         return;
     }
-    struct sigaction ending = G_action_before_stage;
+    struct sigaction ending = G_action_before_catching;
     if (ending.sa_handler == SIG_IGN) {
-        ending.sa_handler = SIG_DFL;  // ignored before the stage, the second Ctrl-C still ends it
+        ending.sa_handler = SIG_DFL;  // ignored before, the second Ctrl-C still ends it
     }
     sigaction(p_signal, &ending, nullptr);
     raise(p_signal);
+}
+
+// With SA_RESTART a read the signal interrupted goes on; without it, it fails with EINTR.
+void set_interrupt_action(int p_flags, struct sigaction* p_before) {
+    struct sigaction action = {};
+    action.sa_handler = on_interrupt;
+    action.sa_flags = p_flags;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, p_before);
 }
 
 }  // namespace
@@ -45,21 +56,27 @@ bool stop_requested() {
     return G_stop_requested.load();
 }
 
-void begin_interruptible_stage() {
-    G_stage_interrupted.store(false);
-    struct sigaction action = {};
-    action.sa_handler = on_stage_interrupt;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &G_action_before_stage);
+void catch_interrupts() {
+    if (!G_catching) {
+        G_catching = true;
+        set_interrupt_action(SA_RESTART, &G_action_before_catching);
+    }
 }
 
-void end_interruptible_stage() {
-    sigaction(SIGINT, &G_action_before_stage, nullptr);
+bool interrupted() {
+    return G_interrupted.load();
 }
 
-bool stage_interrupted() {
-    return G_stage_interrupted.load();
+void begin_breakable_input() {
+    if (G_catching) {
+        set_interrupt_action(0, nullptr);
+    }
+}
+
+void end_breakable_input() {
+    if (G_catching) {
+        set_interrupt_action(SA_RESTART, nullptr);
+    }
 }
 
 }  // namespace platform

@@ -8,7 +8,8 @@ namespace platform {
 namespace {
 
 std::atomic<bool> G_stop_requested(false);
-std::atomic<bool> G_stage_interrupted(false);
+std::atomic<bool> G_interrupted(false);
+bool G_catching = false;
 
 BOOL WINAPI on_console_event(DWORD p_event) {
     if (p_event == CTRL_C_EVENT || p_event == CTRL_BREAK_EVENT || p_event == CTRL_CLOSE_EVENT) {
@@ -20,11 +21,11 @@ BOOL WINAPI on_console_event(DWORD p_event) {
 
 // FALSE passes the event on to the default handler, which ends the process: so does the
 // second Ctrl-C, and every other event.
-BOOL WINAPI on_stage_event(DWORD p_event) {
+BOOL WINAPI on_interrupt_event(DWORD p_event) {
     if (p_event != CTRL_C_EVENT && p_event != CTRL_BREAK_EVENT) {
         return FALSE;
     }
-    return G_stage_interrupted.exchange(true) ? FALSE : TRUE;
+    return G_interrupted.exchange(true) ? FALSE : TRUE;
 }
 
 }  // namespace
@@ -37,17 +38,20 @@ bool stop_requested() {
     return G_stop_requested.load();
 }
 
-void begin_interruptible_stage() {
-    G_stage_interrupted.store(false);
-    SetConsoleCtrlHandler(on_stage_event, TRUE);
+void catch_interrupts() {
+    if (!G_catching) {
+        G_catching = true;
+        SetConsoleCtrlHandler(on_interrupt_event, TRUE);
+    }
 }
 
-void end_interruptible_stage() {
-    SetConsoleCtrlHandler(on_stage_event, FALSE);
+bool interrupted() {
+    return G_interrupted.load();
 }
 
-bool stage_interrupted() {
-    return G_stage_interrupted.load();
-}
+// A console read ends by itself when Ctrl-C is pressed: nothing to change around it.
+void begin_breakable_input() {}
+
+void end_breakable_input() {}
 
 }  // namespace platform

@@ -26,6 +26,10 @@ int run_program(int p_argc, char** p_argv, int (*p_body)(const std::vector<std::
 // API, so that any name opens); nullptr when it cannot be opened or is a directory.
 std::FILE* open_file_for_reading(const std::string& p_path);
 
+// True when the UTF-8 path names an existing entry that is no directory (Windows: through
+// the wide-character API).
+bool names_a_file(const std::string& p_path);
+
 }  // namespace platform
 
 #endif  // SRC_PLATFORM_PROGRAM_H_

@@ -51,4 +51,9 @@ std::FILE* open_file_for_reading(const std::string& p_path) {
     return file;
 }
 
+bool names_a_file(const std::string& p_path) {
+    struct stat info = {};
+    return stat(p_path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
 }  // namespace platform

@@ -55,4 +55,11 @@ std::FILE* open_file_for_reading(const std::string& p_path) {
     return file;
 }
 
+bool names_a_file(const std::string& p_path) {
+    const std::wstring wide = wide_of(p_path);
+    const DWORD attributes =
+        wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "read_brimel_label/read_messages.h"
 
 #include "device_core/backup_text.h"
+#include "file_parser/file_parser.h"
 #include "project_version.h"
 #include "read_brimel_label/read_brimel_label.h"
 
@@ -177,9 +178,7 @@ console_message_t difference_lines(const std::vector<entry_difference_t>& p_diff
 }
 
 std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift) {
-    return "Warning: line " + std::to_string(p_line) + " of " + p_file +
-           " was refused: the presets after it land " + plural(p_shift, "entry", "entries") +
-           " earlier than the file numbers them." + G_nl;
+    return refused_line_warning(p_file, p_line, p_shift);
 }
 
 std::string no_target(const std::string& p_file) {

@@ -23,10 +23,10 @@ void show_progress(progress_counter* p_progress, std::size_t p_done) {
     }
 }
 
-// After p_done of p_total pages: true when a Ctrl-C asks the stage to stop now. Never
-// after the last page: the work is then complete.
+// After p_done of p_total pages: true when a Ctrl-C asks the work to stop now. Never after
+// the last page: the work is then complete.
 bool stop_after_page(bool* p_stopped, std::size_t p_done, std::size_t p_total) {
-    if (p_stopped == nullptr || p_done == p_total || !platform::stage_interrupted()) {
+    if (p_stopped == nullptr || p_done == p_total || !platform::interrupted()) {
         return false;
     }
     *p_stopped = true;

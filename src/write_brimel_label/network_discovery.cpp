@@ -9,7 +9,7 @@
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
-Status zel_config_env::request_network_information(bool* p_stopped) {
+Status zel_config_env::request_network_information() {
     // A listing that repeats an identifier names one device: each is asked once. Spellings
     // that differ are each asked: should they answer under two names, the device is ambiguous.
     std::unordered_set<std::string> asked;
@@ -22,9 +22,8 @@ Status zel_config_env::request_network_information(bool* p_stopped) {
     progress_counter progress(to_ask.size());
     progress.set_label("Asking the devices for their information: ");
     for (std::size_t k = 0; k < to_ask.size(); ++k) {
-        if (p_stopped != nullptr && platform::stage_interrupted()) {
+        if (platform::interrupted()) {
             progress.clear();
-            *p_stopped = true;
             return FAIL;
         }
         progress.show(k + 1);

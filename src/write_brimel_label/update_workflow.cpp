@@ -3,6 +3,7 @@
 #include <cctype>
 #include <iostream>
 
+#include "file_parser/file_parser.h"
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
@@ -64,6 +65,14 @@ void warn_about(const device_groups_t& p_groups) {
     }
 }
 
+// Names again each label line the file refused, with what it does to the presets after it.
+void name_refused_lines(const std::string& p_file) {
+    const std::vector<uint32_t>& lines = refused_label_lines();
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        printf_error_message(refused_line_warning(p_file, lines[k], k + 1));
+    }
+}
+
 // The longest answer word kept; no answer word is nearly that long.
 const std::size_t G_max_answer_word = 4096;
 
@@ -81,18 +90,27 @@ void read_answer_word(std::istream& p_in, std::string& p_word) {
     }
 }
 
-enum confirmation_t { CONFIRMED, REFUSED, ANSWERS_RAN_OUT };
+enum confirmation_t { CONFIRMED, REFUSED, ANSWERS_RAN_OUT, STOPPED_AT_PROMPT };
 
-// At most three answers; an invalid one shows the screen again.
+// At most three answers; an invalid one shows the screen again. A caught Ctrl-C, before a
+// screen or while the answer is awaited, stops the asking.
 confirmation_t ask_confirmation(const console_message_t& p_valid_device_info) {
     const std::string user_device_msg = "Ready to update label in those devices:";
     for (int try_count = 2;; --try_count) {
+        if (platform::interrupted()) {
+            return STOPPED_AT_PROMPT;
+        }
         printf_str_color(user_device_msg + "\r\n", GREEN);
         printf_str_color(p_valid_device_info, CYAN);
         printf_str_color("Please confirm you want to update the labels: yes(y), no(n): ", CYAN);
         std::string user_ans;
+        platform::begin_breakable_input();
         read_answer_word(std::cin, user_ans);
+        platform::end_breakable_input();
         printf_str("\r\n");
+        if (platform::interrupted()) {
+            return STOPPED_AT_PROMPT;
+        }
         bool write_label = false;
         const bool valid = valid_user_ans(user_ans, write_label);
         if (write_label) {
@@ -195,7 +213,7 @@ device_outcome_t transfer_labels(brimel_config_rm6x_device& p_device, std::strin
     printf_str_color("Running transfer of " + name + "'s new labels...", CYAN);
     const std::size_t pages = p_device.get_preset_list_size() * label_pages_per_preset;
     progress_counter write_progress(pages);
-    bool stop = platform::stage_interrupted();
+    bool stop = platform::interrupted();
     const Status state =
         stop ? FAIL : p_device.write_preset_label_in_device(&write_progress, &stop);
     write_progress.clear();
@@ -221,7 +239,7 @@ device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string&
     if (state == SUCCESS) {
         state = p_device.set_device_start_from_cspr_offset();
     }
-    if (platform::stage_interrupted()) {
+    if (platform::interrupted()) {
         p_stop_report += stop_report_line(name, G_not_started);
         return DEVICE_STOPPED;
     }
@@ -255,24 +273,25 @@ device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string&
     return transfer_labels(p_device, p_stop_report);
 }
 
+// Says that a Ctrl-C stopped the update before anything was written, p_when.
+Status stopped_before_writing(const std::string& p_when) {
+    printf_error_message("Update stopped by Ctrl-C " + p_when + ": nothing was written.\r\n");
+    return FAIL;
+}
+
 }  // namespace
 
+// From the listing on, a first Ctrl-C is caught and stays seen: a command in flight ends,
+// then the update stops where it is, whatever command, stage or device comes next.
 Status zel_config_env::update_devices_info() {
-    // A Ctrl-C while the devices are asked ends the run before anything is written.
-    bool stopped = false;
-    platform::begin_interruptible_stage();
-    request_network_information(&stopped);
-    platform::end_interruptible_stage();
-    if (stopped) {
-        printf_error_message(
-            "Update stopped by Ctrl-C while the devices were asked for their information: "
-            "nothing was written.\r\n");
-        stopped_by_ctrl_c = true;
-        return FAIL;
+    request_network_information();
+    if (platform::interrupted()) {
+        return stopped_before_writing("while the devices were asked for their information");
     }
     mark_ambiguous_targets();
     const device_groups_t groups = sort_devices(device_list);
     warn_about(groups);
+    name_refused_lines(current_file);
     // Without target devices there is nothing to fail.
     const Status no_device_written = device_list.empty() ? SUCCESS : FAIL;
     if (groups.m_valid_dev_count == 0) {
@@ -280,29 +299,32 @@ Status zel_config_env::update_devices_info() {
         return no_device_written;
     }
     const confirmation_t answer = ask_confirmation(groups.m_valid_device_info);
+    if (answer == STOPPED_AT_PROMPT) {
+        return stopped_before_writing("at the prompt");
+    }
     if (answer != CONFIRMED) {
         return answer == REFUSED ? SUCCESS : FAIL;
     }
-    // A first Ctrl-C from here on stops the writing after the page in flight; the devices
-    // left unfinished are then reported, each with the state it is in.
+    // The devices left unfinished are reported, each with the state it is in.
     Status result = SUCCESS;
     std::string stop_report;
-    platform::begin_interruptible_stage();
     for (brimel_config_rm6x_device& device : device_list) {
         if (device.m_ambiguous || !device.is_KALDEN_RM6X_device()) {
             continue;
         }
-        if (platform::stage_interrupted()) {
+        if (platform::interrupted()) {
             stop_report += stop_report_line(device.m_device_name, G_not_started);
-            result = FAIL;
         } else if (update_device(device, stop_report) != DEVICE_WRITTEN) {
             result = FAIL;
         }
     }
-    platform::end_interruptible_stage();
     if (!stop_report.empty()) {
         printf_error_message("Update stopped by Ctrl-C:\r\n" + stop_report);
-        stopped_by_ctrl_c = true;
+    } else if (platform::interrupted()) {
+        // It came during the last command: each device's outcome is said above.
+        printf_error_message(
+            "Update stopped by Ctrl-C during its last command: nothing was "
+            "left to stop.\r\n");
     }
-    return result;
+    return platform::interrupted() ? FAIL : result;
 }

@@ -57,9 +57,9 @@ class brimel_config_rm6x_device {
 
     // Erases the whole label area (192 pages from P + S), or writes the presets into it,
     // three pages a preset, at most 64 presets. Stop at the first failed page. A progress
-    // counter, when given, is told the number of pages done. With p_stopped given, a Ctrl-C
-    // of the device stage stops the work after the page in flight, before the last one:
-    // FAIL then, with *p_stopped true.
+    // counter, when given, is told the number of pages done. With p_stopped given, a caught
+    // Ctrl-C stops the work after the page in flight, before the last one: FAIL then, with
+    // *p_stopped true.
     Status intialize_device_label_in_device(progress_counter* p_progress = nullptr,
                                             bool* p_stopped = nullptr);
     Status write_preset_label_in_device(progress_counter* p_progress = nullptr,
@@ -91,8 +91,6 @@ class zel_config_env {
     std::string found_network_name;
     // Every information answer parsed, targets or not, in the order they came.
     std::vector<net_device_info_t> reported_devices;
-    // A Ctrl-C stopped a run of this process: the label files after it are not run.
-    bool stopped_by_ctrl_c = false;
 
     // Answer parsers: each writes what it finds into the registry.
     Status parse_response(std::string p_zel_response, zel_req_id_t p_req_id);
@@ -112,9 +110,8 @@ class zel_config_env {
     // Asks each distinct listed identifier for its information, once, in listing order,
     // every one of them; on a terminal a live count shows how far it got. It stops early,
     // FAIL, only when the link is gone (it could not be opened again; the devices not asked
-    // are then not found) or, with p_stopped given, at a Ctrl-C of the stage (*p_stopped
-    // then true).
-    Status request_network_information(bool* p_stopped = nullptr);
+    // are then not found) or at a caught Ctrl-C.
+    Status request_network_information();
 
     // Marks and warns about each target whose name came from two devices of the network,
     // or whose device answered under two names; such a target is never written. The warning
@@ -124,7 +121,8 @@ class zel_config_env {
     // The update workflow, after the device listing: finds the target devices on the
     // network, warns, asks the operator and writes every compatible device. FAIL when
     // the file named target devices and none could be written as asked: none compatible
-    // was found, the answers ran out, or a confirmed device failed.
+    // was found, the answers ran out, or a confirmed device failed; and whenever a caught
+    // Ctrl-C stopped it (or came during its last command), saying what it left.
     Status update_devices_info();
 
     // The first record with that MAC address text, or nullptr.
@@ -155,8 +153,11 @@ class zel_config_env {
     std::unordered_map<std::string, std::size_t> m_device_index;
 };
 
-// The program, on its arguments (the program's name first): the manual, the launch line
-// and one transfer run per label file. No argument at all, not even the name, is an error.
+// The program, on its arguments (the program's name first): the manual, the version, the
+// launch line and one transfer run per label file; the status is the worst of the files'.
+// An argument before "--" that starts with "-" and is no word of the program nor an existing
+// file is a usage error (status 2) before anything runs. No argument at all, not even the
+// name, is an error.
 int write_brimel_label_main(const std::vector<std::string>& p_args);
 
 #endif  // SRC_WRITE_BRIMEL_LABEL_WRITE_BRIMEL_LABEL_H_

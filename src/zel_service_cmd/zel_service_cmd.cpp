@@ -172,6 +172,15 @@ bool service_link_lost() {
     return service_link().open_failed();
 }
 
+bool service_never_reached(std::string& p_why) {
+    const socket_handle& link = service_link();
+    if (link.ever_reached() || link.open_failure().empty()) {
+        return false;
+    }
+    p_why = link.open_failure();
+    return true;
+}
+
 Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers,
                     std::string& p_refusal) {
     const zel_network_keys_t none;

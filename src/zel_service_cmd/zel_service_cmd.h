@@ -47,6 +47,11 @@ std::string name_data_list(const std::string& p_str_name);
 // The link to the service is gone: the last command could not open it again.
 bool service_link_lost();
 
+// The service was never reached in this process: a command tried to open the link and none
+// ever could. p_why then receives why the last attempt failed, in the system's words;
+// untouched otherwise.
+bool service_never_reached(std::string& p_why);
+
 // Lists the network: the network's name and the identifiers, in the listing's order. FAIL
 // when the service could not be asked, or refused: p_refusal then holds its answer (the link
 // has told why it could not be asked).

@@ -19,11 +19,11 @@ std::size_t skip_spaces(const std::string& p_text, std::size_t p_pos) {
     return p_pos;
 }
 
+// The greeting text has arrived with a line end after it: CR LF, or a LF alone.
 bool greeting_complete(const std::string& p_greeting) {
     const std::size_t found = p_greeting.find(zel_greeting_text);
     return found != std::string::npos &&
-           p_greeting.find(zel_line_end, found + std::strlen(zel_greeting_text)) !=
-               std::string::npos;
+           p_greeting.find('\n', found + std::strlen(zel_greeting_text)) != std::string::npos;
 }
 
 console_message_t command_failure(const std::string& p_line, const char* p_what) {
@@ -32,6 +32,19 @@ console_message_t command_failure(const std::string& p_line, const char* p_what)
 }
 
 }  // namespace
+
+console_message_t greeting_as_shown(const std::string& p_greeting) {
+    console_message_t shown;
+    std::size_t begin = 0;
+    for (std::size_t lf = p_greeting.find('\n'); lf != std::string::npos;
+         lf = p_greeting.find('\n', begin)) {
+        const std::size_t end = lf > begin && p_greeting[lf - 1] == '\r' ? lf - 1 : lf;
+        shown += service_text(p_greeting.substr(begin, end - begin)) +
+                 p_greeting.substr(end, lf + 1 - end);
+        begin = lf + 1;
+    }
+    return shown + service_text(p_greeting.substr(begin));
+}
 
 socket_handle::socket_handle() {}
 
@@ -46,12 +59,15 @@ bool socket_handle::checkinit_ZELService_connection() {
     }
     if (!platform::net_startup()) {
         printf_error_message("ZEL-Service Connection failed! WSAStartup ERROR.\r\n");
+        report_not_reached("the socket library did not start");
         return false;
     }
-    m_sock = platform::tcp_connect(m_ip, m_port);
+    std::string why;
+    m_sock = platform::tcp_connect(m_ip, m_port, &why);
     if (m_sock == platform::INVALID_SOCKET_HANDLE) {
         m_open_failed = true;
         printf_error_message("ZEL-Service connection failed!\r\n");
+        report_not_reached(why);
         return false;
     }
     m_init_state = true;
@@ -61,13 +77,24 @@ bool socket_handle::checkinit_ZELService_connection() {
         drop_connection();
         m_open_failed = true;
         printf_error_message("ZEL-Service connection failed!\r\n");
+        report_not_reached("it closed the connection during its greeting");
         return false;
     }
+    m_ever_reached = true;
+    m_open_failure.clear();
     if (greeting.find(zel_greeting_text) != std::string::npos) {
-        printf_str(service_text(greeting) + "\r\n");
+        printf_str(greeting_as_shown(greeting) + "\r\n");
         printf_str_color("ZEL-Service Connected.\r\n", GREEN);
     }
     return true;
+}
+
+void socket_handle::report_not_reached(const std::string& p_why) {
+    m_open_failure = p_why;
+    printf_error_message("ZEL-Service not reached at " + m_ip + ":" + std::to_string(m_port) +
+                         " (" + p_why +
+                         "): start the device-management service, or zel_service_sim to "
+                         "rehearse.\r\n");
 }
 
 bool socket_handle::read_greeting(std::string& p_greeting) {

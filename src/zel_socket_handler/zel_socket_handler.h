@@ -56,6 +56,10 @@ struct answer_rule_t {
     int64_t m_limit_ms = 0;  // the whole answer ends this long after the command; 0: no limit
 };
 
+// The greeting for the console: each line's text as a text of the service, its line end
+// (CR LF, or a LF alone) kept as a line end.
+console_message_t greeting_as_shown(const std::string& p_greeting);
+
 class socket_handle {
   public:
     static constexpr uint16_t default_port = 7000;
@@ -66,7 +70,8 @@ class socket_handle {
     socket_handle& operator=(const socket_handle&) = delete;
 
     // Opens the link if it is not open: connect, then read and show the greeting.
-    // True when the link is open.
+    // True when the link is open. When it cannot be opened, the failure message is followed
+    // by one line with the address, the reason and what to start.
     bool checkinit_ZELService_connection();
 
     // Closes the link; the next command opens a new one. Always true.
@@ -95,11 +100,19 @@ class socket_handle {
     // service is gone, and every further command would fail the same way.
     bool open_failed() const { return m_open_failed; }
 
+    // True once a link to the service was opened in this process.
+    bool ever_reached() const { return m_ever_reached; }
+
+    // Why the last attempt to open the link failed, in the system's words ("Connection
+    // refused"); empty once an attempt succeeded, and before any.
+    const std::string& open_failure() const { return m_open_failure; }
+
   private:
     bool getCmd(const std::string& p_buff, std::string& p_cmd) const;
     bool checkCmd(const std::string& p_buff, const std::string& p_cmd) const;
     int write_data(const std::string& p_str);
     bool read_greeting(std::string& p_greeting);
+    void report_not_reached(const std::string& p_why);
     void discard_pending_data();
     // Receives once into the collector: the byte count, 0 or less when the service closed
     // the link or it failed.
@@ -111,6 +124,8 @@ class socket_handle {
     bool m_bStatus = false;
     bool m_init_state = false;
     bool m_open_failed = false;
+    bool m_ever_reached = false;
+    std::string m_open_failure;
     platform::socket_t m_sock = platform::INVALID_SOCKET_HANDLE;
     std::string m_ip = "127.0.0.1";
     uint16_t m_port = default_port;
