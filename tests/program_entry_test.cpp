@@ -78,7 +78,9 @@ TEST(LabelMemory, AWriteRefusedForTheProcessIsNeverSent) {
         {
             zel_config_env::instance().zel_service.set_service_port(unused_port());
             refuse_memory_writes();
-            std::exit(write_zel_comand("m", 0, 14, 0, "A") == FAIL ? 0 : 1);
+            const bool refused = write_zel_comand("m", 0, 14, 0, "A") == FAIL &&
+                                 write_memory_bytes("m", {}, 14, 0, "A") == FAIL;
+            std::exit(refused ? 0 : 1);
         },
         testing::ExitedWithCode(0), "^$");  // an attempt would say the service is down
 }

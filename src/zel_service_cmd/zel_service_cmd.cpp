@@ -7,6 +7,11 @@
 
 namespace {
 
+// A byte as a write carries it: its value as a signed 8-bit number ("-23" for 0xE9).
+std::string signed_decimal(char p_byte) {
+    return std::to_string(static_cast<int>(static_cast<signed char>(p_byte)));
+}
+
 std::string memory_location(uint8_t p_slot, uint32_t p_page, uint32_t p_offset) {
     return std::to_string(p_slot) + "," + std::to_string(p_page) + "," + std::to_string(p_offset);
 }
@@ -159,7 +164,7 @@ std::string name_data_list(const std::string& p_str_name) {
     const std::size_t length = strnlen(p_str_name.c_str(), label_name_field_length);
     std::string list;
     for (std::size_t k = 0; k < length; ++k) {
-        list += std::to_string(static_cast<int>(static_cast<signed char>(p_str_name[k]))) + ",";
+        list += signed_decimal(p_str_name[k]) + ",";
     }
     // A full 32-byte name has no ending zero: its list ends with ",".
     if (length < label_name_field_length) {
@@ -238,4 +243,23 @@ Status read_memory_bytes(const std::string& p_mac_adress, const zel_network_keys
         p_bytes.push_back(static_cast<uint8_t>(value));
     }
     return SUCCESS;
+}
+
+Status write_memory_bytes(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
+                          uint32_t p_page, uint32_t p_offset, const std::string& p_bytes) {
+    if (G_memory_writes_refused) {
+        return FAIL;
+    }
+    std::string data;
+    for (const char byte : p_bytes) {
+        data += (data.empty() ? "" : ",") + signed_decimal(byte);
+    }
+    std::string answer;
+    return collect_answer(
+               memory_command(p_mac_adress, zel_memory_write_mode, label_slot, p_page, p_offset) +
+                   ";" + data,
+               ZEL_WRITE, zel_request(ZEL_WRITE).m_timeout_ms,
+               echo_of(ZEL_WRITE, p_mac_adress, p_network), answer)
+               ? SUCCESS
+               : FAIL;
 }

@@ -3,7 +3,7 @@
 // it through the registry's service link, judges the answer by its request's row of the
 // protocol table, and hands an accepted answer to its parser, which fills the registry.
 // Programs that keep no registry get the same commands as values: the listing, one
-// device's information, and bytes of its memory.
+// device's information, and bytes of its memory, read or written.
 #ifndef SRC_ZEL_SERVICE_CMD_ZEL_SERVICE_CMD_H_
 #define SRC_ZEL_SERVICE_CMD_ZEL_SERVICE_CMD_H_
 
@@ -69,5 +69,12 @@ Status ask_information(const std::string& p_mac_adress, const zel_network_keys_t
 Status read_memory_bytes(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
                          uint32_t p_page, uint32_t p_offset, uint32_t p_count,
                          std::vector<uint8_t>& p_bytes);
+
+// Writes p_bytes (at most a name field's 32) at p_page, p_offset of the label slot in one
+// command, each byte as a signed decimal, as a name is written. SUCCESS when the service
+// acknowledged it; FAIL when it refused or did not answer, and before anything is formed or
+// sent once refuse_memory_writes() was called.
+Status write_memory_bytes(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
+                          uint32_t p_page, uint32_t p_offset, const std::string& p_bytes);
 
 #endif  // SRC_ZEL_SERVICE_CMD_ZEL_SERVICE_CMD_H_
