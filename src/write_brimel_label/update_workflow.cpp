@@ -1,17 +1,11 @@
 #include "write_brimel_label/write_brimel_label.h"
 
-#include <cctype>
-#include <iostream>
-
+#include "basic_type/confirmation.h"
 #include "file_parser/file_parser.h"
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
-
-console_message_t numbered_line(std::size_t p_number, const console_message_t& p_text) {
-    return "\tdevice " + std::to_string(p_number) + ": " + p_text + "\r\n";
-}
 
 // The address came from the service.
 console_message_t name_and_address(const brimel_config_rm6x_device& p_device) {
@@ -37,17 +31,17 @@ device_groups_t sort_devices(const std::vector<brimel_config_rm6x_device>& p_dev
         }
         if (device.is_KALDEN_RM6X_device()) {
             groups.m_valid_device_info +=
-                numbered_line(++groups.m_valid_dev_count, name_and_address(device));
+                numbered_device_line(++groups.m_valid_dev_count, name_and_address(device));
             if (device.get_preset_list_size() == 0) {
                 printf_error_message("Warning: no labels was set for " + device.m_device_name +
                                      ". All of its current stored labels will be erased.\r\n");
             }
         } else if (device.m_zel_device_mac_adr.empty()) {
-            groups.m_not_found_device +=
-                numbered_line(++groups.m_not_found_count, label_file_text(device.m_device_name));
+            groups.m_not_found_device += numbered_device_line(
+                ++groups.m_not_found_count, label_file_text(device.m_device_name));
         } else {
             groups.m_not_valid_device +=
-                numbered_line(++groups.m_not_valid_dev_count, name_and_address(device));
+                numbered_device_line(++groups.m_not_valid_dev_count, name_and_address(device));
         }
     }
     return groups;
@@ -70,62 +64,6 @@ void name_refused_lines(const std::string& p_file) {
     const std::vector<uint32_t>& lines = refused_label_lines();
     for (std::size_t k = 0; k < lines.size(); ++k) {
         printf_error_message(refused_line_warning(p_file, lines[k], k + 1));
-    }
-}
-
-// The longest answer word kept; no answer word is nearly that long.
-const std::size_t G_max_answer_word = 4096;
-
-// One whitespace-delimited word of standard input, as formatted extraction reads it, but at
-// most G_max_answer_word bytes of it: a longer word comes back too long (an invalid answer)
-// and the rest of it is skipped. End of input leaves the word empty.
-void read_answer_word(std::istream& p_in, std::string& p_word) {
-    p_word.clear();
-    p_in >> std::ws;
-    for (int c = p_in.peek(); c != EOF && !std::isspace(c); c = p_in.peek()) {
-        p_in.get();
-        if (p_word.size() <= G_max_answer_word) {
-            p_word.push_back(static_cast<char>(c));
-        }
-    }
-}
-
-enum confirmation_t { CONFIRMED, REFUSED, ANSWERS_RAN_OUT, STOPPED_AT_PROMPT };
-
-// At most three answers; an invalid one shows the screen again. A caught Ctrl-C, before a
-// screen or while the answer is awaited, stops the asking.
-confirmation_t ask_confirmation(const console_message_t& p_valid_device_info) {
-    const std::string user_device_msg = "Ready to update label in those devices:";
-    for (int try_count = 2;; --try_count) {
-        if (platform::interrupted()) {
-            return STOPPED_AT_PROMPT;
-        }
-        printf_str_color(user_device_msg + "\r\n", GREEN);
-        printf_str_color(p_valid_device_info, CYAN);
-        printf_str_color("Please confirm you want to update the labels: yes(y), no(n): ", CYAN);
-        std::string user_ans;
-        platform::begin_breakable_input();
-        read_answer_word(std::cin, user_ans);
-        platform::end_breakable_input();
-        printf_str("\r\n");
-        if (platform::interrupted()) {
-            return STOPPED_AT_PROMPT;
-        }
-        bool write_label = false;
-        const bool valid = valid_user_ans(user_ans, write_label);
-        if (write_label) {
-            printf_str("Write labels:\r\n\r\n");
-            return CONFIRMED;
-        }
-        if (valid) {
-            printf_str_color("Update labels canceled\r\n", GREEN);
-            return REFUSED;
-        }
-        if (try_count == 0) {
-            printf_error_message("Update label canceled\r\n");
-            return ANSWERS_RAN_OUT;
-        }
-        printf_error_message("Unvalid answer (remains " + std::to_string(try_count) + " try)\r\n");
     }
 }
 
