@@ -114,3 +114,19 @@ console_message_t ambiguity_warning(const std::string& p_name,
     return "Warning: the device " + service_text(p_macs[0]) + " answers as " + joined(p_names) +
            ": " + name + " is not " + p_not_done + ".\r\n";
 }
+
+const char* const no_information_answer = " gave no information answer";
+
+std::string not_found_reason(bool p_unanswered) {
+    return p_unanswered ? std::string(" was not found: a listed device") + no_information_answer
+                        : std::string(" was not found on the network");
+}
+
+console_message_t not_found_warning(const std::string& p_name, bool p_unanswered) {
+    return "Warning: " + service_text(p_name) + not_found_reason(p_unanswered) + ".\r\n";
+}
+
+console_message_t not_compatible_warning(const std::string& p_name, const std::string& p_mac) {
+    return "Warning: " + service_text(p_name) + " (" + service_text(p_mac) +
+           ") is not a KALDEN-RM6X compatible device.\r\n";
+}

@@ -74,4 +74,16 @@ console_message_t ambiguity_warning(const std::string& p_name,
                                     const std::vector<std::string>& p_names,
                                     const char* p_not_done);
 
+// The words for a listed device that gave no information answer, wherever it is named.
+extern const char* const no_information_answer;
+
+// Why a name was not found: it is not on the network, or, when a listed device gave no
+// information answer (p_unanswered), it may be that device's.
+std::string not_found_reason(bool p_unanswered);
+
+// The warnings about a name whose device was not found, or is not of the supported family and
+// model, as every program that looks names up gives them.
+console_message_t not_found_warning(const std::string& p_name, bool p_unanswered);
+console_message_t not_compatible_warning(const std::string& p_name, const std::string& p_mac);
+
 #endif  // SRC_DEVICE_CORE_NETWORK_VIEW_H_

@@ -29,7 +29,11 @@ Status read_label_file(const std::string& p_file_name);
 struct label_file_target_t {
     std::string m_name;
     label_entries_t m_presets;
+    std::size_t m_presets_given = 0;  // the label lines that named it, kept or not
 };
+
+// The warning about a device more label lines name than it takes: the first 64 are written.
+std::string too_many_presets_warning(const std::string& p_name);
 
 // The target devices of the label file read last, in the order the file named them.
 std::vector<label_file_target_t> label_file_targets();

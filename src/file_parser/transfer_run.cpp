@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "basic_type/label_area.h"
 #include "platform/interrupt.h"
 #include "platform/program.h"
 #include "write_brimel_label/write_brimel_label.h"
@@ -104,9 +105,16 @@ void label_file_reader::close() {
 std::vector<label_file_target_t> label_file_targets() {
     std::vector<label_file_target_t> targets;
     for (const brimel_config_rm6x_device& device : zel_config_env::instance().device_list) {
-        targets.push_back(label_file_target_t{device.m_device_name, device.preset_to_write});
+        targets.push_back(label_file_target_t{device.m_device_name, device.preset_to_write,
+                                              device.m_presets_given});
     }
     return targets;
+}
+
+std::string too_many_presets_warning(const std::string& p_name) {
+    const std::string limit = std::to_string(label_preset_count);
+    return p_name + "'s labels number is greater than " + limit + " Labels 1 to " + limit +
+           " will be written, further labels will be ignored\r\n";
 }
 
 Status read_and_transfer_label_configuration(std::string p_file_name) {

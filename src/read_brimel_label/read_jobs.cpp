@@ -77,10 +77,10 @@ std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<st
             p_left_out.push_back(read_msg::left_out_ambiguous(name));
         } else if (target.m_state == NAME_NOT_FOUND) {
             target.m_unanswered = unanswered_may_be_it;
-            printf_error_message(read_msg::not_found(name, target.m_unanswered));
+            printf_error_message(not_found_warning(name, target.m_unanswered));
             p_left_out.push_back(read_msg::left_out_not_found(name, target.m_unanswered));
         } else if (target.m_state == NAME_NOT_COMPATIBLE) {
-            printf_error_message(read_msg::not_compatible(name, mac));
+            printf_error_message(not_compatible_warning(name, mac));
             p_left_out.push_back(read_msg::left_out_not_compatible(name, mac));
         } else if (!is_section_name(name)) {
             printf_error_message(read_msg::not_nameable(name, mac));

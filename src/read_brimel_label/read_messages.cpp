@@ -1,6 +1,7 @@
 #include "read_brimel_label/read_messages.h"
 
 #include "device_core/backup_text.h"
+#include "device_core/network_view.h"
 #include "file_parser/file_parser.h"
 #include "project_version.h"
 #include "read_brimel_label/read_brimel_label.h"
@@ -9,16 +10,6 @@ namespace {
 
 const std::string G_nl = "\r\n";
 const std::string G_program = "read_brimel_label";
-// A device whose information answer was refused or missing, wherever it is named.
-const std::string G_no_answer = " gave no information answer";
-
-// Why a name was not found: it is not on the network, or it may be that of a device the
-// service told nothing of.
-std::string not_found_why(bool p_unanswered) {
-    return p_unanswered ? " was not found: a listed device" + G_no_answer
-                        : std::string(" was not found on the network");
-}
-
 // The three fields of an entry as a message shows them, every byte a label file cannot
 // carry written as \xHH.
 console_message_t fields(const label_preset_t& p_entry) {
@@ -58,22 +49,13 @@ std::string version() {
     return G_program + " " + G_project_version + G_nl;
 }
 
-console_message_t not_found(const std::string& p_name, bool p_unanswered) {
-    return "Warning: " + service_text(p_name) + not_found_why(p_unanswered) + "." + G_nl;
-}
-
-console_message_t not_compatible(const std::string& p_name, const std::string& p_mac) {
-    return "Warning: " + name_and_mac(p_name, p_mac) + " is not a KALDEN-RM6X compatible device." +
-           G_nl;
-}
-
 console_message_t not_nameable(const std::string& p_name, const std::string& p_mac) {
     return "Warning: " + name_and_mac(p_name, p_mac) +
            " has a name no label file can give: it is not read." + G_nl;
 }
 
 console_message_t no_answer(const std::string& p_mac) {
-    return "Warning: " + service_text(p_mac) + G_no_answer + ": it is not read." + G_nl;
+    return "Warning: " + service_text(p_mac) + no_information_answer + ": it is not read." + G_nl;
 }
 
 const char* const link_lost =
@@ -111,11 +93,11 @@ console_message_t entry_warning(const std::string& p_name, std::size_t p_number,
 }
 
 std::string left_out_no_answer(const std::string& p_mac) {
-    return comment_text(p_mac) + G_no_answer;
+    return comment_text(p_mac) + no_information_answer;
 }
 
 std::string left_out_not_found(const std::string& p_name, bool p_unanswered) {
-    return comment_text(p_name) + not_found_why(p_unanswered);
+    return comment_text(p_name) + not_found_reason(p_unanswered);
 }
 
 std::string left_out_not_compatible(const std::string& p_name, const std::string& p_mac) {

@@ -19,9 +19,6 @@ console_message_t network_line(const std::string& p_name, std::size_t p_listed);
 std::string identifiers(int p_mir, int p_pir, int p_fir);
 std::string version();
 
-// p_unanswered: a listed device gave no information answer, and the name may be its.
-console_message_t not_found(const std::string& p_name, bool p_unanswered);
-console_message_t not_compatible(const std::string& p_name, const std::string& p_mac);
 console_message_t not_nameable(const std::string& p_name, const std::string& p_mac);
 console_message_t no_answer(const std::string& p_mac);
 extern const char* const link_lost;

@@ -1,6 +1,7 @@
 #include "write_brimel_label/write_brimel_label.h"
 
 #include "basic_type/label_area.h"
+#include "file_parser/file_parser.h"
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
@@ -84,10 +85,7 @@ Status brimel_config_rm6x_device::write_preset_label_in_device(progress_counter*
     }
     const std::size_t preset_max = preset_to_write.size();
     if (max_preset_label < m_presets_given) {
-        const std::string limit = std::to_string(max_preset_label);
-        printf_error_message(m_device_name + "'s labels number is greater than " + limit +
-                             " Labels 1 to " + limit +
-                             " will be written, further labels will be ignored\r\n");
+        printf_error_message(too_many_presets_warning(m_device_name));
     }
     uint32_t base = 0;
     if (preset_max == 0) {
