@@ -67,6 +67,7 @@ TEST_F(CommandLine, HelpWordsOptionsFilesAndTheirStatus) {
 // a usage error in one line pointing to --help, with status 2.
 TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
     const std::string read_manual = manual_for(G_read_tool, "read_manual.txt");
+    const std::string sync_manual = manual_for(G_sync_tool, "sync_manual.txt");
     const std::string sim_help = file_text(std::string(WBL_TEST_DATA_DIR) + "/sim_help.txt");
     // clang-format off
     const std::tuple<std::string, std::string, std::string, std::string, int> rows[] = {
@@ -75,6 +76,10 @@ TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
         {G_read_tool, "-h", read_manual, "", 0},
         {G_read_tool, "--help", read_manual, "", 0},
         {G_read_tool, "--bogus", "", "read_brimel_label: unknown option --bogus (see --help)\r\n", 2},
+        {G_sync_tool, "--version", "sync_brimel_label 1.0\r\n", "", 0},
+        {G_sync_tool, "--help", sync_manual, "", 0},
+        {G_sync_tool, "--bogus", "", "sync_brimel_label: unknown option --bogus (see --help)\r\n", 2},
+        {G_sync_tool, "--", "", "sync_brimel_label: no label file given (see --help)\r\n", 2},
         {G_sim_tool, "--version", "zel_service_sim 1.0\n", "", 0},
         {G_sim_tool, "-h", sim_help, "", 0},
         {G_sim_tool, "--help", sim_help, "", 0},

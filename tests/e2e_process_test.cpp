@@ -120,6 +120,7 @@ TEST_F(Process, ClosedStandardStreamsAreNeverTheServiceLink) {
     // clang-format off
     const std::tuple<texts_t, bool, bool, bool, std::size_t> runs[] = {
         // program and arguments, input, output, error closed, commands the service received
+        {{G_sync_tool, file}, false, true, true, read + 24},  // 12 fields written and read back
         {{G_tool, file}, true, false, false, 9},
         {{G_tool, file}, false, true, true, 9 + 2 + 192 + 3},  // listing, location, erase, write
         {{G_read_tool, "KDX-RM6X5"}, false, false, true, read},

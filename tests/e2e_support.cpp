@@ -5,6 +5,7 @@
 
 const std::string G_tool = WBL_TOOL_PATH;
 const std::string G_read_tool = WBL_READ_TOOL_PATH;
+const std::string G_sync_tool = WBL_SYNC_TOOL_PATH;
 const std::string G_sim_tool = WBL_SIM_TOOL_PATH;
 
 const sim_target_t G_rm6x5 = {"KDX-RM6X5", "00:1D:C1:0A:00:01", 14};
@@ -92,10 +93,8 @@ texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target, u
     texts_t entries;
     for (uint32_t page = p_target.m_base; page < p_target.m_base + 3 * p_count; ++page) {
         const std::vector<uint8_t> bytes = p_sim.read_page(p_target.m_mac, page);
-        std::string name;
-        for (std::size_t b = 0; b < 32 && b < bytes.size() && bytes[b] != 0; ++b) {
-            name.push_back(static_cast<char>(bytes[b]));
-        }
+        std::string name(bytes.begin(), bytes.begin() + 32);
+        name.erase(name.find_last_not_of('\0') + 1);
         if ((page - p_target.m_base) % 3 == 0) {
             entries.push_back(name);
         } else {

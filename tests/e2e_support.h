@@ -12,6 +12,7 @@
 
 extern const std::string G_tool;       // the write_brimel_label executable
 extern const std::string G_read_tool;  // the read_brimel_label executable
+extern const std::string G_sync_tool;  // the sync_brimel_label executable
 extern const std::string G_sim_tool;   // the zel_service_sim executable
 
 // A label device of the built-in network: name, MAC and first page of its label area.
@@ -51,7 +52,8 @@ std::string written(const sim_target_t& p_target);  // the three lines of a writ
 // A manual golden file (written for C:\bin\tool.exe) for this program path.
 std::string manual_for(const std::string& p_program, const std::string& p_golden = "manual.txt");
 
-// The name fields of the first p_count preset entries: "label|device|channel" each.
+// The name fields of the first p_count preset entries: "label|device|channel" each, every
+// field whole, up to its last byte that is not zero.
 texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target,
                    uint32_t p_count = 64);
 

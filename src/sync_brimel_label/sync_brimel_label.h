@@ -1,0 +1,150 @@
+// The sync_brimel_label program: brings each device a label file names to what an update with
+// the file would leave in its label area, by writing only the name fields that differ, each
+// whole in one write of its 32 final bytes, and reading back each field written. Nothing is
+// erased first: whatever stops it, every field holds its old bytes or its new ones. This
+// header holds its command line, the sync of one device as values (the plan, then the writes
+// and read-backs), the jobs of a run, and the program's entry; the reads, the network and the
+// comparison come from the device core.
+#ifndef SRC_SYNC_BRIMEL_LABEL_SYNC_BRIMEL_LABEL_H_
+#define SRC_SYNC_BRIMEL_LABEL_SYNC_BRIMEL_LABEL_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "basic_type/basic_type.h"
+#include "device_core/label_reading.h"
+
+// The exit status: every target holds the file; differences remain (a dry run, the operator
+// declined or stopped the writes); the job could not be done.
+enum sync_status_t { SYNC_DONE = 0, SYNC_DIFFERS = 1, SYNC_FAILED = 2 };
+
+struct sync_options_t {
+    bool m_help = false;
+    bool m_version = false;
+    bool m_yes = false;      // --yes: written without asking
+    bool m_dry_run = false;  // --dry-run: the plan only
+    bool m_json = false;     // --json: the plan and the results for a script
+    std::vector<std::string> m_files;
+};
+
+// Reads the arguments after the program's name into p_options. False, with p_what saying
+// why in a few words, when they cannot be carried out.
+bool parse_sync_options(const std::vector<std::string>& p_args, sync_options_t& p_options,
+                        std::string& p_what);
+
+// The manual, with p_program as the command name; CR LF line ends.
+std::string sync_user_manual_text(const std::string& p_program);
+
+// The program, on its arguments (the program's name first); its exit status is a
+// sync_status_t.
+int sync_brimel_label_main(const std::vector<std::string>& p_args);
+
+// ---- The sync of one device ----------------------------------------------------------------
+
+// What a name field to write holds now.
+enum field_state_t {
+    FIELD_OLD,      // its old bytes: not written, or the write did not take
+    FIELD_WRITTEN,  // the write was acknowledged, and the field not read back
+    FIELD_NEW,      // read back: the file's bytes
+    FIELD_UNKNOWN,  // the write failed and the field could not be read: old or new bytes
+    FIELD_OTHER     // read back: neither its old nor its new bytes
+};
+
+// A name field whose 32 bytes differ from what the file leaves there.
+struct field_change_t {
+    std::size_t m_entry;  // 1 to 64
+    uint32_t m_field;     // its page in the entry: 0 label, 1 Dante device, 2 channel
+    std::string m_old;    // the 32 bytes read
+    std::string m_new;    // the 32 bytes the file leaves
+    field_state_t m_now;
+};
+
+// Where a device's label area is, and the fields to write, entry by entry.
+struct sync_plan_t {
+    label_location_t m_location;
+    std::vector<field_change_t> m_changes;
+};
+
+// Reads the device's label location and its whole area, and plans every field that differs
+// from what an update with p_presets leaves (entry_differences). FAIL, with nothing planned,
+// when a read failed (p_failed_page names its page) or when the area would cover its own
+// location bytes (both are then in m_location). The count, when given, is told the fields
+// read.
+Status plan_sync(const std::string& p_mac, const zel_network_keys_t& p_network,
+                 const label_entries_t& p_presets, sync_plan_t& p_plan, uint32_t& p_failed_page,
+                 progress_counter* p_progress = nullptr);
+
+// How the writes and read-backs of a plan ended, and at which change.
+enum sync_end_t {
+    SYNC_COMPLETE,      // every field written and read back with its new bytes
+    SYNC_WRITE_FAILED,  // a write failed: the writes after it were not made
+    SYNC_READ_FAILED,   // a read-back failed: the fields after it were not read back
+    SYNC_READ_DIFFERS,  // a read-back found other bytes than the ones written
+    SYNC_STOPPED        // a Ctrl-C of the stage, before the command of that change
+};
+struct sync_result_t {
+    sync_end_t m_end = SYNC_COMPLETE;
+    std::size_t m_at = 0;
+};
+
+// Writes each change of the plan in one command, in plan order, then reads each written
+// field back whole, telling each change what its field holds now. After a failed write no
+// other is made: the fields written before it are read back, and it is read to tell what it
+// holds. The first read-back that fails ends the reads, and so does the first that differs
+// when no write failed. A Ctrl-C of the stage ends the run before its next command. The
+// count, when given, is told the commands done.
+sync_result_t apply_sync(const std::string& p_mac, const zel_network_keys_t& p_network,
+                         sync_plan_t& p_plan, progress_counter* p_progress = nullptr);
+
+// ---- The jobs of a run --------------------------------------------------------------------
+
+// What became of a target of a label file.
+enum device_state_t {
+    DEVICE_SAME,     // it held the file already
+    DEVICE_WRITTEN,  // its changes were written and read back
+    DEVICE_DIFFERS,  // nothing written: a dry run, or the operator declined
+    DEVICE_STOPPED,  // a Ctrl-C stopped its writes, or came before them
+    DEVICE_FAILED,   // a write or a read-back failed
+    DEVICE_NOT_READ,
+    DEVICE_NOT_FOUND,
+    DEVICE_NOT_COMPATIBLE,
+    DEVICE_AMBIGUOUS
+};
+
+struct device_sync_t {
+    std::string m_name;
+    std::string m_mac;  // empty when not found
+    device_state_t m_state = DEVICE_NOT_FOUND;
+    sync_plan_t m_plan;
+    sync_result_t m_result;
+};
+
+enum file_state_t {
+    FILE_READ,      // read whole: its targets were looked at
+    FILE_NOT_READ,  // it could not be opened or read, or a line stopped the reading
+    FILE_REFUSED,   // a label line of it was refused: nothing of it is synced
+    FILE_NOT_RUN    // a Ctrl-C stopped the run before it
+};
+
+struct file_sync_t {
+    std::string m_file;
+    file_state_t m_state = FILE_NOT_RUN;
+    std::vector<uint32_t> m_refused_lines;
+    std::vector<device_sync_t> m_devices;
+};
+
+// Reads the label file, finds its targets, reads and plans each, asks the operator (unless
+// --yes) and writes them (unless --dry-run), telling the operator all along. p_stopped is set
+// when a Ctrl-C stopped the writes.
+file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options, bool& p_stopped);
+
+// The status of a run that came to these results.
+sync_status_t sync_status(const std::vector<file_sync_t>& p_files);
+
+// The run as one JSON object for a script: its schema, whether it was a dry run, and each file
+// with its refused lines and each target with its state and fields.
+std::string sync_json(const std::vector<file_sync_t>& p_files, bool p_dry_run);
+
+#endif  // SRC_SYNC_BRIMEL_LABEL_SYNC_BRIMEL_LABEL_H_

@@ -1,0 +1,124 @@
+// The sync of one device: its plan from its area read whole, then one write per differing
+// field and the read-backs that tell what each field holds.
+#include "sync_brimel_label/sync_brimel_label.h"
+
+#include "device_core/label_compare.h"
+#include "platform/interrupt.h"
+#include "zel_service_cmd/zel_service_cmd.h"
+
+namespace {
+
+// The changes of one differing entry: each of its fields, in page order, whose bytes differ
+// from the file's.
+void add_changes(const entry_difference_t& p_difference, const label_preset_t& p_found,
+                 std::vector<field_change_t>& p_changes) {
+    const std::string* const found[label_pages_per_preset] = {&p_found.label, &p_found.device_id,
+                                                              &p_found.channel_id};
+    const std::string* const expected[label_pages_per_preset] = {
+        &p_difference.m_expected.label, &p_difference.m_expected.device_id,
+        &p_difference.m_expected.channel_id};
+    for (uint32_t field = 0; field < label_pages_per_preset; ++field) {
+        const std::string image = field_image(*expected[field]);
+        if (image != *found[field]) {
+            p_changes.push_back(
+                field_change_t{p_difference.m_number, field, *found[field], image, FIELD_OLD});
+        }
+    }
+}
+
+uint32_t page_of(const sync_plan_t& p_plan, const field_change_t& p_change) {
+    const label_location_t& location = p_plan.m_location;
+    return label_area_base(static_cast<uint32_t>(location.m_page_index),
+                           static_cast<uint32_t>(location.m_start_offset)) +
+           label_pages_per_preset * static_cast<uint32_t>(p_change.m_entry - 1) + p_change.m_field;
+}
+
+// Reads the field of a change whole: false when the read failed, otherwise p_state says what
+// it holds.
+bool read_field(const std::string& p_mac, const zel_network_keys_t& p_network,
+                const sync_plan_t& p_plan, const field_change_t& p_change, field_state_t& p_state) {
+    std::vector<uint8_t> bytes;
+    if (read_memory_bytes(p_mac, p_network, page_of(p_plan, p_change), 0, label_name_field_length,
+                          bytes) == FAIL) {
+        return false;
+    }
+    const std::string held(bytes.begin(), bytes.end());
+    p_state = held == p_change.m_new ? FIELD_NEW : held == p_change.m_old ? FIELD_OLD : FIELD_OTHER;
+    return true;
+}
+
+// Ends the run at p_at when none of its failures did before.
+void end_at(sync_result_t& p_result, sync_end_t p_end, std::size_t p_at) {
+    if (p_result.m_end == SYNC_COMPLETE) {
+        p_result.m_end = p_end;
+        p_result.m_at = p_at;
+    }
+}
+
+void show(progress_counter* p_progress, std::size_t& p_done) {
+    ++p_done;
+    if (p_progress != nullptr) {
+        p_progress->show(p_done);
+    }
+}
+
+}  // namespace
+
+Status plan_sync(const std::string& p_mac, const zel_network_keys_t& p_network,
+                 const label_entries_t& p_presets, sync_plan_t& p_plan, uint32_t& p_failed_page,
+                 progress_counter* p_progress) {
+    p_plan = sync_plan_t();
+    label_entries_t fields;
+    if (read_label_location(p_mac, p_network, p_plan.m_location, p_failed_page) == FAIL ||
+        !p_plan.m_location.is_safe() ||
+        read_label_area(p_mac, p_network, p_plan.m_location, fields, p_failed_page, p_progress) ==
+            FAIL) {
+        return FAIL;
+    }
+    for (const entry_difference_t& difference : entry_differences(p_presets, fields)) {
+        add_changes(difference, fields[difference.m_number - 1], p_plan.m_changes);
+    }
+    return SUCCESS;
+}
+
+sync_result_t apply_sync(const std::string& p_mac, const zel_network_keys_t& p_network,
+                         sync_plan_t& p_plan, progress_counter* p_progress) {
+    std::vector<field_change_t>& changes = p_plan.m_changes;
+    sync_result_t result;
+    std::size_t done = 0;
+    std::size_t tried = 0;  // the fields a write was sent for
+    while (tried < changes.size()) {
+        field_change_t& change = changes[tried];
+        if (platform::interrupted()) {
+            return sync_result_t{SYNC_STOPPED, tried};
+        }
+        ++tried;
+        if (write_memory_bytes(p_mac, p_network, page_of(p_plan, change), 0, change.m_new) ==
+            FAIL) {
+            // The service may have carried it out all the same: its read tells.
+            change.m_now = FIELD_UNKNOWN;
+            result = sync_result_t{SYNC_WRITE_FAILED, tried - 1};
+            break;
+        }
+        change.m_now = FIELD_WRITTEN;
+        show(p_progress, done);
+    }
+    for (std::size_t k = 0; k < tried; ++k) {
+        field_state_t state = FIELD_UNKNOWN;
+        if (platform::interrupted()) {
+            end_at(result, SYNC_STOPPED, k);
+            break;
+        }
+        if (!read_field(p_mac, p_network, p_plan, changes[k], state)) {
+            end_at(result, SYNC_READ_FAILED, k);
+            break;
+        }
+        changes[k].m_now = state;
+        show(p_progress, done);
+        if (state != FIELD_NEW && result.m_end == SYNC_COMPLETE) {
+            result = sync_result_t{SYNC_READ_DIFFERS, k};
+            break;
+        }
+    }
+    return result;
+}

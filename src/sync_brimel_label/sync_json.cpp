@@ -1,0 +1,73 @@
+// The run as one JSON object for a script.
+#include "basic_type/json_text.h"
+#include "sync_brimel_label/sync_brimel_label.h"
+#include "sync_brimel_label/sync_messages.h"
+
+namespace {
+
+// The version of the object's layout: a script checks it before reading on.
+const long long G_schema = 1;
+
+// The states as the JSON says them, in the order of their enumerations.
+const char* const G_file_states[] = {"read", "not read", "refused", "not run"};
+const char* const G_device_states[] = {"same",      "written",        "differs",
+                                       "stopped",   "failed",         "not read",
+                                       "not found", "not compatible", "ambiguous"};
+const char* const G_field_states[] = {"old", "written", "new", "old or new", "other"};
+
+std::string change_json(const field_change_t& p_change) {
+    return json_object({{"entry", json_number(static_cast<long long>(p_change.m_entry))},
+                        {"field", json_string(sync_msg::field_name(p_change.m_field))},
+                        {"old", json_cp850_string(field_bytes(p_change.m_old))},
+                        {"new", json_cp850_string(field_bytes(p_change.m_new))},
+                        {"now", json_string(G_field_states[p_change.m_now])}});
+}
+
+// The command that failed, and its field.
+std::string failure_json(const device_sync_t& p_device) {
+    if (p_device.m_state != DEVICE_FAILED) {
+        return json_null;
+    }
+    const field_change_t& change = p_device.m_plan.m_changes[p_device.m_result.m_at];
+    const bool write = p_device.m_result.m_end == SYNC_WRITE_FAILED;
+    return json_object({{"command", json_string(write ? "write" : "read-back")},
+                        {"entry", json_number(static_cast<long long>(change.m_entry))},
+                        {"field", json_string(sync_msg::field_name(change.m_field))}});
+}
+
+std::string device_json(const device_sync_t& p_device) {
+    std::vector<std::string> fields;
+    for (const field_change_t& change : p_device.m_plan.m_changes) {
+        fields.push_back(change_json(change));
+    }
+    return json_object(
+        {{"name", json_cp850_string(p_device.m_name)},
+         {"mac", p_device.m_mac.empty() ? json_null : json_cp850_string(p_device.m_mac)},
+         {"state", json_string(G_device_states[p_device.m_state])},
+         {"fields", json_array(fields)},
+         {"failure", failure_json(p_device)}});
+}
+
+}  // namespace
+
+std::string sync_json(const std::vector<file_sync_t>& p_files, bool p_dry_run) {
+    std::vector<std::string> files;
+    for (const file_sync_t& file : p_files) {
+        std::vector<std::string> lines;
+        for (const uint32_t line : file.m_refused_lines) {
+            lines.push_back(json_number(line));
+        }
+        std::vector<std::string> devices;
+        for (const device_sync_t& device : file.m_devices) {
+            devices.push_back(device_json(device));
+        }
+        files.push_back(json_object({{"file", json_string(file.m_file)},
+                                     {"state", json_string(G_file_states[file.m_state])},
+                                     {"refused_lines", json_array(lines)},
+                                     {"devices", json_array(devices)}}));
+    }
+    return json_object({{"schema", json_number(G_schema)},
+                        {"dry_run", json_bool(p_dry_run)},
+                        {"files", json_array(files)}}) +
+           "\n";
+}

@@ -1,0 +1,301 @@
+#include "sync_brimel_label/sync_messages.h"
+
+#include "basic_type/confirmation.h"
+#include "device_core/backup_text.h"
+#include "project_version.h"
+
+namespace {
+
+const std::string G_nl = "\r\n";
+const std::string G_program = "sync_brimel_label";
+
+std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {
+    return std::to_string(p_count) + " " + (p_count == 1 ? p_one : p_more);
+}
+
+std::string fields(std::size_t p_count) {
+    return plural(p_count, "field", "fields");
+}
+
+// A device of the label file, and its MAC as the service gave it.
+console_message_t name_and_mac(const std::string& p_name, const std::string& p_mac) {
+    return label_file_text(p_name) + " (" + service_text(p_mac) + ")";
+}
+
+// "a", "a and b", "a, b and c".
+std::string joined(const std::vector<std::string>& p_parts) {
+    std::string text;
+    for (std::size_t k = 0; k < p_parts.size(); ++k) {
+        text += (k == 0 ? "" : k + 1 == p_parts.size() ? " and " : ", ") + p_parts[k];
+    }
+    return text;
+}
+
+// A name field as a message shows it: up to its last byte that is not zero, every byte a
+// label file cannot carry written as \xHH.
+console_message_t shown(const std::string& p_field) {
+    return "'" + typed_text(comment_text(field_bytes(p_field))) + "'";
+}
+
+// The groups of what the fields hold, in the order the area line tells them.
+struct state_words_t {
+    field_state_t m_state;
+    const char* m_words;
+};
+const state_words_t G_state_words[] = {
+    {FIELD_NEW, "the file's labels, read back"},
+    {FIELD_WRITTEN, "the file's labels, not read back"},
+    {FIELD_UNKNOWN, "the old or the file's labels"},
+    {FIELD_OTHER, "other bytes"},
+    {FIELD_OLD, "the old labels"},
+};
+
+// Whole entries (m_field null), or one field of an entry.
+struct piece_t {
+    std::size_t m_first;
+    std::size_t m_last;
+    const char* m_field;
+};
+
+std::string piece_text(const piece_t& p_piece) {
+    if (p_piece.m_field != nullptr) {
+        return "entry " + std::to_string(p_piece.m_first) + "'s " + p_piece.m_field;
+    }
+    return p_piece.m_first == p_piece.m_last ? "entry " + std::to_string(p_piece.m_first)
+                                             : "entries " + std::to_string(p_piece.m_first) +
+                                                   " to " + std::to_string(p_piece.m_last);
+}
+
+std::string field_of_entry(const field_change_t& p_change) {
+    return piece_text(
+        piece_t{p_change.m_entry, p_change.m_entry, sync_msg::field_name(p_change.m_field)});
+}
+
+// In entry order, what holds p_state: each entry whose changes all hold it, consecutive ones
+// as one range, and each change that holds it in an entry whose changes differ.
+std::vector<std::string> holding(const std::vector<field_change_t>& p_changes,
+                                 field_state_t p_state) {
+    std::vector<piece_t> pieces;
+    for (std::size_t first = 0; first < p_changes.size();) {
+        const std::size_t entry = p_changes[first].m_entry;
+        bool same = true;
+        std::size_t end = first;
+        for (; end < p_changes.size() && p_changes[end].m_entry == entry; ++end) {
+            same = same && p_changes[end].m_now == p_changes[first].m_now;
+        }
+        const bool extends = !pieces.empty() && pieces.back().m_field == nullptr &&
+                             pieces.back().m_last + 1 == entry;
+        if (same && p_changes[first].m_now == p_state && extends) {
+            pieces.back().m_last = entry;
+        } else if (same && p_changes[first].m_now == p_state) {
+            pieces.push_back(piece_t{entry, entry, nullptr});
+        }
+        for (std::size_t k = first; k < end && !same; ++k) {
+            if (p_changes[k].m_now == p_state) {
+                pieces.push_back(piece_t{entry, entry, sync_msg::field_name(p_changes[k].m_field)});
+            }
+        }
+        first = end;
+    }
+    std::vector<std::string> texts;
+    for (const piece_t& piece : pieces) {
+        texts.push_back(piece_text(piece));
+    }
+    return texts;
+}
+
+std::string after_failed_write(field_state_t p_now) {
+    switch (p_now) {
+        case FIELD_OLD:
+            return "read again, it holds its old bytes.";
+        case FIELD_NEW:
+            return "read again, it holds its new bytes.";
+        case FIELD_OTHER:
+            return "read again, it holds other bytes.";
+        default:
+            return "it could not be read again: it holds its old or its new bytes.";
+    }
+}
+
+}  // namespace
+
+namespace sync_msg {
+
+std::string usage_error(const std::string& p_what) {
+    return G_program + ": " + p_what + " (see --help)" + G_nl;
+}
+
+std::string version() {
+    return G_program + " " + G_project_version + G_nl;
+}
+
+std::string refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines) {
+    std::vector<std::string> numbers;
+    for (const uint32_t line : p_lines) {
+        numbers.push_back(std::to_string(line));
+    }
+    return p_file + " is not synced: its " + (p_lines.size() == 1 ? "line " : "lines ") +
+           joined(numbers) + (p_lines.size() == 1 ? " was" : " were") +
+           " refused, nothing is written." + G_nl;
+}
+
+std::string no_target(const std::string& p_file) {
+    return p_file + " names no target device: nothing to sync." + G_nl;
+}
+
+std::string files_not_run(const std::vector<std::string>& p_files) {
+    std::string files;
+    for (const std::string& file : p_files) {
+        files += (files.empty() ? "" : ", ") + file;
+    }
+    return "Stopped by Ctrl-C; these label files were not synced: " + files + G_nl;
+}
+
+std::string standard_output_failed(const std::string& p_reason) {
+    return "Unable to write to standard output: " + p_reason + G_nl;
+}
+
+console_message_t reading(const std::string& p_name) {
+    return "Reading " + label_file_text(p_name) + "'s labels...";
+}
+
+const char* const ok = " OK\r\n";
+const char* const failed = " FAILED\r\n";
+const char* const stopped = " STOPPED\r\n";
+
+console_message_t read_failed_at(const std::string& p_name, uint32_t p_page) {
+    return label_file_text(p_name) + "'s labels could not be read (page " + std::to_string(p_page) +
+           "): nothing is written to it." + G_nl;
+}
+
+console_message_t area_unsafe(const std::string& p_name, const label_location_t& p_location) {
+    return label_file_text(p_name) + "'s label area (page index " +
+           std::to_string(p_location.m_page_index) + ", start offset " +
+           std::to_string(p_location.m_start_offset) +
+           ") would cover its own location bytes: nothing is written to it." + G_nl;
+}
+
+console_message_t same(const std::string& p_name, const std::string& p_mac,
+                       const std::string& p_file, std::size_t p_presets) {
+    return name_and_mac(p_name, p_mac) + " already holds what " + p_file + " would write (" +
+           plural(p_presets, "preset", "presets") + ")." + G_nl;
+}
+
+console_message_t plan(const std::string& p_name, const std::string& p_mac,
+                       const std::vector<field_change_t>& p_changes) {
+    console_message_t text =
+        name_and_mac(p_name, p_mac) + ": " + fields(p_changes.size()) + " to write:" + G_nl;
+    for (std::size_t k = 0; k < p_changes.size(); ++k) {
+        const field_change_t& change = p_changes[k];
+        const bool first = k == 0 || p_changes[k - 1].m_entry != change.m_entry;
+        text = text + (first ? "\tentry " + std::to_string(change.m_entry) + ": " : ", ");
+        text += std::string(field_name(change.m_field)) + " " + shown(change.m_old) + " -> " +
+                shown(change.m_new);
+        const bool last = k + 1 == p_changes.size() || p_changes[k + 1].m_entry != change.m_entry;
+        text = text + (last ? G_nl : "");
+    }
+    return text;
+}
+
+console_message_t confirmation_line(std::size_t p_number, const std::string& p_name,
+                                    const std::string& p_mac, std::size_t p_fields) {
+    return numbered_device_line(p_number, name_and_mac(p_name, p_mac) + ": " + fields(p_fields));
+}
+
+console_message_t writing(const std::string& p_name) {
+    return "Writing " + label_file_text(p_name) + "'s labels...";
+}
+
+console_message_t written(const std::string& p_name, const std::string& p_mac,
+                          std::size_t p_fields) {
+    return name_and_mac(p_name, p_mac) + ": " + fields(p_fields) + " written and verified." + G_nl;
+}
+
+console_message_t failure(const std::string& p_name, const field_change_t& p_change,
+                          sync_end_t p_end) {
+    const console_message_t head = label_file_text(p_name) + ": the " +
+                                   (p_end == SYNC_WRITE_FAILED ? "write" : "read-back") + " of " +
+                                   field_of_entry(p_change);
+    if (p_end == SYNC_WRITE_FAILED) {
+        return head + " failed; " + after_failed_write(p_change.m_now) + G_nl;
+    }
+    if (p_end == SYNC_READ_FAILED) {
+        return head + " failed; its write was acknowledged." + G_nl;
+    }
+    return head + " found " +
+           (p_change.m_now == FIELD_OLD ? "its old bytes: the write did not take."
+                                        : "other bytes than the ones written.") +
+           G_nl;
+}
+
+console_message_t area_now(const std::string& p_name,
+                           const std::vector<field_change_t>& p_changes) {
+    std::vector<std::string> groups;
+    bool erased = false;
+    for (const state_words_t& words : G_state_words) {
+        const std::vector<std::string> items = holding(p_changes, words.m_state);
+        if (!items.empty()) {
+            groups.push_back(joined(items) + ": " + words.m_words);
+            erased = erased || words.m_state == FIELD_OTHER;
+        }
+    }
+    console_message_t text = label_file_text(p_name) + "'s label area now: ";
+    for (std::size_t k = 0; k < groups.size(); ++k) {
+        text = text + ((k == 0 ? "" : "; ") + groups[k]);
+    }
+    return text + "." +
+           (erased ? "" : " No field is erased: each holds its old or its new bytes.") + G_nl;
+}
+
+console_message_t stopped_before(const std::string& p_name) {
+    return label_file_text(p_name) +
+           ": stopped by Ctrl-C before its first write: its label area is unchanged." + G_nl;
+}
+
+const char* field_name(uint32_t p_field) {
+    const char* const names[label_pages_per_preset] = {"label", "device", "channel"};
+    return names[p_field];
+}
+
+}  // namespace sync_msg
+
+std::string sync_user_manual_text(const std::string& p_program) {
+    const std::string tab = "\t";
+    std::string text;
+    text += p_program + " " + G_project_version + " User's manual:" + G_nl;
+    text +=
+        "The program brings the labels of the KALDEN RM6X devices to what write_brimel_label "
+        "would leave, writing only the name fields that differ and reading each one back; "
+        "nothing is erased first, so whatever stops it, every field holds its old or its new "
+        "text." +
+        G_nl;
+    text += p_program + " [--yes | --dry-run] [--json] FILE..." + G_nl;
+    text += tab +
+            "reads each label FILE as write_brimel_label does (a file with a refused line is not "
+            "synced), reads each device it names, shows the fields to write, asks to confirm "
+            "and writes them" +
+            G_nl;
+    text += tab +
+            "--yes writes without asking; --dry-run stops after the plan; --json writes the plan "
+            "and the results as one JSON object to standard output, the messages to standard "
+            "error" +
+            G_nl;
+    text += p_program + " -h | --help | --version" + G_nl;
+    text += tab + "shows this manual, or the version" + G_nl;
+    text += "-- ends the options." + G_nl;
+    text += "Exit status:" + G_nl;
+    text += tab +
+            "0  every device the files name holds what they would write: written and read back, "
+            "or already so" +
+            G_nl;
+    text += tab +
+            "1  differences remain: a dry run, the operator declined, or Ctrl-C stopped the "
+            "writes" +
+            G_nl;
+    text += tab +
+            "2  the job could not be done: a wrong command line, a file that cannot be read or "
+            "has a refused line, a device missing, not compatible or ambiguous, a read, write or "
+            "read-back that failed" +
+            G_nl;
+    return text;
+}

@@ -1,0 +1,215 @@
+// sync_brimel_label against the simulated service: what it says and asks, the writes the
+// service received, what the device holds afterwards, and the exit status.
+#include "e2e_support.h"
+
+namespace {
+
+const std::string G_reading = "Reading KDX-RM6X5's labels... OK\r\n";
+const std::string G_rm6x5_is = "KDX-RM6X5 (00:1D:C1:0A:00:01)";
+const std::string G_writing = "Writing KDX-RM6X5's labels...";
+const std::string G_write = "TBOX_MEM 00:1D:C1:0A:00:01;W;0,";
+
+// ",0" p_count times: the zeros after a name in its field.
+std::string zeros(std::size_t p_count) {
+    return std::string(",0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0")
+        .substr(0, 2 * p_count);
+}
+
+std::string factory_line(int p_entry) {
+    const std::string n = "0" + std::to_string(p_entry);
+    return "Factory " + n + " = Ch " + n + "@FACTORY\n";
+}
+
+// The four factory entries of KDX-RM6X5; two labels changed, one of them shorter, and the
+// last preset removed; one label changed.
+const std::string G_factory =
+    "[KDX-RM6X5]\n" + factory_line(1) + factory_line(2) + factory_line(3) + factory_line(4);
+const std::string G_few =
+    "[KDX-RM6X5]\n" + factory_line(1) + "Vox 2 = Ch 02@FACTORY\nFac = Ch 03@FACTORY\n";
+const std::string G_one = "[KDX-RM6X5]\n" + factory_line(1) + "Vox 2 = Ch 02@FACTORY\n" +
+                          factory_line(3) + factory_line(4);
+const std::string G_vox_2 = "\tentry 2: label 'Factory 02' -> 'Vox 2'\r\n";
+const std::string G_few_planned =
+    G_reading + G_rm6x5_is + ": 5 fields to write:\r\n" + G_vox_2 +
+    "\tentry 3: label 'Factory 03' -> 'Fac'\r\n\tentry 4: label 'Factory 04' -> '', device "
+    "'FACTORY' -> '', channel 'Ch 04' -> ''\r\n";
+const std::string G_one_planned = G_reading + G_rm6x5_is + ": 1 field to write:\r\n" + G_vox_2;
+const std::string G_one_confirm = confirm_screen("\tdevice 1: " + G_rm6x5_is + ": 1 field\r\n");
+const texts_t G_factory_area = {"Factory 01|FACTORY|Ch 01", "Factory 02|FACTORY|Ch 02",
+                                "Factory 03|FACTORY|Ch 03", "Factory 04|FACTORY|Ch 04"};
+const texts_t G_few_area = {G_factory_area[0], "Vox 2|FACTORY|Ch 02", "Fac|FACTORY|Ch 03", "||"};
+
+// 65 presets, and the 64 entries they leave: every field of the area changes.
+std::string sixty_five_presets(texts_t& p_area) {
+    std::string file = "[KDX-RM6X5]\n";
+    for (int k = 1; k <= 65; ++k) {
+        const std::string n = std::to_string(k);
+        file += "L " + n + " = C " + n + "@D-" + n + "\n";
+        if (k <= 64) {
+            p_area.push_back("L " + n + "|D-" + n + "|C " + n);
+        }
+    }
+    return file;
+}
+
+typedef e2e_test Sync;
+
+struct sync_row_t {
+    std::string m_name;
+    std::string m_file;
+    texts_t m_options;
+    std::string m_answers;
+    std::string m_fault;  // empty: none
+    std::string m_out;    // empty: not looked at
+    std::string m_err;
+    int m_status;
+    std::size_t m_commands;  // the commands the service received
+    texts_t m_written;       // the write commands; empty: not looked at
+    texts_t m_area;          // the first entries of KDX-RM6X5 afterwards
+};
+
+TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
+    const std::string file = temp_path("sync.ini");
+    const std::string missing = temp_path("missing.ini");
+    std::string json_file = file;  // as a JSON string holds it
+    for (std::size_t at = 0; (at = json_file.find('\\', at)) != std::string::npos; at += 2) {
+        json_file.insert(at, "\\");
+    }
+    std::string json_missing = json_file;
+    json_missing.replace(json_missing.size() - 8, 4, "missing");
+    const std::string json_head = "{\"schema\": 1, \"dry_run\": false, \"files\": [{\"file\": \"";
+    const std::string json_rm6x5 =
+        "{\"name\": \"KDX-RM6X5\", \"mac\": \"00:1D:C1:0A:00:01\", \"state\": \"";
+    const std::string head = opening(file) + G_greeting;
+    const std::size_t listed_and_read = 9 + 194;
+    texts_t full_area;
+    const std::string sixty_five = sixty_five_presets(full_area);
+    const auto open_failed = [](const std::string& p_path) {
+        return "Unable to open file: \r\n" + p_path +
+               "\r\nif you need some help re-run the program and type -h or help\r\nFailed, exit "
+               "now\r\n";
+    };
+    // clang-format off
+    const sync_row_t rows[] = {
+        {"unchanged, for a script", G_factory, {"--yes", "--json"}, "", "", json_head + json_file + "\", \"state\": "
+         "\"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "same\", \"fields\": [], \"failure\": null}]}]}\n",
+         head + G_reading + G_rm6x5_is + " already holds what " + file + " would write (4 presets).\r\n", 0,
+         listed_and_read, {}, G_factory_area},
+        {"two labels changed, one shorter, a preset removed", G_few, {}, "y\n", "", head + G_few_planned +
+         confirm_screen("\tdevice 1: " + G_rm6x5_is + ": 5 fields\r\n") + "Write labels:\r\n\r\n" + G_writing + " OK\r\n" +
+         G_rm6x5_is + ": 5 fields written and verified.\r\n", "", 0, listed_and_read + 10, {G_write + "17,0;86,111,120,32,50" +
+         zeros(27), G_write + "20,0;70,97,99" + zeros(29), G_write + "23,0;0" + zeros(31), G_write + "24,0;0" + zeros(31),
+         G_write + "25,0;0" + zeros(31)}, G_few_area},
+        {"a full rewrite from 65 presets", sixty_five, {"--yes"}, "", "", "", "KDX-RM6X5's labels number is greater "
+         "than 64 Labels 1 to 64 will be written, further labels will be ignored\r\n", 0, listed_and_read + 384, {},
+         full_area},
+        {"one label changed, for a script", G_one, {"--yes", "--json"}, "", "", json_head + json_file + "\", \"state\": "
+         "\"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "written\", \"fields\": [{\"entry\": 2, \"field\": "
+         "\"label\", \"old\": \"Factory 02\", \"new\": \"Vox 2\", \"now\": \"new\"}], \"failure\": null}]}]}\n", head +
+         G_one_planned + G_writing + " OK\r\n" + G_rm6x5_is + ": 1 field written and verified.\r\n", 0, listed_and_read + 2,
+         {G_write + "17,0;86,111,120,32,50" + zeros(27)}, {G_factory_area[0], G_few_area[1], G_factory_area[2],
+         G_factory_area[3]}},
+        {"no standard input", G_one, {}, "", "", head + G_one_planned + G_one_confirm + G_one_confirm + G_one_confirm,
+         "Unvalid answer (remains 2 try)\r\nUnvalid answer (remains 1 try)\r\nUpdate label canceled\r\n", 1,
+         listed_and_read, {}, G_factory_area},
+        {"a file naming no target, after one that cannot be opened", "; nothing\n", {"--", "-missing.ini"}, "", "",
+         opening("-missing.ini") + opening(file), open_failed("-missing.ini") + file + " names no target device: "
+         "nothing to sync.\r\n", 2, 0, {}, G_factory_area},
+        {"a refused label line, for a script", "[KDX-RM6X5]\nA@ = b@c\n", {"--json"}, "", "", json_head + json_file +
+         "\", \"state\": \"refused\", \"refused_lines\": [2], \"devices\": []}]}\n", opening(file) + "Error in: " + file +
+         " at line 2\r\nInvalid formated label, invalid charaters: @ in: \r\nA@ = b@c\r\n" + file + " is not synced: "
+         "its line 2 was refused, nothing is written.\r\n", 2, 0, {}, G_factory_area},
+        {"an area over its location bytes, for a script", G_factory, {"--yes", "--json"}, "", "kind=TBOX_MEM_R,nth=2:values=0",
+         json_head + json_file + "\", \"state\": \"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "not read\", "
+         "\"fields\": [], \"failure\": null}]}]}\n", head + "Reading KDX-RM6X5's labels... FAILED\r\nKDX-RM6X5's label area "
+         "(page index 10, start offset 0) would cover its own location bytes: nothing is written to it.\r\n", 2, 9 + 2, {},
+         G_factory_area},
+        {"a field that cannot be read", G_factory, {"--yes"}, "", "kind=TBOX_MEM_R,nth=50:failed", head + "Reading "
+         "KDX-RM6X5's labels...", " FAILED\r\nKDX-RM6X5's labels could not be read (page 61): nothing is written to "
+         "it.\r\n", 2, 9 + 50, {}, G_factory_area},
+        {"a target ambiguous, another differing, in a dry run for a script", "[NEW-DEVICE2, KDX-RM6X5]" + G_one.substr(11),
+         {"--dry-run", "--json"}, "", "kind=INFO_EXT,nth=3:reply=INFO_EXT=00:1D:C1:0A:00:03;KDX-RM6X5;1;0;5;2;4;8;8;1;0;",
+         "{\"schema\": 1, \"dry_run\": true, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"read\", "
+         "\"refused_lines\": [], \"devices\": [{\"name\": \"KDX-RM6X5\", \"mac\": null, \"state\": \"ambiguous\", \"fields\": "
+         "[], \"failure\": null}, {\"name\": \"NEW-DEVICE2\", \"mac\": \"00:1D:C1:0A:00:04\", \"state\": \"differs\", "
+         "\"fields\": [{\"entry\": 2, \"field\": \"label\", \"old\": \"Factory 02\", \"new\": \"Vox 2\", \"now\": \"old\"}], "
+         "\"failure\": null}]}]}\n", head + "Warning: KDX-RM6X5 is the name of more than one device on the network: "
+         "00:1D:C1:0A:00:01 and 00:1D:C1:0A:00:03. It is not synced.\r\nReading NEW-DEVICE2's labels... OK\r\nNEW-DEVICE2 "
+         "(00:1D:C1:0A:00:04): 1 field to write:\r\n" + G_vox_2, 2, listed_and_read, {}, G_factory_area},
+        {"a failed write, targets not found or not compatible, for a script", "[KDX-RM6X5, ZUPx3-Radio, Lobby]" +
+         G_few.substr(11), {"--yes", "--json", missing}, "", "kind=TBOX_MEM_W,nth=2:failed", json_head + json_missing +
+         "\", \"state\": \"not read\", \"refused_lines\": [], \"devices\": []}, {\"file\": \"" + json_file + "\", \"state\": "
+         "\"read\", \"refused_lines\": [], \"devices\": [{\"name\": \"Lobby\", \"mac\": null, \"state\": \"not found\", "
+         "\"fields\": [], \"failure\": null}, " + json_rm6x5 + "failed\", \"fields\": [{\"entry\": 2, \"field\": \"label\", "
+         "\"old\": \"Factory 02\", \"new\": \"Vox 2\", \"now\": \"new\"}, {\"entry\": 3, \"field\": \"label\", \"old\": "
+         "\"Factory 03\", \"new\": \"Fac\", \"now\": \"old\"}, {\"entry\": 4, \"field\": \"label\", \"old\": \"Factory 04\", "
+         "\"new\": \"\", \"now\": \"old\"}, {\"entry\": 4, \"field\": \"device\", \"old\": \"FACTORY\", \"new\": \"\", \"now\": "
+         "\"old\"}, {\"entry\": 4, \"field\": \"channel\", \"old\": \"Ch 04\", \"new\": \"\", \"now\": \"old\"}], \"failure\": "
+         "{\"command\": \"write\", \"entry\": 3, \"field\": \"label\"}}, {\"name\": \"ZUPx3-Radio\", \"mac\": "
+         "\"00:1D:C1:0B:00:01\", \"state\": \"not compatible\", \"fields\": [], \"failure\": null}]}]}\n",
+         opening(missing) + open_failed(missing) + head + "Warning: Lobby was not found on the network.\r\n" + G_few_planned +
+         "Warning: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a KALDEN-RM6X compatible device.\r\n" + G_writing + " FAILED\r\n"
+         "KDX-RM6X5: the write of entry 3's label failed; read again, it holds its old bytes.\r\nKDX-RM6X5's label area now: "
+         "entry 2: the file's labels, read back; entries 3 to 4: the old labels. No field is erased: each holds its old or "
+         "its new bytes.\r\n", 2, listed_and_read + 4, {}, {G_factory_area[0], G_few_area[1], G_factory_area[2],
+         G_factory_area[3]}},
+    };
+    // clang-format on
+    m_sim.stop();
+    for (const sync_row_t& r : rows) {
+        SCOPED_TRACE(r.m_name);
+        write_temp_file("sync.ini", r.m_file);
+        zel_service_sim sim;
+        if (!r.m_fault.empty()) {
+            sim.add_fault(fault_of(r.m_fault));
+        }
+        ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
+        texts_t args = r.m_options;
+        args.push_back(file);
+        const platform::process_result_t res = run_tool(args, r.m_answers, G_sync_tool);
+        if (!r.m_out.empty()) {
+            EXPECT_EQ(res.m_stdout, r.m_out);
+        }
+        EXPECT_EQ(res.m_stderr, r.m_err);
+        EXPECT_EQ(res.m_exit_status, r.m_status);
+        EXPECT_EQ(sim.command_log().size(), r.m_commands);
+        if (!r.m_written.empty()) {
+            EXPECT_EQ(non_reads(sim), r.m_written);
+        }
+        EXPECT_EQ(label_area(sim, G_rm6x5, static_cast<uint32_t>(r.m_area.size())), r.m_area);
+        EXPECT_EQ(sim.violations(), texts_t());
+        EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>(r.m_fault.empty() ? 0 : 1, 1));
+        sim.stop();
+    }
+    ASSERT_TRUE(m_sim.start(7000));  // for the fixture
+}
+
+// A Ctrl-C stops the writes after the command in flight: what was written is not read back,
+// the devices after it are not written, and the label files after it are not synced.
+TEST_F(Sync, CtrlCStopsAfterTheCommandInFlight) {
+    const std::string few =
+        write_temp_file("few.ini", "[NEW-DEVICE1, KDX-RM6X5]" + G_few.substr(11));
+    const std::string next = write_temp_file("next.ini", G_factory);
+    m_sim.add_fault(fault_of("kind=TBOX_MEM_W,nth=2:delay=400"));
+    platform::process_options_t options;
+    options.m_interrupt_after = G_writing;
+    options.m_interrupt_delays_ms = {300};
+    const platform::process_result_t res =
+        platform::run_process({G_sync_tool, "--yes", few, next}, "", 60000, options);
+    if (res.m_interrupts_sent == 0) {
+        GTEST_SKIP() << "no console control event can be sent here (Wine, no console)";
+    }
+    EXPECT_EQ(res.m_stderr,
+              " STOPPED\r\nKDX-RM6X5's label area now: entries 2 to 3: the file's labels, not read "
+              "back; entry 4: the old labels. No field is erased: each holds its old or its new "
+              "bytes.\r\nNEW-DEVICE1: stopped by Ctrl-C before its first write: its label area is "
+              "unchanged.\r\nStopped by Ctrl-C; these label files were not synced: " +
+                  next + "\r\n");
+    EXPECT_EQ(res.m_exit_status, 1);
+    EXPECT_EQ(m_sim.command_log().size(), 9u + 2 * 194 + 2);
+    EXPECT_EQ(label_area(m_sim, G_rm6x5, 4),
+              texts_t({G_factory_area[0], G_few_area[1], G_few_area[2], G_factory_area[3]}));
+    EXPECT_EQ(label_area(m_sim, G_new1, 4), G_factory_area);
+}
+
+}  // namespace
