@@ -2,13 +2,14 @@
 # Package stage of CI: builds the release packages into build/packages/ (a .tar.gz and a
 # .deb for Linux, a ZIP for Windows from the MinGW-w64 cross build) and smoke-tests what
 # they install. The demo of scripts/demo.sh (the simulated service, the tool on the
-# example label file answered "y", the dump of the devices) runs from the unpacked
-# .tar.gz, from the .deb installed with dpkg, and under Wine from the unpacked ZIP in a
-# fresh prefix. The Windows executables must import system DLLs only. Each package must
-# hold the licence and the documents its platform expects: lintian --pedantic finds no
-# error in the .deb and no hardening or unneeded-section tag, the manual pages render
-# without a warning, the ZIP has README.txt and LICENSE.txt with CR LF line ends beside the
-# programs. The README must state the glibc and the libstdc++ the Linux programs need.
+# example label file answered "y", nothing left then for sync_brimel_label to write, the
+# dump of the devices) runs from the unpacked .tar.gz, from the .deb installed with dpkg,
+# and under Wine from the unpacked ZIP in a fresh prefix. The Windows executables must
+# import system DLLs only. Each package must hold the licence and the documents its
+# platform expects: lintian --pedantic finds no error in the .deb and no hardening or
+# unneeded-section tag, the manual pages render without a warning, the ZIP has README.txt
+# and LICENSE.txt with CR LF line ends beside the programs. The README must state the glibc
+# and the libstdc++ the Linux programs need.
 # Installs what a fresh machine lacks; needs no display and no standard input.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,7 +52,7 @@ tgz=$packages/write_brimel_label-$version-Linux-$(uname -m).tar.gz
 deb=$packages/write-brimel-label_${version}_$(dpkg --print-architecture).deb
 zip=$packages/write_brimel_label-$version-win64.zip
 docdir=share/doc/write-brimel-label
-programs=(write_brimel_label read_brimel_label zel_service_sim)
+programs=(write_brimel_label read_brimel_label sync_brimel_label zel_service_sim)
 
 # ---- Build and pack ------------------------------------------------------------------
 
@@ -191,6 +192,9 @@ run_demo() {  # NAME ROOT BIN EXAMPLES EXE_SUFFIX [LAUNCHER...]
     # The read-back program, installed beside it, finds exactly what the file wrote.
     timeout 300 "$@" "$bin/read_brimel_label$exe" --verify "$examples/stage_labels.ini" \
         >"$out/verify.out" 2>&1 || { cat "$out/verify.out"; fail "$name: --verify failed"; }
+    # The sync program, installed beside them, finds nothing left to write.
+    timeout 300 "$@" "$bin/sync_brimel_label$exe" --dry-run "$examples/stage_labels.ini" \
+        >"$out/sync.out" 2>&1 || { cat "$out/sync.out"; fail "$name: sync_brimel_label differs"; }
     kill -INT "$sim"
     for _ in $(seq 300); do
         kill -0 "$sim" 2>/dev/null || break

@@ -126,6 +126,9 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "as a label file, verifies a device against a file after an update, previews\n"
     "an update, and captures a venue's network for rehearsals.\n"
     "\n"
+    "sync_brimel_label brings the devices to a label file by writing only the\n"
+    "name fields that differ and reading each back, never erasing first.\n"
+    "\n"
     "zel_service_sim simulates the device-management service, for rehearsing a\n"
     "transfer without devices.")
 set(CPACK_STRIP_FILES ON)
