@@ -3,8 +3,9 @@
 # .ci/lib.sh), builds everything, starts the simulated device-management service with its
 # built-in network, runs the tool on the example label file (answering "y" at its prompt),
 # reads back what landed in the devices, checks them against the example file with
-# read_brimel_label --verify (the script's exit status is that check's), and stops the
-# service.
+# read_brimel_label --verify, then syncs an edited copy of the example (two labels
+# changed) with sync_brimel_label, which writes only those fields, verifies the devices
+# against the copy (the script's exit status is that check's), and stops the service.
 #
 # It only ever talks to a simulator it started itself: when port 7000 is taken (on a show
 # laptop, perhaps by the real device-management service), it stops with status 1 before
@@ -29,7 +30,7 @@ else
     export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-2}"
     cmake --preset default >/dev/null
     cmake --build --preset default --target write_brimel_label read_brimel_label \
-        zel_service_sim >/dev/null
+        sync_brimel_label zel_service_sim >/dev/null
 fi
 
 work=$(mktemp -d)
@@ -70,5 +71,21 @@ echo "What the devices hold now, read back as a label file:"
 echo
 status=0
 "$build/read_brimel_label" --verify examples/stage_labels.ini || status=$?
+echo "read_brimel_label --verify exit status: $status"
+[ "$status" -eq 0 ] || exit "$status"
+
+# Two labels changed for the show: only their fields are written, each read back.
+edited=$work/stage_labels_show.ini
+sed -e 's/^Talkback = TB-1@/Talkback Stage = TB-1@/' -e 's/^Radio Varnia2 = /Radio Varnia 2 = /' \
+    examples/stage_labels.ini >"$edited"
+echo
+echo "An edited copy, two labels changed, synced:"
+status=0
+"$build/sync_brimel_label" --yes "$edited" || status=$?
+echo "sync_brimel_label exit status: $status"
+
+echo
+status=0
+"$build/read_brimel_label" --verify "$edited" || status=$?
 echo "read_brimel_label --verify exit status: $status"
 exit "$status"
