@@ -119,6 +119,8 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "\", \"state\": \"refused\", \"refused_lines\": [2], \"devices\": []}]}\n", opening(file) + "Error in: " + file +
          " at line 2\r\nInvalid formated label, invalid charaters: @ in: \r\nA@ = b@c\r\n" + file + " is not synced: "
          "its line 2 was refused, nothing is written.\r\n", 2, 0, {}, G_factory_area},
+        {"a refused listing", G_factory, {"--yes"}, "", "kind=LIST_DEV:failed", head, "ZEL-Service refused to list the "
+         "devices: LIST_DEV=FAILED\r\nWarning: KDX-RM6X5 was not found on the network.\r\n", 2, 1, {}, G_factory_area},
         {"an area over its location bytes, for a script", G_factory, {"--yes", "--json"}, "", "kind=TBOX_MEM_R,nth=2:values=0",
          json_head + json_file + "\", \"state\": \"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "not read\", "
          "\"fields\": [], \"failure\": null}]}]}\n", head + "Reading KDX-RM6X5's labels... FAILED\r\nKDX-RM6X5's label area "

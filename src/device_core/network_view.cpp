@@ -115,6 +115,14 @@ console_message_t ambiguity_warning(const std::string& p_name,
            ": " + name + " is not " + p_not_done + ".\r\n";
 }
 
+console_message_t listing_refused_warning(const std::string& p_answer) {
+    return "ZEL-Service refused to list the devices: " + service_text(p_answer);
+}
+
+const char* const link_lost_warning =
+    "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as "
+    "not found.\r\n";
+
 const char* const no_information_answer = " gave no information answer";
 
 std::string not_found_reason(bool p_unanswered) {

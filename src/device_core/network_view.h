@@ -74,6 +74,11 @@ console_message_t ambiguity_warning(const std::string& p_name,
                                     const std::vector<std::string>& p_names,
                                     const char* p_not_done);
 
+// What a program says when the service refused to list the devices (its answer follows), and
+// when the service could not be reached any more while the devices were asked.
+console_message_t listing_refused_warning(const std::string& p_answer);
+extern const char* const link_lost_warning;
+
 // The words for a listed device that gave no information answer, wherever it is named.
 extern const char* const no_information_answer;
 

@@ -311,10 +311,10 @@ bool print_result(const std::string& p_text) {
 bool look(network_view_t& p_view) {
     look_at_network(p_view);
     if (!p_view.m_refusal.empty()) {
-        printf_error_message(read_msg::listing_refused(p_view.m_refusal));
+        printf_error_message(listing_refused_warning(p_view.m_refusal));
     }
     if (p_view.m_link_lost) {
-        printf_error_message(read_msg::link_lost);
+        printf_error_message(link_lost_warning);
     }
     return p_view.m_listed;
 }

@@ -58,14 +58,6 @@ console_message_t no_answer(const std::string& p_mac) {
     return "Warning: " + service_text(p_mac) + no_information_answer + ": it is not read." + G_nl;
 }
 
-const char* const link_lost =
-    "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as "
-    "not found.\r\n";
-
-console_message_t listing_refused(const std::string& p_answer) {
-    return "ZEL-Service refused to list the devices: " + service_text(p_answer);
-}
-
 const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
 
 console_message_t reading(const std::string& p_name) {

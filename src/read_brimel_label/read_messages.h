@@ -21,8 +21,6 @@ std::string version();
 
 console_message_t not_nameable(const std::string& p_name, const std::string& p_mac);
 console_message_t no_answer(const std::string& p_mac);
-extern const char* const link_lost;
-console_message_t listing_refused(const std::string& p_answer);
 extern const char* const no_device;
 console_message_t reading(const std::string& p_name);
 extern const char* const read_ok;

@@ -164,6 +164,12 @@ file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options
     // Without the service every target is not found.
     network_view_t view;
     look_at_network(view);
+    if (!view.m_refusal.empty()) {
+        printf_error_message(listing_refused_warning(view.m_refusal));
+    }
+    if (view.m_link_lost) {
+        printf_error_message(link_lost_warning);
+    }
     for (const label_file_target_t& target : targets) {
         result.m_devices.push_back(find_target(view, target.m_name));
         if (result.m_devices.back().m_state == DEVICE_SAME) {
