@@ -84,6 +84,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
     const std::size_t listed_and_read = 9 + 194;
     texts_t full_area;
     const std::string sixty_five = sixty_five_presets(full_area);
+    const std::string sixty_four = sixty_five.substr(0, sixty_five.find("L 65 "));
     const auto open_failed = [](const std::string& p_path) {
         return "Unable to open file: \r\n" + p_path +
                "\r\nif you need some help re-run the program and type -h or help\r\nFailed, exit "
@@ -100,9 +101,9 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          G_rm6x5_is + ": 5 fields written and verified.\r\n", "", 0, listed_and_read + 10, {G_write + "17,0;86,111,120,32,50" +
          zeros(27), G_write + "20,0;70,97,99" + zeros(29), G_write + "23,0;0" + zeros(31), G_write + "24,0;0" + zeros(31),
          G_write + "25,0;0" + zeros(31)}, G_few_area},
-        {"a full rewrite from 65 presets", sixty_five, {"--yes"}, "", "", "", "KDX-RM6X5's labels number is greater "
-         "than 64 Labels 1 to 64 will be written, further labels will be ignored\r\n", 0, listed_and_read + 384, {},
-         full_area},
+        {"a full rewrite", sixty_four, {"--yes"}, "", "", "", "", 0, listed_and_read + 384, {}, full_area},
+        {"65 presets, in a dry run", sixty_five, {"--dry-run"}, "", "", "", "KDX-RM6X5's labels number is greater than 64 "
+         "Labels 1 to 64 will be written, further labels will be ignored\r\n", 1, listed_and_read, {}, G_factory_area},
         {"one label changed, for a script", G_one, {"--yes", "--json"}, "", "", json_head + json_file + "\", \"state\": "
          "\"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "written\", \"fields\": [{\"entry\": 2, \"field\": "
          "\"label\", \"old\": \"Factory 02\", \"new\": \"Vox 2\", \"now\": \"new\"}], \"failure\": null}]}]}\n", head +
