@@ -187,32 +187,54 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
     ASSERT_TRUE(m_sim.start(7000));  // for the fixture
 }
 
-// A Ctrl-C stops the writes after the command in flight: what was written is not read back,
-// the devices after it are not written, and the label files after it are not synced.
+// A Ctrl-C stops the sync after the command in flight: during the writes, what was written
+// is not read back and the devices after it are not written; during the reads, nothing is
+// written. The label files after it are not synced.
 TEST_F(Sync, CtrlCStopsAfterTheCommandInFlight) {
     const std::string few =
         write_temp_file("few.ini", "[NEW-DEVICE1, KDX-RM6X5]" + G_few.substr(11));
     const std::string next = write_temp_file("next.ini", G_factory);
-    m_sim.add_fault(fault_of("kind=TBOX_MEM_W,nth=2:delay=400"));
-    platform::process_options_t options;
-    options.m_interrupt_after = G_writing;
-    options.m_interrupt_delays_ms = {300};
-    const platform::process_result_t res =
-        platform::run_process({G_sync_tool, "--yes", few, next}, "", 60000, options);
-    if (res.m_interrupts_sent == 0) {
-        GTEST_SKIP() << "no console control event can be sent here (Wine, no console)";
+    const std::string not_run =
+        "Stopped by Ctrl-C; these label files were not synced: " + next + "\r\n";
+    struct row_t {
+        std::string m_fault;  // the command held back 400 ms, within its time-out
+        std::string m_trigger;
+        std::string m_err;
+        std::size_t m_commands;
+        texts_t m_rm6x5;
+    };
+    // clang-format off
+    const row_t rows[] = {
+        {"kind=TBOX_MEM_W,nth=2", G_writing, " STOPPED\r\nKDX-RM6X5's label area now: entries 2 to 3: the file's "
+         "labels, not read back; entry 4: the old labels. No field is erased: each holds its old or its new bytes.\r\n"
+         "NEW-DEVICE1: stopped by Ctrl-C before its first write: its label area is unchanged.\r\n" + not_run,
+         9 + 2 * 194 + 2, {G_factory_area[0], G_few_area[1], G_few_area[2], G_factory_area[3]}},
+        {"kind=TBOX_MEM_R,nth=100", "Reading KDX-RM6X5's labels...", "The sync of " + few + " was stopped by Ctrl-C "
+         "before anything was written.\r\n" + not_run, 9 + 194, G_factory_area},
+    };
+    // clang-format on
+    for (const row_t& r : rows) {
+        SCOPED_TRACE(r.m_fault);
+        zel_service_sim sim;
+        sim.add_fault(fault_of(r.m_fault + ":delay=400"));
+        m_sim.stop();
+        ASSERT_TRUE(sim.start(7000));
+        platform::process_options_t options;
+        options.m_interrupt_after = r.m_trigger;
+        options.m_interrupt_delays_ms = {300};
+        const platform::process_result_t res =
+            platform::run_process({G_sync_tool, "--yes", few, next}, "", 60000, options);
+        if (res.m_interrupts_sent == 0) {
+            GTEST_SKIP() << "no console control event can be sent here (Wine, no console)";
+        }
+        EXPECT_EQ(res.m_stderr, r.m_err);
+        EXPECT_EQ(res.m_exit_status, 1);
+        EXPECT_EQ(sim.command_log().size(), r.m_commands);
+        EXPECT_EQ(label_area(sim, G_rm6x5, 4), r.m_rm6x5);
+        EXPECT_EQ(label_area(sim, G_new1, 4), G_factory_area);
+        sim.stop();
     }
-    EXPECT_EQ(res.m_stderr,
-              " STOPPED\r\nKDX-RM6X5's label area now: entries 2 to 3: the file's labels, not read "
-              "back; entry 4: the old labels. No field is erased: each holds its old or its new "
-              "bytes.\r\nNEW-DEVICE1: stopped by Ctrl-C before its first write: its label area is "
-              "unchanged.\r\nStopped by Ctrl-C; these label files were not synced: " +
-                  next + "\r\n");
-    EXPECT_EQ(res.m_exit_status, 1);
-    EXPECT_EQ(m_sim.command_log().size(), 9u + 2 * 194 + 2);
-    EXPECT_EQ(label_area(m_sim, G_rm6x5, 4),
-              texts_t({G_factory_area[0], G_few_area[1], G_few_area[2], G_factory_area[3]}));
-    EXPECT_EQ(label_area(m_sim, G_new1, 4), G_factory_area);
+    ASSERT_TRUE(m_sim.start(7000));  // for the fixture
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "device_core/label_reading.h"
 
 // The exit status: every target holds the file; differences remain (a dry run, the operator
-// declined or stopped the writes); the job could not be done.
+// declined or stopped the sync); the job could not be done.
 enum sync_status_t { SYNC_DONE = 0, SYNC_DIFFERS = 1, SYNC_FAILED = 2 };
 
 struct sync_options_t {
@@ -105,7 +105,7 @@ enum device_state_t {
     DEVICE_SAME,     // it held the file already
     DEVICE_WRITTEN,  // its changes were written and read back
     DEVICE_DIFFERS,  // nothing written: a dry run, or the operator declined
-    DEVICE_STOPPED,  // a Ctrl-C stopped its writes, or came before them
+    DEVICE_STOPPED,  // a Ctrl-C stopped its writes, or came before its read or writes
     DEVICE_FAILED,   // a write or a read-back failed
     DEVICE_NOT_READ,
     DEVICE_NOT_FOUND,
@@ -136,9 +136,10 @@ struct file_sync_t {
 };
 
 // Reads the label file, finds its targets, reads and plans each, asks the operator (unless
-// --yes) and writes them (unless --dry-run), telling the operator all along. p_stopped is set
-// when a Ctrl-C stopped the writes.
-file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options, bool& p_stopped);
+// --yes) and writes them (unless --dry-run), telling the operator all along. From its first
+// command on a Ctrl-C is caught: the sync stops after the command in flight, and
+// platform::interrupted() tells the run.
+file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options);
 
 // The status of a run that came to these results.
 sync_status_t sync_status(const std::vector<file_sync_t>& p_files);

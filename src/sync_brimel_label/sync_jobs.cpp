@@ -103,10 +103,11 @@ void write_device(const network_view_t& p_view, device_sync_t& p_device) {
     p_device.m_state = end == SYNC_STOPPED ? DEVICE_STOPPED : DEVICE_FAILED;
 }
 
-// Asks the operator unless p_yes, then writes every device that differs. A first Ctrl-C from
-// then on stops the writes after the command in flight; p_stopped then tells the run.
-void write_devices(const network_view_t& p_view, bool p_yes, std::vector<device_sync_t>& p_devices,
-                   bool& p_stopped) {
+// Asks the operator unless p_yes, then writes every device that differs. After a Ctrl-C
+// caught while the devices were read or at the prompt nothing is written; one caught during
+// the writes stops them after the command in flight.
+void write_devices(const network_view_t& p_view, bool p_yes, const std::string& p_file,
+                   std::vector<device_sync_t>& p_devices) {
     console_message_t lines;
     std::size_t count = 0;
     for (const device_sync_t& device : p_devices) {
@@ -115,10 +116,15 @@ void write_devices(const network_view_t& p_view, bool p_yes, std::vector<device_
                                                  device.m_plan.m_changes.size());
         }
     }
-    if (count == 0 || (!p_yes && ask_confirmation(lines) != CONFIRMED)) {
+    const confirmation_t answer = count == 0 || platform::interrupted() ? REFUSED
+                                  : p_yes                               ? CONFIRMED
+                                                                        : ask_confirmation(lines);
+    if (platform::interrupted()) {
+        printf_error_message(sync_msg::stopped_before_writes(p_file));
+    }
+    if (answer != CONFIRMED || platform::interrupted()) {
         return;
     }
-    platform::catch_interrupts();
     for (device_sync_t& device : p_devices) {
         if (device.m_state != DEVICE_DIFFERS) {
             continue;
@@ -130,7 +136,6 @@ void write_devices(const network_view_t& p_view, bool p_yes, std::vector<device_
             write_device(p_view, device);
         }
     }
-    p_stopped = platform::interrupted();
 }
 
 sync_status_t device_status(device_state_t p_state) {
@@ -142,7 +147,7 @@ sync_status_t device_status(device_state_t p_state) {
 
 }  // namespace
 
-file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options, bool& p_stopped) {
+file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options) {
     file_sync_t result;
     result.m_file = p_file;
     if (read_label_file(p_file) == FAIL) {
@@ -161,6 +166,8 @@ file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options
         printf_error_message(sync_msg::no_target(p_file));
         return result;
     }
+    // From the first command on, a Ctrl-C stops the sync instead of ending the program.
+    platform::catch_interrupts();
     // Without the service every target is not found.
     network_view_t view;
     look_at_network(view);
@@ -172,12 +179,15 @@ file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options
     }
     for (const label_file_target_t& target : targets) {
         result.m_devices.push_back(find_target(view, target.m_name));
-        if (result.m_devices.back().m_state == DEVICE_SAME) {
-            read_device(view, target, p_file, result.m_devices.back());
+        device_sync_t& device = result.m_devices.back();
+        if (device.m_state == DEVICE_SAME && platform::interrupted()) {
+            device.m_state = DEVICE_STOPPED;  // found, not read
+        } else if (device.m_state == DEVICE_SAME) {
+            read_device(view, target, p_file, device);
         }
     }
     if (!p_options.m_dry_run) {
-        write_devices(view, p_options.m_yes, result.m_devices, p_stopped);
+        write_devices(view, p_options.m_yes, p_file, result.m_devices);
     }
     return result;
 }

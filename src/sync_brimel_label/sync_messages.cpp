@@ -252,6 +252,10 @@ console_message_t stopped_before(const std::string& p_name) {
            ": stopped by Ctrl-C before its first write: its label area is unchanged." + G_nl;
 }
 
+std::string stopped_before_writes(const std::string& p_file) {
+    return "The sync of " + p_file + " was stopped by Ctrl-C before anything was written." + G_nl;
+}
+
 const char* field_name(uint32_t p_field) {
     const char* const names[label_pages_per_preset] = {"label", "device", "channel"};
     return names[p_field];
@@ -289,8 +293,7 @@ std::string sync_user_manual_text(const std::string& p_program) {
             "or already so" +
             G_nl;
     text += tab +
-            "1  differences remain: a dry run, the operator declined, or Ctrl-C stopped the "
-            "writes" +
+            "1  differences remain: a dry run, the operator declined, or Ctrl-C stopped the sync" +
             G_nl;
     text += tab +
             "2  the job could not be done: a wrong command line, a file that cannot be read or "

@@ -46,6 +46,7 @@ console_message_t failure(const std::string& p_name, const field_change_t& p_cha
 // What each field to write holds now, entries grouped by it.
 console_message_t area_now(const std::string& p_name, const std::vector<field_change_t>& p_changes);
 console_message_t stopped_before(const std::string& p_name);
+std::string stopped_before_writes(const std::string& p_file);
 
 // The name of a field of an entry, 0 to 2, as messages and the JSON say it.
 const char* field_name(uint32_t p_field);

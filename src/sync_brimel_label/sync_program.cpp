@@ -1,4 +1,5 @@
 // The program: its command line, and the label files it syncs one after another.
+#include "platform/interrupt.h"
 #include "platform/output_file.h"
 #include "sync_brimel_label/sync_brimel_label.h"
 #include "sync_brimel_label/sync_messages.h"
@@ -67,13 +68,12 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     }
     std::vector<file_sync_t> files;
     std::vector<std::string> not_run;
-    bool stopped = false;
     for (const std::string& file : options.m_files) {
-        if (stopped) {
+        if (platform::interrupted()) {
             files.push_back(file_sync_t{file, FILE_NOT_RUN, {}, {}});
             not_run.push_back(file);
         } else {
-            files.push_back(sync_file(file, options, stopped));
+            files.push_back(sync_file(file, options));
         }
     }
     if (!not_run.empty()) {
