@@ -1,5 +1,6 @@
-// Command words, the operator's answers, console output and numbers.
+// Command words, the operator's answers, console output, numbers and the service's port.
 #include "basic_type/json_text.h"
+#include "basic_type/service_address.h"
 #include "unit_support.h"
 
 namespace {
@@ -91,6 +92,47 @@ TEST(Numbers, EachReaderByItsRule) {
     values.clear();
     EXPECT_FALSE(read_value_list("1,2x,3", 0, values));
     EXPECT_EQ(values, std::vector<int>({1, 2}));
+}
+
+// The service's port: --port's text wins over ZEL_SERVICE_PORT's, which wins over 7000; only
+// digits make a port, 1 to 65535. A port other than 7000 is said with where it came from.
+TEST(ServicePort, TheOptionWinsOverTheVariableAndOnlyDigitsMakeAPort) {
+    const std::string no = "ZEL_SERVICE_PORT needs a port number from 1 to 65535, not ";
+    struct row_t {
+        const char* m_option;    // nullptr: not given
+        const char* m_variable;  // nullptr: not set
+        std::string m_chosen;    // the port and its notice, or the refusal
+    };
+    // clang-format off
+    const row_t rows[] = {
+        {nullptr, nullptr, "7000 "}, {nullptr, "7000", "7000 "}, {nullptr, "007000", "7000 "},
+        {nullptr, "7001", "7001 Using ZEL-Service at 127.0.0.1:7001 (ZEL_SERVICE_PORT)."},
+        {nullptr, "1", "1 Using ZEL-Service at 127.0.0.1:1 (ZEL_SERVICE_PORT)."},
+        {nullptr, "65535", "65535 Using ZEL-Service at 127.0.0.1:65535 (ZEL_SERVICE_PORT)."},
+        {"7002", "x", "7002 Using ZEL-Service at 127.0.0.1:7002 (--port)."},
+        {"7000", "7001", "7000 "},
+        {"x", "7001", "--port needs a port number from 1 to 65535, not \"x\""},
+        {nullptr, "", no + "\"\""}, {nullptr, "0", no + "\"0\""}, {nullptr, "65536", no + "\"65536\""},
+        {nullptr, "4294967297", no + "\"4294967297\""}, {nullptr, "12a", no + "\"12a\""},
+        {nullptr, " 7001", no + "\" 7001\""}, {nullptr, "7001 ", no + "\"7001 \""},
+        {nullptr, "+7001", no + "\"+7001\""}, {nullptr, "-1", no + "\"-1\""},
+    };
+    // clang-format on
+    for (const row_t& r : rows) {
+        const std::string option = r.m_option != nullptr ? r.m_option : "";
+        const std::string variable = r.m_variable != nullptr ? r.m_variable : "";
+        service_port_t port;
+        port.m_port = 4242;  // a refusal leaves it
+        console_message_t refusal;
+        const bool chosen =
+            choose_service_port(r.m_option != nullptr ? &option : nullptr,
+                                r.m_variable != nullptr ? &variable : nullptr, port, refusal);
+        EXPECT_EQ(chosen ? std::to_string(port.m_port) + " " + service_port_notice(port)
+                         : refusal.shown(false),
+                  r.m_chosen)
+            << option << "|" << variable;
+        EXPECT_EQ(port.m_port == 4242, !chosen);
+    }
 }
 
 TEST(JsonText, StringsAreEscapedByTheJsonRules) {

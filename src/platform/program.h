@@ -1,6 +1,6 @@
 // What a program takes from its process and sets up in it at start, the one start every
-// program shares: its standard streams and signals, its arguments, and the files it opens
-// by the path it was given.
+// program shares: its standard streams and signals, its arguments, its environment, and
+// the files it opens by the path it was given.
 #ifndef SRC_PLATFORM_PROGRAM_H_
 #define SRC_PLATFORM_PROGRAM_H_
 
@@ -29,6 +29,10 @@ std::FILE* open_file_for_reading(const std::string& p_path);
 // True when the UTF-8 path names an existing entry that is no directory (Windows: through
 // the wide-character API).
 bool names_a_file(const std::string& p_path);
+
+// The value of the environment variable p_name, in UTF-8 (Windows: through the wide API,
+// as the arguments). False when the variable is not set; an empty value is a value.
+bool environment_value(const char* p_name, std::string& p_value);
 
 }  // namespace platform
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace platform {
 namespace {
@@ -54,6 +55,15 @@ std::FILE* open_file_for_reading(const std::string& p_path) {
 bool names_a_file(const std::string& p_path) {
     struct stat info = {};
     return stat(p_path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool environment_value(const char* p_name, std::string& p_value) {
+    const char* value = std::getenv(p_name);
+    if (value == nullptr) {
+        return false;
+    }
+    p_value = value;
+    return true;
 }
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "platform/wide_text_win32.h"
 
 namespace platform {
@@ -60,6 +62,15 @@ bool names_a_file(const std::string& p_path) {
     const DWORD attributes =
         wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool environment_value(const char* p_name, std::string& p_value) {
+    const wchar_t* value = _wgetenv(wide_of(p_name).c_str());
+    if (value == nullptr) {
+        return false;
+    }
+    p_value = utf8_of(value);
+    return true;
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string>
 
+#include "basic_type/service_address.h"
 #include "basic_type/zel_protocol.h"
 #include "platform/socket.h"
 
@@ -62,7 +63,7 @@ console_message_t greeting_as_shown(const std::string& p_greeting);
 
 class socket_handle {
   public:
-    static constexpr uint16_t default_port = 7000;
+    static constexpr uint16_t default_port = zel_service_default_port;
 
     socket_handle();
     ~socket_handle();
@@ -91,7 +92,7 @@ class socket_handle {
     bool ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer, std::string& p_ZEL_Command,
                     const time_t& p_timeout, const answer_rule_t& p_rule);
 
-    // The service port; tests point the link at a simulated service on another port.
+    // The service port: the one the operator chose, or a simulated service's in the tests.
     void set_service_port(uint16_t p_port) { m_port = p_port; }
 
     bool is_open() const { return m_init_state; }
@@ -127,7 +128,7 @@ class socket_handle {
     bool m_ever_reached = false;
     std::string m_open_failure;
     platform::socket_t m_sock = platform::INVALID_SOCKET_HANDLE;
-    std::string m_ip = "127.0.0.1";
+    std::string m_ip = zel_service_ip;
     uint16_t m_port = default_port;
     line_collector m_collector;
 };
