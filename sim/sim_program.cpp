@@ -6,6 +6,7 @@
 
 #include "basic_type/basic_type.h"
 #include "basic_type/numbers.h"
+#include "basic_type/service_address.h"
 #include "platform/clock.h"
 #include "platform/interrupt.h"
 #include "project_version.h"
@@ -31,6 +32,7 @@ bool set_port(const std::string& p_value, sim_command_line_t& p_options, std::st
         return false;
     }
     p_options.m_port = static_cast<uint16_t>(port);
+    p_options.m_port_given = true;
     return true;
 }
 
@@ -139,6 +141,26 @@ console_message_t shown_lines(const std::string& p_text) {
 
 void print_error(const std::string& p_text) {
     printf_error_message("zel_service_sim: " + shown_lines(p_text) + "\n");
+}
+
+// The port to listen on: --port's (0: one the system picks, which the listening line
+// names), or else ZEL_SERVICE_PORT's, or else 7000; a port other than 7000 is said once.
+// False after the error line when the variable holds no port.
+bool choose_port(const sim_command_line_t& p_options, uint16_t& p_port) {
+    service_port_t port;
+    port.m_port = p_options.m_port;
+    port.m_source = zel_service_port_option;
+    console_message_t refusal;
+    if (!p_options.m_port_given && !choose_service_port(nullptr, port, refusal)) {
+        printf_error_message("zel_service_sim: " + refusal + "\n");
+        return false;
+    }
+    const std::string notice = port.m_port != 0 ? service_port_notice(port) : "";
+    if (!notice.empty()) {
+        printf_note(notice + "\n");
+    }
+    p_port = port.m_port;
+    return true;
 }
 
 // Serves until Ctrl-C or a termination request.
@@ -315,6 +337,10 @@ int zel_service_sim_main(const std::vector<std::string>& p_args) {
         printf_str(sim_version_text());
         return 0;
     }
+    uint16_t port = 0;
+    if (!choose_port(options, port)) {
+        return 2;
+    }
     sim_network_t network = default_network();
     if (!options.m_network_path.empty() &&
         !load_network_file(options.m_network_path, network, error)) {
@@ -334,7 +360,7 @@ int zel_service_sim_main(const std::vector<std::string>& p_args) {
         print_error(error);
         return 2;
     }
-    const int status = serve_until_stopped(sim, options.m_port);
+    const int status = serve_until_stopped(sim, port);
     if (status != 0) {
         return status;
     }

@@ -14,6 +14,7 @@ struct sim_command_line_t {
     bool m_help = false;
     bool m_version = false;
     uint16_t m_port = 7000;
+    bool m_port_given = false;   // --port wins over ZEL_SERVICE_PORT
     std::string m_network_path;  // empty: the built-in network
     int m_latency_ms = 0;
     std::string m_log_path;

@@ -63,6 +63,62 @@ TEST_F(CommandLine, HelpWordsOptionsFilesAndTheirStatus) {
     std::filesystem::current_path(started_in);
 }
 
+// Every program takes the service's port from ZEL_SERVICE_PORT; the reader's and the
+// simulator's --port wins over it. A text that is no port is refused before anything is
+// connected or read; a port other than 7000 is said once, and the service on 7000 then gets
+// nothing; with 7000 a program runs exactly as without the variable.
+TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
+    zel_service_sim other;
+    ASSERT_TRUE(other.start(0));
+    const std::string port = std::to_string(other.port());
+    const std::string good = write_temp_file("good.ini", no_target);
+    const std::string dir = std::filesystem::u8path(good).parent_path().u8string();
+    const std::string no = " needs a port number from 1 to 65535, not ";
+    const std::string variable = "ZEL_SERVICE_PORT", there = variable + "=" + port;
+    const std::string using_there = "Using ZEL-Service at 127.0.0.1:" + port + " (";
+    const std::string written_run = launch() + opening(good) + G_greeting + "Done\r\n";
+    const std::string no_match = "No matching KALDEN-RM6X devices.\r\n";
+    const std::string nobody = G_greeting +
+                               "Warning: Nobody was not found on the network.\r\n"
+                               "No KALDEN-RM6X device to read.\r\n";
+    enum service_t { NONE, AT_7000, OTHER };
+    struct row_t {
+        std::string m_program;
+        texts_t m_args;
+        std::string m_variable;  // "NAME=VALUE"
+        std::string m_out;
+        std::string m_err;
+        int m_status;
+        service_t m_reached;
+    };
+    // clang-format off
+    const row_t rows[] = {
+        {G_tool, {good}, there, written_run, using_there + variable + ").\r\n" + no_match, 0, OTHER},
+        {G_tool, {good}, variable + "=7000", written_run, no_match, 0, AT_7000},
+        {G_tool, {good}, variable + "=12a", "", "write_brimel_label: " + variable + no + "\"12a\"\r\n", 2, NONE},
+        {G_tool, {good}, variable + "= 7001", "", "write_brimel_label: " + variable + no + "\" 7001\"\r\n", 2, NONE},
+        {G_tool, {"--help"}, variable + "=+7001", launch() + manual_for(G_tool), "", 0, NONE},
+        {G_read_tool, {"Nobody"}, there, "", using_there + variable + ").\r\n" + nobody, 2, OTHER},
+        {G_read_tool, {"Nobody", "--port", port}, variable + "=-1", "", using_there + "--port).\r\n" + nobody, 2, OTHER},
+        {G_read_tool, {"Nobody", "--port=0"}, there, "", "read_brimel_label: --port" + no + "\"0\"\r\n", 2, NONE},
+        {G_read_tool, {"Nobody"}, variable + "=", "", "read_brimel_label: " + variable + no + "\"\"\r\n", 2, NONE},
+        {G_sim_tool, {}, variable + "=65536", "", "zel_service_sim: " + variable + no + "\"65536\"\n", 2, NONE},
+        {G_sim_tool, {"--port", "0", "--network", dir}, variable + "=0", "", "zel_service_sim: " + dir + ": a directory, not a network file\n", 2, NONE},
+    };
+    // clang-format on
+    for (const row_t& r : rows) {
+        SCOPED_TRACE(r.m_program + " " + r.m_variable);
+        const std::size_t at_7000 = m_sim.command_log().size(),
+                          at_other = other.command_log().size();
+        const platform::process_result_t res = run_tool(r.m_args, "", r.m_program, {r.m_variable});
+        EXPECT_EQ(res.m_stdout, r.m_out);
+        EXPECT_EQ(res.m_stderr, r.m_err);
+        EXPECT_EQ(res.m_exit_status, r.m_status);
+        EXPECT_EQ(m_sim.command_log().size() > at_7000, r.m_reached == AT_7000);
+        EXPECT_EQ(other.command_log().size() > at_other, r.m_reached == OTHER);
+    }
+}
+
 // The programs other than the writer share one convention: --version, -h and --help, and
 // a usage error in one line pointing to --help, with status 2.
 TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {

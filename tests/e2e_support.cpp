@@ -34,10 +34,12 @@ const texts_t G_listing_and_information = {
 // clang-format on
 
 platform::process_result_t run_tool(const texts_t& p_args, const std::string& p_stdin,
-                                    const std::string& p_program) {
+                                    const std::string& p_program, const texts_t& p_environment) {
     texts_t argv = {p_program};
     argv.insert(argv.end(), p_args.begin(), p_args.end());
-    const platform::process_result_t res = platform::run_process(argv, p_stdin, 60000);
+    platform::process_options_t options;
+    options.m_environment = p_environment;
+    const platform::process_result_t res = platform::run_process(argv, p_stdin, 60000, options);
     EXPECT_TRUE(res.m_started);
     EXPECT_FALSE(res.m_timed_out) << "the run did not end within its deadlines";
     return res;

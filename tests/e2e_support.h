@@ -36,10 +36,12 @@ std::string reason_hidden(const std::string& p_text);
 // the 8 devices of the built-in network.
 extern const texts_t G_listing_and_information;
 
-// Runs the tool (or p_program) with these arguments and standard input; fails the test when
-// it cannot start or does not end within a minute.
+// Runs the tool (or p_program) with these arguments, standard input and variables
+// ("NAME=VALUE") set in its environment; fails the test when it cannot start or does not
+// end within a minute.
 platform::process_result_t run_tool(const texts_t& p_args, const std::string& p_stdin = "",
-                                    const std::string& p_program = G_tool);
+                                    const std::string& p_program = G_tool,
+                                    const texts_t& p_environment = {});
 inline platform::process_result_t run_read_tool(const texts_t& p_args) {
     return run_tool(p_args, "", G_read_tool);
 }

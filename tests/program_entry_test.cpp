@@ -25,6 +25,7 @@ TEST(ReadOptions, ACommandLineMakesOneJobOrSaysWhyNot) {
         {{"-o", "--force"}, "-o needs a file name"},
         {{"--verify="}, "--verify needs a file name"},
         {{"--capture"}, "--capture needs a file name"},
+        {{"--port", "-1"}, "--port needs a port number"},
         {{"-x"}, "unknown option -x"},
         {{"--output=a", "-o", "b"}, "-o is given twice"},
         {{"--force", "-o", "a", "--force"}, "--force is given twice"},

@@ -137,16 +137,21 @@ TEST(SimProgram, TheOptionsSetTheServiceUp) {
     EXPECT_EQ(sim.command_log(), texts_t());
 }
 
-// The program as a person runs it: a run stopped with Ctrl-C that leaves its dump, and every
-// refusal one line on standard error (a usage error pointing to --help, status 2).
+// The program as a person runs it: a run on the port ZEL_SERVICE_PORT names, which it says,
+// stopped with Ctrl-C and leaving its dump, and every refusal one line on standard error (a
+// usage error pointing to --help, status 2).
 TEST(SimProgram, ARunStoppedWithCtrlCAndTheCommandLineConvention) {
     platform::process_options_t stop;
     stop.m_interrupt_after = "listening on";
     stop.m_interrupt_delays_ms = {100};
+    const std::string port = std::to_string(unused_port());
+    stop.m_environment = {"ZEL_SERVICE_PORT=" + port};
     const std::string dump = temp_path("sim_dump.txt");
-    const platform::process_result_t run = platform::run_process(
-        {SIM_PROGRAM_PATH, "--port", "0", "--dump-file", dump}, "", 20000, stop);
-    EXPECT_EQ(run.m_stdout.substr(0, 40), "zel_service_sim: listening on 127.0.0.1:");
+    const platform::process_result_t run =
+        platform::run_process({SIM_PROGRAM_PATH, "--dump-file", dump}, "", 20000, stop);
+    const std::string listening = "zel_service_sim: listening on 127.0.0.1:" + port + "\n";
+    EXPECT_EQ(run.m_stdout.substr(0, listening.size()), listening);
+    EXPECT_EQ(run.m_stderr, "Using ZEL-Service at 127.0.0.1:" + port + " (ZEL_SERVICE_PORT).\n");
     if (run.m_interrupts_sent > 0) {  // none under Wine, which has no console
         EXPECT_EQ(run.m_exit_status, 0);
         EXPECT_EQ(file_text(dump).substr(0, 29), "Network Stage-Net, 8 devices\n");

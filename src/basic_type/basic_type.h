@@ -128,6 +128,10 @@ void printf_error_message(const console_message_t& p_message);
 void printf_str(const std::string& p_text);
 void printf_str(const console_message_t& p_message);
 
+// Writes the text to standard error as it is, in the console's current attribute: a note on
+// how the program runs, kept out of what standard output carries.
+void printf_note(const std::string& p_text);
+
 // From this call on, printf_str, printf_str_color and the live counter write to standard
 // error, so that standard output carries only what the program prints as its result (the
 // label file, the JSON that read_brimel_label prints). Until then (and always in

@@ -185,6 +185,11 @@ void printf_str(const console_message_t& p_message) {
                             platform::DEFAULT_ATTRIBUTE);
 }
 
+void printf_note(const std::string& p_text) {
+    wipe_shown_counter();
+    platform::console_write(platform::CONSOLE_ERR, p_text, platform::DEFAULT_ATTRIBUTE);
+}
+
 std::string color_text(std::string p_text, color_code_t p_color) {
     const std::string* marker = nullptr;
     switch (p_color) {

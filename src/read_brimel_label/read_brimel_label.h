@@ -27,6 +27,7 @@ struct read_options_t {
     std::string m_capture;               // --capture FILE
     bool m_list = false;                 // --list: the network as the service reports it
     bool m_json = false;                 // --json: --list or --verify for a script
+    std::string m_port;                  // --port N; empty: ZEL_SERVICE_PORT's or 7000
 };
 
 // Reads the arguments after the program's name into p_options. False, with p_what saying

@@ -9,7 +9,7 @@
 namespace {
 
 const std::string G_nl = "\r\n";
-const std::string G_program = "read_brimel_label";
+const std::string G_program = read_msg::program;
 // The three fields of an entry as a message shows them, every byte a label file cannot
 // carry written as \xHH.
 console_message_t fields(const label_preset_t& p_entry) {
@@ -30,6 +30,8 @@ std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {
 }  // namespace
 
 namespace read_msg {
+
+const char* const program = "read_brimel_label";
 
 std::string usage_error(const std::string& p_what) {
     return G_program + ": " + p_what + " (see --help)" + G_nl;

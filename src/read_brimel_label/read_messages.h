@@ -14,6 +14,9 @@
 
 namespace read_msg {
 
+// "read_brimel_label", the first word of the program's error lines and its manual's name.
+extern const char* const program;
+
 std::string usage_error(const std::string& p_what);
 console_message_t network_line(const std::string& p_name, std::size_t p_listed);
 std::string identifiers(int p_mir, int p_pir, int p_fir);

@@ -15,14 +15,17 @@ const char G_capture_option[] = "--capture";
 const char G_version_option[] = "--version";
 const char G_list_option[] = "--list";
 const char G_json_option[] = "--json";
+const char G_port_option[] = "--port";
 const char G_end_of_options[] = "--";
 // The one who writes "-o -" means standard output.
 const char G_standard_output[] = "-";
 
-// An option that takes a file name, and where the name goes.
+// An option that takes a value (a file name, or the port, read when the job starts), and
+// where the value goes.
 struct file_option_t {
     const char* m_name;
     std::string read_options_t::*m_file;
+    const char* m_value = "a file name";
 };
 
 const file_option_t G_file_options[] = {
@@ -30,6 +33,7 @@ const file_option_t G_file_options[] = {
     {G_output_long_option, &read_options_t::m_output},
     {G_verify_option, &read_options_t::m_verify},
     {G_capture_option, &read_options_t::m_capture},
+    {G_port_option, &read_options_t::m_port, "a port number"},
 };
 
 const file_option_t* file_option(const std::string& p_name) {
@@ -50,7 +54,7 @@ bool take_file(const std::vector<std::string>& p_args, std::size_t& p_k, const s
     const bool has_next = p_attached == nullptr && p_k + 1 < p_args.size();
     const std::string value = p_attached != nullptr ? *p_attached : has_next ? p_args[p_k + 1] : "";
     if (value.empty() || (value[0] == '-' && value != G_standard_output)) {
-        p_what = p_name + " needs a file name";
+        p_what = p_name + " needs " + option->m_value;
         return false;
     }
     if (!file.empty()) {
@@ -162,6 +166,10 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
     if (options.m_version) {
         printf_str(read_msg::version());
         return READ_DONE;
+    }
+    if (!use_chosen_service_port(read_msg::program,
+                                 options.m_port.empty() ? nullptr : &options.m_port)) {
+        return READ_FAILED;
     }
     if (prints_its_result(options)) {
         // Standard output carries the result alone: the messages go to standard error.

@@ -4,6 +4,7 @@
 #include "platform/interrupt.h"
 #include "platform/program.h"
 #include "project_version.h"
+#include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
@@ -39,9 +40,9 @@ const std::string* first_unknown_option(const std::vector<std::string>& p_args) 
     return nullptr;
 }
 
-// After a Ctrl-C, one line names the label files left on the command line, if any.
-void report_files_not_run(const std::vector<std::string>& p_args, std::size_t p_first,
-                          bool p_options_ended) {
+// The label files of the arguments from p_first on, in order, joined by ", ".
+std::string label_files(const std::vector<std::string>& p_args, std::size_t p_first,
+                        bool p_options_ended) {
     std::string files;
     for (std::size_t arg_idx = p_first; arg_idx < p_args.size(); ++arg_idx) {
         const std::string& arg = p_args[arg_idx];
@@ -51,6 +52,13 @@ void report_files_not_run(const std::vector<std::string>& p_args, std::size_t p_
             files += (files.empty() ? "" : ", ") + arg;
         }
     }
+    return files;
+}
+
+// After a Ctrl-C, one line names the label files left on the command line, if any.
+void report_files_not_run(const std::vector<std::string>& p_args, std::size_t p_first,
+                          bool p_options_ended) {
+    const std::string files = label_files(p_args, p_first, p_options_ended);
     if (!files.empty()) {
         printf_error_message("Stopped by Ctrl-C; these label files were not run: " + files +
                              "\r\n");
@@ -70,6 +78,12 @@ int write_brimel_label_main(const std::vector<std::string>& p_args) {
     }
     if (const std::string* unknown = first_unknown_option(p_args)) {
         printf_error_message(G_program + ": unknown option " + *unknown + " (see --help)\r\n");
+        return G_usage_status;
+    }
+    // Only a label file reaches the service: help words and --version run whatever the port.
+    // A port that cannot be had is a wrong way to start the program, as an unknown option
+    // is (nothing read or connected), not a label file's failed run (1).
+    if (!label_files(p_args, 1, false).empty() && !use_chosen_service_port(G_program)) {
         return G_usage_status;
     }
     const std::string& program = p_args[0];

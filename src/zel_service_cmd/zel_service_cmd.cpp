@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "basic_type/label_area.h"
+#include "basic_type/service_address.h"
 #include "write_brimel_label/write_brimel_label.h"
 
 namespace {
@@ -171,6 +172,21 @@ std::string name_data_list(const std::string& p_str_name) {
         list += "0";
     }
     return list;
+}
+
+bool use_chosen_service_port(const std::string& p_program, const std::string* p_option) {
+    service_port_t port;
+    console_message_t refusal;
+    if (!choose_service_port(p_option, port, refusal)) {
+        printf_error_message(p_program + ": " + refusal + "\r\n");
+        return false;
+    }
+    const std::string notice = service_port_notice(port);
+    if (!notice.empty()) {
+        printf_note(notice + "\r\n");
+    }
+    service_link().set_service_port(port.m_port);
+    return true;
 }
 
 bool service_link_lost() {

@@ -42,6 +42,13 @@ Status write_clear_name_page(std::string p_mac_adress, uint8_t p_slot, uint32_t 
 // decimals each followed by ","; a "0" ends a name shorter than 32 bytes.
 std::string name_data_list(const std::string& p_str_name);
 
+// Points the service link at the port the operator chose, before anything is connected:
+// p_option, the text given to --port (nullptr when none), wins over ZEL_SERVICE_PORT, which
+// wins over 7000. A port other than 7000 is said once on standard error. False, after one
+// line on standard error that starts with p_program's name and says why, when the text
+// chosen is no port: the link is left as it was, and the program ends with its usage status.
+bool use_chosen_service_port(const std::string& p_program, const std::string* p_option = nullptr);
+
 // ---- The same commands as values, without the registry ----------------------------------
 
 // The link to the service is gone: the last command could not open it again.

@@ -38,6 +38,9 @@ struct process_options_t {
     // then runs in a process group of its own (best effort: an emulator may not deliver it).
     std::string m_interrupt_after;
     std::vector<int64_t> m_interrupt_delays_ms;
+    // Variables set in the child's environment, "NAME=VALUE" each ("NAME=" sets it empty),
+    // over those it inherits.
+    std::vector<std::string> m_environment;
 };
 
 process_result_t run_process(const std::vector<std::string>& p_argv,

@@ -23,6 +23,38 @@ void attach(const std::string& p_path, int p_flags, int p_standard_fd, bool p_cl
     }
 }
 
+// The name of a "NAME=VALUE" entry, with its "=".
+std::string name_of(const std::string& p_entry) {
+    return p_entry.substr(0, p_entry.find('=') + 1);
+}
+
+// The environment of this process with p_set over it, made before the child is forked: a
+// child of a process with threads may only call what is safe in a signal handler.
+std::vector<std::string> child_environment(const std::vector<std::string>& p_set) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string inherited = *entry;
+        bool replaced = false;
+        for (const std::string& set : p_set) {
+            replaced = replaced || name_of(set) == name_of(inherited);
+        }
+        if (!replaced) {
+            entries.push_back(inherited);
+        }
+    }
+    entries.insert(entries.end(), p_set.begin(), p_set.end());
+    return entries;
+}
+
+std::vector<char*> pointers_to(const std::vector<std::string>& p_texts) {
+    std::vector<char*> pointers;
+    for (const std::string& text : p_texts) {
+        pointers.push_back(const_cast<char*>(text.c_str()));
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 }  // namespace
 
 bool can_close_standard_streams() {
@@ -37,17 +69,15 @@ std::string temporary_file(const char* p_what) {
 
 bool start_child(const std::vector<std::string>& p_argv, const child_files_t& p_files,
                  const process_options_t& p_options, child_t& p_child) {
+    const std::vector<std::string> environment = child_environment(p_options.m_environment);
+    std::vector<char*> args = pointers_to(p_argv);
+    std::vector<char*> variables = pointers_to(environment);
     const pid_t pid = fork();
     if (pid == 0) {
         attach(p_files.m_in, O_RDONLY, STDIN_FILENO, p_options.m_close_stdin);
         attach(p_files.m_out, O_WRONLY | O_TRUNC, STDOUT_FILENO, p_options.m_close_stdout);
         attach(p_files.m_err, O_WRONLY | O_TRUNC, STDERR_FILENO, p_options.m_close_stderr);
-        std::vector<char*> args;
-        for (const std::string& arg : p_argv) {
-            args.push_back(const_cast<char*>(arg.c_str()));
-        }
-        args.push_back(nullptr);
-        execv(args[0], args.data());
+        execve(args[0], args.data(), variables.data());
         _exit(127);
     }
     p_child.m_id = pid;

@@ -36,6 +36,38 @@ HANDLE process_of(const child_t& p_child) {
     return reinterpret_cast<HANDLE>(p_child.m_handle);
 }
 
+// The environment block of this process with p_set over it ("NAME=VALUE" each): the
+// variables, each ended by a zero, then one more zero. Names are compared in any letter
+// case, as Windows does.
+std::wstring child_environment(const std::vector<std::string>& p_set) {
+    std::vector<std::wstring> set;
+    for (const std::string& entry : p_set) {
+        set.push_back(wide_of(entry));
+    }
+    const auto name_of = [](const std::wstring& p_entry) {
+        // A name may start with "=" ("=C:=C:\\" keeps a drive's folder).
+        std::wstring name = p_entry.substr(0, p_entry.find(L'=', 1) + 1);
+        CharUpperW(&name[0]);
+        return name;
+    };
+    std::wstring block;
+    wchar_t* inherited = GetEnvironmentStringsW();
+    for (const wchar_t* entry = inherited; *entry != L'\0'; entry += wcslen(entry) + 1) {
+        bool replaced = false;
+        for (const std::wstring& one : set) {
+            replaced = replaced || name_of(one) == name_of(entry);
+        }
+        if (!replaced) {
+            block += std::wstring(entry) + L'\0';
+        }
+    }
+    FreeEnvironmentStringsW(inherited);
+    for (const std::wstring& one : set) {
+        block += one + L'\0';
+    }
+    return block + L'\0';
+}
+
 }  // namespace
 
 bool can_close_standard_streams() {
@@ -66,10 +98,12 @@ bool start_child(const std::vector<std::string>& p_argv, const child_files_t& p_
     // the ANSI code page). A console control event can be sent to a process group alone:
     // a child to interrupt gets its own.
     std::wstring wide_line = wide_of(line);
-    const DWORD flags = p_options.m_interrupt_delays_ms.empty() ? 0 : CREATE_NEW_PROCESS_GROUP;
+    std::wstring environment = child_environment(p_options.m_environment);
+    const DWORD flags = (p_options.m_interrupt_delays_ms.empty() ? 0 : CREATE_NEW_PROCESS_GROUP) |
+                        CREATE_UNICODE_ENVIRONMENT;
     PROCESS_INFORMATION info = {};
     const bool started = CreateProcessW(nullptr, &wide_line[0], nullptr, nullptr, TRUE, flags,
-                                        nullptr, nullptr, &startup, &info);
+                                        &environment[0], nullptr, &startup, &info);
     for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
         CloseHandle(handle);
     }
