@@ -231,8 +231,8 @@ std::string sim_usage_text() {
            "answered \"<word>=FAILED\". Stop it with Ctrl-C: it then writes the same dump.\n"
            "\n"
            "Options:\n"
-           "  --port N             TCP port (default 7000; 0 picks a free one). The port in\n"
-           "                       use is printed at start.\n"
+           "  --port N             TCP port (default: ZEL_SERVICE_PORT's, or else 7000; 0\n"
+           "                       picks a free one). The port in use is printed at start.\n"
            "  --network FILE       the network description (default: the built-in one), at\n"
            "                       " +
            bounds_of_network +
@@ -279,10 +279,14 @@ std::string sim_usage_text() {
            "\n" +
            indented(default_network_text()) +
            "\n"
+           "Environment:\n"
+           "  ZEL_SERVICE_PORT     the port when --port is not given, 1 to 65535\n"
+           "  NO_COLOR             when not empty, messages are written without colour\n"
+           "\n"
            "Exit status: 0 after Ctrl-C or a termination request, --help or --version, 1\n"
-           "when the port cannot be had or the dump cannot be written, 2 for a wrong option\n"
-           "or network file, 3 after Ctrl-C or a termination request when violations were\n"
-           "recorded.\n";
+           "when the port cannot be had or the dump cannot be written, 2 for a wrong\n"
+           "option, network file or ZEL_SERVICE_PORT, 3 after Ctrl-C or a termination\n"
+           "request when violations were recorded.\n";
 }
 
 std::string sim_version_text() {

@@ -50,8 +50,9 @@ struct sim_stop_report_t {
 sim_stop_report_t sim_stop_report(const std::vector<std::string>& p_described, uint64_t p_count);
 
 // Exit status: 0 after a clean stop, --help or --version, 1 when the port cannot be had or
-// the dump cannot be written, 2 for a wrong command line (one line on standard error) or
-// network file, 3 after a clean stop when the service recorded violations.
+// the dump cannot be written, 2 for a wrong command line (one line on standard error),
+// network file or ZEL_SERVICE_PORT, 3 after a clean stop when the service recorded
+// violations.
 int zel_service_sim_main(const std::vector<std::string>& p_args);
 
 #endif  // SIM_SIM_PROGRAM_H_

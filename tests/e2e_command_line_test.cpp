@@ -1,7 +1,10 @@
 // The tool run with help words and files: the manual, the order of the runs, what cannot be
 // opened, what the shell hands over, and the exit status. The accepted files here name no
 // target device.
+#include <cctype>
+#include <cstring>
 #include <filesystem>
+#include <sstream>
 
 #include "e2e_support.h"
 
@@ -122,8 +125,8 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
 // The programs other than the writer share one convention: --version, -h and --help, and
 // a usage error in one line pointing to --help, with status 2.
 TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
-    const std::string read_manual = manual_for(G_read_tool, "read_manual.txt");
-    const std::string sync_manual = manual_for(G_sync_tool, "sync_manual.txt");
+    const std::string read_manual = file_text(std::string(WBL_TEST_DATA_DIR) + "/read_manual.txt");
+    const std::string sync_manual = file_text(std::string(WBL_TEST_DATA_DIR) + "/sync_manual.txt");
     const std::string sim_help = file_text(std::string(WBL_TEST_DATA_DIR) + "/sim_help.txt");
     // clang-format off
     const std::tuple<std::string, std::string, std::string, std::string, int> rows[] = {
@@ -148,6 +151,77 @@ TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
         EXPECT_EQ(res.m_stdout, out);
         EXPECT_EQ(res.m_stderr, err);
         EXPECT_EQ(res.m_exit_status, status);
+    }
+}
+
+// True when p_word stands in p_text as a word of a command line: no letter, digit or "-"
+// touches it.
+bool has_word(const std::string& p_text, const std::string& p_word) {
+    const auto part_of_word = [](char p_c) {
+        return std::isalnum(static_cast<unsigned char>(p_c)) || p_c == '-';
+    };
+    for (std::size_t at = p_text.find(p_word); at != std::string::npos;
+         at = p_text.find(p_word, at + 1)) {
+        const std::size_t end = at + p_word.size();
+        if ((at == 0 || !part_of_word(p_text[at - 1])) &&
+            (end == p_text.size() || !part_of_word(p_text[end]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A manual page as its reader sees the words: without the roff escapes of "-" and fonts.
+std::string page_words(std::string p_page) {
+    for (const char* escape : {"\\fB", "\\fI", "\\fR", "\\fP", "\\"}) {
+        for (std::size_t at = p_page.find(escape); at != std::string::npos;
+             at = p_page.find(escape, at)) {
+            p_page.erase(at, std::strlen(escape));
+        }
+    }
+    return p_page;
+}
+
+// Every option of every program, and the variables it reads, are in its --help and its
+// manual page, in lines of at most 80 characters. The writer's built-in manual is the
+// specified text: the writer's options are looked for in its manual page alone.
+TEST(ProgramConvention, EveryOptionIsInTheHelpAndTheManualPageInLinesOf80) {
+    struct row_t {
+        std::string m_program;
+        std::string m_page;
+        bool m_help_lists_options;
+        texts_t m_options;
+    };
+    // clang-format off
+    const row_t rows[] = {
+        {G_tool, "write_brimel_label.1", false,
+         {"h", "-h", "help", "-help", "--help", "--version", "--", "ZEL_SERVICE_PORT", "NO_COLOR"}},
+        {G_read_tool, "read_brimel_label.1", true,
+         {"--list", "--json", "-o", "--output", "--force", "--verify", "--capture", "--port", "-h", "--help",
+          "--version", "--", "ZEL_SERVICE_PORT", "NO_COLOR"}},
+        {G_sim_tool, "zel_service_sim.1", true,
+         {"--port", "--network", "--latency", "--log", "--dump-file", "--fault", "--no-greeting",
+          "--slow-greeting", "--help", "-h", "--version", "ZEL_SERVICE_PORT", "NO_COLOR"}},
+    };
+    // clang-format on
+    for (const row_t& r : rows) {
+        SCOPED_TRACE(r.m_page);
+        // Lines of the --help text that lists the options, with their line ends, and of the page.
+        std::istringstream help(
+            r.m_help_lists_options ? run_tool({"--help"}, "", r.m_program).m_stdout : "");
+        const std::string page = file_text(std::string(WBL_MAN_DIR) + "/" + r.m_page);
+        for (const std::string& option : r.m_options) {
+            EXPECT_TRUE(!r.m_help_lists_options || has_word(help.str(), option))
+                << "--help lacks " << option;
+            EXPECT_TRUE(has_word(page_words(page), option)) << "the page lacks " << option;
+        }
+        std::istringstream page_lines(page);
+        for (std::string line; std::getline(help, line);) {
+            EXPECT_LE(line.find_last_not_of('\r') + 1, 80u) << "--help: " << line;
+        }
+        for (std::string line; std::getline(page_lines, line);) {
+            EXPECT_LE(line.size(), 80u) << line;
+        }
     }
 }
 

@@ -80,9 +80,8 @@ std::string written(const sim_target_t& p_target) {
            "'s new labels... OK\r\n" + name + "'s labels written successfully\r\n";
 }
 
-std::string manual_for(const std::string& p_program, const std::string& p_golden) {
-    // The golden file is written for the program path C:\bin\tool.exe.
-    std::string manual = file_text(std::string(WBL_TEST_DATA_DIR) + "/" + p_golden);
+std::string manual_for(const std::string& p_program) {
+    std::string manual = file_text(std::string(WBL_TEST_DATA_DIR) + "/manual.txt");
     const std::string golden_path = "C:\\bin\\tool.exe";
     for (std::size_t at = 0; (at = manual.find(golden_path, at)) != std::string::npos;) {
         manual.replace(at, golden_path.size(), p_program);

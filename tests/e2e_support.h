@@ -51,8 +51,8 @@ std::string opening(const std::string& p_path);  // "Opening file: <path>\r\n"
 std::string device_line(int p_number, const sim_target_t& p_target);
 std::string confirm_screen(const std::string& p_device_lines);  // header, devices, prompt
 std::string written(const sim_target_t& p_target);  // the three lines of a written device
-// A manual golden file (written for C:\bin\tool.exe) for this program path.
-std::string manual_for(const std::string& p_program, const std::string& p_golden = "manual.txt");
+// The writer's manual (its golden file is written for C:\bin\tool.exe) for this program path.
+std::string manual_for(const std::string& p_program);
 
 // The name fields of the first p_count preset entries: "label|device|channel" each, every
 // field whole, up to its last byte that is not zero.

@@ -35,8 +35,8 @@ struct read_options_t {
 bool parse_read_options(const std::vector<std::string>& p_args, read_options_t& p_options,
                         std::string& p_what);
 
-// The manual, with p_program as the command name; CR LF line ends.
-std::string read_user_manual_text(const std::string& p_program);
+// The manual, lines of at most 80 characters ended by CR LF.
+std::string read_user_manual_text();
 
 // The program, on its arguments (the program's name first): back up, verify, capture, show
 // the manual or the version. Its exit status is a read_status_t. When the job prints its

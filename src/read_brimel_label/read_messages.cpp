@@ -198,48 +198,55 @@ std::string capture_not_written(const std::string& p_file) {
 
 }  // namespace read_msg
 
-std::string read_user_manual_text(const std::string& p_program) {
-    const std::string tab = "\t";
-    std::string text;
-    text += p_program + " " + G_project_version + " User's manual:" + G_nl;
-    text +=
-        "The program reads the labels of the KALDEN RM6X devices back; it never writes to a "
-        "device." +
-        G_nl;
-    text += p_program + " [DEVICE ...] [-o FILE [--force]]" + G_nl;
-    text += tab +
-            "backs up the labels of the named devices, or of every compatible device, as a label "
-            "file write_brimel_label reads: printed, or written to FILE (- for standard output) "
-            "once every device was read; a file is replaced only with --force, and only a "
-            "regular file" +
-            G_nl;
-    text += p_program + " --verify FILE" + G_nl;
-    text += tab +
-            "reads FILE as write_brimel_label does, then tells for each device it names that the "
-            "device holds exactly what FILE would write, or each difference" +
-            G_nl;
-    text += p_program + " --capture FILE [--force]" + G_nl;
-    text += tab +
-            "writes every device of the network, its information and its labels, to FILE for "
-            "zel_service_sim --network FILE, to rehearse the venue elsewhere" +
-            G_nl;
-    text += p_program + " -h | --help | --version" + G_nl;
-    text += tab + "shows this manual, or the version" + G_nl;
-    text += "An option's value may follow as --verify=FILE; -- ends the options." + G_nl;
-    text += "Exit status:" + G_nl;
-    text += tab +
-            "0  the job was done completely: every device asked for backed up and the backup "
-            "written, every listed device captured, or every device FILE names holds exactly "
-            "what FILE would write" +
-            G_nl;
-    text += tab +
-            "1  --verify did not prove it: a device differs, a device FILE names is missing, not "
-            "compatible or ambiguous, FILE had a refused label line, or FILE names no device" +
-            G_nl;
-    text += tab +
-            "2  the job could not be done: a wrong command line, a file that cannot be read, the "
-            "service unreachable, a device that could not be read or backed up, an output not "
-            "written" +
-            G_nl;
-    return text;
+std::string read_user_manual_text() {
+    const std::string text =
+        G_program + " " + G_project_version +
+        " User's manual:\n"
+        "The program reads the labels of the KALDEN RM6X devices back; it never writes\n"
+        "to a device.\n"
+        "read_brimel_label --list [--json]\n"
+        "    shows the network: its name, then each device's name, MAC, mir, pir and\n"
+        "    fir, and whether it is compatible, not compatible or gave no information\n"
+        "    answer\n"
+        "read_brimel_label [DEVICE ...] [-o FILE [--force]]\n"
+        "    backs up the labels of the named devices, or of every compatible device,\n"
+        "    as a label file write_brimel_label reads: printed, or written to FILE\n"
+        "    (- for standard output) once every device was read; a file is replaced\n"
+        "    only with --force, and only a regular file\n"
+        "read_brimel_label --verify FILE [--json]\n"
+        "    reads FILE as write_brimel_label does, then tells for each device it names\n"
+        "    that the device holds exactly what FILE would write, or each difference\n"
+        "read_brimel_label --capture FILE [--force]\n"
+        "    writes every device of the network, its information and its labels, to\n"
+        "    FILE for zel_service_sim --network FILE, to rehearse the venue elsewhere\n"
+        "read_brimel_label -h | --help | --version\n"
+        "    shows this manual, or the version\n"
+        "Options:\n"
+        "    -o FILE, --output FILE  where the backup goes\n"
+        "    --force                 lets -o or --capture replace a regular file\n"
+        "    --json                  with --list or --verify: one JSON object alone on\n"
+        "                            standard output, for scripts; the messages go to\n"
+        "                            standard error\n"
+        "    --port N                the service's port on 127.0.0.1, 1 to 65535; wins\n"
+        "                            over ZEL_SERVICE_PORT\n"
+        "    --                      ends the options; a value may also follow \"=\", as\n"
+        "                            in --verify=FILE\n"
+        "Environment:\n"
+        "    ZEL_SERVICE_PORT  the service's port when --port is not given (default 7000)\n"
+        "    NO_COLOR          when not empty, messages are written without colour\n"
+        "Exit status:\n"
+        "    0  the job was done completely: every device asked for backed up and the\n"
+        "       backup written, the network listed, every listed device captured, or\n"
+        "       every device FILE names holds exactly what FILE would write\n"
+        "    1  --verify did not prove it: a device differs, a device FILE names is\n"
+        "       missing, not compatible or ambiguous, FILE had a refused label line, or\n"
+        "       FILE names no device\n"
+        "    2  the job could not be done: a wrong command line or port, a file that\n"
+        "       cannot be read, the service unreachable, a device that could not be\n"
+        "       read or backed up, an output not written\n";
+    std::string manual;
+    for (const char c : text) {
+        manual += c == '\n' ? G_nl : std::string(1, c);
+    }
+    return manual;
 }

@@ -160,7 +160,7 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
         return READ_FAILED;
     }
     if (options.m_help) {
-        printf_str_color(read_user_manual_text(p_args.empty() ? "" : p_args[0]), CYAN);
+        printf_str_color(read_user_manual_text(), CYAN);
         return READ_DONE;
     }
     if (options.m_version) {
