@@ -1,7 +1,13 @@
 // The entry and the registry without a process around them: an argument count the
-// command line cannot give, and a label area whose location was never read.
+// command line cannot give, a write to a closed pipe, and a label area whose location was
+// never read.
 #include <cstdlib>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include "platform/program.h"
 #include "read_brimel_label/read_brimel_label.h"
 #include "unit_support.h"
 #include "write_brimel_label/write_brimel_label.h"
@@ -16,6 +22,19 @@ TEST(ProgramEntry, NoArgumentAtAllIsAnError) {
     EXPECT_EQ(got.m_out, "");
     EXPECT_EQ(got.m_err, "Unknow error\r\n\r\nFailed, exit now\r\n");
 }
+
+#ifndef _WIN32
+// Every program starts ready for a reader that went away: a write to a closed pipe fails
+// instead of ending the program.
+TEST(ProgramEntry, AWriteToAClosedPipeFailsInsteadOfEndingTheProgram) {
+    char* argv[] = {const_cast<char*>("program"), nullptr};
+    const auto body = [](const std::vector<std::string>&) {
+        int ends[2] = {-1, -1};
+        return pipe(ends) == 0 && close(ends[0]) == 0 && write(ends[1], "x", 1) == -1 ? 0 : 1;
+    };
+    EXPECT_EXIT(std::exit(platform::run_program(1, argv, body)), testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(ReadOptions, ACommandLineMakesOneJobOrSaysWhyNot) {
     // clang-format off
