@@ -76,6 +76,7 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
     const std::string port = std::to_string(other.port());
     const std::string good = write_temp_file("good.ini", no_target);
     const std::string dir = std::filesystem::u8path(good).parent_path().u8string();
+    const std::string nobody_file = write_temp_file("nobody.ini", "[Nobody]\nA = 1@Dev\n");
     const std::string no = " needs a port number from 1 to 65535, not ";
     const std::string variable = "ZEL_SERVICE_PORT", there = variable + "=" + port;
     const std::string using_there = "Using ZEL-Service at 127.0.0.1:" + port + " (";
@@ -105,6 +106,8 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
         {G_read_tool, {"Nobody", "--port", port}, variable + "=-1", "", using_there + "--port).\r\n" + nobody, 2, OTHER},
         {G_read_tool, {"Nobody", "--port=0"}, there, "", "read_brimel_label: --port" + no + "\"0\"\r\n", 2, NONE},
         {G_read_tool, {"Nobody"}, variable + "=", "", "read_brimel_label: " + variable + no + "\"\"\r\n", 2, NONE},
+        {G_sync_tool, {"--dry-run", "--port", port, nobody_file}, variable + "=-1", opening(nobody_file) + G_greeting, using_there + "--port).\r\nWarning: Nobody was not found on the network.\r\n", 2, OTHER},
+        {G_sync_tool, {"--port=x", good}, there, "", "sync_brimel_label: --port" + no + "\"x\"\r\n", 2, NONE},
         {G_sim_tool, {}, variable + "=65536", "", "zel_service_sim: " + variable + no + "\"65536\"\n", 2, NONE},
         {G_sim_tool, {"--port", "0", "--network", dir}, variable + "=0", "", "zel_service_sim: " + dir + ": a directory, not a network file\n", 2, NONE},
     };
@@ -199,6 +202,8 @@ TEST(ProgramConvention, EveryOptionIsInTheHelpAndTheManualPageInLinesOf80) {
         {G_read_tool, "read_brimel_label.1", true,
          {"--list", "--json", "-o", "--output", "--force", "--verify", "--capture", "--port", "-h", "--help",
           "--version", "--", "ZEL_SERVICE_PORT", "NO_COLOR"}},
+        {G_sync_tool, "sync_brimel_label.1", true,
+         {"--yes", "--dry-run", "--json", "--port", "-h", "--help", "--version", "--", "ZEL_SERVICE_PORT", "NO_COLOR"}},
         {G_sim_tool, "zel_service_sim.1", true,
          {"--port", "--network", "--latency", "--log", "--dump-file", "--fault", "--no-greeting",
           "--slow-greeting", "--help", "-h", "--version", "ZEL_SERVICE_PORT", "NO_COLOR"}},

@@ -26,6 +26,7 @@ struct sync_options_t {
     bool m_yes = false;      // --yes: written without asking
     bool m_dry_run = false;  // --dry-run: the plan only
     bool m_json = false;     // --json: the plan and the results for a script
+    std::string m_port;      // --port's text, read when the job starts; empty when not given
     std::vector<std::string> m_files;
 };
 
@@ -34,8 +35,8 @@ struct sync_options_t {
 bool parse_sync_options(const std::vector<std::string>& p_args, sync_options_t& p_options,
                         std::string& p_what);
 
-// The manual, with p_program as the command name; CR LF line ends.
-std::string sync_user_manual_text(const std::string& p_program);
+// The manual, in lines of at most 80 characters.
+std::string sync_user_manual_text();
 
 // The program, on its arguments (the program's name first); its exit status is a
 // sync_status_t.

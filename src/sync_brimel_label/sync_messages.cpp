@@ -7,7 +7,7 @@
 namespace {
 
 const std::string G_nl = "\r\n";
-const std::string G_program = "sync_brimel_label";
+const std::string G_program = sync_msg::program;
 
 std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {
     return std::to_string(p_count) + " " + (p_count == 1 ? p_one : p_more);
@@ -120,6 +120,8 @@ std::string after_failed_write(field_state_t p_now) {
 }  // namespace
 
 namespace sync_msg {
+
+const char* const program = "sync_brimel_label";
 
 std::string usage_error(const std::string& p_what) {
     return G_program + ": " + p_what + " (see --help)" + G_nl;
@@ -263,42 +265,42 @@ const char* field_name(uint32_t p_field) {
 
 }  // namespace sync_msg
 
-std::string sync_user_manual_text(const std::string& p_program) {
-    const std::string tab = "\t";
-    std::string text;
-    text += p_program + " " + G_project_version + " User's manual:" + G_nl;
-    text +=
-        "The program brings the labels of the KALDEN RM6X devices to what write_brimel_label "
-        "would leave, writing only the name fields that differ and reading each one back; "
-        "nothing is erased first, so whatever stops it, every field holds its old or its new "
-        "text." +
-        G_nl;
-    text += p_program + " [--yes | --dry-run] [--json] FILE..." + G_nl;
-    text += tab +
-            "reads each label FILE as write_brimel_label does (a file with a refused line is not "
-            "synced), reads each device it names, shows the fields to write, asks to confirm "
-            "and writes them" +
-            G_nl;
-    text += tab +
-            "--yes writes without asking; --dry-run stops after the plan; --json writes the plan "
-            "and the results as one JSON object to standard output, the messages to standard "
-            "error" +
-            G_nl;
-    text += p_program + " -h | --help | --version" + G_nl;
-    text += tab + "shows this manual, or the version" + G_nl;
-    text += "-- ends the options." + G_nl;
-    text += "Exit status:" + G_nl;
-    text += tab +
-            "0  every device the files name holds what they would write: written and read back, "
-            "or already so" +
-            G_nl;
-    text += tab +
-            "1  differences remain: a dry run, the operator declined, or Ctrl-C stopped the sync" +
-            G_nl;
-    text += tab +
-            "2  the job could not be done: a wrong command line, a file that cannot be read or "
-            "has a refused line, a device missing, not compatible or ambiguous, a read, write or "
-            "read-back that failed" +
-            G_nl;
-    return text;
+std::string sync_user_manual_text() {
+    const std::string text =
+        G_program + " " + G_project_version +
+        " User's manual:\n"
+        "The program brings the labels of the KALDEN RM6X devices to what\n"
+        "write_brimel_label would leave, writing only the name fields that differ and\n"
+        "reading each one back; nothing is erased first, so whatever stops it, every\n"
+        "field holds its old or its new text.\n"
+        "sync_brimel_label [--yes | --dry-run] [--json] [--port N] FILE...\n"
+        "    reads each label FILE as write_brimel_label does (a file with a refused\n"
+        "    line is not synced), reads each device it names, shows the fields to\n"
+        "    write, asks to confirm and writes them\n"
+        "sync_brimel_label -h | --help | --version\n"
+        "    shows this manual, or the version\n"
+        "Options:\n"
+        "    --yes      writes without asking\n"
+        "    --dry-run  stops after the plan: nothing is written\n"
+        "    --json     the plan and the results as one JSON object alone on standard\n"
+        "               output, for scripts; the messages go to standard error\n"
+        "    --port N   the service's port on 127.0.0.1, 1 to 65535; wins over\n"
+        "               ZEL_SERVICE_PORT\n"
+        "    --         ends the options\n"
+        "Environment:\n"
+        "    ZEL_SERVICE_PORT  the service's port when --port is not given (default 7000)\n"
+        "    NO_COLOR          when not empty, messages are written without colour\n"
+        "Exit status:\n"
+        "    0  every device the files name holds what they would write: written and\n"
+        "       read back, or already so\n"
+        "    1  differences remain: a dry run, the operator declined, or Ctrl-C stopped\n"
+        "       the sync\n"
+        "    2  the job could not be done: a wrong command line or port, a file that\n"
+        "       cannot be read or has a refused line, a device missing, not compatible\n"
+        "       or ambiguous, a read, write or read-back that failed\n";
+    std::string manual;
+    for (const char c : text) {
+        manual += c == '\n' ? G_nl : std::string(1, c);
+    }
+    return manual;
 }

@@ -13,6 +13,9 @@
 
 namespace sync_msg {
 
+// "sync_brimel_label", the first word of the program's error lines and its manual's name.
+extern const char* const program;
+
 std::string usage_error(const std::string& p_what);
 std::string version();
 

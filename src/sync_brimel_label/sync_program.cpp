@@ -3,10 +3,32 @@
 #include "platform/output_file.h"
 #include "sync_brimel_label/sync_brimel_label.h"
 #include "sync_brimel_label/sync_messages.h"
+#include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
 const char G_end_of_options[] = "--";
+const std::string G_port_option = "--port";
+
+// Takes --port's value: the next word, or what follows "=". False, with p_what, when there
+// is none or it is given twice; whether the text is a port is decided when the job starts.
+bool take_port(const std::vector<std::string>& p_args, std::size_t& p_k, sync_options_t& p_options,
+               std::string& p_what) {
+    const std::string& word = p_args[p_k];
+    const bool attached = word.size() > G_port_option.size();
+    const bool has_next = !attached && p_k + 1 < p_args.size();
+    const std::string value = attached   ? word.substr(G_port_option.size() + 1)
+                              : has_next ? p_args[p_k + 1]
+                                         : "";
+    if (value.empty() || value[0] == '-' || !p_options.m_port.empty()) {
+        p_what = p_options.m_port.empty() ? G_port_option + " needs a port number"
+                                          : G_port_option + " is given twice";
+        return false;
+    }
+    p_options.m_port = value;
+    p_k += has_next ? 1 : 0;
+    return true;
+}
 
 // Sets the flag an option word names; false when it names none.
 bool take_option(const std::string& p_word, sync_options_t& p_options) {
@@ -28,9 +50,15 @@ bool take_option(const std::string& p_word, sync_options_t& p_options) {
 bool parse_sync_options(const std::vector<std::string>& p_args, sync_options_t& p_options,
                         std::string& p_what) {
     bool options_ended = false;
-    for (const std::string& word : p_args) {
+    for (std::size_t k = 0; k < p_args.size(); ++k) {
+        const std::string& word = p_args[k];
         if (!options_ended && word == G_end_of_options) {
             options_ended = true;
+        } else if (!options_ended &&
+                   (word == G_port_option || word.rfind(G_port_option + "=", 0) == 0)) {
+            if (!take_port(p_args, k, p_options, p_what)) {
+                return false;
+            }
         } else if (!options_ended && !word.empty() && word[0] == '-') {
             if (!take_option(word, p_options)) {
                 p_what = "unknown option " + word;
@@ -56,12 +84,16 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
         return SYNC_FAILED;
     }
     if (options.m_help) {
-        printf_str_color(sync_user_manual_text(p_args.empty() ? "" : p_args[0]), CYAN);
+        printf_str_color(sync_user_manual_text(), CYAN);
         return SYNC_DONE;
     }
     if (options.m_version) {
         printf_str(sync_msg::version());
         return SYNC_DONE;
+    }
+    if (!use_chosen_service_port(sync_msg::program,
+                                 options.m_port.empty() ? nullptr : &options.m_port)) {
+        return SYNC_FAILED;
     }
     if (options.m_json) {
         messages_to_standard_error();  // the JSON alone goes to standard output
