@@ -123,6 +123,11 @@ void printf_str_color(const console_message_t& p_message, color_code_t p_color);
 void printf_error_message(std::string p_text);
 void printf_error_message(const console_message_t& p_message);
 
+// Writes the message to standard output in the colour, whatever messages_to_standard_error
+// said: a result a program shows among its messages (a verdict, where a file went).
+void printf_result_color(const std::string& p_text, color_code_t p_color);
+void printf_result_color(const console_message_t& p_message, color_code_t p_color);
+
 // Writes the text to standard output (see messages_to_standard_error) as it is, in the
 // console's current attribute.
 void printf_str(const std::string& p_text);

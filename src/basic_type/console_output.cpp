@@ -165,6 +165,16 @@ void printf_str_color(const console_message_t& p_message, color_code_t p_color) 
                             color_attribute(p_color));
 }
 
+void printf_result_color(const std::string& p_text, color_code_t p_color) {
+    printf_result_color(console_message_t(PROGRAM_TEXT, p_text), p_color);
+}
+
+void printf_result_color(const console_message_t& p_message, color_code_t p_color) {
+    wipe_shown_counter();
+    platform::console_write(platform::CONSOLE_OUT, p_message.shown_on(platform::CONSOLE_OUT),
+                            color_attribute(p_color));
+}
+
 void printf_error_message(std::string p_text) {
     printf_error_message(console_message_t(PROGRAM_TEXT, p_text));
 }

@@ -39,8 +39,9 @@ bool parse_read_options(const std::vector<std::string>& p_args, read_options_t& 
 std::string read_user_manual_text();
 
 // The program, on its arguments (the program's name first): back up, verify, capture, show
-// the manual or the version. Its exit status is a read_status_t. When the job prints its
-// result to standard output, every message goes to standard error, decided here once.
+// the manual or the version. Its exit status is a read_status_t. Standard output holds the
+// job's results alone; the greeting, the progress and every message go to standard error,
+// decided here once.
 int read_brimel_label_main(const std::vector<std::string>& p_args);
 
 // The jobs of the program, each with its options; their status is a read_status_t.

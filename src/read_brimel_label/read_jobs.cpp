@@ -188,16 +188,26 @@ const label_file_target_t& file_target(const std::vector<label_file_target_t>& p
         [&](const label_file_target_t& p_target) { return p_target.m_name == p_name; });
 }
 
+// The verdict on a device is the result on standard output; beside JSON, a message.
+void print_verdict(const console_message_t& p_text, color_code_t p_color, bool p_json) {
+    if (p_json) {
+        printf_str_color(p_text, p_color);
+    } else {
+        printf_result_color(p_text, p_color);
+    }
+}
+
 // Tells whether the device holds what the update would write, or each difference.
 void report(const label_file_target_t& p_target, const std::string& p_mac,
-            const std::vector<entry_difference_t>& p_differences, const std::string& p_file) {
+            const std::vector<entry_difference_t>& p_differences, const std::string& p_file,
+            bool p_json) {
     if (p_differences.empty()) {
-        printf_str_color(
-            read_msg::matches(p_target.m_name, p_mac, p_file, p_target.m_presets.size()), GREEN);
+        print_verdict(read_msg::matches(p_target.m_name, p_mac, p_file, p_target.m_presets.size()),
+                      GREEN, p_json);
         return;
     }
-    printf_str_color(read_msg::differs(p_target.m_name, p_mac, p_file), RED);
-    printf_str(read_msg::difference_lines(p_differences));
+    print_verdict(read_msg::differs(p_target.m_name, p_mac, p_file), RED, p_json);
+    print_verdict(read_msg::difference_lines(p_differences), RESET, p_json);
 }
 
 // What a verify found of one target of the file.
@@ -211,7 +221,8 @@ struct verify_result_t {
 
 // Reads and compares one target, or says why it cannot be.
 verify_result_t verify_target(const network_view_t& p_view, const target_t& p_target,
-                              const label_file_target_t& p_file_target, const std::string& p_file) {
+                              const label_file_target_t& p_file_target, const std::string& p_file,
+                              bool p_json) {
     verify_result_t result{p_target.m_name,
                            p_target.m_device != nullptr ? p_target.m_device->m_mac : "",
                            "same",
@@ -239,7 +250,7 @@ verify_result_t verify_target(const network_view_t& p_view, const target_t& p_ta
         return result;
     }
     result.m_differences = entry_differences(p_file_target.m_presets, fields);
-    report(p_file_target, result.m_mac, result.m_differences, p_file);
+    report(p_file_target, result.m_mac, result.m_differences, p_file, p_json);
     if (!result.m_differences.empty()) {
         result.m_state = "differs";
         result.m_status = READ_DIFFERS;
@@ -371,7 +382,7 @@ read_status_t verify(const std::string& p_file, bool p_json) {
     std::vector<std::string> left_out;
     for (const target_t& target : look_up(view, names, left_out)) {
         results.push_back(
-            verify_target(view, target, file_target(file_targets, target.m_name), p_file));
+            verify_target(view, target, file_target(file_targets, target.m_name), p_file, p_json));
         status = std::max(status, results.back().m_status);
     }
     if (p_json && !print_result(verify_json(p_file, results))) {

@@ -42,7 +42,7 @@ bool finish_read_output(read_output_t& p_output, const std::string& p_text, bool
         printf_error_message(read_msg::output_refused(path, result, reason, true));
         return false;
     }
-    printf_str_color(p_written(path), GREEN);
+    printf_result_color(p_written(path), GREEN);
     return true;
 }
 

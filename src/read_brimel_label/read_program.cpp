@@ -95,19 +95,6 @@ bool take_option(const std::vector<std::string>& p_args, std::size_t& p_k,
     return true;
 }
 
-// True when the job prints its result to standard output: JSON, a capture to "-", or a
-// backup to "-" or without -o.
-bool prints_its_result(const read_options_t& p_options) {
-    if (p_options.m_json) {
-        return true;
-    }
-    if (!p_options.m_capture.empty()) {
-        return p_options.m_capture == G_standard_output;
-    }
-    const bool backup = !p_options.m_list && p_options.m_verify.empty();
-    return backup && (p_options.m_output.empty() || p_options.m_output == G_standard_output);
-}
-
 // What the options ask together must make one job.
 bool check_job(const read_options_t& p_options, std::string& p_what) {
     if (!p_options.m_verify.empty() &&
@@ -171,10 +158,9 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
                                  options.m_port.empty() ? nullptr : &options.m_port)) {
         return READ_FAILED;
     }
-    if (prints_its_result(options)) {
-        // Standard output carries the result alone: the messages go to standard error.
-        messages_to_standard_error();
-    }
+    // Standard output carries the results alone (a backup, the list, a verdict, JSON): the
+    // greeting, the progress and every message go to standard error.
+    messages_to_standard_error();
     if (options.m_list) {
         return read_job::list(options.m_json);
     }
