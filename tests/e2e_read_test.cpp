@@ -216,6 +216,9 @@ TEST(ReadBackFaults, ServiceTroubles) {
         {"kind=LIST_DEV:failed", {"--list"}, "", G_greeting + "ZEL-Service refused to list the devices: LIST_DEV=FAILED\r\n"},
         {"kind=INFO_EXT,nth=1:failed", {"--list"}, "Network \"Hall\": 2 devices listed\r\n"
          "-      02:00:00:00:00:01  no information answer\r\nQuiet  02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 0},
+        {"kind=INFO_EXT,nth=1:reply=INFO_EXT=02:00:00:00:00:01;" + std::string(33, 'L') + ";1;0;5;2;3;8;8;1;0;", {"--list"},
+         "Network \"Hall\": 2 devices listed\r\n" + std::string(33, 'L') + "  02:00:00:00:00:01  mir 5  pir 2  fir 3  "
+         "compatible\r\nQuiet" + std::string(29, ' ') + "02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 0},
         {"kind=INFO_EXT,nth=1:failed", {"--verify", desk}, "", opening(desk) + G_greeting +
          no_answer + "Warning: Desk was not found: a listed device gave no information answer.\r\n"},
     };

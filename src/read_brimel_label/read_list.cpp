@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "basic_type/json_text.h"
+#include "basic_type/label_area.h"
 #include "device_core/network_view.h"
 #include "read_brimel_label/read_messages.h"
 
@@ -22,19 +23,21 @@ std::string shown(const console_message_t& p_text) {
     return p_text.shown_on(platform::CONSOLE_OUT);
 }
 
-// One line per listed identifier, names in a column as wide as the longest.
+// One line per listed identifier, names in a column as wide as the longest, at most as wide
+// as a name field: a longer name (an alias the service made up) runs on, so that it lengthens
+// its own line and no other.
 std::string list_text(const network_view_t& p_view) {
     std::vector<std::string> names;
     std::size_t width = 1;
     for (const network_device_t& device : p_view.m_devices) {
         names.push_back(device.m_answered ? shown(service_text(device.m_info.m_alias)) : "-");
-        width = std::max(width, names.back().size());
+        width = std::max(width, std::min(names.back().size(), label_name_field_length));
     }
     std::string text = shown(read_msg::network_line(p_view.m_name, p_view.m_devices.size()));
     for (std::size_t k = 0; k < names.size(); ++k) {
         const network_device_t& device = p_view.m_devices[k];
         const net_device_info_t& info = device.m_info;
-        text += names[k] + std::string(width - names[k].size() + 2, ' ') +
+        text += names[k] + std::string(width - std::min(width, names[k].size()) + 2, ' ') +
                 shown(service_text(device.m_identifier)) + "  " +
                 (device.m_answered ? read_msg::identifiers(info.m_mir, info.m_pir, info.m_fir)
                                    : std::string()) +
