@@ -172,15 +172,17 @@ TEST_F(ReadBack, AVerifyProvesOnlyWhatItCanAndNamesTheOneFieldChangedSince) {
     EXPECT_EQ(run_read_tool({"--verify", temp_path("missing.ini")}).m_exit_status, 2);
 }
 
-// What a backup could not do is named on standard error and at its top: status 2.
+// What a backup could not do is named on standard error and at its top: status 2. A name
+// typed in the wrong letter case gets a hint.
 TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
     const std::string warnings =
-        "Warning: Lobby-RM6X was not found on the network.\r\nWarning: ZUPx3-Radio "
-        "(00:1D:C1:0B:00:01) is not a KALDEN-RM6X compatible device.\r\n";
-    platform::process_result_t res = run_read_tool({"Lobby-RM6X", "ZUPx3-Radio", "KDX-RM6X5"});
+        "Warning: kdx-rm6x-243 was not found on the network.\r\nDid you mean KDX-RM6x-243? Device "
+        "names are case-sensitive.\r\nWarning: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a "
+        "KALDEN-RM6X compatible device.\r\n";
+    platform::process_result_t res = run_read_tool({"kdx-rm6x-243", "ZUPx3-Radio", "KDX-RM6X5"});
     std::string backup =
         "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
-        "; Not in this backup: Lobby-RM6X was not found on the network\r\n"
+        "; Not in this backup: kdx-rm6x-243 was not found on the network\r\n"
         "; Not in this backup: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a compatible device\r\n\r\n"
         "; device KDX-RM6X5, MAC 00:1D:C1:0A:00:01\r\n[KDX-RM6X5]\r\n";
     for (const char* n : {"01", "02", "03", "04"}) {
@@ -189,7 +191,7 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
     EXPECT_EQ(undated(res.m_stdout), backup);
     EXPECT_EQ(res.m_stderr, G_greeting + warnings + G_reading_rm6x5 + " OK\r\n");
     EXPECT_EQ(res.m_exit_status, 2);
-    res = run_read_tool({"Lobby-RM6X", "ZUPx3-Radio"});
+    res = run_read_tool({"kdx-rm6x-243", "ZUPx3-Radio"});
     EXPECT_EQ(res.m_stdout, "");
     EXPECT_EQ(res.m_stderr, G_greeting + warnings + "No KALDEN-RM6X device to read.\r\n");
     EXPECT_EQ(res.m_exit_status, 2);

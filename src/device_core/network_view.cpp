@@ -33,6 +33,11 @@ console_message_t joined(const std::vector<std::string>& p_texts) {
     return text;
 }
 
+std::string folded(std::string p_name) {
+    to_small_letter(p_name);
+    return p_name;
+}
+
 }  // namespace
 
 void device_identities::add(const net_device_info_t& p_info) {
@@ -76,6 +81,7 @@ Status look_at_network(network_view_t& p_view, progress_counter* p_progress) {
             p_view.m_keys.insert(zel_device_key(device.m_info.m_mac));
             p_view.m_identities.add(device.m_info);
             p_view.m_first_of_name.emplace(device.m_info.m_alias, k);
+            p_view.m_first_of_folded_name.emplace(folded(device.m_info.m_alias), k);
         } else if (service_link_lost()) {
             p_view.m_link_lost = true;
             return FAIL;
@@ -137,4 +143,15 @@ console_message_t not_found_warning(const std::string& p_name, bool p_unanswered
 console_message_t not_compatible_warning(const std::string& p_name, const std::string& p_mac) {
     return "Warning: " + service_text(p_name) + " (" + service_text(p_mac) +
            ") is not a KALDEN-RM6X compatible device.\r\n";
+}
+
+std::string name_but_for_case(const network_view_t& p_view, const std::string& p_name) {
+    const auto found = p_view.m_first_of_folded_name.find(folded(p_name));
+    return found == p_view.m_first_of_folded_name.end()
+               ? std::string()
+               : p_view.m_devices[found->second].m_info.m_alias;
+}
+
+console_message_t case_hint(const std::string& p_found) {
+    return "Did you mean " + service_text(p_found) + "? Device names are case-sensitive.\r\n";
 }

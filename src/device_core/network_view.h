@@ -46,6 +46,8 @@ struct network_view_t {
     device_identities m_identities;
     // Name -> the first answered device of that name, in m_devices.
     std::unordered_map<std::string, std::size_t> m_first_of_name;
+    // The same with each name's letters A-Z folded to a-z: what tells a letter-case typo.
+    std::unordered_map<std::string, std::size_t> m_first_of_folded_name;
     // The service could not be reached any more: the devices after the last answered one
     // were not asked.
     bool m_link_lost = false;
@@ -66,6 +68,12 @@ struct name_lookup_t {
     std::vector<std::string> m_names;
 };
 name_lookup_t look_up_name(const network_view_t& p_view, const std::string& p_name);
+
+// The name under which a device answered that is p_name but for the letter case of A-Z (the
+// first such device listed), for a hint after a name not found; empty when none did.
+std::string name_but_for_case(const network_view_t& p_view, const std::string& p_name);
+// The hint that follows the warning about a name not found when name_but_for_case gave one.
+console_message_t case_hint(const std::string& p_found);
 
 // The warning about an ambiguous name: the devices answering under it (when more than one),
 // or the names its one device answers under; it ends "It is not <p_not_done>."

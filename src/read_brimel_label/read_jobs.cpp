@@ -78,6 +78,10 @@ std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<st
         } else if (target.m_state == NAME_NOT_FOUND) {
             target.m_unanswered = unanswered_may_be_it;
             printf_error_message(not_found_warning(name, target.m_unanswered));
+            const std::string hint = name_but_for_case(p_view, name);
+            if (!hint.empty()) {
+                printf_error_message(case_hint(hint));
+            }
             p_left_out.push_back(read_msg::left_out_not_found(name, target.m_unanswered));
         } else if (target.m_state == NAME_NOT_COMPATIBLE) {
             printf_error_message(not_compatible_warning(name, mac));
