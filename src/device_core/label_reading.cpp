@@ -1,5 +1,6 @@
 #include "device_core/label_reading.h"
 
+#include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
@@ -45,8 +46,8 @@ Status read_label_area(const std::string& p_mac, const zel_network_keys_t& p_net
         std::string* const fields[label_pages_per_preset] = {&entry.label, &entry.device_id,
                                                              &entry.channel_id};
         std::vector<uint8_t> bytes;
-        if (read_memory_bytes(p_mac, p_network, base + page, 0, label_name_field_length, bytes) ==
-            FAIL) {
+        if (platform::interrupted() || read_memory_bytes(p_mac, p_network, base + page, 0,
+                                                         label_name_field_length, bytes) == FAIL) {
             p_failed_page = base + page;
             return FAIL;
         }

@@ -25,7 +25,9 @@ Status read_label_location(const std::string& p_mac, const zel_network_keys_t& p
 
 // Reads the 192 name fields of a safe area, one read each, into 64 entries, each field whole
 // (its 32 bytes, zeros included). FAIL at the first read that fails, p_failed_page then
-// naming it. The count, when given, is told the number of fields read.
+// naming it, and, once a Ctrl-C was caught (platform::interrupted), before the next read,
+// p_failed_page then naming the page not read. The count, when given, is told the number of
+// fields read.
 Status read_label_area(const std::string& p_mac, const zel_network_keys_t& p_network,
                        const label_location_t& p_location, label_entries_t& p_entries,
                        uint32_t& p_failed_page, progress_counter* p_progress = nullptr);

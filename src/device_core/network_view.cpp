@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
@@ -71,6 +72,9 @@ Status look_at_network(network_view_t& p_view, progress_counter* p_progress) {
         }
     }
     for (std::size_t k = 0; k < p_view.m_devices.size(); ++k) {
+        if (platform::interrupted()) {
+            return FAIL;
+        }
         network_device_t& device = p_view.m_devices[k];
         if (p_progress != nullptr) {
             p_progress->show(k + 1);

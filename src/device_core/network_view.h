@@ -55,7 +55,8 @@ struct network_view_t {
 
 // Lists the network and asks each distinct listed identifier for its information, every one
 // of them (a silent device costs its time-out and hides nothing after it). The count, when
-// given, is told how many were asked. FAIL when the listing failed or the link was lost.
+// given, is told how many were asked. FAIL when the listing failed or the link was lost, and
+// when a Ctrl-C was caught (platform::interrupted): no device is asked after it.
 Status look_at_network(network_view_t& p_view, progress_counter* p_progress = nullptr);
 
 // How a name of a label file or of the command line finds its device in the view.
