@@ -198,23 +198,37 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
 }
 
 // Each trouble of the service is said in its own words, in every job.
+// A Ctrl-C, once the service is asked, stops the job after the command in flight: nothing
+// is written, an existing file is kept.
 TEST(ReadBackFaults, ServiceTroubles) {
-    const std::string down = G_service_down + "No KALDEN-RM6X device to read.\r\n";
+    const std::string down = G_service_down + "ZEL-Service was not reached: nothing was read.\r\n";
     const std::string capture = temp_path("none.txt");
+    const std::string kept = write_temp_file("held.ini", "kept\n");
     const std::string desk = write_temp_file("desk.ini", "[Desk]\nA = b@c\n");
     const std::string no_answer =
         "Warning: 02:00:00:00:00:01 gave no information answer: it is not read.\r\n";
+    const std::string error = R"({"schema": 1, "error": {"kind": ")";
     struct row_t {
         std::string m_fault;  // empty: no service at all
         texts_t m_args;
         std::string m_out;
         std::string m_err;
         int m_status = 2;
+        std::string m_stop_after = "";  // Ctrl-C 300 ms after standard error shows it
     };
     // clang-format off
     const row_t rows[] = {
         {"", {}, "", down},
         {"", {"--capture", capture}, "", down + "No capture written: " + capture + " is left as it was.\r\n"},
+        {"", {"--list", "--json"}, error + R"(service not reached", "message": "ZEL-Service was not reached: nothing was read."}})" "\n", down},
+        {"kind=TBOX_MEM_R,nth=294:delay=400", {"-o", kept, "--force"}, "", G_greeting + "Reading Desk's labels... OK\r\nReading Quiet's "
+         "labels... STOPPED\r\nStopped by Ctrl-C. Read: Desk. Not read: Quiet.\r\nNo backup written: " + kept + " is left as it was.\r\n",
+         2, "Reading Quiet's"},
+        {"kind=TBOX_MEM_R,nth=100:delay=400", {"--capture", capture}, "", G_greeting + "Reading Desk's labels... STOPPED\r\nStopped by "
+         "Ctrl-C. Read: none. Not read: Desk, Quiet.\r\nNo capture written: " + capture + " is left as it was.\r\n", 2, "Reading Desk's"},
+        {"kind=INFO_EXT,nth=2:delay=400", {"--verify", desk, "--json"}, error + R"(stopped", "message": "Stopped by Ctrl-C while the devices )"
+         R"(were listed or asked for their information: nothing was read."}})" "\n", opening(desk) + G_greeting + "Stopped by Ctrl-C while "
+         "the devices were listed or asked for their information: nothing was read.\r\n", 2, "Connected."},
         {"kind=LIST_DEV:failed", {"--list"}, "", G_greeting + "ZEL-Service refused to list the devices: LIST_DEV=FAILED\r\n"},
         {"kind=INFO_EXT,nth=1:failed", {"--list"}, "Network \"Hall\": 2 devices listed\r\n"
          "-      02:00:00:00:00:01  no information answer\r\nQuiet  02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 0},
@@ -238,12 +252,22 @@ TEST(ReadBackFaults, ServiceTroubles) {
         if (r.m_fault.empty()) {
             sim.stop();
         }
-        const platform::process_result_t res = run_read_tool(r.m_args);
+        platform::process_options_t options;
+        options.m_interrupt_after = r.m_stop_after;
+        options.m_interrupt_after_error = true;
+        options.m_interrupt_delays_ms.assign(r.m_stop_after.empty() ? 0 : 1, 300);
+        texts_t argv = {G_read_tool};
+        argv.insert(argv.end(), r.m_args.begin(), r.m_args.end());
+        const platform::process_result_t res = platform::run_process(argv, "", 60000, options);
+        if (!r.m_stop_after.empty() && res.m_interrupts_sent == 0) {
+            continue;  // no console control event can be sent here (Wine, no console)
+        }
         EXPECT_EQ(res.m_stdout, r.m_out);
         EXPECT_EQ(reason_hidden(res.m_stderr), r.m_err);
         EXPECT_EQ(res.m_exit_status, r.m_status);
         EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>(r.m_fault.empty() ? 0 : 1, 1));
     }
+    EXPECT_EQ(file_text(kept), "kept\n");
 }
 
 // A device that fails to read leaves the others read: the backup of what was read is
@@ -341,7 +365,7 @@ TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile
              G_read_tool, folder, signal},
             "", 60000);
         EXPECT_EQ(res.m_stdout, "beside\n") << signal;  // the temporary file, of this process
-        EXPECT_EQ(res.m_exit_status, -1) << signal;
+        EXPECT_EQ(res.m_exit_status, std::string(signal) == "INT" ? 2 : -1) << signal;
     }
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::u8path(folder)));
 }
@@ -388,7 +412,7 @@ TEST(ReadBackFaults, OddDevicesInEachJobAndJsonForScripts) {
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
     // clang-format off
     EXPECT_EQ(run_read_tool({"--list", "--json"}).m_stdout,
-        R"({"network": "Hall \"1\"", "devices": [{"name": "Desk 1", "mac": "02:00:00:00:00:01", )"
+        R"({"schema": 1, "network": "Hall \"1\"", "devices": [{"name": "Desk 1", "mac": "02:00:00:00:00:01", )"
         R"("mir": 5, "pir": 2, "fir": 3, "compatible": true, "answered": true}, {"name": null, )"
         R"("mac": "02:00:00:00:00:02", "mir": null, "pir": null, "fir": null, "compatible": false, )"
         R"("answered": false}, {"name": "Radio", "mac": "02:00:00:00:00:03", "mir": 7, "pir": 1, )"
@@ -421,13 +445,22 @@ TEST(ReadBackFaults, OddDevicesInEachJobAndJsonForScripts) {
     std::replace(file.begin(), file.end(), '\\', '/');  // a path JSON shows as it is
     // clang-format off
     EXPECT_EQ(run_read_tool({"--verify", file, "--json"}).m_stdout,
-        R"({"file": ")" + file + R"(", "refused_lines": [], "targets": [{"name": "Ghost", "mac": null, )"
+        R"({"schema": 1, "file": ")" + file + R"(", "refused_lines": [], "targets": [{"name": "Ghost", "mac": null, )"
         R"("state": "not found", "differences": []}, {"name": "Quiet", "mac": "02:00:00:00:00:02", )"
         R"("state": "differs", "differences": [{"entry": 3, "kind": "changed", "expected": )"
         R"({"label": "Factory 03", "device": "FACTORY", "channel": ")" "\xC3\xA9" R"("}, "found": )"
         R"({"label": "Factory 03", "device": "FACTORY", "channel": "Ch 03"}}]}, {"name": "Radio", )"
         R"("mac": "02:00:00:00:00:03", "state": "not compatible", "differences": []}]})" "\n");
     // clang-format on
+    // A job that cannot be done is one JSON object too.
+    const std::string error = R"({"schema": 1, "error": {"kind": ")";
+    EXPECT_EQ(run_read_tool({"--json", "--verify", "no such.ini"}).m_stdout,
+              error + R"(file", "message": "no such.ini could not be read: nothing is verified."}})"
+                      "\n");
+    EXPECT_EQ(run_read_tool({"--list", "--json", "--bogus"}).m_stdout,
+              error +
+                  "usage\", \"message\": \"read_brimel_label: unknown option --bogus (see "
+                  "--help)\"}}\n");
     EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>({1, 1, 1}));
     EXPECT_EQ(non_reads(sim), texts_t());
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "basic_type/basic_type.h"
+#include "basic_type/json_text.h"
 #include "device_core/network_view.h"
 
 // The exit status: the job done completely; a verify not proven the same; the job could not
@@ -44,6 +45,16 @@ std::string read_user_manual_text();
 // decided here once.
 int read_brimel_label_main(const std::vector<std::string>& p_args);
 
+// Why a job could not be done; each is a "kind" of the JSON error (docs/json.md).
+enum trouble_t {
+    TROUBLE_USAGE,            // a wrong command line
+    TROUBLE_FILE,             // the label file could not be read
+    TROUBLE_NOT_REACHED,      // the service was never reached
+    TROUBLE_LISTING_REFUSED,  // the service refused the listing
+    TROUBLE_NO_LISTING,       // the service gave no listing otherwise
+    TROUBLE_STOPPED           // a Ctrl-C
+};
+
 // The jobs of the program, each with its options; their status is a read_status_t.
 namespace read_job {
 
@@ -53,10 +64,19 @@ read_status_t capture(const read_options_t& p_options);
 // --list: the network as the service reports it.
 read_status_t list(bool p_json);
 
-// What every job does first: lists the network and asks every listed device for its
-// information, saying so when the service refused the listing or was lost on the way. False
-// when the network could not be listed.
-bool look(network_view_t& p_view);
+// Says why the job could not be done: the message on standard error and, for a script
+// (p_json), the JSON error object alone on standard output. READ_FAILED.
+read_status_t fail(trouble_t p_trouble, const console_message_t& p_message, bool p_json);
+read_status_t fail(trouble_t p_trouble, const std::string& p_words, bool p_json);
+
+// A JSON result of the program: one object, its "schema" first, then p_members; a line end.
+std::string json_result(const json_members_t& p_members);
+
+// What every job does first: from here on a Ctrl-C stops the job after the command in flight
+// (platform::catch_interrupts); lists the network and asks every listed device for its
+// information. False when the network could not be listed, or a Ctrl-C came: said with fail.
+// A service lost on the way is warned about.
+bool look(network_view_t& p_view, bool p_json);
 
 // Writes a job's result (JSON, the list) to standard output; false after the message when
 // it could not.

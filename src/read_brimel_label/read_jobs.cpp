@@ -13,15 +13,23 @@
 #include "device_core/network_view.h"
 #include "file_parser/file_parser.h"
 #include "platform/clock.h"
+#include "platform/interrupt.h"
 #include "platform/output_file.h"
 #include "project_version.h"
 #include "read_brimel_label/read_messages.h"
 #include "read_brimel_label/read_output.h"
+#include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
 // The ambiguity warning ends "It is not read.".
 const char G_not_done[] = "read";
+
+// The version of the JSON objects the program writes, and the kinds of its error, in the
+// order of trouble_t; docs/json.md describes them.
+const int G_json_schema = 1;
+const char* const G_kinds[] = {"usage",           "file",       "service not reached",
+                               "listing refused", "no listing", "stopped"};
 
 // A name to read, what it means on the network and, when found or not compatible, what its
 // device answered.
@@ -118,38 +126,77 @@ std::vector<std::string> names_to_read(const network_view_t& p_view,
     return names;
 }
 
+// What reading a device came to: read whole; its area over its location bytes (not read);
+// a read that failed; or not read for a Ctrl-C.
+enum device_read_t { DEVICE_READ, DEVICE_UNSAFE, DEVICE_NOT_READ, DEVICE_STOPPED };
+
+// The devices a job read whole, and those it was to read and did not, for the report of a stop.
+struct reading_t {
+    std::vector<std::string> m_read;
+    std::vector<std::string> m_not_read;
+};
+
 // Reads a device's label area between a progress line with its live count and its outcome,
-// " OK" or " FAILED" and what failed; the location first, as the update does, so that its
-// messages come before the progress line. p_location receives what was read of it, and
-// p_failed_page the page that failed (0 for an area over its location bytes).
-Status read_device(const network_view_t& p_view, const std::string& p_name,
-                   const std::string& p_mac, label_location_t& p_location,
-                   label_entries_t& p_entries, uint32_t& p_failed_page) {
-    p_failed_page = 0;
+// " OK", " STOPPED", or " FAILED" and what failed; the location first, as the update does, so
+// that its messages come before the progress line. p_location receives what was read of it,
+// and p_failed_page the page that failed.
+device_read_t read_area(const network_view_t& p_view, const std::string& p_name,
+                        const std::string& p_mac, label_location_t& p_location,
+                        label_entries_t& p_entries, uint32_t& p_failed_page) {
     Status read = read_label_location(p_mac, p_view.m_keys, p_location, p_failed_page);
     printf_str_color(read_msg::reading(p_name), CYAN);
-    if (read == SUCCESS && p_location.is_safe()) {
+    if (read == SUCCESS && p_location.is_safe() && !platform::interrupted()) {
         progress_counter progress(label_area_pages);
         read =
             read_label_area(p_mac, p_view.m_keys, p_location, p_entries, p_failed_page, &progress);
         progress.clear();
         if (read == SUCCESS) {
             printf_str_color(read_msg::read_ok, GREEN);
-            return SUCCESS;
+            return DEVICE_READ;
         }
     }
     p_entries.clear();
+    if (platform::interrupted()) {
+        printf_error_message(read_msg::read_stopped);
+        return DEVICE_STOPPED;
+    }
     printf_error_message(read_msg::read_failed);
     printf_error_message(read == SUCCESS ? read_msg::area_unsafe(p_name, p_location.m_page_index,
                                                                  p_location.m_start_offset)
                                          : read_msg::read_failed_at(p_name, p_failed_page));
-    return FAIL;
+    return read == SUCCESS ? DEVICE_UNSAFE : DEVICE_NOT_READ;
+}
+
+// Reads a device as read_area does, unless a Ctrl-C came before: then nothing is asked of it.
+// p_reading counts it read or not.
+device_read_t read_device(const network_view_t& p_view, const std::string& p_name,
+                          const std::string& p_mac, label_location_t& p_location,
+                          label_entries_t& p_entries, uint32_t& p_failed_page,
+                          reading_t& p_reading) {
+    p_failed_page = 0;
+    const device_read_t read =
+        platform::interrupted()
+            ? DEVICE_STOPPED
+            : read_area(p_view, p_name, p_mac, p_location, p_entries, p_failed_page);
+    (read == DEVICE_READ ? p_reading.m_read : p_reading.m_not_read).push_back(p_name);
+    return read;
+}
+
+// After the devices were read: a Ctrl-C that came meanwhile fails the job, saying which
+// devices were read and which not.
+bool stop_reported(const reading_t& p_reading, bool p_json) {
+    if (!platform::interrupted()) {
+        return false;
+    }
+    read_job::fail(TROUBLE_STOPPED, read_msg::stopped(p_reading.m_read, p_reading.m_not_read),
+                   p_json);
+    return true;
 }
 
 // The text of each device read, one after another; what could not be read goes to
 // p_left_out.
 std::string backup_body(const network_view_t& p_view, const std::vector<target_t>& p_targets,
-                        std::vector<std::string>& p_left_out) {
+                        std::vector<std::string>& p_left_out, reading_t& p_reading) {
     std::string body;
     for (const target_t& target : p_targets) {
         if (!target.can_be_read()) {
@@ -159,7 +206,8 @@ std::string backup_body(const network_view_t& p_view, const std::vector<target_t
         label_location_t location;
         label_entries_t fields;
         uint32_t failed_page = 0;
-        if (read_device(p_view, target.m_name, mac, location, fields, failed_page) == FAIL) {
+        if (read_device(p_view, target.m_name, mac, location, fields, failed_page, p_reading) !=
+            DEVICE_READ) {
             p_left_out.push_back(read_msg::left_out_unread(target.m_name, mac, failed_page));
             continue;
         }
@@ -177,11 +225,12 @@ std::string backup_body(const network_view_t& p_view, const std::vector<target_t
 // Reads a compatible device whole for the capture; an area over its location bytes is not
 // read, and its location bytes are kept without it. FAIL when the device could not be read.
 Status capture_area(const network_view_t& p_view, const network_device_t& p_device,
-                    captured_area_t& p_area) {
+                    captured_area_t& p_area, reading_t& p_reading) {
     uint32_t failed_page = 0;
-    const Status read = read_device(p_view, p_device.m_info.m_alias, p_device.m_identifier,
-                                    p_area.m_location, p_area.m_entries, failed_page);
-    return read == SUCCESS || failed_page == 0 ? SUCCESS : FAIL;
+    const device_read_t read =
+        read_device(p_view, p_device.m_info.m_alias, p_device.m_identifier, p_area.m_location,
+                    p_area.m_entries, failed_page, p_reading);
+    return read == DEVICE_READ || read == DEVICE_UNSAFE ? SUCCESS : FAIL;
 }
 
 // The presets of a target of the label file.
@@ -226,7 +275,7 @@ struct verify_result_t {
 // Reads and compares one target, or says why it cannot be.
 verify_result_t verify_target(const network_view_t& p_view, const target_t& p_target,
                               const label_file_target_t& p_file_target, const std::string& p_file,
-                              bool p_json) {
+                              bool p_json, reading_t& p_reading) {
     verify_result_t result{p_target.m_name,
                            p_target.m_device != nullptr ? p_target.m_device->m_mac : "",
                            "same",
@@ -248,7 +297,8 @@ verify_result_t verify_target(const network_view_t& p_view, const target_t& p_ta
     label_location_t location;
     label_entries_t fields;
     uint32_t failed_page = 0;
-    if (read_device(p_view, p_target.m_name, result.m_mac, location, fields, failed_page) == FAIL) {
+    if (read_device(p_view, p_target.m_name, result.m_mac, location, fields, failed_page,
+                    p_reading) != DEVICE_READ) {
         result.m_state = "not read";
         result.m_status = READ_FAILED;
         return result;
@@ -295,10 +345,9 @@ std::string verify_json(const std::string& p_file, const std::vector<verify_resu
              {"state", json_string(result.m_state)},
              {"differences", json_array(differences)}}));
     }
-    return json_object({{"file", json_string(p_file)},
-                        {"refused_lines", json_array(lines)},
-                        {"targets", json_array(targets)}}) +
-           "\n";
+    return read_job::json_result({{"file", json_string(p_file)},
+                                  {"refused_lines", json_array(lines)},
+                                  {"targets", json_array(targets)}});
 }
 
 // Each refused label line, with the shift it puts on the presets after it.
@@ -323,15 +372,47 @@ bool print_result(const std::string& p_text) {
     return true;
 }
 
-bool look(network_view_t& p_view) {
+read_status_t fail(trouble_t p_trouble, const console_message_t& p_message, bool p_json) {
+    printf_error_message(p_message);
+    if (p_json) {
+        std::string message = p_message.shown(false);
+        message.erase(message.find_last_not_of("\r\n") + 1);
+        print_result(json_result({{"error", json_object({{"kind", json_string(G_kinds[p_trouble])},
+                                                         {"message", json_string(message)}})}}));
+    }
+    return READ_FAILED;
+}
+
+read_status_t fail(trouble_t p_trouble, const std::string& p_words, bool p_json) {
+    return fail(p_trouble, console_message_t(PROGRAM_TEXT, p_words), p_json);
+}
+
+std::string json_result(const json_members_t& p_members) {
+    json_members_t members = {{"schema", json_number(G_json_schema)}};
+    members.insert(members.end(), p_members.begin(), p_members.end());
+    return json_object(members) + "\n";
+}
+
+bool look(network_view_t& p_view, bool p_json) {
+    // From the first command on, Ctrl-C stops the job instead of ending the program.
+    platform::catch_interrupts();
     look_at_network(p_view);
-    if (!p_view.m_refusal.empty()) {
-        printf_error_message(listing_refused_warning(p_view.m_refusal));
+    std::string why;
+    if (platform::interrupted()) {
+        fail(TROUBLE_STOPPED, read_msg::stopped_looking, p_json);
+    } else if (service_never_reached(why)) {
+        fail(TROUBLE_NOT_REACHED, read_msg::not_reached, p_json);
+    } else if (!p_view.m_refusal.empty()) {
+        fail(TROUBLE_LISTING_REFUSED, listing_refused_warning(p_view.m_refusal), p_json);
+    } else if (!p_view.m_listed) {
+        fail(TROUBLE_NO_LISTING, read_msg::no_listing, p_json);
+    } else {
+        if (p_view.m_link_lost) {
+            printf_error_message(link_lost_warning);
+        }
+        return true;
     }
-    if (p_view.m_link_lost) {
-        printf_error_message(link_lost_warning);
-    }
-    return p_view.m_listed;
+    return false;
 }
 
 read_status_t back_up(const read_options_t& p_options) {
@@ -340,21 +421,28 @@ read_status_t back_up(const read_options_t& p_options) {
         return READ_FAILED;
     }
     network_view_t view;
-    std::vector<std::string> left_out;
-    std::vector<target_t> targets;
-    if (look(view)) {
-        if (p_options.m_devices.empty()) {
-            unanswered(view, left_out);
-        }
-        targets = look_up(view, names_to_read(view, p_options.m_devices), left_out);
+    if (!look(view, false)) {
+        abandon_read_output(output, read_msg::backup_not_written);
+        return READ_FAILED;
     }
+    std::vector<std::string> left_out;
+    if (p_options.m_devices.empty()) {
+        unanswered(view, left_out);
+    }
+    const std::vector<target_t> targets =
+        look_up(view, names_to_read(view, p_options.m_devices), left_out);
     if (std::none_of(targets.begin(), targets.end(),
                      [](const target_t& p_target) { return p_target.can_be_read(); })) {
         printf_error_message(read_msg::no_device);
         abandon_read_output(output, read_msg::backup_not_written);
         return READ_FAILED;
     }
-    const std::string body = backup_body(view, targets, left_out);
+    reading_t reading;
+    const std::string body = backup_body(view, targets, left_out, reading);
+    if (stop_reported(reading, false)) {
+        abandon_read_output(output, read_msg::backup_not_written);
+        return READ_FAILED;
+    }
     const std::string text =
         read_msg::backup_head(platform::local_date_time(), view.m_name, left_out) + body;
     if (!finish_read_output(output, text, left_out.empty(), read_msg::backup_written,
@@ -366,7 +454,7 @@ read_status_t back_up(const read_options_t& p_options) {
 
 read_status_t verify(const std::string& p_file, bool p_json) {
     if (read_label_file(p_file) == FAIL) {
-        return READ_FAILED;
+        return fail(TROUBLE_FILE, read_msg::file_not_read(p_file), p_json);
     }
     read_status_t status = report_refused_lines(p_file);
     const std::vector<label_file_target_t> file_targets = label_file_targets();
@@ -375,8 +463,7 @@ read_status_t verify(const std::string& p_file, bool p_json) {
     if (file_targets.empty()) {
         printf_error_message(read_msg::no_target(p_file));
         status = READ_DIFFERS;
-    } else if (!look(view)) {
-        printf_error_message(read_msg::no_device);
+    } else if (!look(view, p_json)) {
         return READ_FAILED;
     }
     std::vector<std::string> names;
@@ -384,10 +471,14 @@ read_status_t verify(const std::string& p_file, bool p_json) {
         names.push_back(target.m_name);
     }
     std::vector<std::string> left_out;
+    reading_t reading;
     for (const target_t& target : look_up(view, names, left_out)) {
-        results.push_back(
-            verify_target(view, target, file_target(file_targets, target.m_name), p_file, p_json));
+        results.push_back(verify_target(view, target, file_target(file_targets, target.m_name),
+                                        p_file, p_json, reading));
         status = std::max(status, results.back().m_status);
+    }
+    if (stop_reported(reading, p_json)) {
+        return READ_FAILED;
     }
     if (p_json && !print_result(verify_json(p_file, results))) {
         return READ_FAILED;
@@ -401,17 +492,17 @@ read_status_t capture(const read_options_t& p_options) {
         return READ_FAILED;
     }
     network_view_t view;
-    if (!look(view)) {
-        printf_error_message(read_msg::no_device);
-    } else if (view.m_devices.empty()) {
+    const bool listed = look(view, false);
+    if (listed && view.m_devices.empty()) {
         printf_error_message(read_msg::nothing_listed);
     }
-    if (view.m_devices.empty()) {
+    if (!listed || view.m_devices.empty()) {
         abandon_read_output(output, read_msg::capture_not_written);
         return READ_FAILED;
     }
     read_status_t status = view.m_link_lost ? READ_FAILED : READ_DONE;
     std::string text = capture_head(view, G_project_version);
+    reading_t reading;
     for (const network_device_t& device : view.m_devices) {
         captured_area_t area;
         if (!device.m_answered) {
@@ -420,12 +511,16 @@ read_status_t capture(const read_options_t& p_options) {
             status = READ_FAILED;
         } else if (!device.m_info.is_compatible()) {
             text += captured_device_text(device, nullptr);
-        } else if (capture_area(view, device, area) == SUCCESS) {
+        } else if (capture_area(view, device, area, reading) == SUCCESS) {
             text += captured_device_text(device, &area);
         } else {
             text += unread_device_text(device);
             status = READ_FAILED;
         }
+    }
+    if (stop_reported(reading, false)) {
+        abandon_read_output(output, read_msg::capture_not_written);
+        return READ_FAILED;
     }
     return finish_read_output(output, text, status == READ_DONE, read_msg::capture_written,
                               read_msg::capture_not_written)

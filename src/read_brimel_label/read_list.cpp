@@ -60,16 +60,15 @@ std::string list_json(const network_view_t& p_view) {
                          {"compatible", json_bool(answered && info.is_compatible())},
                          {"answered", json_bool(answered)}}));
     }
-    return json_object(
-               {{"network", json_cp850_string(p_view.m_name)}, {"devices", json_array(devices)}}) +
-           "\n";
+    return read_job::json_result(
+        {{"network", json_cp850_string(p_view.m_name)}, {"devices", json_array(devices)}});
 }
 
 }  // namespace
 
 read_status_t read_job::list(bool p_json) {
     network_view_t view;
-    if (!look(view)) {
+    if (!look(view, p_json)) {
         return READ_FAILED;
     }
     if (!print_result(p_json ? list_json(view) : list_text(view))) {

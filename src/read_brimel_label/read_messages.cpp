@@ -23,6 +23,15 @@ console_message_t name_and_mac(const std::string& p_name, const std::string& p_m
     return service_text(p_name) + " (" + service_text(p_mac) + ")";
 }
 
+// Names the service reported, "A, B, C", or "none".
+console_message_t names(const std::vector<std::string>& p_names) {
+    console_message_t text(PROGRAM_TEXT, p_names.empty() ? "none" : "");
+    for (std::size_t k = 0; k < p_names.size(); ++k) {
+        text += (k == 0 ? "" : ", ") + service_text(p_names[k]);
+    }
+    return text;
+}
+
 std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {
     return std::to_string(p_count) + " " + (p_count == 1 ? p_one : p_more);
 }
@@ -60,6 +69,12 @@ console_message_t no_answer(const std::string& p_mac) {
     return "Warning: " + service_text(p_mac) + no_information_answer + ": it is not read." + G_nl;
 }
 
+const char* const not_reached = "ZEL-Service was not reached: nothing was read.\r\n";
+const char* const no_listing = "ZEL-Service did not list the devices: nothing was read.\r\n";
+const char* const stopped_looking =
+    "Stopped by Ctrl-C while the devices were listed or asked for their information: nothing was "
+    "read.\r\n";
+
 const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
 
 console_message_t reading(const std::string& p_name) {
@@ -68,6 +83,13 @@ console_message_t reading(const std::string& p_name) {
 
 const char* const read_ok = " OK\r\n";
 const char* const read_failed = " FAILED\r\n";
+const char* const read_stopped = " STOPPED\r\n";
+
+console_message_t stopped(const std::vector<std::string>& p_read,
+                          const std::vector<std::string>& p_not_read) {
+    return "Stopped by Ctrl-C. Read: " + names(p_read) + ". Not read: " + names(p_not_read) + "." +
+           G_nl;
+}
 
 console_message_t read_failed_at(const std::string& p_name, uint32_t p_page) {
     return service_text(p_name) + "'s labels could not be read (page " + std::to_string(p_page) +
@@ -155,6 +177,10 @@ console_message_t difference_lines(const std::vector<entry_difference_t>& p_diff
 
 std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift) {
     return refused_line_warning(p_file, p_line, p_shift);
+}
+
+std::string file_not_read(const std::string& p_file) {
+    return p_file + " could not be read: nothing is verified." + G_nl;
 }
 
 std::string no_target(const std::string& p_file) {

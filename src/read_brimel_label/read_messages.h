@@ -24,10 +24,17 @@ std::string version();
 
 console_message_t not_nameable(const std::string& p_name, const std::string& p_mac);
 console_message_t no_answer(const std::string& p_mac);
+extern const char* const not_reached;
+extern const char* const no_listing;
+extern const char* const stopped_looking;
 extern const char* const no_device;
 console_message_t reading(const std::string& p_name);
 extern const char* const read_ok;
 extern const char* const read_failed;
+extern const char* const read_stopped;
+// After a Ctrl-C: the devices the job read, and those it was to read and did not.
+console_message_t stopped(const std::vector<std::string>& p_read,
+                          const std::vector<std::string>& p_not_read);
 console_message_t read_failed_at(const std::string& p_name, uint32_t p_page);
 console_message_t area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset);
 console_message_t entry_warning(const std::string& p_name, std::size_t p_number,
@@ -51,6 +58,7 @@ console_message_t differs(const std::string& p_name, const std::string& p_mac,
 // One line per difference.
 console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences);
 std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift);
+std::string file_not_read(const std::string& p_file);
 std::string no_target(const std::string& p_file);
 
 std::string output_refused(const std::string& p_file, platform::output_result_t p_result,

@@ -20,8 +20,8 @@ std::string text_of(const std::string& p_path) {
     return text.str();
 }
 
-// Sends the interrupt that is due: after each delay from when the child's output first held
-// the trigger text.
+// Sends the interrupt that is due: after each delay from when the child's output (or error)
+// first held the trigger text.
 void interrupt_when_due(child_t& p_child, const process_options_t& p_options,
                         const std::string& p_output_file, int64_t& p_triggered_at,
                         process_result_t& p_res) {
@@ -65,7 +65,9 @@ process_result_t run_process(const std::vector<std::string>& p_argv,
             res.m_timed_out = true;
             kill_child(child);
         }
-        interrupt_when_due(child, p_options, files.m_out, triggered_at, res);
+        interrupt_when_due(child, p_options,
+                           p_options.m_interrupt_after_error ? files.m_err : files.m_out,
+                           triggered_at, res);
     }
     if (res.m_timed_out) {
         res.m_exit_status = -1;

@@ -37,6 +37,7 @@ struct process_options_t {
     // counted from that moment: SIGINT on POSIX; on Windows CTRL_BREAK to the child, which
     // then runs in a process group of its own (best effort: an emulator may not deliver it).
     std::string m_interrupt_after;
+    bool m_interrupt_after_error = false;  // the text is looked for in standard error instead
     std::vector<int64_t> m_interrupt_delays_ms;
     // Variables set in the child's environment, "NAME=VALUE" each ("NAME=" sets it empty),
     // over those it inherits.
