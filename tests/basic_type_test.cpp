@@ -141,6 +141,10 @@ TEST(JsonText, StringsAreEscapedByTheJsonRules) {
         // UTF-8 text, JSON string
         {"plain", "\"plain\""}, {"a\"b\\c", "\"a\\\"b\\\\c\""}, {"\n\r\t", "\"\\n\\r\\t\""},
         {std::string("\0\x01\x1F\x7F", 4), "\"\\u0000\\u0001\\u001F\x7F\""}, {"Caf\xC3\xA9", "\"Caf\xC3\xA9\""},
+        // each byte of no well-formed sequence is U+FFFD: Latin-1, cut short, overlong, surrogate, past U+10FFFF
+        {"a\xE9" "b\xE2\x82", "\"a\uFFFDb\uFFFD\uFFFD\""}, {"\xC0\xAF\xED\xA0\x80\xE0\x9F", "\"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\""},
+        {"\xF4\x90\x80\x80\xF0\x8F\xBF\xBF\xF4\x8F\xBF\xBF\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80",
+         "\"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\xF4\x8F\xBF\xBF\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\""},
     };
     // clang-format on
     for (const auto& [text, json] : strings) {

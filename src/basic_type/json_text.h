@@ -8,8 +8,9 @@
 #include <utility>
 #include <vector>
 
-// p_utf8 (valid UTF-8) as a JSON string: quoted, with the quote, the backslash and every
-// control byte escaped.
+// p_utf8 as a JSON string: quoted, with the quote, the backslash and every control byte
+// escaped, and each byte that is no part of well-formed UTF-8 (a Latin-1 byte of a path, a
+// sequence cut short) written as U+FFFD, so that the string is always valid.
 std::string json_string(const std::string& p_utf8);
 // Code page 850 text as a JSON string of its UTF-8 form.
 std::string json_cp850_string(const std::string& p_cp850);
