@@ -37,7 +37,11 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
         {{{"A@", "c", "b"}}, "; entry 1 holds \";\", \"=\" or \"@\": label \"A@\", channel \"b\", device \"c\""},
         {{{"A\tB", "c", "b"}}, "; entry 1 holds a control byte: label \"A\\x09B\", channel \"b\", device \"c\""},
         {{{" A", "c", "b"}}, "; entry 1 has leading or trailing blanks: label \" A\", channel \"b\", device \"c\""},
-        {{{"A", "c", "b "}}, "; entry 1 has leading or trailing blanks: label \"A\", channel \"b \", device \"c\""},
+        {{{"A", "c", "b "}, {"B  ", "c", "b"}}, "A = b@c\r\n; entry 1 ends in blanks a label line cannot carry, which a restore "
+         "drops: label \"A\", channel \"b \", device \"c\"\r\nB = b@c\r\n; entry 2 ends in blanks a label line cannot carry, "
+         "which a restore drops: label \"B  \", channel \"b\", device \"c\""},
+        {{{" A ", "c", "b"}}, "; entry 1 has leading or trailing blanks: label \" A \", channel \"b\", device \"c\""},
+        {{{"A", "c", "  "}}, "; entry 1 has an empty field: label \"A\", channel \"  \", device \"c\""},
         {{{"A", "c", ""}}, "; entry 1 has an empty field: label \"A\", channel \"\", device \"c\""},
         {{{"", "c", "b"}}, "; entry 1 has an empty field: label \"\", channel \"b\", device \"c\""},
         {{{"A", "", "b"}}, "; entry 1 has an empty field: label \"A\", channel \"b\", device \"\""},
@@ -59,12 +63,16 @@ TEST(BackupText, WhatCannotBeCarriedBackBecomesACommentWithAWarning) {
         }
         EXPECT_EQ(device_backup_text("D", r.m_mac, fields, notes),
                   "; device D, MAC " + r.m_shown_mac + "\r\n[D]\r\n" + r.m_line + "\r\n");
-        // The note repeats the comment's "entry N <reason>".
-        const std::string what = r.m_line.substr(2, r.m_line.find(": label") - 2);
+        // The note repeats the first comment's "entry N <reason>", and says whether the entry is
+        // one.
+        const std::size_t comment = r.m_line.find("; entry");
+        const std::string what =
+            r.m_line.substr(comment + 2, r.m_line.find(": label") - comment - 2);
         EXPECT_EQ(notes.empty()
                       ? ""
                       : "entry " + std::to_string(notes[0].m_number) + " " + notes[0].m_reason,
-                  r.m_line[0] == ';' ? what : "");
+                  comment == std::string::npos ? "" : what);
+        EXPECT_TRUE(notes.empty() || notes[0].m_commented == (comment == 0));
     }
 }
 

@@ -132,15 +132,31 @@ TEST(ReadBackRoundTrip, ABackupLoadedAgainLeavesEveryDeviceAsItWas) {
     }
 }
 
-// A verify compares whole name fields: bytes after a name's end are a difference.
+// A verify compares whole name fields: bytes after a name's end are a difference. A label the
+// writer cut after a blank comes back from a backup without that blank.
 TEST_F(ReadBack, AVerifyProvesOnlyWhatItCanAndNamesTheOneFieldChangedSince) {
-    const std::string file = write_temp_file("verify.ini", "[KDX-RM6X5]\nA = b@c\nD = e@f\n");
+    const std::string file = write_temp_file(
+        "verify.ini", "[KDX-RM6X5]\nStage left, monitor wedges, mix 1 and 2 = b@c\nD = e@f\n");
     const std::string head = "KDX-RM6X5 (00:1D:C1:0A:00:01) ";
     update(file);
     platform::process_result_t res = run_read_tool({"--verify", file});
     EXPECT_EQ(res.m_stdout, head + "holds exactly what " + file + " would write (2 presets).\r\n");
-    EXPECT_EQ(res.m_stderr, opening(file) + G_greeting + G_reading_rm6x5 + " OK\r\n");
+    EXPECT_EQ(res.m_stderr, opening(file) + "Warning in: " + file +
+                                " at line 2\r\nStage left, monitor wedges, mix 1 and 2 is larger "
+                                "than 32 characters,  the excess will be ignored\r\n" +
+                                G_greeting + G_reading_rm6x5 + " OK\r\n");
     EXPECT_EQ(res.m_exit_status, 0);
+    const std::string backup = temp_path("verify-backup.ini");
+    res = run_read_tool({"-o", backup, "--force", "KDX-RM6X5"});
+    EXPECT_EQ(res.m_stderr, G_greeting + G_reading_rm6x5 +
+                                " OK\r\nWarning: KDX-RM6X5's entry 1 ends in blanks a label line "
+                                "cannot carry, which a restore drops.\r\n");
+    res = run_read_tool({"--verify", backup});
+    EXPECT_EQ(res.m_stdout, head + "differs from what " + backup +
+                                " would write:\r\n\tentry 1: expected label \"Stage left, monitor "
+                                "wedges, mix\", channel \"b\", device \"c\"; found label \"Stage "
+                                "left, monitor wedges, mix \", channel \"b\", device \"c\"\r\n");
+    EXPECT_EQ(res.m_exit_status, 1);
     {
         // Entry 2's channel field (page 14 + 3 + 2) holds "e", a zero and "X" now.
         sim_client client(7000);

@@ -16,6 +16,8 @@ const char* const G_not_carried = "holds a character no label file carries";
 const char* const G_section = "would read as a device section";
 const char* const G_moved = "comes after an empty or commented entry: restoring would move it";
 const char* const G_trailing_bytes = "holds bytes after the end of a name, which a restore clears";
+const char* const G_trailing_blanks =
+    "ends in blanks a label line cannot carry, which a restore drops";
 
 const std::string G_nl = "\r\n";
 
@@ -57,6 +59,16 @@ bool has_outer_blank(const std::string& p_text) {
     return p_text.front() == ' ' || p_text.back() == ' ';
 }
 
+// The entry with the blanks that end its label and channel dropped, as its label line carries
+// it (the reader trims both; a device name holds no blank).
+label_preset_t without_trailing_blanks(const label_preset_t& p_entry) {
+    label_preset_t line = p_entry;
+    for (std::string* text : {&line.label, &line.channel_id}) {
+        text->erase(text->find_last_not_of(' ') + 1);
+    }
+    return line;
+}
+
 // The label line of an entry, in code page 850.
 std::string label_line(const label_preset_t& p_entry) {
     return p_entry.label + " = " + p_entry.channel_id + "@" + p_entry.device_id;
@@ -72,6 +84,18 @@ std::string entry_comment(std::size_t p_number, const char* p_reason,
     return "; entry " + std::to_string(p_number) + " " + p_reason + ": label \"" +
            comment_text(p_entry.label) + "\", channel \"" + comment_text(p_entry.channel_id) +
            "\", device \"" + comment_text(p_entry.device_id) + "\"" + G_nl;
+}
+
+// The label line of an entry (p_line, its blanks dropped), and the comment and note that
+// say what a restore drops when it is not the whole entry.
+std::string line_text(std::size_t p_number, const label_preset_t& p_entry,
+                      const label_preset_t& p_line, std::vector<entry_note_t>& p_notes) {
+    const std::string text = cp850_to_utf8(label_line(p_line)) + G_nl;
+    if (p_line.label == p_entry.label && p_line.channel_id == p_entry.channel_id) {
+        return text;
+    }
+    p_notes.push_back(entry_note_t{p_number, G_trailing_blanks, false});
+    return text + entry_comment(p_number, G_trailing_blanks, p_entry);
 }
 
 // True when a field of the entry holds bytes after its first zero.
@@ -142,22 +166,23 @@ std::string device_backup_text(const std::string& p_name, const std::string& p_m
         const label_preset_t& entry = entries[k];
         const bool trailing = has_trailing_bytes(p_fields[k]);
         if (trailing) {
-            p_notes.push_back(entry_note_t{k + 1, G_trailing_bytes});
+            p_notes.push_back(entry_note_t{k + 1, G_trailing_bytes, false});
         }
         if (is_empty_entry(entry)) {
             text += trailing ? trailing_bytes_comment(k + 1, p_fields[k]) : "";
             after_gap = true;
             continue;
         }
-        const char* reason = entry_not_restorable(entry);
+        const label_preset_t line = without_trailing_blanks(entry);
+        const char* reason = entry_not_restorable(line);
         if (reason == nullptr && after_gap) {
             reason = G_moved;
         }
         if (reason == nullptr) {
-            text += cp850_to_utf8(label_line(entry)) + "\r\n";
+            text += line_text(k + 1, entry, line, p_notes);
         } else {
             text += entry_comment(k + 1, reason, entry);
-            p_notes.push_back(entry_note_t{k + 1, reason});
+            p_notes.push_back(entry_note_t{k + 1, reason, true});
             after_gap = true;
         }
         text += trailing ? trailing_bytes_comment(k + 1, p_fields[k]) : "";

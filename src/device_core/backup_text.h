@@ -21,18 +21,23 @@ const char* entry_not_restorable(const label_preset_t& p_entry);
 // label file cannot carry (a control byte, the no-break space) written as \xHH.
 std::string comment_text(const std::string& p_cp850_text);
 
-// An entry a backup writes as a comment, and why.
+// An entry a backup writes as a comment, or whose line a restore does not give back whole,
+// and why.
 struct entry_note_t {
     std::size_t m_number;  // 1 to 64
     const char* m_reason;
+    bool m_commented;  // the entry is a comment; otherwise its line restores the rest of it
 };
 
 // A device as the backup holds it, from its entries read whole: a comment naming it and its
 // MAC, its section, then one "label = channel@device" line per non-empty entry, in entry
-// order, in UTF-8. An entry that cannot be restored unchanged, and every non-empty entry
-// after an empty or commented one (restoring would move it), is written as a comment and
-// listed in p_notes; so is an entry holding bytes after the end of a name (a restore
-// clears them), shown whole in a comment after its line.
+// order, in UTF-8. An entry that cannot be restored, and every non-empty entry after an
+// empty or commented one (restoring would move it), is written as a comment and listed in
+// p_notes. A label or channel that ends in blanks (the writer trims a name, then cuts it to
+// 32 bytes, so a cut can end in a blank) is written without them, as a label line cannot
+// carry them, and an entry holding bytes after the end of a name keeps its line: a restore
+// drops those blanks and clears those bytes, which a comment after the line shows, and
+// p_notes lists.
 std::string device_backup_text(const std::string& p_name, const std::string& p_mac,
                                const label_entries_t& p_fields, std::vector<entry_note_t>& p_notes);
 

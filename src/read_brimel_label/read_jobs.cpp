@@ -215,8 +215,7 @@ std::string backup_body(const network_view_t& p_view, const std::vector<target_t
         body +=
             (body.empty() ? "" : "\r\n") + device_backup_text(target.m_name, mac, fields, notes);
         for (const entry_note_t& note : notes) {
-            printf_error_message(
-                read_msg::entry_warning(target.m_name, note.m_number, note.m_reason));
+            printf_error_message(read_msg::entry_warning(target.m_name, note));
         }
     }
     return body;

@@ -102,10 +102,10 @@ console_message_t area_unsafe(const std::string& p_name, int p_page_index, int p
            ") would cover its own location bytes: it is not read." + G_nl;
 }
 
-console_message_t entry_warning(const std::string& p_name, std::size_t p_number,
-                                const char* p_reason) {
-    return "Warning: " + service_text(p_name) + "'s entry " + std::to_string(p_number) + " " +
-           p_reason + ": it is written as a comment." + G_nl;
+console_message_t entry_warning(const std::string& p_name, const entry_note_t& p_note) {
+    return "Warning: " + service_text(p_name) + "'s entry " + std::to_string(p_note.m_number) +
+           " " + p_note.m_reason + (p_note.m_commented ? ": it is written as a comment." : ".") +
+           G_nl;
 }
 
 std::string left_out_no_answer(const std::string& p_mac) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "device_core/backup_text.h"
 #include "device_core/label_compare.h"
 #include "platform/output_file.h"
 
@@ -37,8 +38,7 @@ console_message_t stopped(const std::vector<std::string>& p_read,
                           const std::vector<std::string>& p_not_read);
 console_message_t read_failed_at(const std::string& p_name, uint32_t p_page);
 console_message_t area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset);
-console_message_t entry_warning(const std::string& p_name, std::size_t p_number,
-                                const char* p_reason);
+console_message_t entry_warning(const std::string& p_name, const entry_note_t& p_note);
 
 // What a backup or a capture leaves out, as its line on standard error says it and as the
 // comment at the top of the file says it.
