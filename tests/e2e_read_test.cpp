@@ -412,7 +412,8 @@ TEST_F(ReadBack, ABackupThatCannotBePrintedFails) {
 }
 
 // A device that gives no information answer is null in the JSON of --list and named in a
-// capture, whose status is then 2; a name no label file can give is left out of a backup.
+// capture, whose status is then 2; a name no label file can give is left out of a backup,
+// which still replaces its file.
 // For scripts, the network and what a verify found are JSON alone on standard output,
 // strings escaped from the code page text as UTF-8.
 TEST(ReadBackFaults, OddDevicesInEachJobAndJsonForScripts) {
@@ -448,10 +449,12 @@ TEST(ReadBackFaults, OddDevicesInEachJobAndJsonForScripts) {
     EXPECT_EQ(res.m_stderr.substr(res.m_stderr.find("No capture")),
               "No capture written: " + capture + " is left as it was.\r\n");
     EXPECT_EQ(file_text(capture), "kept\n");
-    res = run_read_tool({});
+    const std::string refreshed = write_temp_file("hall-backup.ini", "old\n");
+    res = run_read_tool({"-o", refreshed, "--force"});
     EXPECT_EQ(res.m_stderr, G_greeting +
                                 "Warning: Desk 1 (02:00:00:00:00:01) has a name no label file can "
                                 "give: it is not read.\r\nReading Quiet's labels... OK\r\n");
+    EXPECT_EQ(res.m_stdout, "Backup written to " + refreshed + "\r\n");
     EXPECT_EQ(res.m_exit_status, 2);
     // The section makes the record of its last name first.
     std::string file = write_temp_file(

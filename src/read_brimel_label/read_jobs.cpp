@@ -444,7 +444,13 @@ read_status_t back_up(const read_options_t& p_options) {
     }
     const std::string text =
         read_msg::backup_head(platform::local_date_time(), view.m_name, left_out) + body;
-    if (!finish_read_output(output, text, left_out.empty(), read_msg::backup_written,
+    // A device whose name no label file can give is in no backup, ever: it does not keep a
+    // backup of every other device from replacing the file.
+    const std::size_t never = static_cast<std::size_t>(
+        std::count_if(targets.begin(), targets.end(), [](const target_t& p_target) {
+            return p_target.m_state == NAME_FOUND && !p_target.m_readable;
+        }));
+    if (!finish_read_output(output, text, left_out.size() == never, read_msg::backup_written,
                             read_msg::backup_not_written)) {
         return READ_FAILED;
     }
