@@ -229,30 +229,31 @@ TEST(ReadBackFaults, ServiceTroubles) {
         texts_t m_args;
         std::string m_out;
         std::string m_err;
+        std::size_t m_commands;  // the commands the service received
         int m_status = 2;
         std::string m_stop_after = "";  // Ctrl-C 300 ms after standard error shows it
     };
     // clang-format off
     const row_t rows[] = {
-        {"", {}, "", down},
-        {"", {"--capture", capture}, "", down + "No capture written: " + capture + " is left as it was.\r\n"},
-        {"", {"--list", "--json"}, error + R"(service not reached", "message": "ZEL-Service was not reached: nothing was read."}})" "\n", down},
+        {"", {}, "", down, 0},
+        {"", {"--capture", capture}, "", down + "No capture written: " + capture + " is left as it was.\r\n", 0},
+        {"", {"--list", "--json"}, error + R"(service not reached", "message": "ZEL-Service was not reached: nothing was read."}})" "\n", down, 0},
         {"kind=TBOX_MEM_R,nth=294:delay=400", {"-o", kept, "--force"}, "", G_greeting + "Reading Desk's labels... OK\r\nReading Quiet's "
          "labels... STOPPED\r\nStopped by Ctrl-C. Read: Desk. Not read: Quiet.\r\nNo backup written: " + kept + " is left as it was.\r\n",
-         2, "Reading Quiet's"},
-        {"kind=TBOX_MEM_R,nth=100:delay=400", {"--capture", capture}, "", G_greeting + "Reading Desk's labels... STOPPED\r\nStopped by "
-         "Ctrl-C. Read: none. Not read: Desk, Quiet.\r\nNo capture written: " + capture + " is left as it was.\r\n", 2, "Reading Desk's"},
+         3 + 294, 2, "Reading Quiet's"},
+        {"kind=TBOX_MEM_R,nth=1:delay=400", {"--capture", capture}, "", G_greeting + "Reading Desk's labels... STOPPED\r\nStopped by "
+         "Ctrl-C. Read: none. Not read: Desk, Quiet.\r\nNo capture written: " + capture + " is left as it was.\r\n", 3 + 1, 2, "Connected."},
         {"kind=INFO_EXT,nth=2:delay=400", {"--verify", desk, "--json"}, error + R"(stopped", "message": "Stopped by Ctrl-C while the devices )"
          R"(were listed or asked for their information: nothing was read."}})" "\n", opening(desk) + G_greeting + "Stopped by Ctrl-C while "
-         "the devices were listed or asked for their information: nothing was read.\r\n", 2, "Connected."},
-        {"kind=LIST_DEV:failed", {"--list"}, "", G_greeting + "ZEL-Service refused to list the devices: LIST_DEV=FAILED\r\n"},
+         "the devices were listed or asked for their information: nothing was read.\r\n", 3, 2, "Connected."},
+        {"kind=LIST_DEV:failed", {"--list"}, "", G_greeting + "ZEL-Service refused to list the devices: LIST_DEV=FAILED\r\n", 1},
         {"kind=INFO_EXT,nth=1:failed", {"--list"}, "Network \"Hall\": 2 devices listed\r\n"
-         "-      02:00:00:00:00:01  no information answer\r\nQuiet  02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 0},
+         "-      02:00:00:00:00:01  no information answer\r\nQuiet  02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 3, 0},
         {"kind=INFO_EXT,nth=1:reply=INFO_EXT=02:00:00:00:00:01;" + std::string(33, 'L') + ";1;0;5;2;3;8;8;1;0;", {"--list"},
          "Network \"Hall\": 2 devices listed\r\n" + std::string(33, 'L') + "  02:00:00:00:00:01  mir 5  pir 2  fir 3  "
-         "compatible\r\nQuiet" + std::string(29, ' ') + "02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 0},
+         "compatible\r\nQuiet" + std::string(29, ' ') + "02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 3, 0},
         {"kind=INFO_EXT,nth=1:failed", {"--verify", desk}, "", opening(desk) + G_greeting +
-         no_answer + "Warning: Desk was not found: a listed device gave no information answer.\r\n"},
+         no_answer + "Warning: Desk was not found: a listed device gave no information answer.\r\n", 3},
     };
     // clang-format on
     for (const row_t& r : rows) {
@@ -282,6 +283,7 @@ TEST(ReadBackFaults, ServiceTroubles) {
         EXPECT_EQ(reason_hidden(res.m_stderr), r.m_err);
         EXPECT_EQ(res.m_exit_status, r.m_status);
         EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>(r.m_fault.empty() ? 0 : 1, 1));
+        EXPECT_EQ(sim.command_log().size(), r.m_commands);
     }
     EXPECT_EQ(file_text(kept), "kept\n");
 }

@@ -27,8 +27,8 @@ Status read_label_location(const std::string& p_mac, const zel_network_keys_t& p
         return FAIL;
     }
     const uint32_t page = static_cast<uint32_t>(p_location.m_page_index);
-    if (read_byte_at(p_mac, p_network, page, label_start_offset_offset,
-                     p_location.m_start_offset) == FAIL) {
+    if (platform::interrupted() || read_byte_at(p_mac, p_network, page, label_start_offset_offset,
+                                                p_location.m_start_offset) == FAIL) {
         p_failed_page = page;
         return FAIL;
     }

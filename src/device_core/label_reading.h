@@ -19,7 +19,8 @@ struct label_location_t {
 };
 
 // Reads P, then S. FAIL at the first read that fails, p_failed_page then naming its page
-// (1, or P); p_location holds what was read until then.
+// (1, or P), and, once a Ctrl-C was caught (platform::interrupted), before reading S;
+// p_location holds what was read until then.
 Status read_label_location(const std::string& p_mac, const zel_network_keys_t& p_network,
                            label_location_t& p_location, uint32_t& p_failed_page);
 
