@@ -26,7 +26,8 @@ std::string undated(std::string p_backup) {
         return true;
     };
     for (size_t at = 0; at + shape.size() <= p_backup.size(); ++at)
-        if (fits(at)) return p_backup.replace(at, shape.size(), "YYYY-MM-DD HH:MM");
+        if (fits(at))
+            return p_backup.replace(at, shape.size(), "YYYY-MM-DD HH:MM");
     return p_backup;
 }
 

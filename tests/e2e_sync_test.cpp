@@ -120,8 +120,14 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "\", \"state\": \"refused\", \"refused_lines\": [2], \"devices\": []}]}\n", opening(file) + "Error in: " + file +
          " at line 2\r\nInvalid formated label, invalid charaters: @ in: \r\nA@ = b@c\r\n" + file + " is not synced: "
          "its line 2 was refused, nothing is written.\r\n", 2, 0, {}, G_factory_area},
-        {"a refused listing", G_factory, {"--yes"}, "", "kind=LIST_DEV:failed", head, "ZEL-Service refused to list the "
-         "devices: LIST_DEV=FAILED\r\nWarning: KDX-RM6X5 was not found on the network.\r\n", 2, 1, {}, G_factory_area},
+        {"a usage error, for a script", G_factory, {"--json", "--bogus"}, "", "", R"({"schema": 1, "error": {"kind": "usage", )"
+         R"j("message": "sync_brimel_label: unknown option --bogus (see --help)"}})j" "\n", "sync_brimel_label: unknown option --bogus "
+         "(see --help)\r\n", 2, 0, {}, G_factory_area},
+        {"a name but for letter case", "[kdx-rm6x5]" + G_one.substr(11), {"--dry-run"}, "", "", head, "Warning: kdx-rm6x5 was not "
+         "found on the network.\r\nDid you mean KDX-RM6X5? Device names are case-sensitive.\r\n", 2, 9, {}, G_factory_area},
+        {"a refused listing, for a script", G_factory, {"--yes", "--json"}, "", "kind=LIST_DEV:failed", json_head + json_file +
+         "\", \"state\": \"no network\", \"refused_lines\": [], \"devices\": []}]}\n", head + "ZEL-Service refused to list "
+         "the devices: LIST_DEV=FAILED\r\n", 2, 1, {}, G_factory_area},
         {"an area over its location bytes, for a script", G_factory, {"--yes", "--json"}, "", "kind=TBOX_MEM_R,nth=2:values=0",
          json_head + json_file + "\", \"state\": \"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "not read\", "
          "\"fields\": [], \"failure\": null}]}]}\n", head + "Reading KDX-RM6X5's labels... FAILED\r\nKDX-RM6X5's label area "
@@ -209,8 +215,8 @@ TEST_F(Sync, CtrlCStopsAfterTheCommandInFlight) {
          "labels, not read back; entry 4: the old labels. No field is erased: each holds its old or its new bytes.\r\n"
          "NEW-DEVICE1: stopped by Ctrl-C before its first write: its label area is unchanged.\r\n" + not_run,
          9 + 2 * 194 + 2, {G_factory_area[0], G_few_area[1], G_few_area[2], G_factory_area[3]}},
-        {"kind=TBOX_MEM_R,nth=100", "Reading KDX-RM6X5's labels...", "The sync of " + few + " was stopped by Ctrl-C "
-         "before anything was written.\r\n" + not_run, 9 + 194, G_factory_area},
+        {"kind=TBOX_MEM_R,nth=100", "Reading KDX-RM6X5's labels...", " STOPPED\r\nThe sync of " + few + " was stopped "
+         "by Ctrl-C before anything was written.\r\n" + not_run, 9 + 100, G_factory_area},
     };
     // clang-format on
     for (const row_t& r : rows) {

@@ -133,6 +133,29 @@ const char* const link_lost_warning =
     "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as "
     "not found.\r\n";
 
+look_trouble_t look_trouble(const network_view_t& p_view) {
+    std::string why;
+    return platform::interrupted()      ? LOOK_STOPPED
+           : service_never_reached(why) ? LOOK_NOT_REACHED
+           : !p_view.m_refusal.empty()  ? LOOK_REFUSED
+           : !p_view.m_listed           ? LOOK_NOT_LISTED
+                                        : LOOK_DONE;
+}
+
+console_message_t look_trouble_message(look_trouble_t p_trouble, const network_view_t& p_view,
+                                       const char* p_nothing_done) {
+    if (p_trouble == LOOK_REFUSED) {
+        return listing_refused_warning(p_view.m_refusal);
+    }
+    const char* const what =
+        p_trouble == LOOK_STOPPED ? "Stopped by Ctrl-C while the devices were listed or asked for "
+                                    "their information"
+        : p_trouble == LOOK_NOT_REACHED ? "ZEL-Service was not reached"
+                                        : "ZEL-Service did not list the devices";
+    return console_message_t(PROGRAM_TEXT,
+                             std::string(what) + ": nothing was " + p_nothing_done + ".\r\n");
+}
+
 const char* const no_information_answer = " gave no information answer";
 
 std::string not_found_reason(bool p_unanswered) {

@@ -88,6 +88,15 @@ console_message_t ambiguity_warning(const std::string& p_name,
 console_message_t listing_refused_warning(const std::string& p_answer);
 extern const char* const link_lost_warning;
 
+// Why a look at the network left no devices to work on, in the order a program asks: a
+// Ctrl-C, a service never reached, a listing refused, no listing otherwise.
+enum look_trouble_t { LOOK_DONE, LOOK_STOPPED, LOOK_NOT_REACHED, LOOK_REFUSED, LOOK_NOT_LISTED };
+look_trouble_t look_trouble(const network_view_t& p_view);
+// What the operator is told of a trouble other than LOOK_DONE; all but a refusal end
+// "nothing was <p_nothing_done>.".
+console_message_t look_trouble_message(look_trouble_t p_trouble, const network_view_t& p_view,
+                                       const char* p_nothing_done);
+
 // The words for a listed device that gave no information answer, wherever it is named.
 extern const char* const no_information_answer;
 

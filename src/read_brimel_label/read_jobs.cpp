@@ -31,6 +31,13 @@ const int G_json_schema = 1;
 const char* const G_kinds[] = {"usage",           "file",       "service not reached",
                                "listing refused", "no listing", "stopped"};
 
+trouble_t trouble_of(look_trouble_t p_trouble) {
+    return p_trouble == LOOK_STOPPED       ? TROUBLE_STOPPED
+           : p_trouble == LOOK_NOT_REACHED ? TROUBLE_NOT_REACHED
+           : p_trouble == LOOK_REFUSED     ? TROUBLE_LISTING_REFUSED
+                                           : TROUBLE_NO_LISTING;
+}
+
 // A name to read, what it means on the network and, when found or not compatible, what its
 // device answered.
 struct target_t {
@@ -396,22 +403,15 @@ bool look(network_view_t& p_view, bool p_json) {
     // From the first command on, Ctrl-C stops the job instead of ending the program.
     platform::catch_interrupts();
     look_at_network(p_view);
-    std::string why;
-    if (platform::interrupted()) {
-        fail(TROUBLE_STOPPED, read_msg::stopped_looking, p_json);
-    } else if (service_never_reached(why)) {
-        fail(TROUBLE_NOT_REACHED, read_msg::not_reached, p_json);
-    } else if (!p_view.m_refusal.empty()) {
-        fail(TROUBLE_LISTING_REFUSED, listing_refused_warning(p_view.m_refusal), p_json);
-    } else if (!p_view.m_listed) {
-        fail(TROUBLE_NO_LISTING, read_msg::no_listing, p_json);
-    } else {
-        if (p_view.m_link_lost) {
-            printf_error_message(link_lost_warning);
-        }
-        return true;
+    const look_trouble_t trouble = look_trouble(p_view);
+    if (trouble != LOOK_DONE) {
+        fail(trouble_of(trouble), look_trouble_message(trouble, p_view, G_not_done), p_json);
+        return false;
     }
-    return false;
+    if (p_view.m_link_lost) {
+        printf_error_message(link_lost_warning);
+    }
+    return true;
 }
 
 read_status_t back_up(const read_options_t& p_options) {

@@ -69,12 +69,6 @@ console_message_t no_answer(const std::string& p_mac) {
     return "Warning: " + service_text(p_mac) + no_information_answer + ": it is not read." + G_nl;
 }
 
-const char* const not_reached = "ZEL-Service was not reached: nothing was read.\r\n";
-const char* const no_listing = "ZEL-Service did not list the devices: nothing was read.\r\n";
-const char* const stopped_looking =
-    "Stopped by Ctrl-C while the devices were listed or asked for their information: nothing was "
-    "read.\r\n";
-
 const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
 
 console_message_t reading(const std::string& p_name) {

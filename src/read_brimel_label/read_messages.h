@@ -25,9 +25,6 @@ std::string version();
 
 console_message_t not_nameable(const std::string& p_name, const std::string& p_mac);
 console_message_t no_answer(const std::string& p_mac);
-extern const char* const not_reached;
-extern const char* const no_listing;
-extern const char* const stopped_looking;
 extern const char* const no_device;
 console_message_t reading(const std::string& p_name);
 extern const char* const read_ok;

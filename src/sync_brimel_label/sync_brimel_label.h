@@ -123,10 +123,11 @@ struct device_sync_t {
 };
 
 enum file_state_t {
-    FILE_READ,      // read whole: its targets were looked at
-    FILE_NOT_READ,  // it could not be opened or read, or a line stopped the reading
-    FILE_REFUSED,   // a label line of it was refused: nothing of it is synced
-    FILE_NOT_RUN    // a Ctrl-C stopped the run before it
+    FILE_READ,        // read whole: its targets were looked at
+    FILE_NOT_READ,    // it could not be opened or read, or a line stopped the reading
+    FILE_REFUSED,     // a label line of it was refused: nothing of it is synced
+    FILE_NO_NETWORK,  // the service was not reached, refused the listing or gave none
+    FILE_NOT_RUN      // a Ctrl-C stopped the run before it
 };
 
 struct file_sync_t {
@@ -148,5 +149,8 @@ sync_status_t sync_status(const std::vector<file_sync_t>& p_files);
 // The run as one JSON object for a script: its schema, whether it was a dry run, and each file
 // with its refused lines and each target with its state and fields.
 std::string sync_json(const std::vector<file_sync_t>& p_files, bool p_dry_run);
+// The object that stands instead of the run's when its command line is wrong: the usage
+// error's words, without their line end.
+std::string sync_usage_error_json(const std::string& p_message);
 
 #endif  // SRC_SYNC_BRIMEL_LABEL_SYNC_BRIMEL_LABEL_H_

@@ -13,6 +13,8 @@ namespace {
 
 // The ambiguity warning ends "It is not synced.".
 const char G_not_done[] = "synced";
+// Without the devices: "ZEL-Service was not reached: nothing was written."
+const char G_nothing_done[] = "written";
 
 // True when a listed device gave no information answer: a name not found may be its.
 bool some_unanswered(const network_view_t& p_view) {
@@ -33,6 +35,10 @@ device_sync_t find_target(const network_view_t& p_view, const std::string& p_nam
         device.m_state = DEVICE_SAME;
     } else if (lookup.m_state == NAME_NOT_FOUND) {
         printf_error_message(not_found_warning(p_name, some_unanswered(p_view)));
+        const std::string hint = name_but_for_case(p_view, p_name);
+        if (!hint.empty()) {
+            printf_error_message(case_hint(hint));
+        }
         device.m_state = DEVICE_NOT_FOUND;
     } else if (lookup.m_state == NAME_NOT_COMPATIBLE) {
         printf_error_message(not_compatible_warning(p_name, device.m_mac));
@@ -59,6 +65,12 @@ void read_device(const network_view_t& p_view, const label_file_target_t& p_targ
                                   p_device.m_plan, failed_page, &progress);
     progress.clear();
     const label_location_t& location = p_device.m_plan.m_location;
+    if (read == FAIL && platform::interrupted()) {
+        // The read stopped before its next command: nothing was planned.
+        printf_error_message(sync_msg::stopped);
+        p_device.m_state = DEVICE_STOPPED;
+        return;
+    }
     if (read == FAIL) {
         // Both location bytes read: the area itself is refused.
         const bool unsafe = location.m_start_offset >= 0 && !location.is_safe();
@@ -168,21 +180,29 @@ file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options
     }
     // From the first command on, a Ctrl-C stops the sync instead of ending the program.
     platform::catch_interrupts();
-    // Without the service every target is not found.
     network_view_t view;
     look_at_network(view);
-    if (!view.m_refusal.empty()) {
-        printf_error_message(listing_refused_warning(view.m_refusal));
+    const look_trouble_t trouble = look_trouble(view);
+    if (trouble != LOOK_DONE && trouble != LOOK_STOPPED) {
+        printf_error_message(look_trouble_message(trouble, view, G_nothing_done));
+        result.m_state = FILE_NO_NETWORK;
+        return result;
     }
     if (view.m_link_lost) {
         printf_error_message(link_lost_warning);
     }
     for (const label_file_target_t& target : targets) {
+        if (platform::interrupted()) {
+            // Not looked up: after a stop the network may not have been asked whole.
+            device_sync_t stopped;
+            stopped.m_name = target.m_name;
+            stopped.m_state = DEVICE_STOPPED;
+            result.m_devices.push_back(stopped);
+            continue;
+        }
         result.m_devices.push_back(find_target(view, target.m_name));
         device_sync_t& device = result.m_devices.back();
-        if (device.m_state == DEVICE_SAME && platform::interrupted()) {
-            device.m_state = DEVICE_STOPPED;  // found, not read
-        } else if (device.m_state == DEVICE_SAME) {
+        if (device.m_state == DEVICE_SAME) {
             read_device(view, target, p_file, device);
         }
     }

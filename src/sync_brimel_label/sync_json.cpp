@@ -9,7 +9,7 @@ namespace {
 const long long G_schema = 1;
 
 // The states as the JSON says them, in the order of their enumerations.
-const char* const G_file_states[] = {"read", "not read", "refused", "not run"};
+const char* const G_file_states[] = {"read", "not read", "refused", "no network", "not run"};
 const char* const G_device_states[] = {"same",      "written",        "differs",
                                        "stopped",   "failed",         "not read",
                                        "not found", "not compatible", "ambiguous"};
@@ -49,6 +49,14 @@ std::string device_json(const device_sync_t& p_device) {
 }
 
 }  // namespace
+
+std::string sync_usage_error_json(const std::string& p_message) {
+    const std::string message = p_message.substr(0, p_message.find_last_not_of("\r\n") + 1);
+    return json_object({{"schema", json_number(G_schema)},
+                        {"error", json_object({{"kind", json_string("usage")},
+                                               {"message", json_string(message)}})}}) +
+           "\n";
+}
 
 std::string sync_json(const std::vector<file_sync_t>& p_files, bool p_dry_run) {
     std::vector<std::string> files;
