@@ -48,7 +48,8 @@ sim=$!
 port=""
 for _ in $(seq 200); do
     kill -0 "$sim" 2>/dev/null || break
-    port=$(sed -n 's/^zel_service_sim: listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/sim.out")
+    port=$(sed -n 's/^zel_service_sim: listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' \
+        "$work/sim.out")
     [ -z "$port" ] || break
     sleep 0.05
 done

@@ -16,8 +16,8 @@ for _ in $(seq 200); do
     grep -qxF "$listening" "$work/holder.out" && break
     sleep 0.05
 done
-grep -qxF "$listening" "$work/holder.out" || fail "no stand-in on port 7000: $(cat "$work/holder.out")"
+grep -qxF "$listening" "$work/holder.out" || fail "no stand-in on 7000: $(cat "$work/holder.out")"
 
 "$(dirname "$0")/../scripts/demo.sh" --build-dir "$1" >"$work/demo.out" 2>&1 ||
     { cat "$work/demo.out"; fail "the demo fails while port 7000 is held"; }
-[ ! -s "$work/holder.log" ] || fail "the demo sent port 7000 commands: $(head -n 3 "$work/holder.log")"
+[ ! -s "$work/holder.log" ] || fail "the demo sent 7000 commands: $(head -n 3 "$work/holder.log")"
