@@ -162,39 +162,44 @@ EOF
 }
 
 # The demo from installed files: ROOT holds the programs in BIN (with EXE_SUFFIX) and
-# the example label files in EXAMPLES. Starts the simulated service, waits for its port,
-# runs the tool answered "y", stops the service with Ctrl-C (SIGINT) and checks that the
-# tool ended with "Done", that read_brimel_label --verify finds the file's labels, and
-# what the devices hold.
+# the example label files in EXAMPLES. Starts the simulated service on a port the system
+# chooses (so that nothing else on the machine is ever reached), runs the programs with
+# ZEL_SERVICE_PORT naming it: the tool answered "y", then stops the service with Ctrl-C
+# (SIGINT) and checks that the tool ended with "Done", that read_brimel_label --verify
+# finds the file's labels, and what the devices hold. A LAUNCHER (env -i ... wine) ends
+# with the word that runs a program: the port joins its environment just before it.
 run_demo() {  # NAME ROOT BIN EXAMPLES EXE_SUFFIX [LAUNCHER...]
-    local name=$1 root=$2 bin=$3 examples=$4 exe=$5 out=$work/$1 status=0 last
+    local name=$1 root=$2 bin=$3 examples=$4 exe=$5 out=$work/$1 status=0 last port=""
     shift 5
     mkdir -p "$out"
     echo
     echo "==== demo from the installed $name ($root)"
     pushd "$root" >/dev/null
-    "$@" "$bin/zel_service_sim$exe" --dump-file "$out/dump.txt" >"$out/sim.out" 2>&1 </dev/null &
+    "$@" "$bin/zel_service_sim$exe" --port 0 --dump-file "$out/dump.txt" >"$out/sim.out" 2>&1 \
+        </dev/null &
     sim=$!
-    # Only the simulator's own line, while it runs, says the port is its own: nothing may
-    # connect to whatever else holds the port. Under Wine the line may end in CR.
-    local listening="zel_service_sim: listening on 127.0.0.1:7000" own=false
+    # The port is the one the simulator names in its line "zel_service_sim: listening on
+    # 127.0.0.1:PORT" while it runs. Under Wine the line may end in CR.
     for _ in $(seq 600); do
         kill -0 "$sim" 2>/dev/null || { cat "$out/sim.out"; fail "$name: the simulator stopped"; }
-        if tr -d '\r' <"$out/sim.out" | grep -qxF "$listening"; then
-            own=true
-            break
-        fi
+        port=$(tr -d '\r' <"$out/sim.out" |
+            sed -n 's/^zel_service_sim: listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p')
+        [ -z "$port" ] || break
         sleep 0.1
     done
-    [ "$own" = true ] || fail "$name: the simulator never said it listens"
-    echo y | timeout 300 "$@" "$bin/write_brimel_label$exe" "$examples/stage_labels.ini" \
-        >"$out/tool.out" 2>"$out/tool.err" || status=$?
+    [ -n "$port" ] || fail "$name: the simulator never said it listens"
+    local at_port=(env "ZEL_SERVICE_PORT=$port")
+    [ "$#" -eq 0 ] || at_port=("${@:1:$#-1}" "ZEL_SERVICE_PORT=$port" "${@:$#}")
+    echo y | timeout 300 "${at_port[@]}" "$bin/write_brimel_label$exe" \
+        "$examples/stage_labels.ini" >"$out/tool.out" 2>"$out/tool.err" || status=$?
     # The read-back program, installed beside it, finds exactly what the file wrote.
-    timeout 300 "$@" "$bin/read_brimel_label$exe" --verify "$examples/stage_labels.ini" \
-        >"$out/verify.out" 2>&1 || { cat "$out/verify.out"; fail "$name: --verify failed"; }
+    timeout 300 "${at_port[@]}" "$bin/read_brimel_label$exe" --verify \
+        "$examples/stage_labels.ini" >"$out/verify.out" 2>&1 ||
+        { cat "$out/verify.out"; fail "$name: --verify failed"; }
     # The sync program, installed beside them, finds nothing left to write.
-    timeout 300 "$@" "$bin/sync_brimel_label$exe" --dry-run "$examples/stage_labels.ini" \
-        >"$out/sync.out" 2>&1 || { cat "$out/sync.out"; fail "$name: sync_brimel_label differs"; }
+    timeout 300 "${at_port[@]}" "$bin/sync_brimel_label$exe" --dry-run \
+        "$examples/stage_labels.ini" >"$out/sync.out" 2>&1 ||
+        { cat "$out/sync.out"; fail "$name: sync_brimel_label differs"; }
     kill -INT "$sim"
     for _ in $(seq 300); do
         kill -0 "$sim" 2>/dev/null || break
