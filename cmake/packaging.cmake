@@ -20,6 +20,8 @@ set(WBL_PACKAGE_FILES ${PROJECT_BINARY_DIR}/package_files)
 function(wbl_crlf_copy source name)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
   file(READ ${source} text)
+  # A checkout made with CR LF line ends (git's core.autocrlf on Windows) gets no CR CR LF.
+  string(REPLACE "\r\n" "\n" text "${text}")
   string(REPLACE "\n" "\r\n" text "${text}")
   file(WRITE ${WBL_PACKAGE_FILES}/${name} "${text}")
 endfunction()
