@@ -3,12 +3,13 @@
 # .deb for Linux, a ZIP for Windows from the MinGW-w64 cross build) and smoke-tests what
 # they install. The demo of scripts/demo.sh (the simulated service, the tool on the
 # example label file answered "y", nothing left then for sync_brimel_label to write, the
-# dump of the devices) runs from the unpacked .tar.gz, from the .deb installed with dpkg,
-# and under Wine from the unpacked ZIP in a fresh prefix. The Windows executables must
+# dump of the devices), each time on a port the system chooses, runs from the unpacked
+# .tar.gz, from the .deb installed with dpkg, and under Wine from the unpacked ZIP in a
+# fresh prefix, where the ZIP's own demo.cmd runs too. The Windows executables must
 # import system DLLs only. Each package must hold the licence and the documents its
 # platform expects: lintian --pedantic finds no error in the .deb and no hardening or
-# unneeded-section tag, the manual pages render without a warning, the ZIP has README.txt
-# and LICENSE.txt with CR LF line ends beside the programs. The README must state the glibc
+# unneeded-section tag, the manual pages render without a warning, the ZIP has README.txt,
+# LICENSE.txt and demo.cmd with CR LF line ends beside the programs. The README must state the glibc
 # and the libstdc++ the Linux programs need.
 # Installs what a fresh machine lacks; needs no display and no standard input.
 set -euo pipefail
@@ -270,10 +271,12 @@ mkdir -p "$work/unpacked-zip"
 mapfile -t listing < <(cmake -E tar tf "$zip")
 check_listing "$zip" "${listing[@]}"
 root=$work/unpacked-zip/write_brimel_label-$version-win64
-# The programs, README.txt and LICENSE.txt at the top, the examples beside them.
-check_files zip "$root" "${programs[@]/%/.exe}" README.txt LICENSE.txt examples/stage_labels.ini
+# The programs, README.txt, LICENSE.txt and demo.cmd at the top, the examples beside them.
+check_files zip "$root" "${programs[@]/%/.exe}" README.txt LICENSE.txt demo.cmd \
+    examples/stage_labels.ini
 check_crlf zip "$root/README.txt"
 check_crlf zip "$root/LICENSE.txt"
+check_crlf zip "$root/demo.cmd"
 [ ! -e "$root/bin" ] && [ ! -e "$root/share" ] || fail "zip: a Unix tree (bin, share) in $zip"
 echo
 for program in "$root"/*.exe; do
@@ -299,6 +302,25 @@ wine_started=yes
 "${wine_env[@]}" "$wine" wineboot -i </dev/null
 check_version zip "$root/zel_service_sim.exe" "${wine_env[@]}" "$wine"
 run_demo zip "$root" . examples .exe "${wine_env[@]}" "$wine"
+
+# The ZIP's demo.cmd, run as an operator would in the unzipped folder: its status is the
+# verify's, its output holds the verify's verdict on each of the example's four devices,
+# and the simulator it started has stopped (the one of run_demo stopped before).
+echo
+echo "==== demo.cmd from the unzipped ZIP ($root)"
+status=0
+(cd "$root" && timeout 600 "${wine_env[@]}" "$wine" cmd /c demo.cmd </dev/null) \
+    >"$work/demo_cmd.out" 2>&1 || status=$?
+tr -d '\r' <"$work/demo_cmd.out"
+[ "$status" -eq 0 ] || fail "zip: demo.cmd exited with status $status"
+verdicts=$(tr -d '\r' <"$work/demo_cmd.out" |
+    grep -c ' holds exactly what examples\\stage_labels.ini would write ' || true)
+[ "$verdicts" -eq 4 ] || fail "zip: demo.cmd's output holds $verdicts verify verdicts, not 4"
+if "${wine_env[@]}" "$wine" wmic process get name </dev/null | tr -d '\0\r' |
+    grep -qix 'zel_service_sim.exe *'; then
+    fail "zip: demo.cmd left its simulator running"
+fi
+echo "==== zip: demo.cmd verified the devices and stopped its simulator"
 
 echo
 echo "Packages in $packages (stage took $(($(date +%s) - start)) s):"
