@@ -4,9 +4,9 @@ rem beside this file (the folder of the ZIP): starts the simulated device-manage
 rem service in the background on a port the system chooses, so that it runs beside the real
 rem service (which holds port 7000) and never touches it, and tells every program that port
 rem with ZEL_SERVICE_PORT. Then writes the example label file (answering "y" at the
-rem prompt), backs the labels up to a file and shows it, verifies the devices against the
-rem example file (the script's exit status is that check's), lists the network, and stops
-rem the simulator it started.
+rem prompt), backs the labels up to a file in the TEMP folder, verifies the devices
+rem against the example file (the script's exit status is that check's), lists the
+rem network, and stops the simulator it started.
 rem
 rem     demo.cmd
 setlocal EnableExtensions
@@ -55,12 +55,10 @@ echo y| write_brimel_label.exe examples\stage_labels.ini
 echo write_brimel_label exit status: %errorlevel%
 
 echo.
-rem The backup stays for the operator to look at; the next demo replaces it.
-set "backup=%TEMP%\write_brimel_label_demo_backup.ini"
-read_brimel_label.exe --output "%backup%" --force
+rem The backup stays for the operator to open (it is UTF-8, which "type" would garble in a
+rem console); the next demo replaces it.
+read_brimel_label.exe --output "%TEMP%\write_brimel_label_demo_backup.ini" --force
 echo read_brimel_label exit status: %errorlevel%
-echo What the devices hold now, backed up as a label file:
-type "%backup%"
 
 echo.
 read_brimel_label.exe --verify examples\stage_labels.ini
@@ -88,8 +86,9 @@ if exist "%work%\" if %looks% lss 10 (
 )
 exit /b %status%
 
-rem Sets the variable %1 to the process ids of the running simulators, separated by blanks.
-rem Windows lists them with tasklist; Wine's tasklist lists nothing, its wmic does.
+rem Sets the variable its argument names to the process ids of the running simulators,
+rem each between blanks. Windows lists them with tasklist; Wine's tasklist lists nothing,
+rem its wmic does.
 :simulators
 set "%1= "
 for /f "tokens=2 delims=," %%p in (
@@ -107,7 +106,8 @@ for /f "usebackq tokens=1,2,3 delims=:" %%a in ("%work%\sim.out") do (
 )
 exit /b 0
 
-rem Sets sim_pid to %1, a running simulator's process id, when it did not run before.
+rem Sets sim_pid to its argument, a running simulator's process id, when it did not run
+rem before.
 :find_own_simulator
 call set "others=%%before: %1 =%%"
 if "%others%"=="%before%" set "sim_pid=%1"
