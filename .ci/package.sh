@@ -3,12 +3,13 @@
 # .deb for Linux, a ZIP for Windows from the MinGW-w64 cross build) and smoke-tests what
 # they install. The demo of scripts/demo.sh (the simulated service, the tool on the
 # example label file answered "y", nothing left then for sync_brimel_label to write, the
-# dump of the devices) runs from the unpacked .tar.gz, from the .deb installed with dpkg,
-# and under Wine from the unpacked ZIP in a fresh prefix. The Windows executables must
+# dump of the devices), each time on a port the system chooses, runs from the unpacked
+# .tar.gz, from the .deb installed with dpkg, and under Wine from the unpacked ZIP in a
+# fresh prefix, where the ZIP's own demo.cmd runs too. The Windows executables must
 # import system DLLs only. Each package must hold the licence and the documents its
 # platform expects: lintian --pedantic finds no error in the .deb and no hardening or
-# unneeded-section tag, the manual pages render without a warning, the ZIP has README.txt
-# and LICENSE.txt with CR LF line ends beside the programs. The README must state the glibc
+# unneeded-section tag, the manual pages render without a warning, the ZIP has README.txt,
+# LICENSE.txt and demo.cmd with CR LF line ends beside the programs. The README must state the glibc
 # and the libstdc++ the Linux programs need.
 # Installs what a fresh machine lacks; needs no display and no standard input.
 set -euo pipefail
@@ -162,39 +163,44 @@ EOF
 }
 
 # The demo from installed files: ROOT holds the programs in BIN (with EXE_SUFFIX) and
-# the example label files in EXAMPLES. Starts the simulated service, waits for its port,
-# runs the tool answered "y", stops the service with Ctrl-C (SIGINT) and checks that the
-# tool ended with "Done", that read_brimel_label --verify finds the file's labels, and
-# what the devices hold.
+# the example label files in EXAMPLES. Starts the simulated service on a port the system
+# chooses (so that nothing else on the machine is ever reached), runs the programs with
+# ZEL_SERVICE_PORT naming it: the tool answered "y", then stops the service with Ctrl-C
+# (SIGINT) and checks that the tool ended with "Done", that read_brimel_label --verify
+# finds the file's labels, and what the devices hold. A LAUNCHER (env -i ... wine) ends
+# with the word that runs a program: the port joins its environment just before it.
 run_demo() {  # NAME ROOT BIN EXAMPLES EXE_SUFFIX [LAUNCHER...]
-    local name=$1 root=$2 bin=$3 examples=$4 exe=$5 out=$work/$1 status=0 last
+    local name=$1 root=$2 bin=$3 examples=$4 exe=$5 out=$work/$1 status=0 last port=""
     shift 5
     mkdir -p "$out"
     echo
     echo "==== demo from the installed $name ($root)"
     pushd "$root" >/dev/null
-    "$@" "$bin/zel_service_sim$exe" --dump-file "$out/dump.txt" >"$out/sim.out" 2>&1 </dev/null &
+    "$@" "$bin/zel_service_sim$exe" --port 0 --dump-file "$out/dump.txt" >"$out/sim.out" 2>&1 \
+        </dev/null &
     sim=$!
-    # Only the simulator's own line, while it runs, says the port is its own: nothing may
-    # connect to whatever else holds the port. Under Wine the line may end in CR.
-    local listening="zel_service_sim: listening on 127.0.0.1:7000" own=false
+    # The port is the one the simulator names in its line "zel_service_sim: listening on
+    # 127.0.0.1:PORT" while it runs. Under Wine the line may end in CR.
     for _ in $(seq 600); do
         kill -0 "$sim" 2>/dev/null || { cat "$out/sim.out"; fail "$name: the simulator stopped"; }
-        if tr -d '\r' <"$out/sim.out" | grep -qxF "$listening"; then
-            own=true
-            break
-        fi
+        port=$(tr -d '\r' <"$out/sim.out" |
+            sed -n 's/^zel_service_sim: listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p')
+        [ -z "$port" ] || break
         sleep 0.1
     done
-    [ "$own" = true ] || fail "$name: the simulator never said it listens"
-    echo y | timeout 300 "$@" "$bin/write_brimel_label$exe" "$examples/stage_labels.ini" \
-        >"$out/tool.out" 2>"$out/tool.err" || status=$?
+    [ -n "$port" ] || fail "$name: the simulator never said it listens"
+    local at_port=(env "ZEL_SERVICE_PORT=$port")
+    [ "$#" -eq 0 ] || at_port=("${@:1:$#-1}" "ZEL_SERVICE_PORT=$port" "${@:$#}")
+    echo y | timeout 300 "${at_port[@]}" "$bin/write_brimel_label$exe" \
+        "$examples/stage_labels.ini" >"$out/tool.out" 2>"$out/tool.err" || status=$?
     # The read-back program, installed beside it, finds exactly what the file wrote.
-    timeout 300 "$@" "$bin/read_brimel_label$exe" --verify "$examples/stage_labels.ini" \
-        >"$out/verify.out" 2>&1 || { cat "$out/verify.out"; fail "$name: --verify failed"; }
+    timeout 300 "${at_port[@]}" "$bin/read_brimel_label$exe" --verify \
+        "$examples/stage_labels.ini" >"$out/verify.out" 2>&1 ||
+        { cat "$out/verify.out"; fail "$name: --verify failed"; }
     # The sync program, installed beside them, finds nothing left to write.
-    timeout 300 "$@" "$bin/sync_brimel_label$exe" --dry-run "$examples/stage_labels.ini" \
-        >"$out/sync.out" 2>&1 || { cat "$out/sync.out"; fail "$name: sync_brimel_label differs"; }
+    timeout 300 "${at_port[@]}" "$bin/sync_brimel_label$exe" --dry-run \
+        "$examples/stage_labels.ini" >"$out/sync.out" 2>&1 ||
+        { cat "$out/sync.out"; fail "$name: sync_brimel_label differs"; }
     kill -INT "$sim"
     for _ in $(seq 300); do
         kill -0 "$sim" 2>/dev/null || break
@@ -265,10 +271,12 @@ mkdir -p "$work/unpacked-zip"
 mapfile -t listing < <(cmake -E tar tf "$zip")
 check_listing "$zip" "${listing[@]}"
 root=$work/unpacked-zip/write_brimel_label-$version-win64
-# The programs, README.txt and LICENSE.txt at the top, the examples beside them.
-check_files zip "$root" "${programs[@]/%/.exe}" README.txt LICENSE.txt examples/stage_labels.ini
+# The programs, README.txt, LICENSE.txt and demo.cmd at the top, the examples beside them.
+check_files zip "$root" "${programs[@]/%/.exe}" README.txt LICENSE.txt demo.cmd \
+    examples/stage_labels.ini
 check_crlf zip "$root/README.txt"
 check_crlf zip "$root/LICENSE.txt"
+check_crlf zip "$root/demo.cmd"
 [ ! -e "$root/bin" ] && [ ! -e "$root/share" ] || fail "zip: a Unix tree (bin, share) in $zip"
 echo
 for program in "$root"/*.exe; do
@@ -294,6 +302,25 @@ wine_started=yes
 "${wine_env[@]}" "$wine" wineboot -i </dev/null
 check_version zip "$root/zel_service_sim.exe" "${wine_env[@]}" "$wine"
 run_demo zip "$root" . examples .exe "${wine_env[@]}" "$wine"
+
+# The ZIP's demo.cmd, run as an operator would in the unzipped folder: its status is the
+# verify's, its output holds the verify's verdict on each of the example's four devices,
+# and the simulator it started has stopped (the one of run_demo stopped before).
+echo
+echo "==== demo.cmd from the unzipped ZIP ($root)"
+status=0
+(cd "$root" && timeout 600 "${wine_env[@]}" "$wine" cmd /c demo.cmd </dev/null) \
+    >"$work/demo_cmd.out" 2>&1 || status=$?
+tr -d '\r' <"$work/demo_cmd.out"
+[ "$status" -eq 0 ] || fail "zip: demo.cmd exited with status $status"
+verdicts=$(tr -d '\r' <"$work/demo_cmd.out" |
+    grep -c ' holds exactly what examples\\stage_labels.ini would write ' || true)
+[ "$verdicts" -eq 4 ] || fail "zip: demo.cmd's output holds $verdicts verify verdicts, not 4"
+if "${wine_env[@]}" "$wine" wmic process get name </dev/null | tr -d '\0\r' |
+    grep -qix 'zel_service_sim.exe *'; then
+    fail "zip: demo.cmd left its simulator running"
+fi
+echo "==== zip: demo.cmd verified the devices and stopped its simulator"
 
 echo
 echo "Packages in $packages (stage took $(($(date +%s) - start)) s):"

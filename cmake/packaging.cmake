@@ -2,8 +2,9 @@
 # Windows, a .tar.gz and a .deb elsewhere. Nothing but the programs of WBL_PROGRAMS and
 # their documents is installed (no test, benchmark or fuzz program).
 #
-# Windows (ZIP): the programs, README.txt and LICENSE.txt (both with CR LF line ends) at
-# the top of the folder, the example label files in examples\ beside them.
+# Windows (ZIP): the programs, README.txt, LICENSE.txt and demo.cmd (the demo with the
+# programs beside it; all three with CR LF line ends) at the top of the folder, the example
+# label files in examples\ beside them.
 # Elsewhere: the programs in bin/, the manual pages in share/man/man1/ (gzip -9n), and in
 # share/doc/write-brimel-label/ (the Debian package's name, which the .deb's documents
 # must carry) the README and the examples; the .tar.gz adds LICENSE, the .deb the Debian
@@ -20,6 +21,8 @@ set(WBL_PACKAGE_FILES ${PROJECT_BINARY_DIR}/package_files)
 function(wbl_crlf_copy source name)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
   file(READ ${source} text)
+  # A checkout made with CR LF line ends (git's core.autocrlf on Windows) gets no CR CR LF.
+  string(REPLACE "\r\n" "\n" text "${text}")
   string(REPLACE "\n" "\r\n" text "${text}")
   file(WRITE ${WBL_PACKAGE_FILES}/${name} "${text}")
 endfunction()
@@ -71,8 +74,10 @@ if(WIN32)
   install(TARGETS ${WBL_PROGRAMS} RUNTIME DESTINATION .)
   wbl_crlf_copy(${PROJECT_SOURCE_DIR}/README.md README.txt)
   wbl_crlf_copy(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
+  # cmd reads a batch file with LF line ends alone wrongly at times (a label it jumps to).
+  wbl_crlf_copy(${PROJECT_SOURCE_DIR}/scripts/demo.cmd demo.cmd)
   install(FILES ${WBL_PACKAGE_FILES}/README.txt ${WBL_PACKAGE_FILES}/LICENSE.txt
-    DESTINATION .)
+    ${WBL_PACKAGE_FILES}/demo.cmd DESTINATION .)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
 else()
   find_program(WBL_GZIP gzip REQUIRED)

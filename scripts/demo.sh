@@ -7,9 +7,10 @@
 # changed) with sync_brimel_label, which writes only those fields, verifies the devices
 # against the copy (the script's exit status is that check's), and stops the service.
 #
-# It only ever talks to a simulator it started itself: when port 7000 is taken (on a show
-# laptop, perhaps by the real device-management service), it stops with status 1 before
-# any program connects.
+# It only ever talks to the simulator it started itself, on a port the system chooses, so
+# it runs beside the real device-management service (which holds port 7000 on a show
+# laptop) and never touches it: every program is told the simulator's port with
+# ZEL_SERVICE_PORT.
 #
 #     scripts/demo.sh [--build-dir DIR]
 #
@@ -28,6 +29,8 @@ else
     source .ci/lib.sh
     install_build_tools
     export CMAKE_BUILD_PARALLEL_LEVEL="${CMAKE_BUILD_PARALLEL_LEVEL:-2}"
+    # The first build takes minutes, with its output hidden.
+    echo "building..." >&2
     cmake --preset default >/dev/null
     cmake --build --preset default --target write_brimel_label read_brimel_label \
         sync_brimel_label zel_service_sim >/dev/null
@@ -35,30 +38,27 @@ fi
 
 work=$(mktemp -d)
 sim=""
-# The simulator is waited for: it holds the port until it has ended.
+# The simulator is waited for: it holds its files until it has ended.
 trap '[ -z "$sim" ] || { kill "$sim" && wait "$sim"; } 2>/dev/null || true; rm -rf "$work"' EXIT
 
-"$build/sim/zel_service_sim" >"$work/sim.out" 2>&1 &
+"$build/sim/zel_service_sim" --port 0 >"$work/sim.out" 2>&1 &
 sim=$!
-# The port is the simulator's own once it says so, in this line, while it runs. It exits
-# when the port is taken; the demo then stops before any program connects.
-listening="zel_service_sim: listening on 127.0.0.1:7000"
-own=false
+# The port is the one the simulator names in its line "zel_service_sim: listening on
+# 127.0.0.1:PORT", once it listens.
+port=""
 for _ in $(seq 200); do
     kill -0 "$sim" 2>/dev/null || break
-    if grep -qxF "$listening" "$work/sim.out"; then
-        own=true
-        break
-    fi
+    port=$(sed -n 's/^zel_service_sim: listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' \
+        "$work/sim.out")
+    [ -z "$port" ] || break
     sleep 0.05
 done
-if [ "$own" = false ]; then
+if [ -z "$port" ]; then
     cat "$work/sim.out" >&2
-    echo "Demo stopped: port 7000 is in use, perhaps by the real device-management service." \
-        "The demo only runs against its own simulator, so nothing was sent; free port 7000" \
-        "and run it again." >&2
+    echo "Demo stopped: the simulated service did not start." >&2
     exit 1
 fi
+export ZEL_SERVICE_PORT=$port
 
 status=0
 echo y | "$build/write_brimel_label" examples/stage_labels.ini || status=$?
