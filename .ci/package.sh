@@ -221,6 +221,101 @@ run_demo() {  # NAME ROOT BIN EXAMPLES EXE_SUFFIX [LAUNCHER...]
     echo "==== $name: Done, and the devices hold the labels"
 }
 
+# ---- The README's commands, run from the installed files -----------------------------
+# Each line of a README code block whose fence reads "```sh installed" is a command as it
+# runs once the .deb is installed: the programs by their names, the packages' files under
+# /usr. They are run here as shown, in README order, each by bash in one fresh folder,
+# against a simulator of the same tree on a port the system chooses (ZEL_SERVICE_PORT),
+# from two trees: the unpacked .tar.gz, and the .deb's files unpacked with dpkg-deb -x.
+# The only change is the install prefix: the tree's programs first on PATH and the tree
+# read for /usr. Each command must end with status 0, or with N when a comment at its end
+# says "status N"; write_brimel_label, read_brimel_label and sync_brimel_label must each
+# be run by one of them. The ZIP's README.txt must show demo.cmd and the commands with
+# their .exe names, and no path of the checkout.
+check_readme_commands() {
+    local began=$SECONDS count=0 ran=0
+    mkdir -p "$work/readme/tgz" "$work/readme/deb" "$work/readme/zip"
+    tar -xzf "$tgz" -C "$work/readme/tgz"
+    dpkg-deb -x "$deb" "$work/readme/deb"
+    run_readme_commands tgz "$work/readme/tgz/write_brimel_label-$version-Linux-$(uname -m)"
+    count=$((count + ran))
+    run_readme_commands deb "$work/readme/deb/usr"
+    count=$((count + ran))
+
+    local file text
+    for file in "$tgz" "$deb" "$zip"; do
+        grep -qF "$(basename "$file")" README.md || fail "README.md does not name $(basename "$file")"
+    done
+    (cd "$work/readme/zip" && cmake -E tar xf "$zip")
+    text=$(tr -d '\r' <"$work/readme/zip/write_brimel_label-$version-win64/README.txt")
+    for file in demo.cmd "${programs[@]/%/.exe}" 'write_brimel_label.exe examples\stage_labels.ini'; do
+        grep -qF "$file" <<<"$text" || fail "zip: README.txt does not show $file"
+    done
+    if grep -nE 'scripts/|build/' <<<"$text"; then
+        fail "zip: README.txt names a path of the checkout"
+    fi
+    echo "README: $count commands ran from the installed files as it says, in $((SECONDS - began)) s"
+}
+
+# The lines of README's "```sh installed" blocks, but blank and comment lines.
+readme_commands() {  # README
+    awk '/^```sh installed$/ { marked = 1; next } /^```/ { marked = 0 }
+        marked && NF && $1 !~ /^#/' "$1"
+}
+
+# Runs the marked commands of ROOT's README from ROOT, whose bin/ and share/ stand for
+# /usr's; sets ran to their number.
+run_readme_commands() {  # NAME ROOT
+    local name=$1 root=$2 out=$work/readme/$1 path line expected status port="" program
+    local -a lines
+    path=$root/bin:/usr/bin:/bin
+    mkdir -p "$out/folder"
+    mapfile -t lines < <(readme_commands "$root/$docdir/README.md")
+    [ "${#lines[@]}" -gt 0 ] || fail "$name: the README marks no command for an installed package"
+    for program in "${programs[@]}"; do
+        [ "$(PATH=$path command -v "$program")" = "$root/bin/$program" ] ||
+            fail "$name: $program is not in $root/bin"
+        [ "$program" = zel_service_sim ] ||
+            printf '%s\n' "${lines[@]}" | grep -qE "(^|[|;&(] *)$program( |$)" ||
+            fail "$name: no command of the README runs $program"
+    done
+    echo
+    echo "==== the README's commands from the installed $name ($root)"
+    "$root/bin/zel_service_sim" --port 0 --dump-file "$out/dump.txt" >"$out/sim.out" 2>&1 </dev/null &
+    sim=$!
+    for _ in $(seq 600); do
+        kill -0 "$sim" 2>/dev/null || { cat "$out/sim.out"; fail "$name: the simulator stopped"; }
+        port=$(sed -n 's/^zel_service_sim: listening on 127\.0\.0\.1:\([0-9][0-9]*\)\r\{0,1\}$/\1/p' "$out/sim.out")
+        [ -z "$port" ] || break
+        sleep 0.1
+    done
+    [ -n "$port" ] || fail "$name: the simulator never said its port"
+    for line in "${lines[@]}"; do
+        expected=0
+        if [[ $line =~ [[:space:]]#[[:space:]]*status[[:space:]]+([0-9]+) ]]; then
+            expected=${BASH_REMATCH[1]}
+        fi
+        status=0
+        (cd "$out/folder" && env -i HOME="$out" LANG=C.UTF-8 PATH="$path" ZEL_SERVICE_PORT="$port" \
+            timeout 120 bash -c "${line//\/usr\//$root/}") >"$out/command.out" 2>&1 </dev/null ||
+            status=$?
+        if [ "$status" -ne "$expected" ]; then
+            cat "$out/command.out"
+            fail "$name: the README's \"$line\" ended with status $status, not $expected"
+        fi
+        echo "status $status: $line"
+    done
+    kill -INT "$sim"
+    status=0
+    wait "$sim" || status=$?
+    sim=""
+    [ "$status" -eq 0 ] || { cat "$out/sim.out"; fail "$name: the simulator ended with status $status"; }
+    ran=${#lines[@]}
+}
+
+check_readme_commands
+# ---- End of the README's commands ----------------------------------------------------
+
 # Linux, .tar.gz: unpacked anywhere, run from there.
 mkdir -p "$work/unpacked-tgz"
 tar -xzf "$tgz" -C "$work/unpacked-tgz"

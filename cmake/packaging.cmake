@@ -27,6 +27,47 @@ function(wbl_crlf_copy source name)
   file(WRITE ${WBL_PACKAGE_FILES}/${name} "${text}")
 endfunction()
 
+# README.txt for the ZIP: the parts of README.md that hold on Windows, each between a line
+# "<!-- README.txt -->" and a line "<!-- /README.txt -->" (the introduction, the Windows
+# steps, and the label file, the programs and the rest from there on), one blank line
+# between parts, with CR LF line ends. The rest of README.md is the Linux packages and the
+# checkout, whose paths mean nothing in the ZIP. Made at configure time: a change to
+# README.md reconfigures.
+function(wbl_windows_readme name)
+  set(readme ${PROJECT_SOURCE_DIR}/README.md)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${readme})
+  file(READ ${readme} rest)
+  set(begin "<!-- README.txt -->\n")
+  set(end "<!-- /README.txt -->\n")
+  string(LENGTH "${begin}" begin_length)
+  string(LENGTH "${end}" end_length)
+  set(text "")
+  while(TRUE)
+    string(FIND "${rest}" "${begin}" first)
+    if(first LESS 0)
+      break()
+    endif()
+    math(EXPR first "${first} + ${begin_length}")
+    string(SUBSTRING "${rest}" ${first} -1 rest)
+    string(FIND "${rest}" "${end}" last)
+    if(last LESS 0)
+      message(FATAL_ERROR "README.md: a part for README.txt does not end")
+    endif()
+    string(SUBSTRING "${rest}" 0 ${last} part)
+    if(NOT text STREQUAL "")
+      string(APPEND text "\n")
+    endif()
+    string(APPEND text "${part}")
+    math(EXPR last "${last} + ${end_length}")
+    string(SUBSTRING "${rest}" ${last} -1 rest)
+  endwhile()
+  if(text STREQUAL "")
+    message(FATAL_ERROR "README.md: no part is marked for README.txt")
+  endif()
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(WRITE ${WBL_PACKAGE_FILES}/${name} "${text}")
+endfunction()
+
 # The Debian copyright file in the machine-readable format, made from LICENSE: its
 # copyright line, and its permission text as the Expat licence (the MIT licence's
 # unambiguous name), indented, with " ." for an empty line. Made at configure time: a
@@ -72,7 +113,7 @@ endfunction()
 
 if(WIN32)
   install(TARGETS ${WBL_PROGRAMS} RUNTIME DESTINATION .)
-  wbl_crlf_copy(${PROJECT_SOURCE_DIR}/README.md README.txt)
+  wbl_windows_readme(README.txt)
   wbl_crlf_copy(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt)
   # cmd reads a batch file with LF line ends alone wrongly at times (a label it jumps to).
   wbl_crlf_copy(${PROJECT_SOURCE_DIR}/scripts/demo.cmd demo.cmd)
