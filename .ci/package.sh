@@ -323,7 +323,8 @@ mapfile -t listing < <(tar -tzf "$tgz")
 check_listing "$tgz" "${listing[@]}"
 root=$work/unpacked-tgz/write_brimel_label-$version-Linux-$(uname -m)
 check_version tgz "$root/bin/zel_service_sim"
-check_files tgz "$root" "$docdir/LICENSE" "$docdir/README.md"
+check_files tgz "$root" "$docdir/LICENSE" "$docdir/README.md" "$docdir/docs/json.md" \
+    "$docdir/docs/internals.md"
 check_manual_pages tgz "$root"
 check_glibc "$root/bin"
 run_demo tgz "$root" bin "$docdir/examples" ""
@@ -348,7 +349,8 @@ deb_installed=yes
 as_root dpkg -i "$deb"
 [ "$(command -v write_brimel_label)" = /usr/bin/write_brimel_label ] || fail "no write_brimel_label"
 check_version deb zel_service_sim
-check_files deb /usr "$docdir/copyright" "$docdir/changelog.gz" "$docdir/README.md"
+check_files deb /usr "$docdir/copyright" "$docdir/changelog.gz" "$docdir/README.md" \
+    "$docdir/docs/json.md"
 # The Debian changelog's latest entry is this version's.
 latest=$(zcat "/usr/$docdir/changelog.gz" | sed -n 1p)
 [[ "$latest" == "write-brimel-label ($version) "* ]] ||
@@ -368,7 +370,7 @@ check_listing "$zip" "${listing[@]}"
 root=$work/unpacked-zip/write_brimel_label-$version-win64
 # The programs, README.txt, LICENSE.txt and demo.cmd at the top, the examples beside them.
 check_files zip "$root" "${programs[@]/%/.exe}" README.txt LICENSE.txt demo.cmd \
-    examples/stage_labels.ini
+    examples/stage_labels.ini docs/json.md docs/internals.md
 check_crlf zip "$root/README.txt"
 check_crlf zip "$root/LICENSE.txt"
 check_crlf zip "$root/demo.cmd"
