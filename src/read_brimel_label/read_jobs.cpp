@@ -213,9 +213,12 @@ std::string backup_body(const network_view_t& p_view, const std::vector<target_t
         label_location_t location;
         label_entries_t fields;
         uint32_t failed_page = 0;
-        if (read_device(p_view, target.m_name, mac, location, fields, failed_page, p_reading) !=
-            DEVICE_READ) {
-            p_left_out.push_back(read_msg::left_out_unread(target.m_name, mac, failed_page));
+        const device_read_t read =
+            read_device(p_view, target.m_name, mac, location, fields, failed_page, p_reading);
+        if (read != DEVICE_READ) {
+            p_left_out.push_back(read == DEVICE_UNSAFE
+                                     ? read_msg::left_out_unsafe(target.m_name, mac, location)
+                                     : read_msg::left_out_unread(target.m_name, mac, failed_page));
             continue;
         }
         std::vector<entry_note_t> notes;

@@ -10,6 +10,12 @@ namespace {
 
 const std::string G_nl = "\r\n";
 const std::string G_program = read_msg::program;
+// "label area (page index 10, start offset 0) would cover its own location bytes"
+std::string area_over_location(int p_page_index, int p_start_offset) {
+    return "label area (page index " + std::to_string(p_page_index) + ", start offset " +
+           std::to_string(p_start_offset) + ") would cover its own location bytes";
+}
+
 // The three fields of an entry as a message shows them, every byte a label file cannot
 // carry written as \xHH.
 console_message_t fields(const label_preset_t& p_entry) {
@@ -91,9 +97,8 @@ console_message_t read_failed_at(const std::string& p_name, uint32_t p_page) {
 }
 
 console_message_t area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset) {
-    return service_text(p_name) + "'s label area (page index " + std::to_string(p_page_index) +
-           ", start offset " + std::to_string(p_start_offset) +
-           ") would cover its own location bytes: it is not read." + G_nl;
+    return service_text(p_name) + "'s " + area_over_location(p_page_index, p_start_offset) +
+           ": it is not read." + G_nl;
 }
 
 console_message_t entry_warning(const std::string& p_name, const entry_note_t& p_note) {
@@ -126,6 +131,12 @@ std::string left_out_ambiguous(const std::string& p_name) {
 std::string left_out_unread(const std::string& p_name, const std::string& p_mac, uint32_t p_page) {
     return comment_text(p_name) + " (" + comment_text(p_mac) + ") could not be read (page " +
            std::to_string(p_page) + ")";
+}
+
+std::string left_out_unsafe(const std::string& p_name, const std::string& p_mac,
+                            const label_location_t& p_location) {
+    return comment_text(p_name) + " (" + comment_text(p_mac) + ")'s " +
+           area_over_location(p_location.m_page_index, p_location.m_start_offset);
 }
 
 std::string backup_head(const std::string& p_date, const std::string& p_network,

@@ -11,6 +11,7 @@
 
 #include "device_core/backup_text.h"
 #include "device_core/label_compare.h"
+#include "device_core/label_reading.h"
 #include "platform/output_file.h"
 
 namespace read_msg {
@@ -45,6 +46,8 @@ std::string left_out_not_compatible(const std::string& p_name, const std::string
 std::string left_out_not_nameable(const std::string& p_name, const std::string& p_mac);
 std::string left_out_ambiguous(const std::string& p_name);
 std::string left_out_unread(const std::string& p_name, const std::string& p_mac, uint32_t p_page);
+std::string left_out_unsafe(const std::string& p_name, const std::string& p_mac,
+                            const label_location_t& p_location);
 std::string backup_head(const std::string& p_date, const std::string& p_network,
                         const std::vector<std::string>& p_left_out);
 
