@@ -54,6 +54,12 @@ std::string opening(const std::string& p_path) {
     return "Opening file: " + p_path + "\r\n";
 }
 
+std::string open_failure(const std::string& p_path) {
+    return "Unable to open file: \r\n" + p_path +
+           "\r\nif you need some help re-run the program and type -h or help\r\nFailed, exit "
+           "now\r\n";
+}
+
 std::string device_line(int p_number, const sim_target_t& p_target) {
     return "\tdevice " + std::to_string(p_number) + ": " + p_target.m_name + " (" + p_target.m_mac +
            ") \r\n";
