@@ -2,7 +2,6 @@
 // opened, what the shell hands over, and the exit status. The accepted files here name no
 // target device.
 #include <cctype>
-#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -13,12 +12,6 @@ namespace {
 typedef e2e_test CommandLine;
 
 const std::string no_target = "; no target device\n";
-
-std::string open_failure(const std::string& p_path) {
-    return "Unable to open file: \r\n" + p_path +
-           "\r\nif you need some help re-run the program and type -h or help\r\nFailed, exit "
-           "now\r\n";
-}
 
 // One row per rule of the command line, run in the temporary folder so that a file may be
 // named "-dash.ini". A usage error is said before anything is opened or connected; a rejected
@@ -75,7 +68,6 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
     ASSERT_TRUE(other.start(0));
     const std::string port = std::to_string(other.port());
     const std::string good = write_temp_file("good.ini", no_target);
-    const std::string dir = std::filesystem::u8path(good).parent_path().u8string();
     const std::string nobody_file = write_temp_file("nobody.ini", "[Nobody]\nA = 1@Dev\n");
     const std::string no = " needs a port number from 1 to 65535, not ";
     const std::string variable = "ZEL_SERVICE_PORT", there = variable + "=" + port;
@@ -100,16 +92,13 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
         {G_tool, {good}, there, written_run, using_there + variable + ").\r\n" + no_match, 0, OTHER},
         {G_tool, {good}, variable + "=7000", written_run, no_match, 0, AT_7000},
         {G_tool, {good}, variable + "=12a", "", "write_brimel_label: " + variable + no + "\"12a\"\r\n", 2, NONE},
-        {G_tool, {good}, variable + "= 7001", "", "write_brimel_label: " + variable + no + "\" 7001\"\r\n", 2, NONE},
         {G_tool, {"--help"}, variable + "=+7001", launch() + manual_for(G_tool), "", 0, NONE},
         {G_read_tool, {"Nobody"}, there, "", using_there + variable + ").\r\n" + nobody, 2, OTHER},
         {G_read_tool, {"Nobody", "--port", port}, variable + "=-1", "", using_there + "--port).\r\n" + nobody, 2, OTHER},
         {G_read_tool, {"Nobody", "--port=0"}, there, "", "read_brimel_label: --port" + no + "\"0\"\r\n", 2, NONE},
-        {G_read_tool, {"Nobody"}, variable + "=", "", "read_brimel_label: " + variable + no + "\"\"\r\n", 2, NONE},
         {G_sync_tool, {"--dry-run", "--port", port, nobody_file}, variable + "=-1", opening(nobody_file) + G_greeting, using_there + "--port).\r\nWarning: Nobody was not found on the network.\r\n", 2, OTHER},
         {G_sync_tool, {"--port=x", good}, there, "", "sync_brimel_label: --port" + no + "\"x\"\r\n", 2, NONE},
         {G_sim_tool, {}, variable + "=65536", "", "zel_service_sim: " + variable + no + "\"65536\"\n", 2, NONE},
-        {G_sim_tool, {"--port", "0", "--network", dir}, variable + "=0", "", "zel_service_sim: " + dir + ": a directory, not a network file\n", 2, NONE},
     };
     // clang-format on
     for (const row_t& r : rows) {
@@ -140,10 +129,8 @@ TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
         {G_read_tool, "--bogus", "", "read_brimel_label: unknown option --bogus (see --help)\r\n", 2},
         {G_sync_tool, "--version", "sync_brimel_label 1.0\r\n", "", 0},
         {G_sync_tool, "--help", sync_manual, "", 0},
-        {G_sync_tool, "--bogus", "", "sync_brimel_label: unknown option --bogus (see --help)\r\n", 2},
         {G_sync_tool, "--", "", "sync_brimel_label: no label file given (see --help)\r\n", 2},
         {G_sim_tool, "--version", "zel_service_sim 1.0\n", "", 0},
-        {G_sim_tool, "-h", sim_help, "", 0},
         {G_sim_tool, "--help", sim_help, "", 0},
         {G_sim_tool, "--bogus", "", "zel_service_sim: unknown option \"--bogus\" (see --help)\n", 2},
     };
@@ -157,75 +144,47 @@ TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
     }
 }
 
-// True when p_word stands in p_text as a word of a command line: no letter, digit or "-"
-// touches it.
-bool has_word(const std::string& p_text, const std::string& p_word) {
-    const auto part_of_word = [](char p_c) {
-        return std::isalnum(static_cast<unsigned char>(p_c)) || p_c == '-';
+// True when p_word stands in the manual page p_page as a word of a command line, as its
+// reader sees it (without the roff escapes of fonts, "\fB", and of "-", "\-"): no letter,
+// digit or "-" touches it.
+bool page_has_word(std::string p_page, const std::string& p_word) {
+    for (std::size_t at; (at = p_page.find('\\')) != std::string::npos;)
+        p_page.erase(at, p_page.compare(at, 2, "\\f") == 0 ? 3 : 1);
+    const auto touches = [&](std::size_t p_at) {  // npos, before the page, touches nothing
+        return p_at < p_page.size() &&
+               (std::isalnum(static_cast<unsigned char>(p_page[p_at])) || p_page[p_at] == '-');
     };
-    for (std::size_t at = p_text.find(p_word); at != std::string::npos;
-         at = p_text.find(p_word, at + 1)) {
-        const std::size_t end = at + p_word.size();
-        if ((at == 0 || !part_of_word(p_text[at - 1])) &&
-            (end == p_text.size() || !part_of_word(p_text[end]))) {
+    for (std::size_t at = p_page.find(p_word); at != std::string::npos;
+         at = p_page.find(p_word, at + 1))
+        if (!touches(at - 1) && !touches(at + p_word.size()))
             return true;
-        }
-    }
     return false;
 }
 
-// A manual page as its reader sees the words: without the roff escapes of "-" and fonts.
-std::string page_words(std::string p_page) {
-    for (const char* escape : {"\\fB", "\\fI", "\\fR", "\\fP", "\\"}) {
-        for (std::size_t at = p_page.find(escape); at != std::string::npos;
-             at = p_page.find(escape, at)) {
-            p_page.erase(at, std::strlen(escape));
-        }
-    }
-    return p_page;
-}
-
-// Every option of every program, and the variables it reads, are in its --help and its
-// manual page, in lines of at most 80 characters. The writer's built-in manual is the
-// specified text: the writer's options are looked for in its manual page alone.
-TEST(ProgramConvention, EveryOptionIsInTheHelpAndTheManualPageInLinesOf80) {
-    struct row_t {
-        std::string m_program;
-        std::string m_page;
-        bool m_help_lists_options;
-        texts_t m_options;
-    };
+// Every option of every program, and the variables it reads, are in its manual page, in
+// lines of at most 80 characters (the --help texts are the golden files above).
+TEST(ProgramConvention, EveryOptionIsInTheManualPageInLinesOf80) {
     // clang-format off
-    const row_t rows[] = {
-        {G_tool, "write_brimel_label.1", false,
-         {"h", "-h", "help", "-help", "--help", "--version", "--", "ZEL_SERVICE_PORT", "NO_COLOR"}},
-        {G_read_tool, "read_brimel_label.1", true,
+    const std::pair<std::string, texts_t> rows[] = {
+        {"write_brimel_label.1", {"h", "-h", "help", "-help", "--help", "--version", "--", "ZEL_SERVICE_PORT", "NO_COLOR"}},
+        {"read_brimel_label.1",
          {"--list", "--json", "-o", "--output", "--force", "--verify", "--capture", "--port", "-h", "--help",
           "--version", "--", "ZEL_SERVICE_PORT", "NO_COLOR"}},
-        {G_sync_tool, "sync_brimel_label.1", true,
+        {"sync_brimel_label.1",
          {"--yes", "--dry-run", "--json", "--port", "-h", "--help", "--version", "--", "ZEL_SERVICE_PORT", "NO_COLOR"}},
-        {G_sim_tool, "zel_service_sim.1", true,
+        {"zel_service_sim.1",
          {"--port", "--network", "--latency", "--log", "--dump-file", "--fault", "--no-greeting",
           "--slow-greeting", "--help", "-h", "--version", "ZEL_SERVICE_PORT", "NO_COLOR"}},
     };
     // clang-format on
-    for (const row_t& r : rows) {
-        SCOPED_TRACE(r.m_page);
-        // Lines of the --help text that lists the options, with their line ends, and of the page.
-        std::istringstream help(
-            r.m_help_lists_options ? run_tool({"--help"}, "", r.m_program).m_stdout : "");
-        const std::string page = file_text(std::string(WBL_MAN_DIR) + "/" + r.m_page);
-        for (const std::string& option : r.m_options) {
-            EXPECT_TRUE(!r.m_help_lists_options || has_word(help.str(), option))
-                << "--help lacks " << option;
-            EXPECT_TRUE(has_word(page_words(page), option)) << "the page lacks " << option;
+    for (const auto& [name, options] : rows) {
+        const std::string page = file_text(std::string(WBL_MAN_DIR) + "/" + name);
+        for (const std::string& option : options) {
+            EXPECT_TRUE(page_has_word(page, option)) << name << " lacks " << option;
         }
         std::istringstream page_lines(page);
-        for (std::string line; std::getline(help, line);) {
-            EXPECT_LE(line.find_last_not_of('\r') + 1, 80u) << "--help: " << line;
-        }
         for (std::string line; std::getline(page_lines, line);) {
-            EXPECT_LE(line.size(), 80u) << line;
+            EXPECT_LE(line.size(), 80u) << name << ": " << line;
         }
     }
 }

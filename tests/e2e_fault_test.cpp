@@ -85,9 +85,6 @@ TEST(Faults, TableOfServiceFaults) {
             .err(rm6x5_failed + rm6x5_area + "entry 1 partly written, entries 2 to 64 empty.\r\n")
             .status(1).rm6x5("A|| ||"),
         row("a start-offset answer 50 ms late").faults({"kind=TBOX_MEM_R,nth=2:delay=50"}).out(G_greeting + both_written),
-        row("a start-offset answer with a non-digit").faults({"kind=TBOX_MEM_R,nth=2:values=4x"})
-            .out(G_greeting + confirm_two + erase_rm6x5 + new1_written)
-            .err("read device_preset_offset failed\r\n" + erase_failed).status(1).rm6x5(factory),
         row("three silent devices listed before the targets")
             .faults({"kind=LIST_DEV:reply=LIST_DEV=Net;00:1D:C1:0B:00:01,00:1D:C1:0C:00:01,"
                      "00:1D:C1:0C:00:02,00:1D:C1:0A:00:01,00:1D:C1:0A:00:03",

@@ -13,47 +13,25 @@ namespace {
 const std::string G_stage = std::string(WBL_EXAMPLES_DIR) + "/stage_labels.ini";
 const std::string G_reading_rm6x5 = "Reading KDX-RM6X5's labels...";
 
-// The backup with the first "dddd-dd-dd dd:dd" in it as "YYYY-MM-DD HH:MM" (no std::regex:
-// GCC 12 warns inside its headers under the sanitizers).
+// The backup with the "dddd-dd-dd dd:dd" that ends its first line as "YYYY-MM-DD HH:MM"
+// (no std::regex: GCC 12 warns inside its headers under the sanitizers).
 std::string undated(std::string p_backup) {
     const std::string shape = "dddd-dd-dd dd:dd";
-    const auto fits = [&](size_t p_at) {
-        for (size_t i = 0; i < shape.size(); ++i) {
-            const char c = p_backup[p_at + i];
-            if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(c)) : c != shape[i])
-                return false;
-        }
-        return true;
-    };
-    for (size_t at = 0; at + shape.size() <= p_backup.size(); ++at)
-        if (fits(at))
-            return p_backup.replace(at, shape.size(), "YYYY-MM-DD HH:MM");
-    return p_backup;
+    const size_t at = p_backup.find("\r\n") - shape.size();  // past the end when too short
+    for (size_t i = 0; at < p_backup.size() && i < shape.size(); ++i) {
+        const char c = p_backup[at + i];
+        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(c)) : c != shape[i])
+            return p_backup;
+    }
+    return at < p_backup.size() ? p_backup.replace(at, shape.size(), "YYYY-MM-DD HH:MM") : p_backup;
 }
 
-const bool G_shell = std::string(WBL_REFUSE_LINKS) != "";  // POSIX, with the shim built
-
-// Backs up KDX-RM6X5 into a new folder ("$1") after the shell commands p_setup, under
-// p_start: into b.ini, then into late.ini, which appears while the devices are read. Shows
-// the second run's status and messages, the folder's files and the start of each.
-platform::process_result_t back_up_into_new_folder(texts_t p_start, const std::string& p_setup) {
-    const std::string runs =
-        "\"$0\" -o \"$1/b.ini\" KDX-RM6X5 >/dev/null || exit; \"$0\" -o \"$1/late.ini\" KDX-RM6X5 "
-        ">\"$1.out\" 2>&1 & until grep -qs Reading \"$1.out\"; do sleep 0.01; done; echo late "
-        ">\"$1/late.ini\"; wait $!; echo $?; cat \"$1.out\"; ls -A \"$1\"; head -c 9 \"$1/b.ini\"; "
-        "cat \"$1/late.ini\"";
-    p_start.insert(
-        p_start.end(),
-        {"/bin/sh", "-c", "rm -rf \"$1\" \"$1.img\" \"$1.out\"; mkdir \"$1\"; " + p_setup + runs,
-         G_read_tool, temp_path("way")});
-    return platform::run_process(p_start, "", 60000);
-}
-
-std::string backed_up_into_new_folder() {
-    return "2\n" + G_greeting + G_reading_rm6x5 + " OK\r\nUnable to write file: \r\n" +
-           temp_path("way") +
-           "/late.ini\r\nit appeared while the devices were read: give --force to replace "
-           "it\r\nFailed, exit now\r\nb.ini\nlate.ini\n; Backup late\n";
+// The text with the reason of a failed connection to port 7000 (in the system's words, which
+// differ from one system to another) as "<reason>".
+std::string reason_hidden(const std::string& p_text) {
+    const std::size_t begin = p_text.find("7000 ("), end = p_text.find("): start", begin);
+    return end == std::string::npos ? p_text
+                                    : p_text.substr(0, begin + 6) + "<reason>" + p_text.substr(end);
 }
 
 class ReadBack : public e2e_test {
@@ -208,17 +186,16 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
     EXPECT_EQ(undated(res.m_stdout), backup);
     EXPECT_EQ(res.m_stderr, G_greeting + warnings + G_reading_rm6x5 + " OK\r\n");
     EXPECT_EQ(res.m_exit_status, 2);
-    res = run_read_tool({"kdx-rm6x-243", "ZUPx3-Radio"});
-    EXPECT_EQ(res.m_stdout, "");
-    EXPECT_EQ(res.m_stderr, G_greeting + warnings + "No KALDEN-RM6X device to read.\r\n");
-    EXPECT_EQ(res.m_exit_status, 2);
 }
 
 // Each trouble of the service is said in its own words, in every job.
 // A Ctrl-C, once the service is asked, stops the job after the command in flight: nothing
 // is written, an existing file is kept.
 TEST(ReadBackFaults, ServiceTroubles) {
-    const std::string down = G_service_down + "ZEL-Service was not reached: nothing was read.\r\n";
+    const std::string down =
+        "ZEL-Service connection failed!\r\nZEL-Service not reached at 127.0.0.1:7000 (<reason>): "
+        "start the device-management service, or zel_service_sim to rehearse.\r\nZEL-Service was "
+        "not reached: nothing was read.\r\n";
     const std::string capture = temp_path("none.txt");
     const std::string kept = write_temp_file("held.ini", "kept\n");
     const std::string desk = write_temp_file("desk.ini", "[Desk]\nA = b@c\n");
@@ -363,16 +340,30 @@ TEST_F(ReadBack, TheOutputFileIsCheckedFirstAndReplacesOnlyWhatItMay) {
 // while the devices are read stays. The file system refuses what a preloaded shim makes it.
 // Ctrl-C or a termination request while the devices are read leaves nothing beside the target.
 TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile) {
-    if (!G_shell) {
-        GTEST_SKIP() << "no POSIX shell here";
+    if (std::string(WBL_REFUSE_LINKS).empty()) {
+        GTEST_SKIP() << "no POSIX shell here";  // or no shim built
     }
     const std::string shim =
         "export ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 LD_PRELOAD=";
+    // Into b.ini in a new folder, then into late.ini, which appears while the devices are
+    // read: the second run's status and messages, the folder's files and the start of each.
+    const std::string runs =
+        "rm -rf \"$1\" \"$1.out\"; mkdir \"$1\"; \"$0\" -o \"$1/b.ini\" KDX-RM6X5 >/dev/null || "
+        "exit; \"$0\" -o \"$1/late.ini\" KDX-RM6X5 >\"$1.out\" 2>&1 & until grep -qs Reading "
+        "\"$1.out\"; do sleep 0.01; done; echo late >\"$1/late.ini\"; wait $!; echo $?; cat "
+        "\"$1.out\"; ls -A \"$1\"; head -c 9 \"$1/b.ini\"; cat \"$1/late.ini\"";
+    const std::string way_folder = temp_path("way");
     m_sim.set_latency_ms(2);
     for (const std::string& way :
          {std::string(), shim + WBL_REFUSE_LINKS + ";", shim + WBL_REFUSE_RENAMES + ";"}) {
         SCOPED_TRACE(way);
-        EXPECT_EQ(back_up_into_new_folder({}, way).m_stdout, backed_up_into_new_folder());
+        EXPECT_EQ(
+            platform::run_process({"/bin/sh", "-c", way + runs, G_read_tool, way_folder}, "", 60000)
+                .m_stdout,
+            "2\n" + G_greeting + G_reading_rm6x5 + " OK\r\nUnable to write file: \r\n" +
+                way_folder +
+                "/late.ini\r\nit appeared while the devices were read: give --force to "
+                "replace it\r\nFailed, exit now\r\nb.ini\nlate.ini\n; Backup late\n");
     }
     const std::string folder = temp_path("stopped");
     std::filesystem::create_directory(std::filesystem::u8path(folder));
@@ -388,18 +379,6 @@ TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile
         EXPECT_EQ(res.m_exit_status, std::string(signal) == "INT" ? 2 : -1) << signal;
     }
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::u8path(folder)));
-}
-
-// The same on a FAT file system: an image mounted in a mount namespace of the run's own.
-TEST_F(ReadBack, AFileIsPutInPlaceWithoutReplacingOnFat) {
-    m_sim.set_latency_ms(2);
-    const platform::process_result_t res = back_up_into_new_folder(
-        {"/bin/sh", "-c", "exec unshare -m \"$0\" \"$@\""},
-        "mkfs.vfat -C \"$1.img\" 1024 >/dev/null && mount -o loop \"$1.img\" \"$1\" || exit 77;");
-    if (!G_shell || res.m_exit_status == 77 || res.m_stderr.find("unshare") != std::string::npos) {
-        GTEST_SKIP() << "cannot mount a FAT image here: " << res.m_stderr;
-    }
-    EXPECT_EQ(res.m_stdout, backed_up_into_new_folder());
 }
 
 // Standard output that cannot take the backup (a full disk) fails the job.

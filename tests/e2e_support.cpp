@@ -14,16 +14,6 @@ const sim_target_t G_new1 = {"NEW-DEVICE1", "00:1D:C1:0A:00:03", 32};
 
 const std::string G_greeting = "Welcome to Quentara ZEL-Service\r\n\r\nZEL-Service Connected.\r\n";
 
-const std::string G_service_down =
-    "ZEL-Service connection failed!\r\nZEL-Service not reached at 127.0.0.1:7000 (<reason>): "
-    "start the device-management service, or zel_service_sim to rehearse.\r\n";
-
-std::string reason_hidden(const std::string& p_text) {
-    const std::size_t begin = p_text.find("7000 ("), end = p_text.find("): start", begin);
-    return end == std::string::npos ? p_text
-                                    : p_text.substr(0, begin + 6) + "<reason>" + p_text.substr(end);
-}
-
 // clang-format off
 const texts_t G_listing_and_information = {
     "LIST_DEV",
@@ -62,6 +52,12 @@ std::string launch() {
 
 std::string opening(const std::string& p_path) {
     return "Opening file: " + p_path + "\r\n";
+}
+
+std::string open_failure(const std::string& p_path) {
+    return "Unable to open file: \r\n" + p_path +
+           "\r\nif you need some help re-run the program and type -h or help\r\nFailed, exit "
+           "now\r\n";
 }
 
 std::string device_line(int p_number, const sim_target_t& p_target) {

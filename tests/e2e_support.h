@@ -26,12 +26,6 @@ extern const sim_target_t G_rm6x243;  // KDX-RM6x-243, P 20, S 6
 extern const sim_target_t G_new1;     // NEW-DEVICE1, P 2, S 30
 
 extern const std::string G_greeting;  // the greeting and "ZEL-Service Connected."
-// The failure of a connection to port 7000 where nothing listens, with its address, and its
-// reason as reason_hidden shows it.
-extern const std::string G_service_down;
-// The text with the reason of a failed connection to port 7000 (in the system's words, which
-// differ from one system to another) as "<reason>".
-std::string reason_hidden(const std::string& p_text);
 // The 9 commands of the device stage up to the prompt: the listing and the information of
 // the 8 devices of the built-in network.
 extern const texts_t G_listing_and_information;
@@ -46,8 +40,9 @@ inline platform::process_result_t run_read_tool(const texts_t& p_args) {
     return run_tool(p_args, "", G_read_tool);
 }
 
-std::string launch();                            // "Launch <tool>\r\n"
-std::string opening(const std::string& p_path);  // "Opening file: <path>\r\n"
+std::string launch();                                 // "Launch <tool>\r\n"
+std::string opening(const std::string& p_path);       // "Opening file: <path>\r\n"
+std::string open_failure(const std::string& p_path);  // a label file that cannot be opened
 std::string device_line(int p_number, const sim_target_t& p_target);
 std::string confirm_screen(const std::string& p_device_lines);  // header, devices, prompt
 std::string written(const sim_target_t& p_target);  // the three lines of a written device

@@ -85,11 +85,6 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
     texts_t full_area;
     const std::string sixty_five = sixty_five_presets(full_area);
     const std::string sixty_four = sixty_five.substr(0, sixty_five.find("L 65 "));
-    const auto open_failed = [](const std::string& p_path) {
-        return "Unable to open file: \r\n" + p_path +
-               "\r\nif you need some help re-run the program and type -h or help\r\nFailed, exit "
-               "now\r\n";
-    };
     // clang-format off
     const sync_row_t rows[] = {
         {"unchanged, for a script", G_factory, {"--yes", "--json"}, "", "", json_head + json_file + "\", \"state\": "
@@ -114,7 +109,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "Unvalid answer (remains 2 try)\r\nUnvalid answer (remains 1 try)\r\nUpdate label canceled\r\n", 1,
          listed_and_read, {}, G_factory_area},
         {"a file naming no target, after one that cannot be opened", "; nothing\n", {"--", "-missing.ini"}, "", "",
-         opening("-missing.ini") + opening(file), open_failed("-missing.ini") + file + " names no target device: "
+         opening("-missing.ini") + opening(file), open_failure("-missing.ini") + file + " names no target device: "
          "nothing to sync.\r\n", 2, 0, {}, G_factory_area},
         {"a refused label line, for a script", "[KDX-RM6X5]\nA@ = b@c\n", {"--json"}, "", "", json_head + json_file +
          "\", \"state\": \"refused\", \"refused_lines\": [2], \"devices\": []}]}\n", opening(file) + "Error in: " + file +
@@ -156,7 +151,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "\"old\"}, {\"entry\": 4, \"field\": \"channel\", \"old\": \"Ch 04\", \"new\": \"\", \"now\": \"old\"}], \"failure\": "
          "{\"command\": \"write\", \"entry\": 3, \"field\": \"label\"}}, {\"name\": \"ZUPx3-Radio\", \"mac\": "
          "\"00:1D:C1:0B:00:01\", \"state\": \"not compatible\", \"fields\": [], \"failure\": null}]}]}\n",
-         opening(missing) + open_failed(missing) + head + "Warning: Lobby was not found on the network.\r\n" + G_few_planned +
+         opening(missing) + open_failure(missing) + head + "Warning: Lobby was not found on the network.\r\n" + G_few_planned +
          "Warning: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a KALDEN-RM6X compatible device.\r\n" + G_writing + " FAILED\r\n"
          "KDX-RM6X5: the write of entry 3's label failed; read again, it holds its old bytes.\r\nKDX-RM6X5's label area now: "
          "entry 2: the file's labels, read back; entries 3 to 4: the old labels. No field is erased: each holds its old or "

@@ -76,7 +76,6 @@ TEST_F(Transfer, AnswersAtThePrompt) {
         {"  \r\n\n UNDO\r\n", 1, refused, "", 0, factory},
         {"maybe 12 x\n", 3, "Done\r\n", unvalid_2 + unvalid_1 + "Update label canceled\r\n", 1,
          factory},
-        {"", 3, "Done\r\n", unvalid_2 + unvalid_1 + "Update label canceled\r\n", 1, factory},
         {"maybe\r\n12\r\nyes please\r\n", 3, accepted, unvalid_2 + unvalid_1, 0, "A|c|b"},
         {std::string(5000, 'y') + " y\n", 2, accepted, unvalid_2, 0, "A|c|b"},  // 4 KiB at most
     };

@@ -193,6 +193,7 @@ TEST(LocationParsers, StoreTheByteOnlyFromACleanAnswer) {
         {'P', "TBOX_MEM=FAILED\r\n", FAIL, -1, "ntm\r\n"},
         {'S', "TBOX_MEM=m;0,10,18;4\r\n", SUCCESS, 4, ""},
         {'S', "TBOX_MEM=m;0,10,18;4,5\r\n", FAIL, -1, ""},
+        {'S', "TBOX_MEM=m;0,10,18;4x\r\n", FAIL, -1, ""},
     };
     // clang-format on
     for (const auto& [byte, answer, expected_status, value, expected_out] : cases) {

@@ -64,10 +64,3 @@ sim_fault_t fault_of(const std::string& p_text) {
     EXPECT_TRUE(parse_fault(p_text, fault, error)) << p_text << ": " << error;
     return fault;
 }
-
-void wait_for_commands(const zel_service_sim& p_sim, std::size_t p_count) {
-    for (int i = 0; i < 5000 && p_sim.command_log().size() < p_count; ++i) {
-        platform::sleep_ms(1);
-    }
-    ASSERT_EQ(p_sim.command_log().size(), p_count);
-}

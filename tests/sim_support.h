@@ -55,10 +55,6 @@ sim_fault_t fault_of(const std::string& p_text);
 // The network the text describes (a failed test when it is refused).
 sim_network_t network_of(const std::string& p_text);
 
-// Waits (at most 5 s) until the service has taken p_count commands, so that the next send
-// cannot reach it in the same receive as the previous one.
-void wait_for_commands(const zel_service_sim& p_sim, std::size_t p_count);
-
 // MACs of the built-in network. Inline, so that each file that includes this header has
 // them initialised before its own globals made from them (a plain extern constant of
 // another file may still be empty then, and is on MinGW).
