@@ -98,6 +98,7 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
         {G_read_tool, {"Nobody", "--port=0"}, there, "", "read_brimel_label: --port" + no + "\"0\"\r\n", 2, NONE},
         {G_sync_tool, {"--dry-run", "--port", port, nobody_file}, variable + "=-1", opening(nobody_file) + G_greeting, using_there + "--port).\r\nWarning: Nobody was not found on the network.\r\n", 2, OTHER},
         {G_sync_tool, {"--port=x", good}, there, "", "sync_brimel_label: --port" + no + "\"x\"\r\n", 2, NONE},
+        {G_sync_tool, {"--port", "-1", good}, there, "", "sync_brimel_label: --port needs a port number (see --help)\r\n", 2, NONE},
         {G_sim_tool, {}, variable + "=65536", "", "zel_service_sim: " + variable + no + "\"65536\"\n", 2, NONE},
     };
     // clang-format on

@@ -54,6 +54,13 @@ std::string opening(const std::string& p_path) {
     return "Opening file: " + p_path + "\r\n";
 }
 
+std::string json_path(std::string p_path) {
+    for (std::size_t at = 0; (at = p_path.find('\\', at)) != std::string::npos; at += 2) {
+        p_path.insert(at, "\\");
+    }
+    return p_path;
+}
+
 std::string open_failure(const std::string& p_path) {
     return "Unable to open file: \r\n" + p_path +
            "\r\nif you need some help re-run the program and type -h or help\r\nFailed, exit "

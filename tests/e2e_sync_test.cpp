@@ -71,10 +71,7 @@ struct sync_row_t {
 TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
     const std::string file = temp_path("sync.ini");
     const std::string missing = temp_path("missing.ini");
-    std::string json_file = file;  // as a JSON string holds it
-    for (std::size_t at = 0; (at = json_file.find('\\', at)) != std::string::npos; at += 2) {
-        json_file.insert(at, "\\");
-    }
+    const std::string json_file = json_path(file);
     std::string json_missing = json_file;
     json_missing.replace(json_missing.size() - 8, 4, "missing");
     const std::string json_head = "{\"schema\": 1, \"dry_run\": false, \"files\": [{\"file\": \"";
@@ -120,9 +117,9 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "(see --help)\r\n", 2, 0, {}, G_factory_area},
         {"a name but for letter case", "[kdx-rm6x5]" + G_one.substr(11), {"--dry-run"}, "", "", head, "Warning: kdx-rm6x5 was not "
          "found on the network.\r\nDid you mean KDX-RM6X5? Device names are case-sensitive.\r\n", 2, 9, {}, G_factory_area},
-        {"a refused listing, for a script", G_factory, {"--yes", "--json"}, "", "kind=LIST_DEV:failed", json_head + json_file +
-         "\", \"state\": \"no network\", \"refused_lines\": [], \"devices\": []}]}\n", head + "ZEL-Service refused to list "
-         "the devices: LIST_DEV=FAILED\r\n", 2, 1, {}, G_factory_area},
+        {"a listing cut off, for a script", G_factory, {"--yes", "--json"}, "", "kind=LIST_DEV:close", json_head + json_file +
+         "\", \"state\": \"no network\", \"refused_lines\": [], \"devices\": []}]}\n", head + "Cmd failed (No respons)!\r\n"
+         "ZEL-Service did not list the devices: nothing was written.\r\n", 2, 1, {}, G_factory_area},
         {"an area over its location bytes, for a script", G_factory, {"--yes", "--json"}, "", "kind=TBOX_MEM_R,nth=2:values=0",
          json_head + json_file + "\", \"state\": \"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "not read\", "
          "\"fields\": [], \"failure\": null}]}]}\n", head + "Reading KDX-RM6X5's labels... FAILED\r\nKDX-RM6X5's label area "
@@ -198,35 +195,48 @@ TEST_F(Sync, CtrlCStopsAfterTheCommandInFlight) {
     const std::string not_run =
         "Stopped by Ctrl-C; these label files were not synced: " + next + "\r\n";
     struct row_t {
+        texts_t m_options;
         std::string m_fault;  // the command held back 400 ms, within its time-out
         std::string m_trigger;
+        std::string m_out;  // checked when not empty
         std::string m_err;
         std::size_t m_commands;
         texts_t m_rm6x5;
     };
     // clang-format off
     const row_t rows[] = {
-        {"kind=TBOX_MEM_W,nth=2", G_writing, " STOPPED\r\nKDX-RM6X5's label area now: entries 2 to 3: the file's "
+        {{"--yes"}, "kind=TBOX_MEM_W,nth=2", G_writing, "", " STOPPED\r\nKDX-RM6X5's label area now: entries 2 to 3: the file's "
          "labels, not read back; entry 4: the old labels. No field is erased: each holds its old or its new bytes.\r\n"
          "NEW-DEVICE1: stopped by Ctrl-C before its first write: its label area is unchanged.\r\n" + not_run,
          9 + 2 * 194 + 2, {G_factory_area[0], G_few_area[1], G_few_area[2], G_factory_area[3]}},
-        {"kind=TBOX_MEM_R,nth=100", "Reading KDX-RM6X5's labels...", " STOPPED\r\nThe sync of " + few + " was stopped "
-         "by Ctrl-C before anything was written.\r\n" + not_run, 9 + 100, G_factory_area},
+        {{"--yes", "--json"}, "kind=TBOX_MEM_R,nth=100", "Reading KDX-RM6X5's labels...", R"({"schema": 1, "dry_run": false, )"
+         R"("files": [{"file": ")" + json_path(few) + R"(", "state": "read", "refused_lines": [], "devices": [{"name": "KDX-RM6X5", )"
+         R"("mac": "00:1D:C1:0A:00:01", "state": "stopped", "fields": [], "failure": null}, {"name": "NEW-DEVICE1", "mac": null, )"
+         R"("state": "stopped", "fields": [], "failure": null}]}, {"file": ")" + json_path(next) + R"(", "state": "not run", )"
+         R"("refused_lines": [], "devices": []}]})" "\n", opening(few) + G_greeting + "Reading KDX-RM6X5's labels... STOPPED\r\nThe "
+         "sync of " + few + " was stopped by Ctrl-C before anything was written.\r\n" + not_run, 9 + 100, G_factory_area},
     };
     // clang-format on
     for (const row_t& r : rows) {
         SCOPED_TRACE(r.m_fault);
         zel_service_sim sim;
         sim.add_fault(fault_of(r.m_fault + ":delay=400"));
+        texts_t args = {G_sync_tool};
+        args.insert(args.end(), r.m_options.begin(), r.m_options.end());
+        args.insert(args.end(), {few, next});
         m_sim.stop();
         ASSERT_TRUE(sim.start(7000));
         platform::process_options_t options;
         options.m_interrupt_after = r.m_trigger;
+        options.m_interrupt_after_error =
+            !r.m_out.empty();  // JSON: the progress is on standard error
         options.m_interrupt_delays_ms = {300};
-        const platform::process_result_t res =
-            platform::run_process({G_sync_tool, "--yes", few, next}, "", 60000, options);
+        const platform::process_result_t res = platform::run_process(args, "", 60000, options);
         if (res.m_interrupts_sent == 0) {
             GTEST_SKIP() << "no console control event can be sent here (Wine, no console)";
+        }
+        if (!r.m_out.empty()) {
+            EXPECT_EQ(res.m_stdout, r.m_out);
         }
         EXPECT_EQ(res.m_stderr, r.m_err);
         EXPECT_EQ(res.m_exit_status, 1);
