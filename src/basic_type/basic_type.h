@@ -207,6 +207,13 @@ std::string label_user_manual_text(const std::string& p_prog_gname);
 // Prints the manual in cyan.
 void write_label_user_manual(std::string p_prog_gname);
 
+// A manual of the other programs, written with "\n" line ends, with CR LF instead.
+std::string with_crlf_line_ends(const std::string& p_text);
+
+// True when p_option is among p_words before a "--" that ends the options: a wrong command
+// line of a program asked for JSON is then said in JSON too.
+bool option_given(const std::vector<std::string>& p_words, const std::string& p_option);
+
 // ---- Code page conversion ---------------------------------------------------------------
 
 // One character of a UTF-8 text that code page 850 cannot hold: where it starts and how

@@ -1,5 +1,7 @@
 #include "basic_type/basic_type.h"
 
+#include <algorithm>
+
 std::string label_user_manual_text(const std::string& p_prog_gname) {
     const std::string nl = "\r\n";
     std::string text;
@@ -49,4 +51,17 @@ std::string label_user_manual_text(const std::string& p_prog_gname) {
 
 void write_label_user_manual(std::string p_prog_gname) {
     printf_str_color(label_user_manual_text(p_prog_gname), CYAN);
+}
+
+std::string with_crlf_line_ends(const std::string& p_text) {
+    std::string text;
+    for (const char c : p_text) {
+        text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    return text;
+}
+
+bool option_given(const std::vector<std::string>& p_words, const std::string& p_option) {
+    const auto end = std::find(p_words.begin(), p_words.end(), "--");
+    return std::find(p_words.begin(), end, p_option) != end;
 }

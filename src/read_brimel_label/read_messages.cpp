@@ -275,9 +275,5 @@ std::string read_user_manual_text() {
         "    2  the job could not be done: a wrong command line or port, a file that\n"
         "       cannot be read, the service unreachable, a device that could not be\n"
         "       read or backed up, an output not written\n";
-    std::string manual;
-    for (const char c : text) {
-        manual += c == '\n' ? G_nl : std::string(1, c);
-    }
-    return manual;
+    return with_crlf_line_ends(text);
 }

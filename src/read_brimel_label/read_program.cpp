@@ -1,8 +1,6 @@
 // The program: its command line, and the output its jobs write, checked before any read.
 #include "read_brimel_label/read_brimel_label.h"
 
-#include <algorithm>
-
 #include "read_brimel_label/read_messages.h"
 #include "read_brimel_label/read_output.h"
 #include "zel_service_cmd/zel_service_cmd.h"
@@ -97,13 +95,6 @@ bool take_option(const std::vector<std::string>& p_args, std::size_t& p_k,
     return true;
 }
 
-// True when the words ask for JSON among the options: a wrong command line is then said in
-// JSON too.
-bool asks_json(const std::vector<std::string>& p_words) {
-    const auto end = std::find(p_words.begin(), p_words.end(), G_end_of_options);
-    return std::find(p_words.begin(), end, G_json_option) != end;
-}
-
 // What the options ask together must make one job.
 bool check_job(const read_options_t& p_options, std::string& p_what) {
     if (!p_options.m_verify.empty() &&
@@ -152,7 +143,8 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
     std::string what;
     const std::vector<std::string> words(p_args.begin() + (p_args.empty() ? 0 : 1), p_args.end());
     if (!parse_read_options(words, options, what)) {
-        return read_job::fail(TROUBLE_USAGE, read_msg::usage_error(what), asks_json(words));
+        return read_job::fail(TROUBLE_USAGE, read_msg::usage_error(what),
+                              option_given(words, G_json_option));
     }
     if (options.m_help) {
         printf_str_color(read_user_manual_text(), CYAN);

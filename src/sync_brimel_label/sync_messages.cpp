@@ -298,9 +298,5 @@ std::string sync_user_manual_text() {
         "    2  the job could not be done: a wrong command line or port, a file that\n"
         "       cannot be read or has a refused line, a device missing, not compatible\n"
         "       or ambiguous, a read, write or read-back that failed\n";
-    std::string manual;
-    for (const char c : text) {
-        manual += c == '\n' ? G_nl : std::string(1, c);
-    }
-    return manual;
+    return with_crlf_line_ends(text);
 }

@@ -1,6 +1,4 @@
 // The program: its command line, and the label files it syncs one after another.
-#include <algorithm>
-
 #include "platform/interrupt.h"
 #include "platform/output_file.h"
 #include "sync_brimel_label/sync_brimel_label.h"
@@ -47,12 +45,6 @@ bool take_option(const std::string& p_word, sync_options_t& p_options) {
     return true;
 }
 
-// True when --json is among the options: a usage error is then said in JSON too.
-bool asks_json(const std::vector<std::string>& p_words) {
-    const auto end = std::find(p_words.begin(), p_words.end(), G_end_of_options);
-    return std::find(p_words.begin(), end, "--json") != end;
-}
-
 }  // namespace
 
 bool parse_sync_options(const std::vector<std::string>& p_args, sync_options_t& p_options,
@@ -90,7 +82,7 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     if (!parse_sync_options(words, options, what)) {
         printf_error_message(sync_msg::usage_error(what));
         std::string reason;
-        if (asks_json(words)) {
+        if (option_given(words, "--json")) {
             platform::write_standard_output(sync_usage_error_json(sync_msg::usage_error(what)),
                                             reason);
         }
