@@ -8,10 +8,6 @@ bool is_digit(char p_c) {
     return p_c >= '0' && p_c <= '9';
 }
 
-bool is_space(char p_c) {
-    return p_c == ' ' || (p_c >= '\t' && p_c <= '\r');
-}
-
 // An optional sign at p_pos: p_pos moves past it, p_negative tells which.
 void read_sign(const std::string& p_text, std::size_t& p_pos, bool& p_negative) {
     p_negative = false;
@@ -43,6 +39,10 @@ bool read_digits(const std::string& p_text, std::size_t& p_pos, bool p_negative,
 
 }  // namespace
 
+bool is_white_space(char p_c) {
+    return p_c == ' ' || (p_c >= '\t' && p_c <= '\r');
+}
+
 bool read_int_strict(const std::string& p_text, int& p_value) {
     std::size_t pos = 0;
     bool negative = false;
@@ -57,7 +57,7 @@ bool read_int_strict(const std::string& p_text, int& p_value) {
 
 bool read_int_like_stoi(const std::string& p_text, int& p_value) {
     std::size_t pos = 0;
-    while (pos < p_text.size() && is_space(p_text[pos])) {
+    while (pos < p_text.size() && is_white_space(p_text[pos])) {
         ++pos;
     }
     bool negative = false;
@@ -67,7 +67,7 @@ bool read_int_like_stoi(const std::string& p_text, int& p_value) {
 
 uint8_t read_low_byte_like_atoi(const std::string& p_text) {
     std::size_t pos = 0;
-    while (pos < p_text.size() && is_space(p_text[pos])) {
+    while (pos < p_text.size() && is_white_space(p_text[pos])) {
         ++pos;
     }
     bool negative = false;

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// White space as the C locale has it: blank, tab, LF, VT, FF, CR.
+bool is_white_space(char p_c);
+
 // Strict: the whole text is an optional sign and at least one digit, in the int range.
 // On failure (empty, junk, out of range) p_value is left unchanged.
 bool read_int_strict(const std::string& p_text, int& p_value);

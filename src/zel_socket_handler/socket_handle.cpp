@@ -8,12 +8,8 @@
 
 namespace {
 
-bool is_space(char p_c) {
-    return p_c == ' ' || p_c == '\t' || p_c == '\n' || p_c == '\v' || p_c == '\f' || p_c == '\r';
-}
-
 std::size_t skip_spaces(const std::string& p_text, std::size_t p_pos) {
-    while (p_pos < p_text.size() && is_space(p_text[p_pos])) {
+    while (p_pos < p_text.size() && is_white_space(p_text[p_pos])) {
         ++p_pos;
     }
     return p_pos;
@@ -144,7 +140,7 @@ bool socket_handle::getCmd(const std::string& p_buff, std::string& p_cmd) const 
         return false;
     }
     std::size_t end = begin;
-    while (end < p_buff.size() && !is_space(p_buff[end])) {
+    while (end < p_buff.size() && !is_white_space(p_buff[end])) {
         ++end;
     }
     p_cmd = p_buff.substr(begin, end - begin);
