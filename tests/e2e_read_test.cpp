@@ -120,6 +120,12 @@ TEST_F(ReadBack, AVerifyProvesOnlyWhatItCanAndNamesTheOneFieldChangedSince) {
     update(file);
     platform::process_result_t res = run_read_tool({"--verify", file});
     EXPECT_EQ(res.m_stdout, head + "holds exactly what " + file + " would write (2 presets).\r\n");
+    EXPECT_EQ(
+        run_read_tool({"--verify", file, "--json"}).m_stdout,
+        R"({"schema": 1, "file": ")" + json_path(file) +
+            R"(", "refused_lines": [], "targets": )"
+            R"([{"name": "KDX-RM6X5", "mac": "00:1D:C1:0A:00:01", "state": "same", "differences": []}]})"
+            "\n");
     EXPECT_EQ(res.m_stderr, opening(file) + "Warning in: " + file +
                                 " at line 2\r\nStage left, monitor wedges, mix 1 and 2 is larger "
                                 "than 32 characters,  the excess will be ignored\r\n" +
@@ -174,17 +180,28 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
         "Warning: kdx-rm6x-243 was not found on the network.\r\nDid you mean KDX-RM6x-243? Device "
         "names are case-sensitive.\r\nWarning: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a "
         "KALDEN-RM6X compatible device.\r\n";
-    platform::process_result_t res = run_read_tool({"kdx-rm6x-243", "ZUPx3-Radio", "KDX-RM6X5"});
+    // NEW-DEVICE1 answers as NEW-DEVICE2.
+    m_sim.add_fault(
+        fault_of("kind=INFO_EXT,nth=3:reply=INFO_EXT=00:1D:C1:0A:00:03;NEW-DEVICE2;1;0;5;2;"
+                 "4;8;8;1;0;"));
+    platform::process_result_t res =
+        run_read_tool({"kdx-rm6x-243", "ZUPx3-Radio", "KDX-RM6X5", "NEW-DEVICE2"});
     std::string backup =
         "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
         "; Not in this backup: kdx-rm6x-243 was not found on the network\r\n"
-        "; Not in this backup: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a compatible device\r\n\r\n"
+        "; Not in this backup: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a compatible device\r\n"
+        "; Not in this backup: NEW-DEVICE2 names more than one device, or its device answers as "
+        "more\r\n\r\n"
         "; device KDX-RM6X5, MAC 00:1D:C1:0A:00:01\r\n[KDX-RM6X5]\r\n";
     for (const char* n : {"01", "02", "03", "04"}) {
         backup += "Factory " + std::string(n) + " = Ch " + n + "@FACTORY\r\n";
     }
     EXPECT_EQ(undated(res.m_stdout), backup);
-    EXPECT_EQ(res.m_stderr, G_greeting + warnings + G_reading_rm6x5 + " OK\r\n");
+    EXPECT_EQ(res.m_stderr, G_greeting +
+                                "Warning: NEW-DEVICE2 is the name of more than one device on the "
+                                "network: 00:1D:C1:0A:00:03 and 00:1D:C1:0A:00:04. It is not "
+                                "read.\r\n" +
+                                warnings + G_reading_rm6x5 + " OK\r\n");
     EXPECT_EQ(res.m_exit_status, 2);
 }
 
