@@ -53,6 +53,7 @@ TEST(SimFaultSyntax, ReadsSelectorAndActionOrSaysWhatIsWrong) {
         {"nth=2:failed", "nth=N needs kind=K"},
         {"cmd=0:failed", "bad selector \"cmd=0" + selector},
         {"kind=TBOX_MEM:failed", "bad selector \"kind=TBOX_MEM" + selector},
+        {"cmd=1:delay=600000", "cmd=1 kind=- nth=0 delay 600000 []"},
         {"cmd=1:delay=-5", "delay needs milliseconds from 0 to 600000"},
         {"cmd=1:explode", "bad action \"explode" + action},
         {"cmd=1:failed=3", "bad action \"failed=3" + action},
