@@ -57,18 +57,6 @@ void fill_to(std::string& p_text, std::size_t p_size) {
     }
 }
 
-// What a capture may hold loads back: a byte-order mark before it, a quoted identifier with
-// a blank and "#", a lone CR in a name or an information answer.
-TEST(SimNetwork, WhatACaptureHoldsLoadsBack) {
-    const sim_network_t network = network_of(
-        "\xEF\xBB\xBFnetwork \"Hall, 1\"\n\"A\\x0Db\" \"02 #1\" 5 2 0 3 5 info=\"x\\x0Dy\"\n");
-    EXPECT_EQ(network.m_name, "Hall, 1");
-    ASSERT_EQ(network.m_devices.size(), 1u);
-    EXPECT_EQ(network.m_devices[0].m_name, "A\rb");
-    EXPECT_EQ(network.m_devices[0].m_mac, "02 #1");
-    EXPECT_EQ(network.m_devices[0].m_info_fields, "x\ry");
-}
-
 // A network file is read line by line within its bounds: 64 MiB with a line of 16 KiB and a
 // device line across the reader's 64 KiB blocks are taken, one byte more is refused at the
 // line that crosses the bound.

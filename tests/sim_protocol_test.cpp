@@ -58,7 +58,6 @@ TEST_F(SimProtocol, AnswersEveryCommandExactly) {
     ASSERT_EQ(label.size(), 64u);
     EXPECT_EQ(std::string(label.begin(), label.end()),
               std::string("AB\0tory 01", 10) + std::string(54, '\0'));
-    EXPECT_EQ(m_sim.command_log().size(), sizeof(cases) / sizeof(cases[0]));
     EXPECT_TRUE(m_sim.violations().empty());
     EXPECT_TRUE(m_sim.read_page(M, 1024).empty());
     EXPECT_TRUE(m_sim.read_page("00:00:00:00:00:00", 1).empty());
@@ -80,7 +79,6 @@ TEST_F(SimProtocol, EveryLineIsACommandOfClientsServedOneAfterAnother) {
     EXPECT_EQ(first->read_until("FOO=FAILED\r\n"), G_listing + info + "FOO=FAILED\r\n");
     first.reset();
     EXPECT_EQ(greeted_client()->exchange("INFO_EXT x"), "INFO_EXT=FAILED\r\n");
-    EXPECT_EQ(m_sim.connection_count(), 2u);
     const texts_t log = {"LIST_DEV", "INFO_EXT " + G_stage_mics_mac, "FOO", "INFO_EXT x"};
     EXPECT_EQ(m_sim.command_log(), log);
     EXPECT_EQ(file_text(log_path),
@@ -99,8 +97,6 @@ TEST_F(SimProtocol, WhatTheServiceKeepsOfAFloodIsBounded) {
         client->exchange(write + std::to_string(k % 10) + ",0;7");
     }
     EXPECT_EQ(m_sim.command_log(), texts_t({write + "9,0;7", write + "0,0;7"}));
-    m_sim.set_command_log_limit(1);
-    EXPECT_EQ(m_sim.command_log(), texts_t({write + "0,0;7"}));
     m_sim.set_command_log_limit(0);
     client->exchange("END");
     EXPECT_EQ(m_sim.command_log(), texts_t());
@@ -148,55 +144,29 @@ TEST_F(SimProtocol, GuardRailsRecordWritesOutsideTheAreaAndAccessToUnlistedDevic
     EXPECT_EQ(sim.read_page("02:00:00:00:00:01", 13)[0], 7);  // recorded, and still written
 }
 
-// The dump, as SIM_DUMP answers it.
-TEST_F(SimProtocol, DumpShowsEachPresetInUtf8AndCountsEmptyEntries) {
-    zel_service_sim& sim = start_own("network Test-Net\nDesk 02:00:00:00:00:01 5 2 0 3 5\n");
-    const std::string zeros = "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0";
-    std::unique_ptr<sim_client> client = greeted_client(sim);
-    // Preset 1's label becomes "Café" (0x82 in code page 850), preset 2 is erased and
-    // preset 6 gets a label only.
-    for (const std::string& write : texts_t{"8,0;67,97,102,-126,0", "11,0;" + zeros,
-                                            "12,0;" + zeros, "13,0;" + zeros, "23,0;88,0"}) {
-        ASSERT_EQ(client->exchange("TBOX_MEM 02:00:00:00:00:01;W;0," + write),
-                  "TBOX_MEM=02:00:00:00:00:01;OK\r\n");
-    }
-    const texts_t dump = {
-        "Network Test-Net, 1 devices",
-        "Device Desk 02:00:00:00:00:01 P=3 S=5 pages 8-199",
-        "  01 label=\"Caf\xC3\xA9\" device=\"FACTORY\" channel=\"Ch 01\"",
-        "  03 label=\"Factory 03\" device=\"FACTORY\" channel=\"Ch 03\"",
-        "  04 label=\"Factory 04\" device=\"FACTORY\" channel=\"Ch 04\"",
-        "  06 label=\"X\" device=\"\" channel=\"\"",
-        "  60 of 64 entries empty",
-    };
-    std::string answer;
-    for (const std::string& line : dump) {
-        answer += "SIM_DUMP=" + line + "\r\n";
-    }
-    ASSERT_TRUE(client->send("SIM_DUMP"));
-    EXPECT_EQ(client->read_until("SIM_DUMP=END\r\n"), answer + "SIM_DUMP=END\r\n");
-}
-
-// A capture: quoted names, the information answer and the label area as the devices held
-// them (the factory presets gone, a name field holding bytes after its zero).
+// A capture: a byte-order mark, quoted names (a blank, a "#", a lone CR), the information
+// answer and the label area as the devices held them (the factory presets gone, a name field
+// holding bytes after its zero); SIM_DUMP shows the area in UTF-8.
 TEST_F(SimProtocol, ACapturedNetworkAnswersAsCaptured) {
     zel_service_sim& sim = start_own(
-        "network \"Hall B\"\n"
-        "\"Desk 1\" 00:1d:c1:0a:00:01 5 2 3 10 4 area info=\" 5;2 ;x;\"\n"
+        "\xEF\xBB\xBFnetwork \"Hall #B\"\n"
+        "\"Desk\\x0D1\" 00:1d:c1:0a:00:01 5 2 3 10 4 area info=\" 5;2 ;x\\x0D;\"\n"
         "  02 label=\"Caf\xC3\xA9\\\"s\" device=\"A\\x00B\" channel=\"\\\\\"\n");
     std::unique_ptr<sim_client> client = greeted_client(sim);
     const std::string read = "TBOX_MEM 00:1d:c1:0a:00:01;R;0,";
-    EXPECT_EQ(client->exchange("LIST_DEV"), "LIST_DEV=Hall B;00:1d:c1:0a:00:01\r\n");
+    EXPECT_EQ(client->exchange("LIST_DEV"), "LIST_DEV=Hall #B;00:1d:c1:0a:00:01\r\n");
     EXPECT_EQ(client->exchange("INFO_EXT 00:1d:c1:0a:00:01"),
-              "INFO_EXT=00:1d:c1:0a:00:01;Desk 1; 5;2 ;x;\r\n");
+              "INFO_EXT=00:1d:c1:0a:00:01;Desk\r1; 5;2 ;x\r;\r\n");
     EXPECT_EQ(client->exchange(read + "14,0,2"), "TBOX_MEM=00:1d:c1:0a:00:01;0,14,0;0,0\r\n");
     EXPECT_EQ(client->exchange(read + "17,0,6"),
               "TBOX_MEM=00:1d:c1:0a:00:01;0,17,0;67,97,102,130,34,115\r\n");
     EXPECT_EQ(client->exchange(read + "18,0,4"), "TBOX_MEM=00:1d:c1:0a:00:01;0,18,0;65,0,66,0\r\n");
-    EXPECT_EQ(sim.dump(),
-              "Network Hall B, 1 devices\nDevice Desk 1 00:1d:c1:0a:00:01 P=10 S=4 pages 14-205\n"
-              "  02 label=\"Caf\xC3\xA9\\\"s\" device=\"A\" channel=\"\\\\\"\n  63 of 64 entries "
-              "empty\n");
+    ASSERT_TRUE(client->send("SIM_DUMP"));
+    EXPECT_EQ(client->read_until("SIM_DUMP=END\r\n"),
+              "SIM_DUMP=Network Hall #B, 1 devices\r\n"
+              "SIM_DUMP=Device Desk\r1 00:1d:c1:0a:00:01 P=10 S=4 pages 14-205\r\n"
+              "SIM_DUMP=  02 label=\"Caf\xC3\xA9\\\"s\" device=\"A\" channel=\"\\\\\"\r\n"
+              "SIM_DUMP=  63 of 64 entries empty\r\nSIM_DUMP=END\r\n");
 }
 
 }  // namespace
