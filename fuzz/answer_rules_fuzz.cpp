@@ -21,7 +21,8 @@ std::string flipped_case(const std::string& p_text, uint8_t p_mask) {
     return text;
 }
 
-// A device text the protocol can carry: no field or line separators, no blank, no FAILED.
+// A device text the protocol can carry: no field or line separators, no blank, no FAILED in
+// any letter case (the identity checks below flip the case of its letters).
 std::string device_text(const std::string& p_raw) {
     std::string device;
     for (char c : p_raw) {
@@ -29,7 +30,11 @@ std::string device_text(const std::string& p_raw) {
             device.push_back(c);
         }
     }
-    const bool usable = !device.empty() && device.find(zel_failed_word) == std::string::npos;
+    std::string upper = device;
+    for (char& c : upper) {
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    const bool usable = !device.empty() && upper.find(zel_failed_word) == std::string::npos;
     return usable ? device : "00:1D:C1:0A:00:01";
 }
 
