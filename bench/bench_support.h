@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "device_registry/device_registry.h"
 #include "platform/socket.h"
 #include "sim/zel_service_sim.h"
-#include "write_brimel_label/write_brimel_label.h"
 
 // KDX-RM6X5 of the built-in network (label area pages 14-205), as a compatible target of a
 // fresh run named p_run_name.

@@ -37,7 +37,8 @@ void check_utf8_input(const std::string& p_text) {
     FUZZ_CHECK(dropped[0].m_position == 7 && dropped[0].m_length == 3);
     FUZZ_CHECK(cp850.size() <= p_text.size());
     FUZZ_CHECK(cp850_to_utf8(cp850) == without_dropped(p_text, dropped, 1));
-    FUZZ_CHECK(UTF8ToANSI(p_text) == cp850);
+    std::vector<unsupported_char_t> reported;
+    FUZZ_CHECK(UTF8ToANSI(p_text, "fuzz.ini", 1, reported) == cp850);
 }
 
 void check_cp850_input(const std::string& p_cp850) {

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "basic_type/zel_protocol.h"
+#include "device_registry/device_registry.h"
 #include "file_parser/file_parser.h"
-#include "write_brimel_label/write_brimel_label.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "write_brimel_label/write_brimel_label.h"
+#include "device_registry/device_registry.h"
 
 // Stops the fuzzer, naming the property, when p_holds is false. A macro for the text of
 // the property and its place.

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "device_registry/device_registry.h"
 #include "file_parser/file_parser.h"
 #include "fuzz/fuzz_support.h"
-#include "write_brimel_label/write_brimel_label.h"
 
 namespace {
 

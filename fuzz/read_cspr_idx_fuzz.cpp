@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "basic_type/zel_protocol.h"
+#include "device_registry/device_registry.h"
 #include "fuzz/fuzz_support.h"
-#include "write_brimel_label/write_brimel_label.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* p_data, std::size_t p_size) {
     check_record_parser(p_data, p_size, &zel_config_env::parse_read_cspr_idx,

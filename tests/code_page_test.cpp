@@ -29,7 +29,9 @@ std::map<unsigned, std::string> load_reference() {
 // The conversion of p_text, with the warnings it printed in p_warnings.
 std::string convert(const std::string& p_text, std::string& p_warnings) {
     std::string result;
-    const captured_t got = capture_output([&] { result = UTF8ToANSI(p_text); });
+    std::vector<unsupported_char_t> dropped;
+    const captured_t got =
+        capture_output([&] { result = UTF8ToANSI(p_text, "labels.ini", 12, dropped); });
     p_warnings = got.m_out + got.m_err;
     return result;
 }

@@ -5,8 +5,8 @@
 
 #include "device_core/label_reading.h"
 #include "device_core/network_view.h"
+#include "device_registry/device_registry.h"
 #include "sim_support.h"
-#include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Label lines: label, channel and Dante device read, checked, trimmed and added as a preset
 // to every device of the current section.
+#include "device_registry/device_registry.h"
 #include "file_parser/file_parser.h"
 #include "unit_support.h"
-#include "write_brimel_label/write_brimel_label.h"
 
 namespace {
 

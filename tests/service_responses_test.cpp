@@ -1,8 +1,8 @@
 // The rules of the answers (a refusal, the echo of what was asked, numbers), the parsers of
 // the service's answers and the judging of an answer.
 #include "basic_type/zel_protocol.h"
+#include "device_registry/device_registry.h"
 #include "unit_support.h"
-#include "write_brimel_label/write_brimel_label.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // The sync of one device against the simulated service in-process, made to fail at each of
 // its writes and read-backs, and the texts and JSON that tell what a label area holds after.
+#include "device_registry/device_registry.h"
 #include "sim_support.h"
 #include "sync_brimel_label/sync_brimel_label.h"
 #include "sync_brimel_label/sync_messages.h"
-#include "write_brimel_label/write_brimel_label.h"
 
 namespace {
 

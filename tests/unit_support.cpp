@@ -5,8 +5,8 @@
 #include <random>
 #include <sstream>
 
+#include "device_registry/device_registry.h"
 #include "file_parser/file_parser.h"
-#include "write_brimel_label/write_brimel_label.h"
 
 captured_t capture_output(const std::function<void()>& p_action) {
     testing::internal::CaptureStdout();

@@ -227,11 +227,11 @@ struct unsupported_char_t {
 // listed in p_dropped (appended to); the result is never longer than the input.
 std::string utf8_to_cp850(const std::string& p_text, std::vector<unsupported_char_t>& p_dropped);
 
-// Converts a line of the label file to code page 850; every character left out is
-// reported with the file name, line number and position.
-std::string UTF8ToANSI(std::string s);
-// The same, listing the characters left out in p_dropped (appended to).
-std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_dropped);
+// Converts line p_line of the label file p_file to code page 850; every character left out
+// is reported with the file name, line number and position, and listed in p_dropped
+// (appended to).
+std::string UTF8ToANSI(const std::string& s, const std::string& p_file, uint32_t p_line,
+                       std::vector<unsupported_char_t>& p_dropped);
 
 // Converts code page 850 text back to UTF-8.
 std::string cp850_to_utf8(const std::string& p_text);

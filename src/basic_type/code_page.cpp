@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "write_brimel_label/write_brimel_label.h"
-
 namespace {
 
 // UTF-8 form of the characters of code page 850 at 0x80 to 0xFE, in code order. 0xFF, the
@@ -118,12 +116,11 @@ int hex_value(unsigned char p_c) {
     return p_c >= 'a' && p_c <= 'f' ? p_c - 'a' + 10 : -1;
 }
 
-std::string unsupported_char_warning(std::size_t p_position, char p_byte) {
-    const zel_config_env& env = zel_config_env::instance();
+std::string unsupported_char_warning(const std::string& p_file, uint32_t p_line,
+                                     std::size_t p_position, char p_byte) {
     // No blank before "position": the warning has always read "at line 4position 1".
-    return "Warning text contains unsupported character! In " + env.current_file + " at line " +
-           std::to_string(env.current_line_number) + "position " + std::to_string(p_position) +
-           " CHARACTER CODE: " +
+    return "Warning text contains unsupported character! In " + p_file + " at line " +
+           std::to_string(p_line) + "position " + std::to_string(p_position) + " CHARACTER CODE: " +
            std::to_string(static_cast<int>(static_cast<signed char>(p_byte))) + "\r\n";
 }
 
@@ -161,17 +158,13 @@ std::string utf8_to_cp850(const std::string& p_text, std::vector<unsupported_cha
     return result;
 }
 
-std::string UTF8ToANSI(std::string s) {
-    std::vector<unsupported_char_t> dropped;
-    return UTF8ToANSI(s, dropped);
-}
-
-std::string UTF8ToANSI(const std::string& s, std::vector<unsupported_char_t>& p_dropped) {
+std::string UTF8ToANSI(const std::string& s, const std::string& p_file, uint32_t p_line,
+                       std::vector<unsupported_char_t>& p_dropped) {
     const std::size_t first = p_dropped.size();
     std::string result = utf8_to_cp850(s, p_dropped);
     for (std::size_t k = first; k < p_dropped.size(); ++k) {
         const std::size_t position = p_dropped[k].m_position;
-        printf_error_message(unsupported_char_warning(position, s[position]));
+        printf_error_message(unsupported_char_warning(p_file, p_line, position, s[position]));
     }
     return result;
 }

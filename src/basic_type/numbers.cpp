@@ -39,6 +39,15 @@ bool read_digits(const std::string& p_text, std::size_t& p_pos, bool p_negative,
 
 }  // namespace
 
+bool get_delimiter(const std::string& p_line, const std::string& p_delimiter, std::size_t& p_pos) {
+    const std::size_t found = p_line.find(p_delimiter, p_pos);
+    if (found == std::string::npos) {
+        return false;
+    }
+    p_pos = found + p_delimiter.size();
+    return true;
+}
+
 bool is_white_space(char p_c) {
     return p_c == ' ' || (p_c >= '\t' && p_c <= '\r');
 }

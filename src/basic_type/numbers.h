@@ -1,6 +1,6 @@
-// Numbers read from text, each reader named by its rule: the strict one that options, files
-// and identities use; one like the standard text-to-int conversion, for the numbers of an
-// information answer; one like C's atoi keeping the low 8 bits, for the location of a
+// Numbers and delimiters read from text, each number reader named by its rule: the strict one that
+// options, files and identities use; one like the standard text-to-int conversion, for the numbers
+// of an information answer; one like C's atoi keeping the low 8 bits, for the location of a
 // memory-read answer; and the reader of a memory-read answer's values.
 #ifndef SRC_BASIC_TYPE_NUMBERS_H_
 #define SRC_BASIC_TYPE_NUMBERS_H_
@@ -9,6 +9,10 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// Moves p_pos past the next occurrence of p_delimiter at or after p_pos; false, p_pos
+// unchanged, when there is none.
+bool get_delimiter(const std::string& p_line, const std::string& p_delimiter, std::size_t& p_pos);
 
 // White space as the C locale has it: blank, tab, LF, VT, FF, CR.
 bool is_white_space(char p_c);

@@ -15,10 +15,6 @@
 
 // ---- Transfer run -----------------------------------------------------------------------
 
-// Carries one label file from reading to the devices. FAIL when the file cannot be
-// opened or a line is rejected.
-Status read_and_transfer_label_configuration(std::string p_file_name);
-
 // The reading part of a transfer run: starts the run, then reads and parses the file line by
 // line into the registry's target devices, with every message of the run. FAIL when the file
 // cannot be opened or read, or a line is rejected; nothing is sent to the service.
@@ -31,9 +27,6 @@ struct label_file_target_t {
     label_entries_t m_presets;
     std::size_t m_presets_given = 0;  // the label lines that named it, kept or not
 };
-
-// The warning about a device more label lines name than it takes: the first 64 are written.
-std::string too_many_presets_warning(const std::string& p_name);
 
 // The target devices of the label file read last, in the order the file named them.
 std::vector<label_file_target_t> label_file_targets();
@@ -114,9 +107,6 @@ Status find_first_usefull_char(const std::string& p_strin, std::size_t& ret_idx)
 Status find_last_usefull_char(const std::string& p_strin, std::size_t& ret_idx);
 
 bool is_autorized_char_in_device_name(char p_inchar);
-
-// Moves p_pos past the next occurrence of p_delimiter at or after p_pos.
-bool get_delimiter(const std::string& p_line, const std::string& p_delimiter, std::size_t& p_pos);
 
 // ---- Label lines --------------------------------------------------------------------------
 

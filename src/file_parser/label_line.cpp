@@ -1,6 +1,6 @@
 #include "file_parser/file_parser.h"
 
-#include "write_brimel_label/write_brimel_label.h"
+#include "device_registry/device_registry.h"
 
 namespace {
 

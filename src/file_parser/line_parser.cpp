@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "basic_type/label_area.h"
-#include "write_brimel_label/write_brimel_label.h"
+#include "device_registry/device_registry.h"
 
 namespace {
 
@@ -90,7 +90,8 @@ Status parse_line(std::string& p_line) {
         return FAIL;
     }
     std::vector<unsupported_char_t> dropped;
-    std::string l_line = UTF8ToANSI(p_line, dropped);
+    const zel_config_env& env = zel_config_env::instance();
+    std::string l_line = UTF8ToANSI(p_line, env.current_file, env.current_line_number, dropped);
     const std::size_t comment = l_line.find(';');
     if (comment != std::string::npos) {
         l_line.resize(comment);
@@ -215,13 +216,4 @@ Status find_last_usefull_char(const std::string& p_strin, std::size_t& ret_idx) 
 bool is_autorized_char_in_device_name(char p_inchar) {
     return (p_inchar >= 'A' && p_inchar <= 'Z') || (p_inchar >= 'a' && p_inchar <= 'z') ||
            (p_inchar >= '0' && p_inchar <= '9') || p_inchar == '-' || p_inchar == '\0';
-}
-
-bool get_delimiter(const std::string& p_line, const std::string& p_delimiter, std::size_t& p_pos) {
-    const std::size_t found = p_line.find(p_delimiter, p_pos);
-    if (found == std::string::npos) {
-        return false;
-    }
-    p_pos = found + p_delimiter.size();
-    return true;
 }

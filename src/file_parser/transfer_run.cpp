@@ -4,10 +4,8 @@
 #include <cstring>
 
 #include "basic_type/label_area.h"
-#include "platform/interrupt.h"
+#include "device_registry/device_registry.h"
 #include "platform/program.h"
-#include "write_brimel_label/write_brimel_label.h"
-#include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
@@ -16,19 +14,6 @@ const std::size_t G_read_chunk = 64 * 1024;
 std::string open_failure_message(const std::string& p_file_name) {
     return "Unable to open file: \r\n" + p_file_name +
            "\r\nif you need some help re-run the program and type -h or help" + str_exit_failure;
-}
-
-// After an accepted file: the devices on the network are listed, the workflow finds,
-// confirms and writes the target devices, and "Done" closes the run whatever happened. A
-// label line the file refused fails the run even when every device was written: the
-// presets after it are not where the file puts them.
-Status run_device_stage() {
-    // From the first command on, Ctrl-C stops the run instead of ending the tool.
-    platform::catch_interrupts();
-    req_device_discover();  // a failed listing simply leaves the network list empty
-    const Status result = zel_config_env::instance().update_devices_info();
-    printf_str("Done\r\n");
-    return refused_label_lines().empty() ? result : FAIL;
 }
 
 }  // namespace
@@ -109,17 +94,6 @@ std::vector<label_file_target_t> label_file_targets() {
                                               device.m_presets_given});
     }
     return targets;
-}
-
-std::string too_many_presets_warning(const std::string& p_name) {
-    const std::string limit = std::to_string(label_preset_count);
-    return p_name + "'s labels number is greater than " + limit + " Labels 1 to " + limit +
-           " will be written, further labels will be ignored\r\n";
-}
-
-Status read_and_transfer_label_configuration(std::string p_file_name) {
-    const Status ret_status = read_label_file(p_file_name);
-    return ret_status == SUCCESS ? run_device_stage() : ret_status;
 }
 
 Status read_label_file(const std::string& p_file_name) {

@@ -4,6 +4,7 @@
 
 #include "basic_type/confirmation.h"
 #include "device_core/network_view.h"
+#include "device_registry/device_registry.h"
 #include "file_parser/file_parser.h"
 #include "platform/interrupt.h"
 #include "sync_brimel_label/sync_brimel_label.h"

@@ -9,12 +9,12 @@
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
-Status zel_config_env::request_network_information() {
+Status request_network_information(zel_config_env& p_registry) {
     // A listing that repeats an identifier names one device: each is asked once. Spellings
     // that differ are each asked: should they answer under two names, the device is ambiguous.
     std::unordered_set<std::string> asked;
     std::vector<std::string> to_ask;
-    for (const std::string& mac : found_net_device) {
+    for (const std::string& mac : p_registry.found_net_device) {
         if (asked.insert(mac).second) {
             to_ask.push_back(mac);
         }
@@ -28,7 +28,7 @@ Status zel_config_env::request_network_information() {
         }
         progress.show(k + 1);
         req_get_info_ext(to_ask[k]);
-        if (zel_service.open_failed()) {
+        if (p_registry.zel_service.open_failed()) {
             printf_error_message(
                 "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are "
                 "taken as not found.\r\n");
@@ -39,12 +39,12 @@ Status zel_config_env::request_network_information() {
     return SUCCESS;
 }
 
-void zel_config_env::mark_ambiguous_targets(const char* p_not_done) {
+void mark_ambiguous_targets(zel_config_env& p_registry) {
     device_identities identities;
-    for (const net_device_info_t& report : reported_devices) {
+    for (const net_device_info_t& report : p_registry.reported_devices) {
         identities.add(report);
     }
-    for (brimel_config_rm6x_device& device : device_list) {
+    for (brimel_config_rm6x_device& device : p_registry.device_list) {
         const std::vector<std::string> macs = identities.macs_of(device.m_device_name);
         if (macs.empty()) {
             continue;  // not found on the network
@@ -52,7 +52,7 @@ void zel_config_env::mark_ambiguous_targets(const char* p_not_done) {
         const std::vector<std::string> names = identities.names_of(macs[0]);
         if (macs.size() > 1 || names.size() > 1) {
             device.m_ambiguous = true;
-            printf_error_message(ambiguity_warning(device.m_device_name, macs, names, p_not_done));
+            printf_error_message(ambiguity_warning(device.m_device_name, macs, names, "written"));
         }
     }
 }

@@ -217,16 +217,34 @@ Status stopped_before_writing(const std::string& p_when) {
     return FAIL;
 }
 
+// After an accepted file: the devices on the network are listed, the workflow finds,
+// confirms and writes the target devices, and "Done" closes the run whatever happened. A
+// label line the file refused fails the run even when every device was written: the
+// presets after it are not where the file puts them.
+Status run_device_stage() {
+    // From the first command on, Ctrl-C stops the run instead of ending the tool.
+    platform::catch_interrupts();
+    req_device_discover();  // a failed listing simply leaves the network list empty
+    const Status result = zel_config_env::instance().update_devices_info();
+    printf_str("Done\r\n");
+    return refused_label_lines().empty() ? result : FAIL;
+}
+
 }  // namespace
+
+Status read_and_transfer_label_configuration(std::string p_file_name) {
+    const Status ret_status = read_label_file(p_file_name);
+    return ret_status == SUCCESS ? run_device_stage() : ret_status;
+}
 
 // From the listing on, a first Ctrl-C is caught and stays seen: a command in flight ends,
 // then the update stops where it is, whatever command, stage or device comes next.
 Status zel_config_env::update_devices_info() {
-    request_network_information();
+    request_network_information(*this);
     if (platform::interrupted()) {
         return stopped_before_writing("while the devices were asked for their information");
     }
-    mark_ambiguous_targets();
+    mark_ambiguous_targets(*this);
     const device_groups_t groups = sort_devices(device_list);
     warn_about(groups);
     name_refused_lines(current_file);

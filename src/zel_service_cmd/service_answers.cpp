@@ -2,7 +2,6 @@
 
 #include "basic_type/numbers.h"
 #include "basic_type/zel_protocol.h"
-#include "file_parser/file_parser.h"
 
 namespace {
 

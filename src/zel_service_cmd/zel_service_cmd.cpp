@@ -4,7 +4,7 @@
 
 #include "basic_type/label_area.h"
 #include "basic_type/service_address.h"
-#include "write_brimel_label/write_brimel_label.h"
+#include "device_registry/device_registry.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
-#include "write_brimel_label/write_brimel_label.h"
+#include "device_registry/device_registry.h"
+
+#include "basic_type/label_area.h"
 
 bool brimel_config_rm6x_device::is_KALDEN_RM6X_device() const {
     return is_compatible_device(m_device_name, m_mir, m_pir);
@@ -84,4 +86,10 @@ brimel_config_rm6x_device& zel_config_env::add_device(const std::string& p_name)
     // A name already indexed keeps its first record.
     m_device_index.emplace(p_name, device_list.size() - 1);
     return device_list.back();
+}
+
+std::string too_many_presets_warning(const std::string& p_name) {
+    const std::string limit = std::to_string(label_preset_count);
+    return p_name + "'s labels number is greater than " + limit + " Labels 1 to " + limit +
+           " will be written, further labels will be ignored\r\n";
 }

@@ -1,7 +1,6 @@
-#include "write_brimel_label/write_brimel_label.h"
+#include "device_registry/device_registry.h"
 
 #include "basic_type/label_area.h"
-#include "file_parser/file_parser.h"
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 

@@ -1,4 +1,4 @@
-#include "write_brimel_label/write_brimel_label.h"
+#include "device_registry/device_registry.h"
 
 #include "basic_type/zel_protocol.h"
 #include "zel_service_cmd/service_answers.h"
