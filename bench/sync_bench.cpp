@@ -35,10 +35,12 @@ const zel_network_keys_t G_network = {G_bench_mac};
 
 // The sync of the device to p_presets; false when it did not end written and read back.
 bool sync_device(const label_entries_t& p_presets) {
-    sync_plan_t plan;
-    uint32_t failed_page = 0;
-    return plan_sync(G_bench_mac, G_network, p_presets, plan, failed_page) == SUCCESS &&
-           apply_sync(G_bench_mac, G_network, plan).m_end == SYNC_COMPLETE;
+    socket_handle& link = zel_config_env::instance().zel_service;
+    const area_read_t read = read_device_area(link, G_network, G_bench_mac);
+    sync_job::plan_t plan = sync_job::plan_of(read, p_presets);
+    return read.m_state == AREA_READ &&
+           sync_job::apply_plan(link, G_network, G_bench_mac, plan).m_end ==
+               sync_job::WRITES_COMPLETE;
 }
 
 // The writer's update of the device to p_presets, then the reader's verify of it.
@@ -46,16 +48,14 @@ bool update_and_verify(brimel_config_rm6x_device& p_device, const label_entries_
     p_device.preset_to_write = p_presets;
     p_device.m_cspr_page = -1;
     p_device.m_device_start_from_CSPR_offset = -1;
-    label_location_t location;
-    label_entries_t fields;
-    uint32_t failed_page = 0;
-    return p_device.set_cspr_page() == SUCCESS &&
-           p_device.set_device_start_from_cspr_offset() == SUCCESS &&
-           p_device.intialize_device_label_in_device() == SUCCESS &&
-           p_device.write_preset_label_in_device() == SUCCESS &&
-           read_label_location(G_bench_mac, G_network, location, failed_page) == SUCCESS &&
-           read_label_area(G_bench_mac, G_network, location, fields, failed_page) == SUCCESS &&
-           entry_differences(p_presets, fields).empty();
+    if (p_device.set_cspr_page() == FAIL || p_device.set_device_start_from_cspr_offset() == FAIL ||
+        p_device.intialize_device_label_in_device() == FAIL ||
+        p_device.write_preset_label_in_device() == FAIL) {
+        return false;
+    }
+    const area_read_t read =
+        read_device_area(zel_config_env::instance().zel_service, G_network, G_bench_mac);
+    return read.m_state == AREA_READ && entry_differences(p_presets, read.m_entries).empty();
 }
 
 // Runs p_job to one file, then the other, one per iteration, on a device that holds the first.

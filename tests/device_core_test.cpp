@@ -5,7 +5,6 @@
 
 #include "device_core/label_reading.h"
 #include "device_core/network_view.h"
-#include "device_registry/device_registry.h"
 #include "sim_support.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
@@ -13,18 +12,15 @@ namespace {
 
 const std::string G_rm6x5_lower = "00:1d:c1:0a:00:01";
 
-// The link of the process pointed at the fixture's simulator, closed at the end.
+// A quiet link of the test's own, pointed at the fixture's simulator.
 class DeviceCore : public sim_fixture {
   protected:
     void SetUp() override {
         sim_fixture::SetUp();
-        link().set_service_port(m_sim.port());
+        m_link.keep_quiet();
+        m_link.set_service_port(m_sim.port());
     }
-    void TearDown() override {
-        link().close_ZELService_connection();
-        link().set_service_port(socket_handle::default_port);
-    }
-    static socket_handle& link() { return zel_config_env::instance().zel_service; }
+    socket_handle m_link;
 };
 
 // 32 values of which one is p_odd: the others are 65.
@@ -36,23 +32,31 @@ std::string values_with(const std::string& p_odd) {
     return values;
 }
 
+// A label area read by MAC on a quiet link: read whole, or the read that failed named with how
+// it ended, and nothing printed. A location byte is read as the writer reads it (its low 8
+// bits); a byte of a name field must be one.
 TEST_F(DeviceCore, ALabelAreaIsReadByMacOrTheFailedPageIsNamed) {
     struct row_t {
         const char* m_name;
         std::string m_fault;  // empty: none
-        Status m_result;
+        area_state_t m_state;
         uint32_t m_failed_page;
+        command_end_t m_why;
     };
+    const std::string read = "kind=TBOX_MEM_R,nth=";
     // clang-format off
     const row_t rows[] = {
-        {"no fault", "", SUCCESS, 0},
-        {"the page index refused", "kind=TBOX_MEM_R,nth=1:failed", FAIL, 1},
-        {"the start offset refused", "kind=TBOX_MEM_R,nth=2:failed", FAIL, 10},
-        {"a value over 255", "kind=TBOX_MEM_R,nth=3:values=" + values_with("299"), FAIL, 14},
-        {"32 empty values", "kind=TBOX_MEM_R,nth=3:values=" + std::string(31, ','), FAIL, 14},
-        {"one value missing", "kind=TBOX_MEM_R,nth=4:values=" + values_with("").substr(1), FAIL, 15},
-        {"the MAC echoed in lower case", "kind=TBOX_MEM_R,nth=1:reply=TBOX_MEM=" + G_rm6x5_lower + ";0,1,14;10",
-         SUCCESS, 0},
+        {"no fault", "", AREA_READ, 0, COMMAND_ANSWERED},
+        {"the page index refused", read + "1:failed", AREA_NOT_READ, 1, COMMAND_REFUSED},
+        {"the start offset silent", read + "2:silent", AREA_NOT_READ, 10, COMMAND_NO_ANSWER},
+        {"the page index 266, whose low 8 bits are 10", read + "1:values=266", AREA_READ, 0, COMMAND_ANSWERED},
+        {"a start offset of 0", read + "2:values=0", AREA_UNSAFE, 0, COMMAND_ANSWERED},
+        {"two start offsets", read + "2:values=4,4", AREA_NOT_READ, 10, COMMAND_UNREADABLE},
+        {"a name byte over 255", read + "3:values=" + values_with("299"), AREA_NOT_READ, 14, COMMAND_UNREADABLE},
+        {"32 empty values", read + "3:values=" + std::string(31, ','), AREA_NOT_READ, 14, COMMAND_UNREADABLE},
+        {"one value missing", read + "4:values=" + values_with("").substr(1), AREA_NOT_READ, 15, COMMAND_UNREADABLE},
+        {"the MAC echoed in lower case", read + "1:reply=TBOX_MEM=" + G_rm6x5_lower + ";0,1,14;10", AREA_READ, 0,
+         COMMAND_ANSWERED},
     };
     // clang-format on
     const zel_network_keys_t network = {G_rm6x5_mac};
@@ -63,28 +67,24 @@ TEST_F(DeviceCore, ALabelAreaIsReadByMacOrTheFailedPageIsNamed) {
             sim.add_fault(fault_of(r.m_fault));
         }
         ASSERT_TRUE(sim.start(0));
-        link().close_ZELService_connection();
-        link().set_service_port(sim.port());
-        label_location_t location;
-        label_entries_t entries;
-        uint32_t failed_page = 0;
-        Status result = SUCCESS;
-        capture_output([&] {
-            result = read_label_location(G_rm6x5_mac, network, location, failed_page) == FAIL
-                         ? FAIL
-                         : read_label_area(G_rm6x5_mac, network, location, entries, failed_page);
-        });
-        EXPECT_EQ(result, r.m_result);
-        EXPECT_EQ(failed_page, r.m_failed_page);
+        m_link.close_ZELService_connection();
+        m_link.set_service_port(sim.port());
+        area_read_t area;
+        const captured_t output =
+            capture_output([&] { area = read_device_area(m_link, network, G_rm6x5_mac); });
+        EXPECT_EQ(output.m_out + output.m_err, "");
+        EXPECT_EQ(area.m_state, r.m_state);
+        EXPECT_EQ(area.m_failed_page, r.m_failed_page);
+        EXPECT_EQ(area.m_why, r.m_why);
         if (!r.m_fault.empty()) {
             EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1}) << "never fired";
         }
-        if (result == SUCCESS) {
-            EXPECT_EQ(location.m_page_index, 10);
-            EXPECT_EQ(location.m_start_offset, 4);
-            EXPECT_EQ(entry_texts(entries)[0].label, "Factory 01");
-            EXPECT_EQ(entries[0].label, "Factory 01" + std::string(22, '\0'));  // whole fields
-            EXPECT_TRUE(is_empty_entry(entry_texts(entries)[63]));
+        if (area.m_state == AREA_READ) {
+            EXPECT_EQ(area.m_location.m_page_index, 10);
+            EXPECT_EQ(area.m_location.m_start_offset, 4);
+            EXPECT_EQ(entry_texts(area.m_entries)[0].label, "Factory 01");
+            EXPECT_EQ(area.m_entries[0].label, "Factory 01" + std::string(22, '\0'));  // whole
+            EXPECT_TRUE(is_empty_entry(entry_texts(area.m_entries)[63]));
         }
     }
 }
@@ -102,10 +102,10 @@ TEST_F(DeviceCore, TheNetworkViewAsksEachListedDeviceOnceAndTellsWhatANameMeans)
                  "02:00:00:00:00:01,02:00:00:00:00:02,02:00:00:00:00:03,"
                  "02:00:00:00:00:04"));
     own.add_fault(fault_of("kind=INFO_EXT,nth=1:silent"));
-    link().set_service_port(own.port());
+    m_link.set_service_port(own.port());
     network_view_t view;
-    captured_t output = capture_output([&] { EXPECT_EQ(look_at_network(view), SUCCESS); });
-    EXPECT_EQ(output.m_err, "Cmd failed (No respons)!\r\n");
+    captured_t output = capture_output([&] { EXPECT_EQ(look_at_network(m_link, view), SUCCESS); });
+    EXPECT_EQ(output.m_out + output.m_err, "");
     EXPECT_EQ(own.fault_fired_counts(), std::vector<uint64_t>({1, 1}));
     EXPECT_EQ(view.m_name, "Hall");
     std::string devices;
@@ -128,7 +128,7 @@ TEST_F(DeviceCore, TheNetworkViewAsksEachListedDeviceOnceAndTellsWhatANameMeans)
         EXPECT_EQ(lookup.m_state, state) << name;
         std::string found = lookup.m_device != nullptr ? lookup.m_device->m_mac : "";
         if (state == NAME_AMBIGUOUS) {
-            found = lookup.m_macs[0] + " " + lookup.m_macs[1];
+            found = lookup.m_identity.m_macs[0] + " " + lookup.m_identity.m_macs[1];
         }
         EXPECT_EQ(found, macs) << name;
     }
@@ -144,11 +144,11 @@ TEST_F(DeviceCore, AListingOf200000DevicesComesWhole) {
                       (k >> 8) & 255u, k & 255u);
         network += line;
     }
-    link().set_service_port(start_own(network).port());
+    m_link.set_service_port(start_own(network).port());
     std::string name;
     std::string refusal;
     texts_t identifiers;
-    EXPECT_EQ(list_network(name, identifiers, refusal), SUCCESS);
+    EXPECT_EQ(list_network(m_link, name, identifiers, refusal), COMMAND_ANSWERED);
     ASSERT_EQ(identifiers.size(), 200000u);
     EXPECT_EQ(identifiers[1] + " " + identifiers.back(), "02:00:00:00:00:01 02:00:00:03:0D:3F");
 }

@@ -197,11 +197,11 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
         backup += "Factory " + std::string(n) + " = Ch " + n + "@FACTORY\r\n";
     }
     EXPECT_EQ(undated(res.m_stdout), backup);
-    EXPECT_EQ(res.m_stderr, G_greeting +
+    EXPECT_EQ(res.m_stderr, G_greeting + warnings +
                                 "Warning: NEW-DEVICE2 is the name of more than one device on the "
                                 "network: 00:1D:C1:0A:00:03 and 00:1D:C1:0A:00:04. It is not "
                                 "read.\r\n" +
-                                warnings + G_reading_rm6x5 + " OK\r\n");
+                                G_reading_rm6x5 + " OK\r\n");
     EXPECT_EQ(res.m_exit_status, 2);
 }
 
@@ -210,7 +210,7 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
 // is written, an existing file is kept.
 TEST(ReadBackFaults, ServiceTroubles) {
     const std::string down =
-        "ZEL-Service connection failed!\r\nZEL-Service not reached at 127.0.0.1:7000 (<reason>): "
+        "ZEL-Service not reached at 127.0.0.1:7000 (<reason>): "
         "start the device-management service, or zel_service_sim to rehearse.\r\nZEL-Service was "
         "not reached: nothing was read.\r\n";
     const std::string capture = temp_path("none.txt");
@@ -315,7 +315,7 @@ TEST(ReadBackFaults, ADeviceThatFailsIsNamedAndTheOthersAreBackedUp) {
     sim.add_fault(fault_of("kind=TBOX_MEM_R,nth=294:failed"));
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
     const std::string failed =
-        " FAILED\r\nKDX-RM6X5's labels could not be read (page 61), check "
+        " FAILED\r\nKDX-RM6X5's labels could not be read (page 61: refused by the service), check "
         "device connection.\r\n";
     platform::process_result_t res = run_read_tool({"-o", out, "KDX-RM6X5", "NEW-DEVICE2"});
     EXPECT_EQ(res.m_stdout, "Backup written to " + out + "\r\n");

@@ -118,15 +118,15 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
         {"a name but for letter case", "[kdx-rm6x5]" + G_one.substr(11), {"--dry-run"}, "", "", head, "Warning: kdx-rm6x5 was not "
          "found on the network.\r\nDid you mean KDX-RM6X5? Device names are case-sensitive.\r\n", 2, 9, {}, G_factory_area},
         {"a listing cut off, for a script", G_factory, {"--yes", "--json"}, "", "kind=LIST_DEV:close", json_head + json_file +
-         "\", \"state\": \"no network\", \"refused_lines\": [], \"devices\": []}]}\n", head + "Cmd failed (No respons)!\r\n"
-         "ZEL-Service did not list the devices: nothing was written.\r\n", 2, 1, {}, G_factory_area},
+         "\", \"state\": \"no network\", \"refused_lines\": [], \"devices\": []}]}\n", head +
+         "ZEL-Service did not list the devices (no answer): nothing was written.\r\n", 2, 1, {}, G_factory_area},
         {"an area over its location bytes, for a script", G_factory, {"--yes", "--json"}, "", "kind=TBOX_MEM_R,nth=2:values=0",
          json_head + json_file + "\", \"state\": \"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "not read\", "
          "\"fields\": [], \"failure\": null}]}]}\n", head + "Reading KDX-RM6X5's labels... FAILED\r\nKDX-RM6X5's label area "
          "(page index 10, start offset 0) would cover its own location bytes: nothing is written to it.\r\n", 2, 9 + 2, {},
          G_factory_area},
         {"a field that cannot be read", G_factory, {"--yes"}, "", "kind=TBOX_MEM_R,nth=50:failed", head + "Reading "
-         "KDX-RM6X5's labels...", " FAILED\r\nKDX-RM6X5's labels could not be read (page 61): nothing is written to "
+         "KDX-RM6X5's labels...", " FAILED\r\nKDX-RM6X5's labels could not be read (page 61: refused by the service): nothing is written to "
          "it.\r\n", 2, 9 + 50, {}, G_factory_area},
         {"a target ambiguous, another differing, in a dry run for a script", "[NEW-DEVICE2, KDX-RM6X5]" + G_one.substr(11),
          {"--dry-run", "--json"}, "", "kind=INFO_EXT,nth=3:reply=INFO_EXT=00:1D:C1:0A:00:03;KDX-RM6X5;1;0;5;2;4;8;8;1;0;",

@@ -1,9 +1,10 @@
 // The sync of one device against the simulated service in-process, made to fail at each of
 // its writes and read-backs, and the texts and JSON that tell what a label area holds after.
-#include "device_registry/device_registry.h"
 #include "sim_support.h"
 #include "sync_brimel_label/sync_brimel_label.h"
 #include "sync_brimel_label/sync_messages.h"
+
+using namespace sync_job;
 
 namespace {
 
@@ -45,7 +46,8 @@ TEST(SyncDevice, WhateverFailsEveryFieldHoldsItsOldOrItsNewBytesAndTheSyncSaysWh
     };
     const sweep_t sweeps[] = {{six_changes(), 6, {1, 2, 3, 4, 5, 6}},
                               {full_rewrite(), 192, {1, 100, 192}}};
-    socket_handle& link = zel_config_env::instance().zel_service;
+    socket_handle link;
+    link.keep_quiet();
     const zel_network_keys_t network = {G_rm6x5_mac};
     for (const sweep_t& sweep : sweeps) {
         for (const std::string fault : {"W,nth=", "R,nth=194+"}) {  // a read-back follows 194 reads
@@ -59,23 +61,18 @@ TEST(SyncDevice, WhateverFailsEveryFieldHoldsItsOldOrItsNewBytesAndTheSyncSaysWh
                     ASSERT_TRUE(sim.start(0));
                     link.close_ZELService_connection();
                     link.set_service_port(sim.port());
-                    sync_plan_t plan;
-                    uint32_t failed_page = 0;
-                    sync_result_t result;
-                    std::string expected;  // the area before, with each planned field as it is now
-                    capture_output([&] {
-                        EXPECT_EQ(
-                            plan_sync(G_rm6x5_mac, network, sweep.m_presets, plan, failed_page),
-                            SUCCESS);
-                        expected = area_bytes(sim);
-                        result = apply_sync(G_rm6x5_mac, network, plan);
-                    });
+                    const area_read_t read = read_device_area(link, network, G_rm6x5_mac);
+                    ASSERT_EQ(read.m_state, AREA_READ);
+                    plan_t plan = plan_of(read, sweep.m_presets);
+                    const std::string before = area_bytes(sim);
+                    const writes_result_t result = apply_plan(link, network, G_rm6x5_mac, plan);
                     ASSERT_EQ(plan.m_changes.size(), sweep.m_changes);
-                    EXPECT_EQ(result.m_end, write ? SYNC_WRITE_FAILED : SYNC_READ_FAILED);
+                    EXPECT_EQ(result.m_end, write ? WRITE_FAILED : READ_BACK_FAILED);
                     EXPECT_EQ(result.m_at, position - 1);
                     EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>{1});
                     // Read back before the failure, written or not after it; the failed
                     // write read again.
+                    std::string expected = before;  // with each planned field as it is now
                     const std::string area = area_bytes(sim);
                     for (std::size_t k = 0; k < plan.m_changes.size(); ++k) {
                         const field_change_t& change = plan.m_changes[k];
@@ -96,33 +93,10 @@ TEST(SyncDevice, WhateverFailsEveryFieldHoldsItsOldOrItsNewBytesAndTheSyncSaysWh
             }
         }
     }
-    link.close_ZELService_connection();
-    link.set_service_port(socket_handle::default_port);
 }
 
 field_change_t field(std::size_t p_entry, uint32_t p_field, field_state_t p_now) {
     return field_change_t{p_entry, p_field, "", "", p_now};
-}
-
-// The words of the JSON that only a Ctrl-C or an odd service leaves.
-TEST(SyncJson, WhatAStopOrAnOddServiceLeavesIsSaidInTheWordsOfTheReadme) {
-    device_sync_t device;
-    device.m_name = "K";
-    device.m_mac = "M";
-    device.m_state = DEVICE_STOPPED;
-    device.m_plan.m_changes = {field(1, 0, FIELD_WRITTEN), field(1, 1, FIELD_UNKNOWN),
-                               field(1, 2, FIELD_OTHER)};
-    const std::vector<file_sync_t> files = {{"a.ini", FILE_READ, {}, {device}},
-                                            {"b.ini", FILE_NOT_RUN, {}, {}}};
-    EXPECT_EQ(
-        sync_json(files, false),
-        "{\"schema\": 1, \"dry_run\": false, \"files\": [{\"file\": \"a.ini\", \"state\": "
-        "\"read\", \"refused_lines\": [], \"devices\": [{\"name\": \"K\", \"mac\": \"M\", "
-        "\"state\": \"stopped\", \"fields\": [{\"entry\": 1, \"field\": \"label\", \"old\": \"\", "
-        "\"new\": \"\", \"now\": \"written\"}, {\"entry\": 1, \"field\": \"device\", \"old\": "
-        "\"\", \"new\": \"\", \"now\": \"old or new\"}, {\"entry\": 1, \"field\": \"channel\", "
-        "\"old\": \"\", \"new\": \"\", \"now\": \"other\"}], \"failure\": null}]}, {\"file\": "
-        "\"b.ini\", \"state\": \"not run\", \"refused_lines\": [], \"devices\": []}]}\n");
 }
 
 // The failed command, then what each field to write holds, entries grouped by it.
@@ -141,28 +115,28 @@ TEST(SyncMessages, AFailureIsToldWithWhatEachFieldHoldsNow) {
     struct row_t {
         std::vector<field_change_t> m_changes;
         std::size_t m_at;
-        sync_end_t m_end;
+        writes_end_t m_end;
         std::string m_text;
     };
     // clang-format off
     const row_t rows[] = {
-        {partly, 4, SYNC_WRITE_FAILED, "K: the write of entry 3's device failed; read again, it holds its old bytes.\r\n" + partly_area},
-        {{field(3, 0, FIELD_NEW)}, 0, SYNC_WRITE_FAILED,
+        {partly, 4, WRITE_FAILED, "K: the write of entry 3's device failed; read again, it holds its old bytes.\r\n" + partly_area},
+        {{field(3, 0, FIELD_NEW)}, 0, WRITE_FAILED,
          "K: the write of entry 3's label failed; read again, it holds its new bytes.\r\nK's label area now: entry 3: "
          "the file's labels, read back." + kept},
-        {{field(3, 0, FIELD_UNKNOWN), field(3, 1, FIELD_OLD)}, 0, SYNC_WRITE_FAILED,
+        {{field(3, 0, FIELD_UNKNOWN), field(3, 1, FIELD_OLD)}, 0, WRITE_FAILED,
          "K: the write of entry 3's label failed; it could not be read again: it holds its old or its new bytes.\r\n"
          "K's label area now: entry 3's label: the old or the file's labels; entry 3's device: the old labels." + kept},
-        {unread, 1, SYNC_READ_FAILED,
+        {unread, 1, READ_BACK_FAILED,
          "K: the read-back of entry 2's device failed; its write was acknowledged.\r\nK's label area now: entry 1: "
          "the file's labels, read back; entry 2 and entry 4: the file's labels, not read back." + kept},
-        {{field(1, 2, FIELD_OLD)}, 0, SYNC_READ_DIFFERS,
+        {{field(1, 2, FIELD_OLD)}, 0, READ_BACK_DIFFERS,
          "K: the read-back of entry 1's channel found its old bytes: the write did not take.\r\nK's label area "
          "now: entry 1: the old labels." + kept},
-        {{field(3, 0, FIELD_OTHER)}, 0, SYNC_WRITE_FAILED,
+        {{field(3, 0, FIELD_OTHER)}, 0, WRITE_FAILED,
          "K: the write of entry 3's label failed; read again, it holds other bytes.\r\nK's label area now: entry 3: "
          "other bytes.\r\n"},
-        {{field(1, 2, FIELD_OTHER)}, 0, SYNC_READ_DIFFERS,
+        {{field(1, 2, FIELD_OTHER)}, 0, READ_BACK_DIFFERS,
          "K: the read-back of entry 1's channel found other bytes than the ones written.\r\nK's label area now: "
          "entry 1: other bytes.\r\n"},
     };

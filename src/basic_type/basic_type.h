@@ -18,6 +18,11 @@
 
 enum Status { SUCCESS = 0, FAIL = 1 };
 
+// The exit status of the programs other than the writer: the job was done completely;
+// differences remain, or were not proven absent; the job could not be done (a wrong command
+// line included).
+enum job_status_t { JOB_DONE = 0, JOB_DIFFERS = 1, JOB_FAILED = 2 };
+
 enum color_code_t { RESET = 0, RED = 1, GREEN = 2, YELLOW = 3, CYAN = 4, MAGENTA = 5 };
 
 // Kind of a service request; selects the parser of its answer.
@@ -175,6 +180,36 @@ class progress_counter {
     std::string m_label;
 };
 
+// How a progress line ends: " OK", " FAILED", " STOPPED", or with no word (the writer's
+// failed transfer, whose failure line follows on the same line).
+enum line_outcome_t { LINE_OK, LINE_FAILED, LINE_STOPPED, LINE_UNFINISHED };
+
+// A line that shows one piece of work while it runs, the one way every program shows one: its
+// head in cyan ("Reading KDX-RM6X5's labels..."), then on a terminal a live count of p_total,
+// then its outcome, " OK" in green where messages go, " FAILED" or " STOPPED" in red on
+// standard error, which ends the line. A failed command's message is never printed inside the
+// line: a message written while it is open waits and follows its outcome. Only the writer's
+// lines, whose failure messages come inside them as they always have, are opened with
+// p_messages_inside.
+class progress_line {
+  public:
+    progress_line(const console_message_t& p_head, std::size_t p_total,
+                  bool p_messages_inside = false);
+    // A line not ended yet is ended with no word.
+    ~progress_line();
+    progress_line(const progress_line&) = delete;
+    progress_line& operator=(const progress_line&) = delete;
+
+    progress_counter& counter() { return m_counter; }
+    // Ends the line (once: later calls do nothing).
+    void end(line_outcome_t p_outcome);
+
+  private:
+    progress_counter m_counter;
+    bool m_open = true;
+    bool m_holds = false;  // this line holds the messages back
+};
+
 // ---- Command words and answers --------------------------------------------------------
 
 class label_loader_conf {
@@ -209,10 +244,6 @@ void write_label_user_manual(std::string p_prog_gname);
 
 // A manual of the other programs, written with "\n" line ends, with CR LF instead.
 std::string with_crlf_line_ends(const std::string& p_text);
-
-// True when p_option is among p_words before a "--" that ends the options: a wrong command
-// line of a program asked for JSON is then said in JSON too.
-bool option_given(const std::vector<std::string>& p_words, const std::string& p_option);
 
 // ---- Code page conversion ---------------------------------------------------------------
 

@@ -28,6 +28,37 @@ void wipe_shown_counter() {
 // Where printf_str, printf_str_color and the live counter write.
 platform::console_stream_t G_message_stream = platform::CONSOLE_OUT;
 
+// A message held back while a progress line is open, to follow its outcome.
+struct held_message_t {
+    platform::console_stream_t m_stream;
+    console_message_t m_message;
+    uint16_t m_attribute;
+};
+// Holding while a progress line that keeps messages out of it is open.
+bool G_holding = false;
+std::vector<held_message_t> G_held;
+
+// Every message goes out here: at once, or after the open progress line's outcome.
+void write_message(platform::console_stream_t p_stream, const console_message_t& p_message,
+                   uint16_t p_attribute) {
+    if (G_holding) {
+        G_held.push_back(held_message_t{p_stream, p_message, p_attribute});
+        return;
+    }
+    wipe_shown_counter();
+    platform::console_write(p_stream, p_message.shown_on(p_stream), p_attribute);
+}
+
+// Stops holding and writes what was held, in order.
+void release_held_messages() {
+    G_holding = false;
+    std::vector<held_message_t> held;
+    held.swap(G_held);
+    for (const held_message_t& message : held) {
+        write_message(message.m_stream, message.m_message, message.m_attribute);
+    }
+}
+
 // Control bytes (0x00-0x1F, 0x7F) in caret notation: ESC is "^[", TAB "^I", DEL "^?".
 std::string visible_controls(const std::string& p_text) {
     std::string shown;
@@ -160,9 +191,7 @@ void printf_str_color(std::string p_text, color_code_t p_color) {
 }
 
 void printf_str_color(const console_message_t& p_message, color_code_t p_color) {
-    wipe_shown_counter();
-    platform::console_write(G_message_stream, p_message.shown_on(G_message_stream),
-                            color_attribute(p_color));
+    write_message(G_message_stream, p_message, color_attribute(p_color));
 }
 
 void printf_result_color(const std::string& p_text, color_code_t p_color) {
@@ -170,9 +199,7 @@ void printf_result_color(const std::string& p_text, color_code_t p_color) {
 }
 
 void printf_result_color(const console_message_t& p_message, color_code_t p_color) {
-    wipe_shown_counter();
-    platform::console_write(platform::CONSOLE_OUT, p_message.shown_on(platform::CONSOLE_OUT),
-                            color_attribute(p_color));
+    write_message(platform::CONSOLE_OUT, p_message, color_attribute(p_color));
 }
 
 void printf_error_message(std::string p_text) {
@@ -180,9 +207,7 @@ void printf_error_message(std::string p_text) {
 }
 
 void printf_error_message(const console_message_t& p_message) {
-    wipe_shown_counter();
-    platform::console_write(platform::CONSOLE_ERR, p_message.shown_on(platform::CONSOLE_ERR),
-                            color_attribute(RED));
+    write_message(platform::CONSOLE_ERR, p_message, color_attribute(RED));
 }
 
 void printf_str(const std::string& p_text) {
@@ -190,14 +215,12 @@ void printf_str(const std::string& p_text) {
 }
 
 void printf_str(const console_message_t& p_message) {
-    wipe_shown_counter();
-    platform::console_write(G_message_stream, p_message.shown_on(G_message_stream),
-                            platform::DEFAULT_ATTRIBUTE);
+    write_message(G_message_stream, p_message, platform::DEFAULT_ATTRIBUTE);
 }
 
 void printf_note(const std::string& p_text) {
-    wipe_shown_counter();
-    platform::console_write(platform::CONSOLE_ERR, p_text, platform::DEFAULT_ATTRIBUTE);
+    write_message(platform::CONSOLE_ERR, console_message_t(PROGRAM_TEXT, p_text),
+                  platform::DEFAULT_ATTRIBUTE);
 }
 
 std::string color_text(std::string p_text, color_code_t p_color) {
@@ -268,4 +291,36 @@ void progress_counter::overwrite(const std::string& p_text) {
     }
     m_shown = p_text;
     platform::console_write(G_message_stream, out, color_attribute(CYAN));
+}
+
+progress_line::progress_line(const console_message_t& p_head, std::size_t p_total,
+                             bool p_messages_inside)
+    : m_counter(p_total) {
+    printf_str_color(p_head, CYAN);
+    // A line opened inside another's holding keeps to it.
+    m_holds = !p_messages_inside && !G_holding;
+    G_holding = G_holding || m_holds;
+}
+
+progress_line::~progress_line() {
+    end(LINE_UNFINISHED);
+}
+
+void progress_line::end(line_outcome_t p_outcome) {
+    if (!m_open) {
+        return;
+    }
+    m_open = false;
+    m_counter.clear();
+    const bool holding = G_holding;
+    G_holding = false;  // the outcome itself goes out now
+    if (p_outcome == LINE_OK) {
+        printf_str_color(" OK\r\n", GREEN);
+    } else if (p_outcome != LINE_UNFINISHED) {
+        printf_error_message(p_outcome == LINE_FAILED ? " FAILED\r\n" : " STOPPED\r\n");
+    }
+    G_holding = holding;
+    if (m_holds) {
+        release_held_messages();
+    }
 }

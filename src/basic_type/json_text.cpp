@@ -95,3 +95,15 @@ std::string json_array(const std::vector<std::string>& p_values) {
     }
     return text + "]";
 }
+
+std::string json_result(const json_members_t& p_members) {
+    json_members_t members = {{"schema", json_number(json_schema)}};
+    members.insert(members.end(), p_members.begin(), p_members.end());
+    return json_object(members) + "\n";
+}
+
+std::string json_error_result(const std::string& p_kind, const std::string& p_message) {
+    const std::string message = p_message.substr(0, p_message.find_last_not_of("\r\n") + 1);
+    return json_result({{"error", json_object({{"kind", json_string(p_kind)},
+                                               {"message", json_string(message)}})}});
+}

@@ -24,4 +24,14 @@ std::string json_object(const json_members_t& p_members);
 // [value, ...]; each value is JSON text already.
 std::string json_array(const std::vector<std::string>& p_values);
 
+// The version of the layout of the objects the programs write for scripts: a script checks
+// it before reading on (docs/json.md).
+constexpr long long json_schema = 1;
+
+// A program's JSON result: one object, "schema" first, then p_members, and a line end.
+std::string json_result(const json_members_t& p_members);
+// The result that says why a job could not be done: {"schema": 1, "error": {"kind": p_kind,
+// "message": p_message without its line end}}.
+std::string json_error_result(const std::string& p_kind, const std::string& p_message);
+
 #endif  // SRC_BASIC_TYPE_JSON_TEXT_H_

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Every access to the label area and its location bytes is in this memory slot.
 constexpr uint8_t label_slot = 0;
@@ -35,5 +36,17 @@ constexpr bool label_area_is_safe(int p_page_index, int p_start_offset) {
     return p_page_index >= 0 && p_start_offset > 0 &&
            p_page_index + p_start_offset > static_cast<int>(label_location_page);
 }
+
+// "label area (page index P, start offset S) would cover its own location bytes": why an
+// unsafe area is neither read, erased nor written.
+std::string unsafe_area_words(int p_page_index, int p_start_offset);
+
+// The bytes a write of a name puts into its field: the name's bytes up to its first zero, at
+// most 32, and one zero after a shorter name.
+std::string name_field_bytes(const std::string& p_name);
+
+// The 32 bytes a name's field holds after an update (the area erased, then the name written):
+// name_field_bytes, then zeros.
+std::string field_image(const std::string& p_name);
 
 #endif  // SRC_BASIC_TYPE_LABEL_AREA_H_

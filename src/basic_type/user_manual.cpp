@@ -60,8 +60,3 @@ std::string with_crlf_line_ends(const std::string& p_text) {
     }
     return text;
 }
-
-bool option_given(const std::vector<std::string>& p_words, const std::string& p_option) {
-    const auto end = std::find(p_words.begin(), p_words.end(), "--");
-    return std::find(p_words.begin(), end, p_option) != end;
-}

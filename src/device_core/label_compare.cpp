@@ -24,12 +24,6 @@ label_preset_t shown_fields(const label_preset_t& p_fields) {
 
 }  // namespace
 
-std::string field_image(const std::string& p_name) {
-    std::string field = up_to_zero(p_name).substr(0, label_name_field_length);
-    field.resize(label_name_field_length, '\0');
-    return field;
-}
-
 std::vector<entry_difference_t> entry_differences(const label_entries_t& p_presets,
                                                   const label_entries_t& p_fields) {
     std::vector<entry_difference_t> differences;

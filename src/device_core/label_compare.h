@@ -8,10 +8,7 @@
 #include <vector>
 
 #include "basic_type/basic_type.h"
-
-// The 32 bytes a name leaves in its field after an update: its bytes up to its first zero,
-// at most 32, then zeros.
-std::string field_image(const std::string& p_name);
+#include "basic_type/label_area.h"
 
 enum difference_kind_t { ENTRY_CHANGED, ENTRY_ADDED, ENTRY_ERASED };
 struct entry_difference_t {

@@ -5,58 +5,75 @@
 
 namespace {
 
-// The one byte at p_page, p_offset.
-Status read_byte_at(const std::string& p_mac, const zel_network_keys_t& p_network, uint32_t p_page,
-                    uint32_t p_offset, int& p_value) {
-    std::vector<uint8_t> bytes;
-    if (read_memory_bytes(p_mac, p_network, p_page, p_offset, 1, bytes) == FAIL) {
-        return FAIL;
+// A failed read of p_page, or a stop before it.
+area_read_t& not_read(area_read_t& p_read, uint32_t p_page, command_end_t p_why) {
+    p_read.m_state = platform::interrupted() ? AREA_STOPPED : AREA_NOT_READ;
+    p_read.m_failed_page = p_page;
+    p_read.m_why = p_why;
+    p_read.m_entries.clear();
+    return p_read;
+}
+
+// Reads P, then S.
+bool read_location(socket_handle& p_link, const zel_network_keys_t& p_network,
+                   const std::string& p_mac, area_read_t& p_read) {
+    label_location_t& location = p_read.m_location;
+    if (platform::interrupted()) {
+        not_read(p_read, label_location_page, COMMAND_NOT_SENT);
+        return false;
     }
-    p_value = bytes[0];
-    return SUCCESS;
+    command_end_t end = read_location_byte(p_link, p_mac, p_network, label_location_page,
+                                           label_page_index_offset, location.m_page_index);
+    if (end != COMMAND_ANSWERED) {
+        not_read(p_read, label_location_page, end);
+        return false;
+    }
+    const uint32_t page = static_cast<uint32_t>(location.m_page_index);
+    end = platform::interrupted()
+              ? COMMAND_NOT_SENT
+              : read_location_byte(p_link, p_mac, p_network, page, label_start_offset_offset,
+                                   location.m_start_offset);
+    if (end != COMMAND_ANSWERED) {
+        not_read(p_read, page, end);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
-Status read_label_location(const std::string& p_mac, const zel_network_keys_t& p_network,
-                           label_location_t& p_location, uint32_t& p_failed_page) {
-    p_location = label_location_t();
-    if (read_byte_at(p_mac, p_network, label_location_page, label_page_index_offset,
-                     p_location.m_page_index) == FAIL) {
-        p_failed_page = label_location_page;
-        return FAIL;
+area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_network,
+                             const std::string& p_mac, progress_counter* p_progress) {
+    area_read_t read;
+    if (!read_location(p_link, p_network, p_mac, read)) {
+        return read;
     }
-    const uint32_t page = static_cast<uint32_t>(p_location.m_page_index);
-    if (platform::interrupted() || read_byte_at(p_mac, p_network, page, label_start_offset_offset,
-                                                p_location.m_start_offset) == FAIL) {
-        p_failed_page = page;
-        return FAIL;
+    if (!read.m_location.is_safe()) {
+        read.m_state = AREA_UNSAFE;
+        return read;
     }
-    return SUCCESS;
-}
-
-Status read_label_area(const std::string& p_mac, const zel_network_keys_t& p_network,
-                       const label_location_t& p_location, label_entries_t& p_entries,
-                       uint32_t& p_failed_page, progress_counter* p_progress) {
-    p_entries.assign(label_preset_count, label_preset_t());
-    const uint32_t base = label_area_base(static_cast<uint32_t>(p_location.m_page_index),
-                                          static_cast<uint32_t>(p_location.m_start_offset));
+    read.m_entries.assign(label_preset_count, label_preset_t());
+    const uint32_t base = label_area_base(static_cast<uint32_t>(read.m_location.m_page_index),
+                                          static_cast<uint32_t>(read.m_location.m_start_offset));
     for (uint32_t page = 0; page < label_area_pages; ++page) {
-        label_preset_t& entry = p_entries[page / label_pages_per_preset];
+        label_preset_t& entry = read.m_entries[page / label_pages_per_preset];
         std::string* const fields[label_pages_per_preset] = {&entry.label, &entry.device_id,
                                                              &entry.channel_id};
         std::vector<uint8_t> bytes;
-        if (platform::interrupted() || read_memory_bytes(p_mac, p_network, base + page, 0,
-                                                         label_name_field_length, bytes) == FAIL) {
-            p_failed_page = base + page;
-            return FAIL;
+        const command_end_t end = platform::interrupted()
+                                      ? COMMAND_NOT_SENT
+                                      : read_memory_bytes(p_link, p_mac, p_network, base + page, 0,
+                                                          label_name_field_length, bytes);
+        if (end != COMMAND_ANSWERED) {
+            return not_read(read, base + page, end);
         }
         fields[page % label_pages_per_preset]->assign(bytes.begin(), bytes.end());
         if (p_progress != nullptr) {
             p_progress->show(page + 1);
         }
     }
-    return SUCCESS;
+    read.m_state = AREA_READ;
+    return read;
 }
 
 std::string field_bytes(const std::string& p_field) {

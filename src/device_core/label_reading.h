@@ -1,6 +1,7 @@
-// Reading a device's label area by its MAC, without the writer's registry: its two location
-// bytes, then one read per name field, every value checked to be a byte; and the name fields
-// as values (a name ends at its first zero byte, as the label file's parser cuts it).
+// Reading a device's label area by its MAC, without the writer's registry, on a link of the
+// caller's: its two location bytes (by the writer's rule), then one read per name field, every
+// value checked to be a byte; and the name fields as values (a name ends at its first zero
+// byte, as the label file's parser cuts it).
 #ifndef SRC_DEVICE_CORE_LABEL_READING_H_
 #define SRC_DEVICE_CORE_LABEL_READING_H_
 
@@ -10,6 +11,7 @@
 #include "basic_type/basic_type.h"
 #include "basic_type/label_area.h"
 #include "basic_type/zel_protocol.h"
+#include "zel_socket_handler/zel_socket_handler.h"
 
 // The two bytes that locate a label area: P (page 1, offset 14) and S (page P, offset 18).
 struct label_location_t {
@@ -18,20 +20,23 @@ struct label_location_t {
     bool is_safe() const { return label_area_is_safe(m_page_index, m_start_offset); }
 };
 
-// Reads P, then S. FAIL at the first read that fails, p_failed_page then naming its page
-// (1, or P), and, once a Ctrl-C was caught (platform::interrupted), before reading S;
-// p_location holds what was read until then.
-Status read_label_location(const std::string& p_mac, const zel_network_keys_t& p_network,
-                           label_location_t& p_location, uint32_t& p_failed_page);
+// What reading a device's label area came to: read whole; its area over its location bytes
+// (the area is not read); a read that failed; or stopped by a Ctrl-C before its next command.
+enum area_state_t { AREA_READ, AREA_UNSAFE, AREA_NOT_READ, AREA_STOPPED };
 
-// Reads the 192 name fields of a safe area, one read each, into 64 entries, each field whole
-// (its 32 bytes, zeros included). FAIL at the first read that fails, p_failed_page then
-// naming it, and, once a Ctrl-C was caught (platform::interrupted), before the next read,
-// p_failed_page then naming the page not read. The count, when given, is told the number of
-// fields read.
-Status read_label_area(const std::string& p_mac, const zel_network_keys_t& p_network,
-                       const label_location_t& p_location, label_entries_t& p_entries,
-                       uint32_t& p_failed_page, progress_counter* p_progress = nullptr);
+struct area_read_t {
+    area_state_t m_state = AREA_NOT_READ;
+    label_location_t m_location;  // what was read of it
+    label_entries_t m_entries;    // read: the 64 entries, each field whole (its 32 bytes)
+    uint32_t m_failed_page = 0;   // not read: the page of the read that failed
+    command_end_t m_why = COMMAND_ANSWERED;  // not read: how that read ended
+};
+
+// Reads P, then S, then, for a safe area, its 192 name fields, one read each, into 64
+// entries. Once a Ctrl-C was caught (platform::interrupted) no further command is sent. The
+// count, when given, is told the number of fields read.
+area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_network,
+                             const std::string& p_mac, progress_counter* p_progress = nullptr);
 
 // A name field up to its last byte that is not zero.
 std::string field_bytes(const std::string& p_field);

@@ -1,5 +1,6 @@
 #include "device_core/network_view.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "platform/interrupt.h"
@@ -42,22 +43,42 @@ std::string folded(std::string p_name) {
 }  // namespace
 
 void device_identities::add(const net_device_info_t& p_info) {
+    const std::string key = zel_device_key(p_info.m_mac);
     add_distinct(m_macs_of_name[p_info.m_alias], p_info.m_mac, true);
-    add_distinct(m_names_of_key[zel_device_key(p_info.m_mac)], p_info.m_alias, false);
+    add_distinct(m_names_of_key[key], p_info.m_alias, false);
+    const std::string answer = p_info.m_alias + ";" + p_info.m_fields;
+    const auto first = m_answer_of_key.emplace(key, answer);
+    if (!first.second && first.first->second != answer) {
+        m_disagreeing_keys.insert(key);
+    }
 }
 
-std::vector<std::string> device_identities::macs_of(const std::string& p_name) const {
-    return found_in(m_macs_of_name, p_name);
+name_identity_t device_identities::identify(const std::string& p_name) const {
+    name_identity_t identity;
+    identity.m_macs = found_in(m_macs_of_name, p_name);
+    if (identity.m_macs.empty()) {
+        return identity;
+    }
+    const std::string key = zel_device_key(identity.m_macs[0]);
+    identity.m_names = found_in(m_names_of_key, key);
+    identity.m_identity = identity.m_macs.size() > 1           ? IDENTITY_SHARED_NAME
+                          : identity.m_names.size() > 1        ? IDENTITY_MANY_NAMES
+                          : m_disagreeing_keys.count(key) != 0 ? IDENTITY_ANSWERS_DISAGREE
+                                                               : IDENTITY_ONE;
+    return identity;
 }
 
-std::vector<std::string> device_identities::names_of(const std::string& p_mac) const {
-    return found_in(m_names_of_key, zel_device_key(p_mac));
-}
-
-Status look_at_network(network_view_t& p_view, progress_counter* p_progress) {
+Status look_at_network(socket_handle& p_link, network_view_t& p_view,
+                       progress_counter* p_progress) {
     p_view = network_view_t();
     std::vector<std::string> listed;
-    if (list_network(p_view.m_name, listed, p_view.m_refusal) == FAIL) {
+    p_view.m_listing_end = list_network(p_link, p_view.m_name, listed, p_view.m_refusal);
+    p_view.m_greeting = p_link.greeting();
+    std::string why;
+    if (service_never_reached(p_link, why)) {
+        p_view.m_not_reached = not_reached_message(zel_service_ip, p_link.service_port(), why);
+    }
+    if (p_view.m_listing_end != COMMAND_ANSWERED) {
         return FAIL;
     }
     p_view.m_listed = true;
@@ -79,14 +100,14 @@ Status look_at_network(network_view_t& p_view, progress_counter* p_progress) {
         if (p_progress != nullptr) {
             p_progress->show(k + 1);
         }
-        device.m_answered =
-            ask_information(device.m_identifier, p_view.m_keys, device.m_info) == SUCCESS;
+        device.m_answered = ask_information(p_link, device.m_identifier, p_view.m_keys,
+                                            device.m_info) == COMMAND_ANSWERED;
         if (device.m_answered) {
             p_view.m_keys.insert(zel_device_key(device.m_info.m_mac));
             p_view.m_identities.add(device.m_info);
             p_view.m_first_of_name.emplace(device.m_info.m_alias, k);
             p_view.m_first_of_folded_name.emplace(folded(device.m_info.m_alias), k);
-        } else if (service_link_lost()) {
+        } else if (p_link.open_failed()) {
             p_view.m_link_lost = true;
             return FAIL;
         }
@@ -96,13 +117,11 @@ Status look_at_network(network_view_t& p_view, progress_counter* p_progress) {
 
 name_lookup_t look_up_name(const network_view_t& p_view, const std::string& p_name) {
     name_lookup_t lookup;
-    const std::vector<std::string> macs = p_view.m_identities.macs_of(p_name);
-    if (macs.empty()) {
+    lookup.m_identity = p_view.m_identities.identify(p_name);
+    if (lookup.m_identity.m_identity == IDENTITY_NONE) {
         return lookup;
     }
-    lookup.m_names = p_view.m_identities.names_of(macs[0]);
-    lookup.m_macs = macs;
-    if (macs.size() > 1 || lookup.m_names.size() > 1) {
+    if (lookup.m_identity.m_identity != IDENTITY_ONE) {
         lookup.m_state = NAME_AMBIGUOUS;
         return lookup;
     }
@@ -111,18 +130,23 @@ name_lookup_t look_up_name(const network_view_t& p_view, const std::string& p_na
     return lookup;
 }
 
-console_message_t ambiguity_warning(const std::string& p_name,
-                                    const std::vector<std::string>& p_macs,
-                                    const std::vector<std::string>& p_names,
+console_message_t ambiguity_warning(const std::string& p_name, const name_identity_t& p_identity,
                                     const char* p_not_done) {
     const console_message_t name = service_text(p_name);
-    if (p_macs.size() > 1) {
+    const std::vector<std::string>& macs = p_identity.m_macs;
+    if (p_identity.m_identity == IDENTITY_SHARED_NAME) {
         return "Warning: " + name +
-               " is the name of more than one device on the network: " + joined(p_macs) +
+               " is the name of more than one device on the network: " + joined(macs) +
                ". It is not " + p_not_done + ".\r\n";
     }
-    return "Warning: the device " + service_text(p_macs[0]) + " answers as " + joined(p_names) +
-           ": " + name + " is not " + p_not_done + ".\r\n";
+    const console_message_t how =
+        p_identity.m_identity == IDENTITY_MANY_NAMES
+            ? " answers as " + joined(p_identity.m_names)
+            : console_message_t(PROGRAM_TEXT,
+                                " gave information answers that disagree (its identifier "
+                                "is listed in two spellings)");
+    return "Warning: the device " + service_text(macs[0]) + how + ": " + name + " is not " +
+           p_not_done + ".\r\n";
 }
 
 console_message_t listing_refused_warning(const std::string& p_answer) {
@@ -134,12 +158,11 @@ const char* const link_lost_warning =
     "not found.\r\n";
 
 look_trouble_t look_trouble(const network_view_t& p_view) {
-    std::string why;
-    return platform::interrupted()      ? LOOK_STOPPED
-           : service_never_reached(why) ? LOOK_NOT_REACHED
-           : !p_view.m_refusal.empty()  ? LOOK_REFUSED
-           : !p_view.m_listed           ? LOOK_NOT_LISTED
-                                        : LOOK_DONE;
+    return platform::interrupted()         ? LOOK_STOPPED
+           : !p_view.m_not_reached.empty() ? LOOK_NOT_REACHED
+           : !p_view.m_refusal.empty()     ? LOOK_REFUSED
+           : !p_view.m_listed              ? LOOK_NOT_LISTED
+                                           : LOOK_DONE;
 }
 
 console_message_t look_trouble_message(look_trouble_t p_trouble, const network_view_t& p_view,
@@ -147,13 +170,13 @@ console_message_t look_trouble_message(look_trouble_t p_trouble, const network_v
     if (p_trouble == LOOK_REFUSED) {
         return listing_refused_warning(p_view.m_refusal);
     }
-    const char* const what =
-        p_trouble == LOOK_STOPPED ? "Stopped by Ctrl-C while the devices were listed or asked for "
-                                    "their information"
-        : p_trouble == LOOK_NOT_REACHED ? "ZEL-Service was not reached"
-                                        : "ZEL-Service did not list the devices";
-    return console_message_t(PROGRAM_TEXT,
-                             std::string(what) + ": nothing was " + p_nothing_done + ".\r\n");
+    const std::string what =
+        p_trouble == LOOK_STOPPED
+            ? "Stopped by Ctrl-C while the devices were listed or asked for their information"
+        : p_trouble == LOOK_NOT_REACHED ? std::string("ZEL-Service was not reached")
+                                        : std::string("ZEL-Service did not list the devices (") +
+                                              command_end_words(p_view.m_listing_end) + ")";
+    return console_message_t(PROGRAM_TEXT, what + ": nothing was " + p_nothing_done + ".\r\n");
 }
 
 const char* const no_information_answer = " gave no information answer";
@@ -181,4 +204,41 @@ std::string name_but_for_case(const network_view_t& p_view, const std::string& p
 
 console_message_t case_hint(const std::string& p_found) {
     return "Did you mean " + service_text(p_found) + "? Device names are case-sensitive.\r\n";
+}
+
+std::vector<target_lookup_t> look_up_targets(const network_view_t& p_view,
+                                             const std::vector<std::string>& p_names) {
+    const bool some_unanswered =
+        std::any_of(p_view.m_devices.begin(), p_view.m_devices.end(),
+                    [](const network_device_t& p_device) { return !p_device.m_answered; });
+    std::vector<target_lookup_t> targets;
+    for (const std::string& name : p_names) {
+        const name_lookup_t lookup = look_up_name(p_view, name);
+        targets.push_back(
+            target_lookup_t{name, lookup, lookup.m_state == NAME_NOT_FOUND && some_unanswered});
+    }
+    return targets;
+}
+
+console_message_t target_warning(const network_view_t& p_view, const target_lookup_t& p_target,
+                                 const char* p_not_done) {
+    const name_lookup_t& lookup = p_target.m_lookup;
+    switch (lookup.m_state) {
+        case NAME_FOUND:
+            break;
+        case NAME_NOT_FOUND: {
+            const std::string hint = name_but_for_case(p_view, p_target.m_name);
+            return not_found_warning(p_target.m_name, p_target.m_unanswered) +
+                   (hint.empty() ? console_message_t() : case_hint(hint));
+        }
+        case NAME_NOT_COMPATIBLE:
+            return not_compatible_warning(p_target.m_name, lookup.m_device->m_mac);
+        case NAME_AMBIGUOUS:
+            return ambiguity_warning(p_target.m_name, lookup.m_identity, p_not_done);
+    }
+    return console_message_t();
+}
+
+std::string read_failure_words(uint32_t p_page, command_end_t p_why) {
+    return "page " + std::to_string(p_page) + ": " + command_end_words(p_why);
 }

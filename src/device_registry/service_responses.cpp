@@ -66,9 +66,8 @@ Status zel_config_env::parse_read_mem(std::string p_answer, std::string& p_ret_m
     std::vector<int> values;
     const Status status =
         parse_memory_answer(p_answer, p_ret_mac_adr, p_ret_slot, p_ret_page, p_ret_offset, values);
-    // Each value is kept as its low 8 bits; an empty one as 0.
     for (const int value : values) {
-        p_ret_vec.push_back(static_cast<uint8_t>(value == value_list_empty ? 0 : value));
+        p_ret_vec.push_back(memory_value_byte(value));
     }
     return status;
 }
@@ -101,19 +100,16 @@ Status zel_config_env::read_location_byte(const std::string& p_answer,
                                           int brimel_config_rm6x_device::*p_field,
                                           bool p_report_size) {
     std::string mac;
-    uint8_t slot = 0, page = 0, offset = 0;
-    std::vector<uint8_t> values;
-    Status result = parse_read_mem(p_answer, mac, slot, page, offset, values);
-    if (values.size() != 1) {
-        if (p_report_size) {
-            printf_str("incorrect size" + std::to_string(values.size()) + "\r\n");
-        }
-        result = FAIL;
+    int byte = 0;
+    std::size_t count = 0;
+    const Status result = parse_location_byte(p_answer, mac, byte, count);
+    if (p_report_size && count != 1) {
+        printf_str("incorrect size" + std::to_string(count) + "\r\n");
     }
     // A location byte is kept only from an answer that parsed cleanly.
     brimel_config_rm6x_device* device = find_device_by_mac(mac);
     if (result == SUCCESS && device != nullptr) {
-        device->*p_field = values[0];
+        device->*p_field = byte;
     }
     return result;
 }

@@ -14,10 +14,6 @@
 #include "basic_type/json_text.h"
 #include "device_core/network_view.h"
 
-// The exit status: the job done completely; a verify not proven the same; the job could not
-// be done.
-enum read_status_t { READ_DONE = 0, READ_DIFFERS = 1, READ_FAILED = 2 };
-
 struct read_options_t {
     bool m_help = false;
     bool m_version = false;
@@ -40,14 +36,18 @@ bool parse_read_options(const std::vector<std::string>& p_args, read_options_t& 
 std::string read_user_manual_text();
 
 // The program, on its arguments (the program's name first): back up, verify, capture, show
-// the manual or the version. Its exit status is a read_status_t. Standard output holds the
+// the manual or the version. Its exit status is a job_status_t: done, a verify not proven the
+// same, or the job could not be done. Standard output holds the
 // job's results alone; the greeting, the progress and every message go to standard error,
 // decided here once.
 int read_brimel_label_main(const std::vector<std::string>& p_args);
 
+// The jobs of the program, each with its options, on the program's link; their status is a
+// job_status_t.
+namespace read_job {
+
 // Why a job could not be done; each is a "kind" of the JSON error (docs/json.md).
 enum trouble_t {
-    TROUBLE_USAGE,            // a wrong command line
     TROUBLE_FILE,             // the label file could not be read
     TROUBLE_NOT_REACHED,      // the service was never reached
     TROUBLE_LISTING_REFUSED,  // the service refused the listing
@@ -55,28 +55,22 @@ enum trouble_t {
     TROUBLE_STOPPED           // a Ctrl-C
 };
 
-// The jobs of the program, each with its options; their status is a read_status_t.
-namespace read_job {
-
-read_status_t back_up(const read_options_t& p_options);
-read_status_t verify(const std::string& p_file, bool p_json);
-read_status_t capture(const read_options_t& p_options);
+job_status_t back_up(socket_handle& p_link, const read_options_t& p_options);
+job_status_t verify(socket_handle& p_link, const std::string& p_file, bool p_json);
+job_status_t capture(socket_handle& p_link, const read_options_t& p_options);
 // --list: the network as the service reports it.
-read_status_t list(bool p_json);
+job_status_t list(socket_handle& p_link, bool p_json);
 
 // Says why the job could not be done: the message on standard error and, for a script
-// (p_json), the JSON error object alone on standard output. READ_FAILED.
-read_status_t fail(trouble_t p_trouble, const console_message_t& p_message, bool p_json);
-read_status_t fail(trouble_t p_trouble, const std::string& p_words, bool p_json);
-
-// A JSON result of the program: one object, its "schema" first, then p_members; a line end.
-std::string json_result(const json_members_t& p_members);
+// (p_json), the JSON error object alone on standard output. JOB_FAILED.
+job_status_t fail(trouble_t p_trouble, const console_message_t& p_message, bool p_json);
+job_status_t fail(trouble_t p_trouble, const std::string& p_words, bool p_json);
 
 // What every job does first: from here on a Ctrl-C stops the job after the command in flight
 // (platform::catch_interrupts); lists the network and asks every listed device for its
-// information. False when the network could not be listed, or a Ctrl-C came: said with fail.
-// A service lost on the way is warned about.
-bool look(network_view_t& p_view, bool p_json);
+// information, then shows the greeting. False when the network could not be listed, or a
+// Ctrl-C came: said with fail. A service lost on the way is warned about.
+bool look(socket_handle& p_link, network_view_t& p_view, bool p_json);
 
 // Writes a job's result (JSON, the list) to standard output; false after the message when
 // it could not.

@@ -20,16 +20,16 @@
 #include "read_brimel_label/read_output.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
+namespace read_job {
+
 namespace {
 
 // The ambiguity warning ends "It is not read.".
 const char G_not_done[] = "read";
 
-// The version of the JSON objects the program writes, and the kinds of its error, in the
-// order of trouble_t; docs/json.md describes them.
-const int G_json_schema = 1;
-const char* const G_kinds[] = {"usage",           "file",       "service not reached",
-                               "listing refused", "no listing", "stopped"};
+// The kinds of the JSON error, in the order of trouble_t; docs/json.md describes them.
+const char* const G_kinds[] = {"file", "service not reached", "listing refused", "no listing",
+                               "stopped"};
 
 trouble_t trouble_of(look_trouble_t p_trouble) {
     return p_trouble == LOOK_STOPPED       ? TROUBLE_STOPPED
@@ -41,14 +41,13 @@ trouble_t trouble_of(look_trouble_t p_trouble) {
 // A name to read, what it means on the network and, when found or not compatible, what its
 // device answered.
 struct target_t {
-    std::string m_name;
-    name_state_t m_state;
-    const net_device_info_t* m_device;
+    target_lookup_t m_target;
     bool m_readable = true;  // a found device whose name a label file can give
-    // Not found, while a listed device gave no information answer: it may be that one.
-    bool m_unanswered = false;
 
-    bool can_be_read() const { return m_state == NAME_FOUND && m_readable; }
+    const std::string& name() const { return m_target.m_name; }
+    name_state_t state() const { return m_target.m_lookup.m_state; }
+    const net_device_info_t* device() const { return m_target.m_lookup.m_device; }
+    bool can_be_read() const { return state() == NAME_FOUND && m_readable; }
 };
 
 // The listed devices that gave no information answer, each warned about; for p_left_out.
@@ -62,44 +61,29 @@ void unanswered(const network_view_t& p_view, std::vector<std::string>& p_left_o
 }
 
 // How each name finds its device, in order, after a warning about each that cannot be read:
-// first the ambiguous ones, then, when a name was not found, the listed devices that gave no
-// information answer (that name may be one of theirs), then the names not found, not
-// compatible, or not a section name; what each of those is goes to p_left_out.
+// first, when a name was not found, the listed devices that gave no information answer (that
+// name may be one of theirs), then each name not found, not compatible, ambiguous, or not a
+// section name; what each of those is goes to p_left_out.
 std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<std::string>& p_names,
                               std::vector<std::string>& p_left_out) {
     std::vector<target_t> targets;
-    bool not_found = false;
-    for (const std::string& name : p_names) {
-        const name_lookup_t lookup = look_up_name(p_view, name);
-        targets.push_back(target_t{name, lookup.m_state, lookup.m_device});
-        not_found = not_found || lookup.m_state == NAME_NOT_FOUND;
-        if (lookup.m_state == NAME_AMBIGUOUS) {
-            printf_error_message(
-                ambiguity_warning(name, lookup.m_macs, lookup.m_names, G_not_done));
-        }
+    bool unanswered_may_be_it = false;
+    for (const target_lookup_t& lookup : look_up_targets(p_view, p_names)) {
+        targets.push_back(target_t{lookup});
+        unanswered_may_be_it = unanswered_may_be_it || lookup.m_unanswered;
     }
-    const bool unanswered_may_be_it =
-        not_found &&
-        std::any_of(p_view.m_devices.begin(), p_view.m_devices.end(),
-                    [](const network_device_t& p_device) { return !p_device.m_answered; });
     if (unanswered_may_be_it) {
         unanswered(p_view, p_left_out);
     }
     for (target_t& target : targets) {
-        const std::string& name = target.m_name;
-        const std::string mac = target.m_device != nullptr ? target.m_device->m_mac : "";
-        if (target.m_state == NAME_AMBIGUOUS) {
+        const std::string& name = target.name();
+        const std::string mac = target.device() != nullptr ? target.device()->m_mac : "";
+        printf_error_message(target_warning(p_view, target.m_target, G_not_done));
+        if (target.state() == NAME_AMBIGUOUS) {
             p_left_out.push_back(read_msg::left_out_ambiguous(name));
-        } else if (target.m_state == NAME_NOT_FOUND) {
-            target.m_unanswered = unanswered_may_be_it;
-            printf_error_message(not_found_warning(name, target.m_unanswered));
-            const std::string hint = name_but_for_case(p_view, name);
-            if (!hint.empty()) {
-                printf_error_message(case_hint(hint));
-            }
-            p_left_out.push_back(read_msg::left_out_not_found(name, target.m_unanswered));
-        } else if (target.m_state == NAME_NOT_COMPATIBLE) {
-            printf_error_message(not_compatible_warning(name, mac));
+        } else if (target.state() == NAME_NOT_FOUND) {
+            p_left_out.push_back(read_msg::left_out_not_found(name, target.m_target.m_unanswered));
+        } else if (target.state() == NAME_NOT_COMPATIBLE) {
             p_left_out.push_back(read_msg::left_out_not_compatible(name, mac));
         } else if (!is_section_name(name)) {
             printf_error_message(read_msg::not_nameable(name, mac));
@@ -133,59 +117,33 @@ std::vector<std::string> names_to_read(const network_view_t& p_view,
     return names;
 }
 
-// What reading a device came to: read whole; its area over its location bytes (not read);
-// a read that failed; or not read for a Ctrl-C.
-enum device_read_t { DEVICE_READ, DEVICE_UNSAFE, DEVICE_NOT_READ, DEVICE_STOPPED };
-
 // The devices a job read whole, and those it was to read and did not, for the report of a stop.
 struct reading_t {
     std::vector<std::string> m_read;
     std::vector<std::string> m_not_read;
 };
 
-// Reads a device's label area between a progress line with its live count and its outcome,
-// " OK", " STOPPED", or " FAILED" and what failed; the location first, as the update does, so
-// that its messages come before the progress line. p_location receives what was read of it,
-// and p_failed_page the page that failed.
-device_read_t read_area(const network_view_t& p_view, const std::string& p_name,
-                        const std::string& p_mac, label_location_t& p_location,
-                        label_entries_t& p_entries, uint32_t& p_failed_page) {
-    Status read = read_label_location(p_mac, p_view.m_keys, p_location, p_failed_page);
-    printf_str_color(read_msg::reading(p_name), CYAN);
-    if (read == SUCCESS && p_location.is_safe() && !platform::interrupted()) {
-        progress_counter progress(label_area_pages);
-        read =
-            read_label_area(p_mac, p_view.m_keys, p_location, p_entries, p_failed_page, &progress);
-        progress.clear();
-        if (read == SUCCESS) {
-            printf_str_color(read_msg::read_ok, GREEN);
-            return DEVICE_READ;
+// Reads a device's label area on a progress line with its live count and its outcome, " OK",
+// " STOPPED", or " FAILED" followed by what failed. Unless a Ctrl-C came before: then nothing
+// is asked of it. p_reading counts it read or not.
+area_read_t read_device(socket_handle& p_link, const network_view_t& p_view,
+                        const std::string& p_name, const std::string& p_mac, reading_t& p_reading) {
+    area_read_t read;
+    if (platform::interrupted()) {
+        read.m_state = AREA_STOPPED;
+    } else {
+        progress_line line(read_msg::reading(p_name), label_area_pages);
+        read = read_device_area(p_link, p_view.m_keys, p_mac, &line.counter());
+        line.end(read.m_state == AREA_READ      ? LINE_OK
+                 : read.m_state == AREA_STOPPED ? LINE_STOPPED
+                                                : LINE_FAILED);
+        if (read.m_state == AREA_UNSAFE || read.m_state == AREA_NOT_READ) {
+            printf_error_message(read.m_state == AREA_UNSAFE
+                                     ? read_msg::area_unsafe(p_name, read.m_location)
+                                     : read_msg::read_failed_at(p_name, read));
         }
     }
-    p_entries.clear();
-    if (platform::interrupted()) {
-        printf_error_message(read_msg::read_stopped);
-        return DEVICE_STOPPED;
-    }
-    printf_error_message(read_msg::read_failed);
-    printf_error_message(read == SUCCESS ? read_msg::area_unsafe(p_name, p_location.m_page_index,
-                                                                 p_location.m_start_offset)
-                                         : read_msg::read_failed_at(p_name, p_failed_page));
-    return read == SUCCESS ? DEVICE_UNSAFE : DEVICE_NOT_READ;
-}
-
-// Reads a device as read_area does, unless a Ctrl-C came before: then nothing is asked of it.
-// p_reading counts it read or not.
-device_read_t read_device(const network_view_t& p_view, const std::string& p_name,
-                          const std::string& p_mac, label_location_t& p_location,
-                          label_entries_t& p_entries, uint32_t& p_failed_page,
-                          reading_t& p_reading) {
-    p_failed_page = 0;
-    const device_read_t read =
-        platform::interrupted()
-            ? DEVICE_STOPPED
-            : read_area(p_view, p_name, p_mac, p_location, p_entries, p_failed_page);
-    (read == DEVICE_READ ? p_reading.m_read : p_reading.m_not_read).push_back(p_name);
+    (read.m_state == AREA_READ ? p_reading.m_read : p_reading.m_not_read).push_back(p_name);
     return read;
 }
 
@@ -195,37 +153,33 @@ bool stop_reported(const reading_t& p_reading, bool p_json) {
     if (!platform::interrupted()) {
         return false;
     }
-    read_job::fail(TROUBLE_STOPPED, read_msg::stopped(p_reading.m_read, p_reading.m_not_read),
-                   p_json);
+    fail(TROUBLE_STOPPED, read_msg::stopped(p_reading.m_read, p_reading.m_not_read), p_json);
     return true;
 }
 
 // The text of each device read, one after another; what could not be read goes to
 // p_left_out.
-std::string backup_body(const network_view_t& p_view, const std::vector<target_t>& p_targets,
+std::string backup_body(socket_handle& p_link, const network_view_t& p_view,
+                        const std::vector<target_t>& p_targets,
                         std::vector<std::string>& p_left_out, reading_t& p_reading) {
     std::string body;
     for (const target_t& target : p_targets) {
         if (!target.can_be_read()) {
             continue;
         }
-        const std::string& mac = target.m_device->m_mac;
-        label_location_t location;
-        label_entries_t fields;
-        uint32_t failed_page = 0;
-        const device_read_t read =
-            read_device(p_view, target.m_name, mac, location, fields, failed_page, p_reading);
-        if (read != DEVICE_READ) {
-            p_left_out.push_back(read == DEVICE_UNSAFE
-                                     ? read_msg::left_out_unsafe(target.m_name, mac, location)
-                                     : read_msg::left_out_unread(target.m_name, mac, failed_page));
+        const std::string& name = target.name();
+        const std::string& mac = target.device()->m_mac;
+        const area_read_t read = read_device(p_link, p_view, name, mac, p_reading);
+        if (read.m_state != AREA_READ) {
+            p_left_out.push_back(read.m_state == AREA_UNSAFE
+                                     ? read_msg::left_out_unsafe(name, mac, read.m_location)
+                                     : read_msg::left_out_unread(name, mac, read.m_failed_page));
             continue;
         }
         std::vector<entry_note_t> notes;
-        body +=
-            (body.empty() ? "" : "\r\n") + device_backup_text(target.m_name, mac, fields, notes);
+        body += (body.empty() ? "" : "\r\n") + device_backup_text(name, mac, read.m_entries, notes);
         for (const entry_note_t& note : notes) {
-            printf_error_message(read_msg::entry_warning(target.m_name, note));
+            printf_error_message(read_msg::entry_warning(name, note));
         }
     }
     return body;
@@ -233,21 +187,14 @@ std::string backup_body(const network_view_t& p_view, const std::vector<target_t
 
 // Reads a compatible device whole for the capture; an area over its location bytes is not
 // read, and its location bytes are kept without it. FAIL when the device could not be read.
-Status capture_area(const network_view_t& p_view, const network_device_t& p_device,
-                    captured_area_t& p_area, reading_t& p_reading) {
-    uint32_t failed_page = 0;
-    const device_read_t read =
-        read_device(p_view, p_device.m_info.m_alias, p_device.m_identifier, p_area.m_location,
-                    p_area.m_entries, failed_page, p_reading);
-    return read == DEVICE_READ || read == DEVICE_UNSAFE ? SUCCESS : FAIL;
-}
-
-// The presets of a target of the label file.
-const label_file_target_t& file_target(const std::vector<label_file_target_t>& p_targets,
-                                       const std::string& p_name) {
-    return *std::find_if(
-        p_targets.begin(), p_targets.end(),
-        [&](const label_file_target_t& p_target) { return p_target.m_name == p_name; });
+Status capture_area(socket_handle& p_link, const network_view_t& p_view,
+                    const network_device_t& p_device, captured_area_t& p_area,
+                    reading_t& p_reading) {
+    const area_read_t read =
+        read_device(p_link, p_view, p_device.m_info.m_alias, p_device.m_identifier, p_reading);
+    p_area.m_location = read.m_location;
+    p_area.m_entries = read.m_entries;
+    return read.m_state == AREA_READ || read.m_state == AREA_UNSAFE ? SUCCESS : FAIL;
 }
 
 // The verdict on a device is the result on standard output; beside JSON, a message.
@@ -277,46 +224,43 @@ struct verify_result_t {
     std::string m_name;
     std::string m_mac;    // empty when not found
     const char* m_state;  // as the JSON says it
-    read_status_t m_status;
+    job_status_t m_status;
     std::vector<entry_difference_t> m_differences;
 };
 
 // Reads and compares one target, or says why it cannot be.
-verify_result_t verify_target(const network_view_t& p_view, const target_t& p_target,
-                              const label_file_target_t& p_file_target, const std::string& p_file,
-                              bool p_json, reading_t& p_reading) {
-    verify_result_t result{p_target.m_name,
-                           p_target.m_device != nullptr ? p_target.m_device->m_mac : "",
+verify_result_t verify_target(socket_handle& p_link, const network_view_t& p_view,
+                              const target_t& p_target, const label_file_target_t& p_file_target,
+                              const std::string& p_file, bool p_json, reading_t& p_reading) {
+    verify_result_t result{p_target.name(),
+                           p_target.device() != nullptr ? p_target.device()->m_mac : "",
                            "same",
-                           READ_DONE,
+                           JOB_DONE,
                            {}};
-    if (p_target.m_unanswered) {
+    if (p_target.m_target.m_unanswered) {
         // Not proven different: the service did not tell which device it is.
         result.m_state = "no information answer";
-        result.m_status = READ_FAILED;
+        result.m_status = JOB_FAILED;
         return result;
     }
-    if (p_target.m_state != NAME_FOUND) {
-        result.m_state = p_target.m_state == NAME_NOT_FOUND        ? "not found"
-                         : p_target.m_state == NAME_NOT_COMPATIBLE ? "not compatible"
+    if (p_target.state() != NAME_FOUND) {
+        result.m_state = p_target.state() == NAME_NOT_FOUND        ? "not found"
+                         : p_target.state() == NAME_NOT_COMPATIBLE ? "not compatible"
                                                                    : "ambiguous";
-        result.m_status = READ_DIFFERS;
+        result.m_status = JOB_DIFFERS;
         return result;
     }
-    label_location_t location;
-    label_entries_t fields;
-    uint32_t failed_page = 0;
-    if (read_device(p_view, p_target.m_name, result.m_mac, location, fields, failed_page,
-                    p_reading) != DEVICE_READ) {
+    const area_read_t read = read_device(p_link, p_view, p_target.name(), result.m_mac, p_reading);
+    if (read.m_state != AREA_READ) {
         result.m_state = "not read";
-        result.m_status = READ_FAILED;
+        result.m_status = JOB_FAILED;
         return result;
     }
-    result.m_differences = entry_differences(p_file_target.m_presets, fields);
+    result.m_differences = entry_differences(p_file_target.m_presets, read.m_entries);
     report(p_file_target, result.m_mac, result.m_differences, p_file, p_json);
     if (!result.m_differences.empty()) {
         result.m_state = "differs";
-        result.m_status = READ_DIFFERS;
+        result.m_status = JOB_DIFFERS;
     }
     return result;
 }
@@ -354,23 +298,21 @@ std::string verify_json(const std::string& p_file, const std::vector<verify_resu
              {"state", json_string(result.m_state)},
              {"differences", json_array(differences)}}));
     }
-    return read_job::json_result({{"file", json_string(p_file)},
-                                  {"refused_lines", json_array(lines)},
-                                  {"targets", json_array(targets)}});
+    return json_result({{"file", json_string(p_file)},
+                        {"refused_lines", json_array(lines)},
+                        {"targets", json_array(targets)}});
 }
 
 // Each refused label line, with the shift it puts on the presets after it.
-read_status_t report_refused_lines(const std::string& p_file) {
+job_status_t report_refused_lines(const std::string& p_file) {
     const std::vector<uint32_t>& lines = refused_label_lines();
     for (std::size_t k = 0; k < lines.size(); ++k) {
         printf_error_message(read_msg::refused_line(p_file, lines[k], k + 1));
     }
-    return lines.empty() ? READ_DONE : READ_DIFFERS;
+    return lines.empty() ? JOB_DONE : JOB_DIFFERS;
 }
 
 }  // namespace
-
-namespace read_job {
 
 bool print_result(const std::string& p_text) {
     std::string reason;
@@ -381,32 +323,27 @@ bool print_result(const std::string& p_text) {
     return true;
 }
 
-read_status_t fail(trouble_t p_trouble, const console_message_t& p_message, bool p_json) {
+job_status_t fail(trouble_t p_trouble, const console_message_t& p_message, bool p_json) {
     printf_error_message(p_message);
     if (p_json) {
-        std::string message = p_message.shown(false);
-        message.erase(message.find_last_not_of("\r\n") + 1);
-        print_result(json_result({{"error", json_object({{"kind", json_string(G_kinds[p_trouble])},
-                                                         {"message", json_string(message)}})}}));
+        print_result(json_error_result(G_kinds[p_trouble], p_message.shown(false)));
     }
-    return READ_FAILED;
+    return JOB_FAILED;
 }
 
-read_status_t fail(trouble_t p_trouble, const std::string& p_words, bool p_json) {
+job_status_t fail(trouble_t p_trouble, const std::string& p_words, bool p_json) {
     return fail(p_trouble, console_message_t(PROGRAM_TEXT, p_words), p_json);
 }
 
-std::string json_result(const json_members_t& p_members) {
-    json_members_t members = {{"schema", json_number(G_json_schema)}};
-    members.insert(members.end(), p_members.begin(), p_members.end());
-    return json_object(members) + "\n";
-}
-
-bool look(network_view_t& p_view, bool p_json) {
+bool look(socket_handle& p_link, network_view_t& p_view, bool p_json) {
     // From the first command on, Ctrl-C stops the job instead of ending the program.
     platform::catch_interrupts();
-    look_at_network(p_view);
+    look_at_network(p_link, p_view);
+    show_greeting(p_view.m_greeting);
     const look_trouble_t trouble = look_trouble(p_view);
+    if (trouble == LOOK_NOT_REACHED) {
+        printf_error_message(p_view.m_not_reached);
+    }
     if (trouble != LOOK_DONE) {
         fail(trouble_of(trouble), look_trouble_message(trouble, p_view, G_not_done), p_json);
         return false;
@@ -417,15 +354,15 @@ bool look(network_view_t& p_view, bool p_json) {
     return true;
 }
 
-read_status_t back_up(const read_options_t& p_options) {
+job_status_t back_up(socket_handle& p_link, const read_options_t& p_options) {
     read_output_t output;
     if (!open_read_output(p_options.m_output, p_options.m_force, output)) {
-        return READ_FAILED;
+        return JOB_FAILED;
     }
     network_view_t view;
-    if (!look(view, false)) {
+    if (!look(p_link, view, false)) {
         abandon_read_output(output, read_msg::backup_not_written);
-        return READ_FAILED;
+        return JOB_FAILED;
     }
     std::vector<std::string> left_out;
     if (p_options.m_devices.empty()) {
@@ -437,13 +374,13 @@ read_status_t back_up(const read_options_t& p_options) {
                      [](const target_t& p_target) { return p_target.can_be_read(); })) {
         printf_error_message(read_msg::no_device);
         abandon_read_output(output, read_msg::backup_not_written);
-        return READ_FAILED;
+        return JOB_FAILED;
     }
     reading_t reading;
-    const std::string body = backup_body(view, targets, left_out, reading);
+    const std::string body = backup_body(p_link, view, targets, left_out, reading);
     if (stop_reported(reading, false)) {
         abandon_read_output(output, read_msg::backup_not_written);
-        return READ_FAILED;
+        return JOB_FAILED;
     }
     const std::string text =
         read_msg::backup_head(platform::local_date_time(), view.m_name, left_out) + body;
@@ -451,28 +388,28 @@ read_status_t back_up(const read_options_t& p_options) {
     // backup of every other device from replacing the file.
     const std::size_t never = static_cast<std::size_t>(
         std::count_if(targets.begin(), targets.end(), [](const target_t& p_target) {
-            return p_target.m_state == NAME_FOUND && !p_target.m_readable;
+            return p_target.state() == NAME_FOUND && !p_target.m_readable;
         }));
     if (!finish_read_output(output, text, left_out.size() == never, read_msg::backup_written,
                             read_msg::backup_not_written)) {
-        return READ_FAILED;
+        return JOB_FAILED;
     }
-    return left_out.empty() ? READ_DONE : READ_FAILED;
+    return left_out.empty() ? JOB_DONE : JOB_FAILED;
 }
 
-read_status_t verify(const std::string& p_file, bool p_json) {
+job_status_t verify(socket_handle& p_link, const std::string& p_file, bool p_json) {
     if (read_label_file(p_file) == FAIL) {
         return fail(TROUBLE_FILE, read_msg::file_not_read(p_file), p_json);
     }
-    read_status_t status = report_refused_lines(p_file);
+    job_status_t status = report_refused_lines(p_file);
     const std::vector<label_file_target_t> file_targets = label_file_targets();
     std::vector<verify_result_t> results;
     network_view_t view;
     if (file_targets.empty()) {
         printf_error_message(read_msg::no_target(p_file));
-        status = READ_DIFFERS;
-    } else if (!look(view, p_json)) {
-        return READ_FAILED;
+        status = JOB_DIFFERS;
+    } else if (!look(p_link, view, p_json)) {
+        return JOB_FAILED;
     }
     std::vector<std::string> names;
     for (const label_file_target_t& target : file_targets) {
@@ -480,35 +417,37 @@ read_status_t verify(const std::string& p_file, bool p_json) {
     }
     std::vector<std::string> left_out;
     reading_t reading;
-    for (const target_t& target : look_up(view, names, left_out)) {
-        results.push_back(verify_target(view, target, file_target(file_targets, target.m_name),
-                                        p_file, p_json, reading));
+    const std::vector<target_t> targets = look_up(view, names, left_out);
+    for (std::size_t k = 0; k < targets.size(); ++k) {
+        // The targets keep the file's order: each has its presets at its own place.
+        results.push_back(
+            verify_target(p_link, view, targets[k], file_targets[k], p_file, p_json, reading));
         status = std::max(status, results.back().m_status);
     }
     if (stop_reported(reading, p_json)) {
-        return READ_FAILED;
+        return JOB_FAILED;
     }
     if (p_json && !print_result(verify_json(p_file, results))) {
-        return READ_FAILED;
+        return JOB_FAILED;
     }
     return status;
 }
 
-read_status_t capture(const read_options_t& p_options) {
+job_status_t capture(socket_handle& p_link, const read_options_t& p_options) {
     read_output_t output;
     if (!open_read_output(p_options.m_capture, p_options.m_force, output)) {
-        return READ_FAILED;
+        return JOB_FAILED;
     }
     network_view_t view;
-    const bool listed = look(view, false);
+    const bool listed = look(p_link, view, false);
     if (listed && view.m_devices.empty()) {
         printf_error_message(read_msg::nothing_listed);
     }
     if (!listed || view.m_devices.empty()) {
         abandon_read_output(output, read_msg::capture_not_written);
-        return READ_FAILED;
+        return JOB_FAILED;
     }
-    read_status_t status = view.m_link_lost ? READ_FAILED : READ_DONE;
+    job_status_t status = view.m_link_lost ? JOB_FAILED : JOB_DONE;
     std::string text = capture_head(view, G_project_version);
     reading_t reading;
     for (const network_device_t& device : view.m_devices) {
@@ -516,24 +455,24 @@ read_status_t capture(const read_options_t& p_options) {
         if (!device.m_answered) {
             printf_error_message(read_msg::no_answer(device.m_identifier));
             text += uncaptured_device_text(device);
-            status = READ_FAILED;
+            status = JOB_FAILED;
         } else if (!device.m_info.is_compatible()) {
             text += captured_device_text(device, nullptr);
-        } else if (capture_area(view, device, area, reading) == SUCCESS) {
+        } else if (capture_area(p_link, view, device, area, reading) == SUCCESS) {
             text += captured_device_text(device, &area);
         } else {
             text += unread_device_text(device);
-            status = READ_FAILED;
+            status = JOB_FAILED;
         }
     }
     if (stop_reported(reading, false)) {
         abandon_read_output(output, read_msg::capture_not_written);
-        return READ_FAILED;
+        return JOB_FAILED;
     }
-    return finish_read_output(output, text, status == READ_DONE, read_msg::capture_written,
+    return finish_read_output(output, text, status == JOB_DONE, read_msg::capture_written,
                               read_msg::capture_not_written)
                ? status
-               : READ_FAILED;
+               : JOB_FAILED;
 }
 
 }  // namespace read_job

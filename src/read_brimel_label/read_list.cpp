@@ -60,19 +60,19 @@ std::string list_json(const network_view_t& p_view) {
                          {"compatible", json_bool(answered && info.is_compatible())},
                          {"answered", json_bool(answered)}}));
     }
-    return read_job::json_result(
+    return json_result(
         {{"network", json_cp850_string(p_view.m_name)}, {"devices", json_array(devices)}});
 }
 
 }  // namespace
 
-read_status_t read_job::list(bool p_json) {
+job_status_t read_job::list(socket_handle& p_link, bool p_json) {
     network_view_t view;
-    if (!look(view, p_json)) {
-        return READ_FAILED;
+    if (!look(p_link, view, p_json)) {
+        return JOB_FAILED;
     }
     if (!print_result(p_json ? list_json(view) : list_text(view))) {
-        return READ_FAILED;
+        return JOB_FAILED;
     }
-    return view.m_link_lost ? READ_FAILED : READ_DONE;
+    return view.m_link_lost ? JOB_FAILED : JOB_DONE;
 }

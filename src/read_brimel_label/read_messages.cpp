@@ -1,5 +1,6 @@
 #include "read_brimel_label/read_messages.h"
 
+#include "basic_type/label_area.h"
 #include "device_core/backup_text.h"
 #include "device_core/network_view.h"
 #include "file_parser/file_parser.h"
@@ -10,11 +11,6 @@ namespace {
 
 const std::string G_nl = "\r\n";
 const std::string G_program = read_msg::program;
-// "label area (page index 10, start offset 0) would cover its own location bytes"
-std::string area_over_location(int p_page_index, int p_start_offset) {
-    return "label area (page index " + std::to_string(p_page_index) + ", start offset " +
-           std::to_string(p_start_offset) + ") would cover its own location bytes";
-}
 
 // The three fields of an entry as a message shows them, every byte a label file cannot
 // carry written as \xHH.
@@ -48,10 +44,6 @@ namespace read_msg {
 
 const char* const program = "read_brimel_label";
 
-std::string usage_error(const std::string& p_what) {
-    return G_program + ": " + p_what + " (see --help)" + G_nl;
-}
-
 console_message_t network_line(const std::string& p_name, std::size_t p_listed) {
     return "Network \"" + service_text(p_name) + "\": " + plural(p_listed, "device", "devices") +
            " listed" + G_nl;
@@ -81,23 +73,21 @@ console_message_t reading(const std::string& p_name) {
     return "Reading " + service_text(p_name) + "'s labels...";
 }
 
-const char* const read_ok = " OK\r\n";
-const char* const read_failed = " FAILED\r\n";
-const char* const read_stopped = " STOPPED\r\n";
-
 console_message_t stopped(const std::vector<std::string>& p_read,
                           const std::vector<std::string>& p_not_read) {
     return "Stopped by Ctrl-C. Read: " + names(p_read) + ". Not read: " + names(p_not_read) + "." +
            G_nl;
 }
 
-console_message_t read_failed_at(const std::string& p_name, uint32_t p_page) {
-    return service_text(p_name) + "'s labels could not be read (page " + std::to_string(p_page) +
-           "), check device connection." + G_nl;
+console_message_t read_failed_at(const std::string& p_name, const area_read_t& p_read) {
+    return service_text(p_name) + "'s labels could not be read (" +
+           read_failure_words(p_read.m_failed_page, p_read.m_why) + "), check device connection." +
+           G_nl;
 }
 
-console_message_t area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset) {
-    return service_text(p_name) + "'s " + area_over_location(p_page_index, p_start_offset) +
+console_message_t area_unsafe(const std::string& p_name, const label_location_t& p_location) {
+    return service_text(p_name) + "'s " +
+           unsafe_area_words(p_location.m_page_index, p_location.m_start_offset) +
            ": it is not read." + G_nl;
 }
 
@@ -136,7 +126,7 @@ std::string left_out_unread(const std::string& p_name, const std::string& p_mac,
 std::string left_out_unsafe(const std::string& p_name, const std::string& p_mac,
                             const label_location_t& p_location) {
     return comment_text(p_name) + " (" + comment_text(p_mac) + ")'s " +
-           area_over_location(p_location.m_page_index, p_location.m_start_offset);
+           unsafe_area_words(p_location.m_page_index, p_location.m_start_offset);
 }
 
 std::string backup_head(const std::string& p_date, const std::string& p_network,

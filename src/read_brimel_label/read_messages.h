@@ -19,7 +19,6 @@ namespace read_msg {
 // "read_brimel_label", the first word of the program's error lines and its manual's name.
 extern const char* const program;
 
-std::string usage_error(const std::string& p_what);
 console_message_t network_line(const std::string& p_name, std::size_t p_listed);
 std::string identifiers(int p_mir, int p_pir, int p_fir);
 std::string version();
@@ -28,14 +27,12 @@ console_message_t not_nameable(const std::string& p_name, const std::string& p_m
 console_message_t no_answer(const std::string& p_mac);
 extern const char* const no_device;
 console_message_t reading(const std::string& p_name);
-extern const char* const read_ok;
-extern const char* const read_failed;
-extern const char* const read_stopped;
 // After a Ctrl-C: the devices the job read, and those it was to read and did not.
 console_message_t stopped(const std::vector<std::string>& p_read,
                           const std::vector<std::string>& p_not_read);
-console_message_t read_failed_at(const std::string& p_name, uint32_t p_page);
-console_message_t area_unsafe(const std::string& p_name, int p_page_index, int p_start_offset);
+// Why the device's area was not read: its failed read, or its area over its location bytes.
+console_message_t read_failed_at(const std::string& p_name, const area_read_t& p_read);
+console_message_t area_unsafe(const std::string& p_name, const label_location_t& p_location);
 console_message_t entry_warning(const std::string& p_name, const entry_note_t& p_note);
 
 // What a backup or a capture leaves out, as its line on standard error says it and as the

@@ -3,8 +3,8 @@
 // whole in one write of its 32 final bytes, and reading back each field written. Nothing is
 // erased first: whatever stops it, every field holds its old bytes or its new ones. This
 // header holds its command line, the sync of one device as values (the plan, then the writes
-// and read-backs), the jobs of a run, and the program's entry; the reads, the network and the
-// comparison come from the device core.
+// and read-backs), the jobs of a run, and the program's entry, all in namespace sync_job; the
+// reads, the network and the comparison come from the device core.
 #ifndef SRC_SYNC_BRIMEL_LABEL_SYNC_BRIMEL_LABEL_H_
 #define SRC_SYNC_BRIMEL_LABEL_SYNC_BRIMEL_LABEL_H_
 
@@ -15,32 +15,28 @@
 
 #include "basic_type/basic_type.h"
 #include "device_core/label_reading.h"
+#include "zel_socket_handler/zel_socket_handler.h"
 
-// The exit status: every target holds the file; differences remain (a dry run, the operator
-// declined or stopped the sync); the job could not be done.
-enum sync_status_t { SYNC_DONE = 0, SYNC_DIFFERS = 1, SYNC_FAILED = 2 };
-
-struct sync_options_t {
-    bool m_help = false;
-    bool m_version = false;
-    bool m_yes = false;      // --yes: written without asking
-    bool m_dry_run = false;  // --dry-run: the plan only
-    bool m_json = false;     // --json: the plan and the results for a script
-    std::string m_port;      // --port's text, read when the job starts; empty when not given
-    std::vector<std::string> m_files;
-};
-
-// Reads the arguments after the program's name into p_options. False, with p_what saying
-// why in a few words, when they cannot be carried out.
-bool parse_sync_options(const std::vector<std::string>& p_args, sync_options_t& p_options,
-                        std::string& p_what);
+// The program, on its arguments (the program's name first); its exit status is a job_status_t.
+int sync_brimel_label_main(const std::vector<std::string>& p_args);
 
 // The manual, in lines of at most 80 characters.
 std::string sync_user_manual_text();
 
-// The program, on its arguments (the program's name first); its exit status is a
-// sync_status_t.
-int sync_brimel_label_main(const std::vector<std::string>& p_args);
+namespace sync_job {
+
+struct options_t {
+    bool m_yes = false;      // --yes: written without asking
+    bool m_dry_run = false;  // --dry-run: the plan only
+    bool m_json = false;     // --json: the plan and the results for a script
+    std::vector<std::string> m_files;
+};
+
+// Reads the arguments after the program's name. False, with p_what saying why in a few words,
+// when they cannot be carried out; p_help, p_version and p_port (--port's text, empty when not
+// given) tell the rest.
+bool parse_options(const std::vector<std::string>& p_args, options_t& p_options, bool& p_help,
+                   bool& p_version, std::string& p_port, std::string& p_what);
 
 // ---- The sync of one device ----------------------------------------------------------------
 
@@ -63,41 +59,37 @@ struct field_change_t {
 };
 
 // Where a device's label area is, and the fields to write, entry by entry.
-struct sync_plan_t {
+struct plan_t {
     label_location_t m_location;
     std::vector<field_change_t> m_changes;
 };
 
-// Reads the device's label location and its whole area, and plans every field that differs
-// from what an update with p_presets leaves (entry_differences). FAIL, with nothing planned,
-// when a read failed (p_failed_page names its page) or when the area would cover its own
-// location bytes (both are then in m_location). The count, when given, is told the fields
-// read.
-Status plan_sync(const std::string& p_mac, const zel_network_keys_t& p_network,
-                 const label_entries_t& p_presets, sync_plan_t& p_plan, uint32_t& p_failed_page,
-                 progress_counter* p_progress = nullptr);
+// Every field of a device's area, read whole, that differs from what an update with
+// p_presets leaves (entry_differences), in entry and page order.
+plan_t plan_of(const area_read_t& p_read, const label_entries_t& p_presets);
 
 // How the writes and read-backs of a plan ended, and at which change.
-enum sync_end_t {
-    SYNC_COMPLETE,      // every field written and read back with its new bytes
-    SYNC_WRITE_FAILED,  // a write failed: the writes after it were not made
-    SYNC_READ_FAILED,   // a read-back failed: the fields after it were not read back
-    SYNC_READ_DIFFERS,  // a read-back found other bytes than the ones written
-    SYNC_STOPPED        // a Ctrl-C of the stage, before the command of that change
+enum writes_end_t {
+    WRITES_COMPLETE,    // every field written and read back with its new bytes
+    WRITE_FAILED,       // a write failed: the writes after it were not made
+    READ_BACK_FAILED,   // a read-back failed: the fields after it were not read back
+    READ_BACK_DIFFERS,  // a read-back found other bytes than the ones written
+    WRITES_STOPPED      // a Ctrl-C of the stage, before the command of that change
 };
-struct sync_result_t {
-    sync_end_t m_end = SYNC_COMPLETE;
+struct writes_result_t {
+    writes_end_t m_end = WRITES_COMPLETE;
     std::size_t m_at = 0;
 };
 
-// Writes each change of the plan in one command, in plan order, then reads each written
-// field back whole, telling each change what its field holds now. After a failed write no
-// other is made: the fields written before it are read back, and it is read to tell what it
+// Writes each change of the plan in one command on p_link, in plan order, then reads each
+// written field back whole, telling each change what its field holds now. After a failed write
+// no other is made: the fields written before it are read back, and it is read to tell what it
 // holds. The first read-back that fails ends the reads, and so does the first that differs
 // when no write failed. A Ctrl-C of the stage ends the run before its next command. The
 // count, when given, is told the commands done.
-sync_result_t apply_sync(const std::string& p_mac, const zel_network_keys_t& p_network,
-                         sync_plan_t& p_plan, progress_counter* p_progress = nullptr);
+writes_result_t apply_plan(socket_handle& p_link, const zel_network_keys_t& p_network,
+                           const std::string& p_mac, plan_t& p_plan,
+                           progress_counter* p_progress = nullptr);
 
 // ---- The jobs of a run --------------------------------------------------------------------
 
@@ -118,8 +110,8 @@ struct device_sync_t {
     std::string m_name;
     std::string m_mac;  // empty when not found
     device_state_t m_state = DEVICE_NOT_FOUND;
-    sync_plan_t m_plan;
-    sync_result_t m_result;
+    plan_t m_plan;
+    writes_result_t m_result;
 };
 
 enum file_state_t {
@@ -138,19 +130,18 @@ struct file_sync_t {
 };
 
 // Reads the label file, finds its targets, reads and plans each, asks the operator (unless
-// --yes) and writes them (unless --dry-run), telling the operator all along. From its first
-// command on a Ctrl-C is caught: the sync stops after the command in flight, and
-// platform::interrupted() tells the run.
-file_sync_t sync_file(const std::string& p_file, const sync_options_t& p_options);
+// --yes) and writes them (unless --dry-run), over p_link, telling the operator all along.
+// From its first command on a Ctrl-C is caught: the sync stops after the command in flight,
+// and platform::interrupted() tells the run.
+file_sync_t sync_file(socket_handle& p_link, const std::string& p_file, const options_t& p_options);
 
 // The status of a run that came to these results.
-sync_status_t sync_status(const std::vector<file_sync_t>& p_files);
+job_status_t run_status(const std::vector<file_sync_t>& p_files);
 
 // The run as one JSON object for a script: its schema, whether it was a dry run, and each file
 // with its refused lines and each target with its state and fields.
-std::string sync_json(const std::vector<file_sync_t>& p_files, bool p_dry_run);
-// The object that stands instead of the run's when its command line is wrong: the usage
-// error's words, without their line end.
-std::string sync_usage_error_json(const std::string& p_message);
+std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run);
+
+}  // namespace sync_job
 
 #endif  // SRC_SYNC_BRIMEL_LABEL_SYNC_BRIMEL_LABEL_H_

@@ -6,6 +6,8 @@
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
+namespace sync_job {
+
 namespace {
 
 // The changes of one differing entry: each of its fields, in page order, whose bytes differ
@@ -26,7 +28,7 @@ void add_changes(const entry_difference_t& p_difference, const label_preset_t& p
     }
 }
 
-uint32_t page_of(const sync_plan_t& p_plan, const field_change_t& p_change) {
+uint32_t page_of(const plan_t& p_plan, const field_change_t& p_change) {
     const label_location_t& location = p_plan.m_location;
     return label_area_base(static_cast<uint32_t>(location.m_page_index),
                            static_cast<uint32_t>(location.m_start_offset)) +
@@ -35,11 +37,12 @@ uint32_t page_of(const sync_plan_t& p_plan, const field_change_t& p_change) {
 
 // Reads the field of a change whole: false when the read failed, otherwise p_state says what
 // it holds.
-bool read_field(const std::string& p_mac, const zel_network_keys_t& p_network,
-                const sync_plan_t& p_plan, const field_change_t& p_change, field_state_t& p_state) {
+bool read_field(socket_handle& p_link, const zel_network_keys_t& p_network,
+                const std::string& p_mac, const plan_t& p_plan, const field_change_t& p_change,
+                field_state_t& p_state) {
     std::vector<uint8_t> bytes;
-    if (read_memory_bytes(p_mac, p_network, page_of(p_plan, p_change), 0, label_name_field_length,
-                          bytes) == FAIL) {
+    if (read_memory_bytes(p_link, p_mac, p_network, page_of(p_plan, p_change), 0,
+                          label_name_field_length, bytes) != COMMAND_ANSWERED) {
         return false;
     }
     const std::string held(bytes.begin(), bytes.end());
@@ -48,8 +51,8 @@ bool read_field(const std::string& p_mac, const zel_network_keys_t& p_network,
 }
 
 // Ends the run at p_at when none of its failures did before.
-void end_at(sync_result_t& p_result, sync_end_t p_end, std::size_t p_at) {
-    if (p_result.m_end == SYNC_COMPLETE) {
+void end_at(writes_result_t& p_result, writes_end_t p_end, std::size_t p_at) {
+    if (p_result.m_end == WRITES_COMPLETE) {
         p_result.m_end = p_end;
         p_result.m_at = p_at;
     }
@@ -64,40 +67,32 @@ void show(progress_counter* p_progress, std::size_t& p_done) {
 
 }  // namespace
 
-Status plan_sync(const std::string& p_mac, const zel_network_keys_t& p_network,
-                 const label_entries_t& p_presets, sync_plan_t& p_plan, uint32_t& p_failed_page,
-                 progress_counter* p_progress) {
-    p_plan = sync_plan_t();
-    label_entries_t fields;
-    if (read_label_location(p_mac, p_network, p_plan.m_location, p_failed_page) == FAIL ||
-        !p_plan.m_location.is_safe() ||
-        read_label_area(p_mac, p_network, p_plan.m_location, fields, p_failed_page, p_progress) ==
-            FAIL) {
-        return FAIL;
+plan_t plan_of(const area_read_t& p_read, const label_entries_t& p_presets) {
+    plan_t plan;
+    plan.m_location = p_read.m_location;
+    for (const entry_difference_t& difference : entry_differences(p_presets, p_read.m_entries)) {
+        add_changes(difference, p_read.m_entries[difference.m_number - 1], plan.m_changes);
     }
-    for (const entry_difference_t& difference : entry_differences(p_presets, fields)) {
-        add_changes(difference, fields[difference.m_number - 1], p_plan.m_changes);
-    }
-    return SUCCESS;
+    return plan;
 }
 
-sync_result_t apply_sync(const std::string& p_mac, const zel_network_keys_t& p_network,
-                         sync_plan_t& p_plan, progress_counter* p_progress) {
+writes_result_t apply_plan(socket_handle& p_link, const zel_network_keys_t& p_network,
+                           const std::string& p_mac, plan_t& p_plan, progress_counter* p_progress) {
     std::vector<field_change_t>& changes = p_plan.m_changes;
-    sync_result_t result;
+    writes_result_t result;
     std::size_t done = 0;
     std::size_t tried = 0;  // the fields a write was sent for
     while (tried < changes.size()) {
         field_change_t& change = changes[tried];
         if (platform::interrupted()) {
-            return sync_result_t{SYNC_STOPPED, tried};
+            return writes_result_t{WRITES_STOPPED, tried};
         }
         ++tried;
-        if (write_memory_bytes(p_mac, p_network, page_of(p_plan, change), 0, change.m_new) ==
-            FAIL) {
+        if (write_memory_bytes(p_link, p_mac, p_network, page_of(p_plan, change), 0,
+                               change.m_new) != COMMAND_ANSWERED) {
             // The service may have carried it out all the same: its read tells.
             change.m_now = FIELD_UNKNOWN;
-            result = sync_result_t{SYNC_WRITE_FAILED, tried - 1};
+            result = writes_result_t{WRITE_FAILED, tried - 1};
             break;
         }
         change.m_now = FIELD_WRITTEN;
@@ -106,19 +101,21 @@ sync_result_t apply_sync(const std::string& p_mac, const zel_network_keys_t& p_n
     for (std::size_t k = 0; k < tried; ++k) {
         field_state_t state = FIELD_UNKNOWN;
         if (platform::interrupted()) {
-            end_at(result, SYNC_STOPPED, k);
+            end_at(result, WRITES_STOPPED, k);
             break;
         }
-        if (!read_field(p_mac, p_network, p_plan, changes[k], state)) {
-            end_at(result, SYNC_READ_FAILED, k);
+        if (!read_field(p_link, p_network, p_mac, p_plan, changes[k], state)) {
+            end_at(result, READ_BACK_FAILED, k);
             break;
         }
         changes[k].m_now = state;
         show(p_progress, done);
-        if (state != FIELD_NEW && result.m_end == SYNC_COMPLETE) {
-            result = sync_result_t{SYNC_READ_DIFFERS, k};
+        if (state != FIELD_NEW && result.m_end == WRITES_COMPLETE) {
+            result = writes_result_t{READ_BACK_DIFFERS, k};
             break;
         }
     }
     return result;
 }
+
+}  // namespace sync_job

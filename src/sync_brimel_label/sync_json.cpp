@@ -3,10 +3,9 @@
 #include "sync_brimel_label/sync_brimel_label.h"
 #include "sync_brimel_label/sync_messages.h"
 
-namespace {
+namespace sync_job {
 
-// The version of the object's layout: a script checks it before reading on.
-const long long G_schema = 1;
+namespace {
 
 // The states as the JSON says them, in the order of their enumerations.
 const char* const G_file_states[] = {"read", "not read", "refused", "no network", "not run"};
@@ -29,7 +28,7 @@ std::string failure_json(const device_sync_t& p_device) {
         return json_null;
     }
     const field_change_t& change = p_device.m_plan.m_changes[p_device.m_result.m_at];
-    const bool write = p_device.m_result.m_end == SYNC_WRITE_FAILED;
+    const bool write = p_device.m_result.m_end == WRITE_FAILED;
     return json_object({{"command", json_string(write ? "write" : "read-back")},
                         {"entry", json_number(static_cast<long long>(change.m_entry))},
                         {"field", json_string(sync_msg::field_name(change.m_field))}});
@@ -50,15 +49,7 @@ std::string device_json(const device_sync_t& p_device) {
 
 }  // namespace
 
-std::string sync_usage_error_json(const std::string& p_message) {
-    const std::string message = p_message.substr(0, p_message.find_last_not_of("\r\n") + 1);
-    return json_object({{"schema", json_number(G_schema)},
-                        {"error", json_object({{"kind", json_string("usage")},
-                                               {"message", json_string(message)}})}}) +
-           "\n";
-}
-
-std::string sync_json(const std::vector<file_sync_t>& p_files, bool p_dry_run) {
+std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run) {
     std::vector<std::string> files;
     for (const file_sync_t& file : p_files) {
         std::vector<std::string> lines;
@@ -74,8 +65,7 @@ std::string sync_json(const std::vector<file_sync_t>& p_files, bool p_dry_run) {
                                      {"refused_lines", json_array(lines)},
                                      {"devices", json_array(devices)}}));
     }
-    return json_object({{"schema", json_number(G_schema)},
-                        {"dry_run", json_bool(p_dry_run)},
-                        {"files", json_array(files)}}) +
-           "\n";
+    return json_result({{"dry_run", json_bool(p_dry_run)}, {"files", json_array(files)}});
 }
+
+}  // namespace sync_job

@@ -1,8 +1,13 @@
 #include "sync_brimel_label/sync_messages.h"
 
 #include "basic_type/confirmation.h"
+#include "basic_type/label_area.h"
 #include "device_core/backup_text.h"
+#include "device_core/network_view.h"
 #include "project_version.h"
+
+using sync_job::field_change_t;
+using sync_job::field_state_t;
 
 namespace {
 
@@ -43,11 +48,11 @@ struct state_words_t {
     const char* m_words;
 };
 const state_words_t G_state_words[] = {
-    {FIELD_NEW, "the file's labels, read back"},
-    {FIELD_WRITTEN, "the file's labels, not read back"},
-    {FIELD_UNKNOWN, "the old or the file's labels"},
-    {FIELD_OTHER, "other bytes"},
-    {FIELD_OLD, "the old labels"},
+    {sync_job::FIELD_NEW, "the file's labels, read back"},
+    {sync_job::FIELD_WRITTEN, "the file's labels, not read back"},
+    {sync_job::FIELD_UNKNOWN, "the old or the file's labels"},
+    {sync_job::FIELD_OTHER, "other bytes"},
+    {sync_job::FIELD_OLD, "the old labels"},
 };
 
 // Whole entries (m_field null), or one field of an entry.
@@ -106,11 +111,11 @@ std::vector<std::string> holding(const std::vector<field_change_t>& p_changes,
 
 std::string after_failed_write(field_state_t p_now) {
     switch (p_now) {
-        case FIELD_OLD:
+        case sync_job::FIELD_OLD:
             return "read again, it holds its old bytes.";
-        case FIELD_NEW:
+        case sync_job::FIELD_NEW:
             return "read again, it holds its new bytes.";
-        case FIELD_OTHER:
+        case sync_job::FIELD_OTHER:
             return "read again, it holds other bytes.";
         default:
             return "it could not be read again: it holds its old or its new bytes.";
@@ -122,10 +127,6 @@ std::string after_failed_write(field_state_t p_now) {
 namespace sync_msg {
 
 const char* const program = "sync_brimel_label";
-
-std::string usage_error(const std::string& p_what) {
-    return G_program + ": " + p_what + " (see --help)" + G_nl;
-}
 
 std::string version() {
     return G_program + " " + G_project_version + G_nl;
@@ -161,20 +162,16 @@ console_message_t reading(const std::string& p_name) {
     return "Reading " + label_file_text(p_name) + "'s labels...";
 }
 
-const char* const ok = " OK\r\n";
-const char* const failed = " FAILED\r\n";
-const char* const stopped = " STOPPED\r\n";
-
-console_message_t read_failed_at(const std::string& p_name, uint32_t p_page) {
-    return label_file_text(p_name) + "'s labels could not be read (page " + std::to_string(p_page) +
-           "): nothing is written to it." + G_nl;
+console_message_t read_failed_at(const std::string& p_name, const area_read_t& p_read) {
+    return label_file_text(p_name) + "'s labels could not be read (" +
+           read_failure_words(p_read.m_failed_page, p_read.m_why) + "): nothing is written to it." +
+           G_nl;
 }
 
 console_message_t area_unsafe(const std::string& p_name, const label_location_t& p_location) {
-    return label_file_text(p_name) + "'s label area (page index " +
-           std::to_string(p_location.m_page_index) + ", start offset " +
-           std::to_string(p_location.m_start_offset) +
-           ") would cover its own location bytes: nothing is written to it." + G_nl;
+    return label_file_text(p_name) + "'s " +
+           unsafe_area_words(p_location.m_page_index, p_location.m_start_offset) +
+           ": nothing is written to it." + G_nl;
 }
 
 console_message_t same(const std::string& p_name, const std::string& p_mac,
@@ -214,19 +211,20 @@ console_message_t written(const std::string& p_name, const std::string& p_mac,
 }
 
 console_message_t failure(const std::string& p_name, const field_change_t& p_change,
-                          sync_end_t p_end) {
+                          sync_job::writes_end_t p_end) {
+    const bool write = p_end == sync_job::WRITE_FAILED;
     const console_message_t head = label_file_text(p_name) + ": the " +
-                                   (p_end == SYNC_WRITE_FAILED ? "write" : "read-back") + " of " +
+                                   (write ? "write" : "read-back") + " of " +
                                    field_of_entry(p_change);
-    if (p_end == SYNC_WRITE_FAILED) {
+    if (write) {
         return head + " failed; " + after_failed_write(p_change.m_now) + G_nl;
     }
-    if (p_end == SYNC_READ_FAILED) {
+    if (p_end == sync_job::READ_BACK_FAILED) {
         return head + " failed; its write was acknowledged." + G_nl;
     }
     return head + " found " +
-           (p_change.m_now == FIELD_OLD ? "its old bytes: the write did not take."
-                                        : "other bytes than the ones written.") +
+           (p_change.m_now == sync_job::FIELD_OLD ? "its old bytes: the write did not take."
+                                                  : "other bytes than the ones written.") +
            G_nl;
 }
 
@@ -238,7 +236,7 @@ console_message_t area_now(const std::string& p_name,
         const std::vector<std::string> items = holding(p_changes, words.m_state);
         if (!items.empty()) {
             groups.push_back(joined(items) + ": " + words.m_words);
-            erased = erased || words.m_state == FIELD_OTHER;
+            erased = erased || words.m_state == sync_job::FIELD_OTHER;
         }
     }
     console_message_t text = label_file_text(p_name) + "'s label area now: ";

@@ -16,7 +16,6 @@ namespace sync_msg {
 // "sync_brimel_label", the first word of the program's error lines and its manual's name.
 extern const char* const program;
 
-std::string usage_error(const std::string& p_what);
 std::string version();
 
 std::string refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines);
@@ -25,10 +24,8 @@ std::string files_not_run(const std::vector<std::string>& p_files);
 std::string standard_output_failed(const std::string& p_reason);
 
 console_message_t reading(const std::string& p_name);
-extern const char* const ok;
-extern const char* const failed;
-extern const char* const stopped;
-console_message_t read_failed_at(const std::string& p_name, uint32_t p_page);
+// Why the device's area was not read: its failed read, or its area over its location bytes.
+console_message_t read_failed_at(const std::string& p_name, const area_read_t& p_read);
 console_message_t area_unsafe(const std::string& p_name, const label_location_t& p_location);
 
 console_message_t same(const std::string& p_name, const std::string& p_mac,
@@ -36,7 +33,7 @@ console_message_t same(const std::string& p_name, const std::string& p_mac,
 // The head of a device's plan and one line per differing entry, each differing field with its
 // old and its new text.
 console_message_t plan(const std::string& p_name, const std::string& p_mac,
-                       const std::vector<field_change_t>& p_changes);
+                       const std::vector<sync_job::field_change_t>& p_changes);
 console_message_t confirmation_line(std::size_t p_number, const std::string& p_name,
                                     const std::string& p_mac, std::size_t p_fields);
 
@@ -44,10 +41,11 @@ console_message_t writing(const std::string& p_name);
 console_message_t written(const std::string& p_name, const std::string& p_mac,
                           std::size_t p_fields);
 // The command that failed and what its field holds.
-console_message_t failure(const std::string& p_name, const field_change_t& p_change,
-                          sync_end_t p_end);
+console_message_t failure(const std::string& p_name, const sync_job::field_change_t& p_change,
+                          sync_job::writes_end_t p_end);
 // What each field to write holds now, entries grouped by it.
-console_message_t area_now(const std::string& p_name, const std::vector<field_change_t>& p_changes);
+console_message_t area_now(const std::string& p_name,
+                           const std::vector<sync_job::field_change_t>& p_changes);
 console_message_t stopped_before(const std::string& p_name);
 std::string stopped_before_writes(const std::string& p_file);
 

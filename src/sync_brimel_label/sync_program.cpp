@@ -1,4 +1,5 @@
 // The program: its command line, and the label files it syncs one after another.
+#include "basic_type/command_line.h"
 #include "platform/interrupt.h"
 #include "platform/output_file.h"
 #include "sync_brimel_label/sync_brimel_label.h"
@@ -7,68 +8,39 @@
 
 namespace {
 
-const char G_end_of_options[] = "--";
-const std::string G_port_option = "--port";
+const char G_help[] = "--help";
+const char G_version[] = "--version";
+const char G_yes[] = "--yes";
+const char G_dry_run[] = "--dry-run";
+const char G_json[] = "--json";
 
-// Takes --port's value: the next word, or what follows "=". False, with p_what, when there
-// is none or it is given twice; whether the text is a port is decided when the job starts.
-bool take_port(const std::vector<std::string>& p_args, std::size_t& p_k, sync_options_t& p_options,
-               std::string& p_what) {
-    const std::string& word = p_args[p_k];
-    const bool attached = word.size() > G_port_option.size();
-    const bool has_next = !attached && p_k + 1 < p_args.size();
-    const std::string value = attached   ? word.substr(G_port_option.size() + 1)
-                              : has_next ? p_args[p_k + 1]
-                                         : "";
-    if (value.empty() || value[0] == '-' || !p_options.m_port.empty()) {
-        p_what = p_options.m_port.empty() ? G_port_option + " needs a port number"
-                                          : G_port_option + " is given twice";
-        return false;
-    }
-    p_options.m_port = value;
-    p_k += has_next ? 1 : 0;
-    return true;
-}
-
-// Sets the flag an option word names; false when it names none.
-bool take_option(const std::string& p_word, sync_options_t& p_options) {
-    bool* const flag = p_word == "-h" || p_word == "--help" ? &p_options.m_help
-                       : p_word == "--version"              ? &p_options.m_version
-                       : p_word == "--yes"                  ? &p_options.m_yes
-                       : p_word == "--dry-run"              ? &p_options.m_dry_run
-                       : p_word == "--json"                 ? &p_options.m_json
-                                                            : nullptr;
-    if (flag == nullptr) {
-        return false;
-    }
-    *flag = true;
-    return true;
-}
+const std::vector<option_spec_t> G_table = {
+    {G_help, nullptr, false, "-h"},
+    {G_version},
+    {G_yes},
+    {G_dry_run},
+    {G_json},
+    {zel_service_port_option, "a port number"},
+};
+const std::vector<option_conflict_t> G_conflicts = {{G_yes, G_dry_run}};
 
 }  // namespace
 
-bool parse_sync_options(const std::vector<std::string>& p_args, sync_options_t& p_options,
-                        std::string& p_what) {
-    bool options_ended = false;
-    for (std::size_t k = 0; k < p_args.size(); ++k) {
-        const std::string& word = p_args[k];
-        if (!options_ended && word == G_end_of_options) {
-            options_ended = true;
-        } else if (!options_ended &&
-                   (word == G_port_option || word.rfind(G_port_option + "=", 0) == 0)) {
-            if (!take_port(p_args, k, p_options, p_what)) {
-                return false;
-            }
-        } else if (!options_ended && !word.empty() && word[0] == '-') {
-            if (!take_option(word, p_options)) {
-                p_what = "unknown option " + word;
-                return false;
-            }
-        } else {
-            p_options.m_files.push_back(word);
-        }
+bool sync_job::parse_options(const std::vector<std::string>& p_args, options_t& p_options,
+                             bool& p_help, bool& p_version, std::string& p_port,
+                             std::string& p_what) {
+    command_line_t line;
+    if (!parse_command_line(G_table, G_conflicts, p_args, line, p_what)) {
+        return false;
     }
-    if (p_options.m_files.empty() && !p_options.m_help && !p_options.m_version) {
+    p_help = line.has(G_help);
+    p_version = line.has(G_version);
+    p_port = line.value(zel_service_port_option);
+    p_options.m_yes = line.has(G_yes);
+    p_options.m_dry_run = line.has(G_dry_run);
+    p_options.m_json = line.has(G_json);
+    p_options.m_files = line.m_operands;
+    if (p_options.m_files.empty() && !p_help && !p_version) {
         p_what = "no label file given";
         return false;
     }
@@ -76,41 +48,42 @@ bool parse_sync_options(const std::vector<std::string>& p_args, sync_options_t& 
 }
 
 int sync_brimel_label_main(const std::vector<std::string>& p_args) {
-    sync_options_t options;
+    sync_job::options_t options;
+    bool help = false;
+    bool version = false;
+    std::string port;
     std::string what;
     const std::vector<std::string> words(p_args.begin() + (p_args.empty() ? 0 : 1), p_args.end());
-    if (!parse_sync_options(words, options, what)) {
-        printf_error_message(sync_msg::usage_error(what));
-        std::string reason;
-        if (option_given(words, "--json")) {
-            platform::write_standard_output(sync_usage_error_json(sync_msg::usage_error(what)),
-                                            reason);
-        }
-        return SYNC_FAILED;
+    const bool json = option_given(words, G_json);
+    if (!sync_job::parse_options(words, options, help, version, port, what)) {
+        tell_usage_error(console_message_t(PROGRAM_TEXT, usage_line(sync_msg::program, what)),
+                         json);
+        return JOB_FAILED;
     }
-    if (options.m_help) {
+    if (help) {
         printf_str_color(sync_user_manual_text(), CYAN);
-        return SYNC_DONE;
+        return JOB_DONE;
     }
-    if (options.m_version) {
+    if (version) {
         printf_str(sync_msg::version());
-        return SYNC_DONE;
+        return JOB_DONE;
     }
-    if (!use_chosen_service_port(sync_msg::program,
-                                 options.m_port.empty() ? nullptr : &options.m_port)) {
-        return SYNC_FAILED;
+    socket_handle link;
+    link.keep_quiet();  // each failure is told with the device it belongs to
+    if (!use_chosen_service_port(sync_msg::program, port.empty() ? nullptr : &port, link, json)) {
+        return JOB_FAILED;
     }
     if (options.m_json) {
         messages_to_standard_error();  // the JSON alone goes to standard output
     }
-    std::vector<file_sync_t> files;
+    std::vector<sync_job::file_sync_t> files;
     std::vector<std::string> not_run;
     for (const std::string& file : options.m_files) {
         if (platform::interrupted()) {
-            files.push_back(file_sync_t{file, FILE_NOT_RUN, {}, {}});
+            files.push_back(sync_job::file_sync_t{file, sync_job::FILE_NOT_RUN, {}, {}});
             not_run.push_back(file);
         } else {
-            files.push_back(sync_file(file, options));
+            files.push_back(sync_job::sync_file(link, file, options));
         }
     }
     if (!not_run.empty()) {
@@ -118,9 +91,9 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     }
     std::string reason;
     if (options.m_json &&
-        !platform::write_standard_output(sync_json(files, options.m_dry_run), reason)) {
+        !platform::write_standard_output(sync_job::run_json(files, options.m_dry_run), reason)) {
         printf_error_message(sync_msg::standard_output_failed(reason));
-        return SYNC_FAILED;
+        return JOB_FAILED;
     }
-    return sync_status(files);
+    return sync_job::run_status(files);
 }

@@ -45,14 +45,12 @@ void mark_ambiguous_targets(zel_config_env& p_registry) {
         identities.add(report);
     }
     for (brimel_config_rm6x_device& device : p_registry.device_list) {
-        const std::vector<std::string> macs = identities.macs_of(device.m_device_name);
-        if (macs.empty()) {
-            continue;  // not found on the network
-        }
-        const std::vector<std::string> names = identities.names_of(macs[0]);
-        if (macs.size() > 1 || names.size() > 1) {
+        const name_identity_t identity = identities.identify(device.m_device_name);
+        // Answers that disagree leave the device its last one, as parsed.
+        if (identity.m_identity == IDENTITY_SHARED_NAME ||
+            identity.m_identity == IDENTITY_MANY_NAMES) {
             device.m_ambiguous = true;
-            printf_error_message(ambiguity_warning(device.m_device_name, macs, names, "written"));
+            printf_error_message(ambiguity_warning(device.m_device_name, identity, "written"));
         }
     }
 }

@@ -83,7 +83,8 @@ int write_brimel_label_main(const std::vector<std::string>& p_args) {
     // Only a label file reaches the service: help words and --version run whatever the port.
     // A port that cannot be had is a wrong way to start the program, as an unknown option
     // is (nothing read or connected), not a label file's failed run (1).
-    if (!label_files(p_args, 1, false).empty() && !use_chosen_service_port(G_program)) {
+    if (!label_files(p_args, 1, false).empty() &&
+        !use_chosen_service_port(G_program, nullptr, zel_config_env::instance().zel_service)) {
         return G_usage_status;
     }
     const std::string& program = p_args[0];

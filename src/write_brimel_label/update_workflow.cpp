@@ -127,8 +127,9 @@ std::string stop_report_line(const std::string& p_name, const std::string& p_sta
 
 // Completes the erase line of a device that failed with " FAILED"; the failure line and, when
 // given, what became of its label area follow.
-device_outcome_t erase_failed(const std::string& p_name, const std::string& p_after) {
-    printf_error_message(" FAILED\r\n");
+device_outcome_t erase_failed(progress_line& p_line, const std::string& p_name,
+                              const std::string& p_after) {
+    p_line.end(LINE_FAILED);
     printf_error_message(writing_failed(p_name));
     if (!p_after.empty()) {
         printf_error_message(p_after);
@@ -136,10 +137,10 @@ device_outcome_t erase_failed(const std::string& p_name, const std::string& p_af
     return DEVICE_FAILED;
 }
 
-// Completes the progress line of the device the Ctrl-C stopped (its counter wiped first).
-device_outcome_t stopped(const std::string& p_name, const std::string& p_state,
-                         std::string& p_stop_report) {
-    printf_error_message(" STOPPED\r\n");
+// Completes the progress line of the device the Ctrl-C stopped.
+device_outcome_t stopped(progress_line& p_line, const std::string& p_name,
+                         const std::string& p_state, std::string& p_stop_report) {
+    p_line.end(LINE_STOPPED);
     p_stop_report += stop_report_line(p_name, p_state);
     return DEVICE_STOPPED;
 }
@@ -148,23 +149,27 @@ device_outcome_t stopped(const std::string& p_name, const std::string& p_state,
 // page stops it before its first.
 device_outcome_t transfer_labels(brimel_config_rm6x_device& p_device, std::string& p_stop_report) {
     const std::string& name = p_device.m_device_name;
-    printf_str_color("Running transfer of " + name + "'s new labels...", CYAN);
     const std::size_t pages = p_device.get_preset_list_size() * label_pages_per_preset;
-    progress_counter write_progress(pages);
+    // Device names are letters, digits and "-": shown as they are.
+    progress_line line(
+        console_message_t(PROGRAM_TEXT, "Running transfer of " + name + "'s new labels..."), pages,
+        true);
+    progress_counter& write_progress = line.counter();
     bool stop = platform::interrupted();
     const Status state =
         stop ? FAIL : p_device.write_preset_label_in_device(&write_progress, &stop);
-    write_progress.clear();
     if (stop) {
-        return stopped(name, transfer_stopped(write_progress.done(), pages), p_stop_report);
+        return stopped(line, name, transfer_stopped(write_progress.done(), pages), p_stop_report);
     }
     if (state == FAIL) {
+        // No " FAILED" here: the failure line follows the progress text on the same line.
+        line.end(LINE_UNFINISHED);
         printf_error_message(writing_failed(name));
         printf_error_message(
             area_state_line(name, area_state(WRITING, write_progress.done(), true)));
         return DEVICE_FAILED;
     }
-    printf_str_color(" OK\r\n", GREEN);
+    line.end(LINE_OK);
     printf_str_color(name + "'s labels written successfully\r\n", GREEN);
     return DEVICE_WRITTEN;
 }
@@ -181,29 +186,29 @@ device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string&
         p_stop_report += stop_report_line(name, G_not_started);
         return DEVICE_STOPPED;
     }
-    printf_str_color("Erase " + name + "'s old labels...", CYAN);
+    progress_line line(console_message_t(PROGRAM_TEXT, "Erase " + name + "'s old labels..."),
+                       label_area_pages, true);
     if (state == FAIL) {
-        return erase_failed(name, std::string());
+        return erase_failed(line, name, std::string());
     }
     if (!p_device.has_safe_label_area()) {
-        return erase_failed(name, name + "'s label area (page index " +
-                                      std::to_string(p_device.m_cspr_page) + ", start offset " +
-                                      std::to_string(p_device.m_device_start_from_CSPR_offset) +
-                                      ") would cover its own location bytes: nothing was "
-                                      "erased or written.\r\n");
+        return erase_failed(
+            line, name,
+            name + "'s " +
+                unsafe_area_words(p_device.m_cspr_page, p_device.m_device_start_from_CSPR_offset) +
+                ": nothing was erased or written.\r\n");
     }
-    progress_counter erase_progress(label_area_pages);
+    progress_counter& erase_progress = line.counter();
     bool stop = false;
     state = p_device.intialize_device_label_in_device(&erase_progress, &stop);
-    erase_progress.clear();
     if (stop) {
-        return stopped(name, erase_stopped(erase_progress.done()), p_stop_report);
+        return stopped(line, name, erase_stopped(erase_progress.done()), p_stop_report);
     }
     if (state == FAIL) {
         return erase_failed(
-            name, area_state_line(name, area_state(ERASING, erase_progress.done(), true)));
+            line, name, area_state_line(name, area_state(ERASING, erase_progress.done(), true)));
     }
-    printf_str_color(" OK\r\n", GREEN);
+    line.end(LINE_OK);
     if (p_device.get_preset_list_size() == 0) {
         printf_str_color(name + "'s labels erased successfully\r\n", GREEN);
         return DEVICE_WRITTEN;

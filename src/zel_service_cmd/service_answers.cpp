@@ -122,3 +122,20 @@ Status parse_memory_answer(const std::string& p_answer, std::string& p_mac, uint
     }
     return read_value_list(p_answer, pos, p_values) ? SUCCESS : FAIL;
 }
+
+uint8_t memory_value_byte(int p_value) {
+    return static_cast<uint8_t>(p_value == value_list_empty ? 0 : p_value);
+}
+
+Status parse_location_byte(const std::string& p_answer, std::string& p_mac, int& p_byte,
+                           std::size_t& p_count) {
+    uint8_t slot = 0, page = 0, offset = 0;
+    std::vector<int> values;
+    const Status parsed = parse_memory_answer(p_answer, p_mac, slot, page, offset, values);
+    p_count = values.size();
+    if (parsed == FAIL || values.size() != 1) {
+        return FAIL;
+    }
+    p_byte = memory_value_byte(values[0]);
+    return SUCCESS;
+}

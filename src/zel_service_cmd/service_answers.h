@@ -6,6 +6,7 @@
 #ifndef SRC_ZEL_SERVICE_CMD_SERVICE_ANSWERS_H_
 #define SRC_ZEL_SERVICE_CMD_SERVICE_ANSWERS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,5 +48,15 @@ Status parse_information(const std::string& p_answer, net_device_info_t& p_info)
 // the values that does not belong there (the values are still given).
 Status parse_memory_answer(const std::string& p_answer, std::string& p_mac, uint8_t& p_slot,
                            uint8_t& p_page, uint8_t& p_offset, std::vector<int>& p_values);
+
+// A value of a memory-read answer as a byte: its low 8 bits, an empty value 0.
+uint8_t memory_value_byte(int p_value);
+
+// A location byte (the label page index, or the start offset) from a memory-read answer, by
+// the one rule every program reads it with: the answer parses cleanly (parse_memory_answer)
+// with exactly one value, kept as memory_value_byte. p_mac receives the device the answer
+// names and p_count the number of values it holds. FAIL otherwise, p_byte then unchanged.
+Status parse_location_byte(const std::string& p_answer, std::string& p_mac, int& p_byte,
+                           std::size_t& p_count);
 
 #endif  // SRC_ZEL_SERVICE_CMD_SERVICE_ANSWERS_H_

@@ -1,7 +1,6 @@
 #include "zel_service_cmd/zel_service_cmd.h"
 
-#include <cstring>
-
+#include "basic_type/command_line.h"
 #include "basic_type/label_area.h"
 #include "basic_type/service_address.h"
 #include "device_registry/device_registry.h"
@@ -44,17 +43,17 @@ zel_echo_rule_t echo_of(zel_req_id_t p_req_id, const std::string& p_mac_adress,
     return echo;
 }
 
-socket_handle& service_link() {
+socket_handle& registry_link() {
     return zel_config_env::instance().zel_service;
 }
 
-// Sends one command and collects its answer as its request's row says, within p_ms_timeout;
-// false when the link could not be opened or the exchange failed.
-bool collect_answer(const std::string& p_command, zel_req_id_t p_req_id, time_t p_ms_timeout,
-                    const zel_echo_rule_t& p_echo, std::string& p_answer) {
-    socket_handle& link = service_link();
-    if (!link.checkinit_ZELService_connection()) {
-        return false;
+// Sends one command on p_link and collects its answer as its request's row says, within
+// p_ms_timeout: how it ended.
+command_end_t collect_answer(socket_handle& p_link, const std::string& p_command,
+                             zel_req_id_t p_req_id, time_t p_ms_timeout,
+                             const zel_echo_rule_t& p_echo, std::string& p_answer) {
+    if (!p_link.checkinit_ZELService_connection()) {
+        return p_link.last_end();
     }
     const zel_request_t& request = zel_request(p_req_id);
     answer_rule_t rule;
@@ -62,14 +61,16 @@ bool collect_answer(const std::string& p_command, zel_req_id_t p_req_id, time_t 
     rule.m_limit_ms = request.m_limit_ms;
     rule.m_echo = p_echo;
     std::string command_word;
-    return link.ZEL_cmd_WR(p_command, p_answer, command_word, p_ms_timeout, rule);
+    p_link.ZEL_cmd_WR(p_command, p_answer, command_word, p_ms_timeout, rule);
+    return p_link.last_end();
 }
 
 // Sends one command of the registry's run and judges its answer.
 Status exchange_command(const std::string& p_command, zel_req_id_t p_req_id, time_t p_ms_timeout,
                         const zel_echo_rule_t& p_echo) {
     std::string answer;
-    if (!collect_answer(p_command, p_req_id, p_ms_timeout, p_echo, answer)) {
+    if (collect_answer(registry_link(), p_command, p_req_id, p_ms_timeout, p_echo, answer) !=
+        COMMAND_ANSWERED) {
         return FAIL;
     }
     return handle_zel_response(answer, p_req_id);
@@ -162,109 +163,136 @@ Status write_clear_name_page(std::string p_mac_adress, uint8_t p_slot, uint32_t 
 }
 
 std::string name_data_list(const std::string& p_str_name) {
-    const std::size_t length = strnlen(p_str_name.c_str(), label_name_field_length);
+    const std::string bytes = name_field_bytes(p_str_name);
     std::string list;
-    for (std::size_t k = 0; k < length; ++k) {
-        list += signed_decimal(p_str_name[k]) + ",";
-    }
-    // A full 32-byte name has no ending zero: its list ends with ",".
-    if (length < label_name_field_length) {
-        list += "0";
+    for (const char byte : bytes) {
+        // Each byte of the name is followed by ","; its ending zero, if any, is not.
+        list += signed_decimal(byte) + (byte != '\0' ? "," : "");
     }
     return list;
 }
 
-bool use_chosen_service_port(const std::string& p_program, const std::string* p_option) {
+bool use_chosen_service_port(const std::string& p_program, const std::string* p_option,
+                             socket_handle& p_link, bool p_json) {
     service_port_t port;
     console_message_t refusal;
     if (!choose_service_port(p_option, port, refusal)) {
-        printf_error_message(p_program + ": " + refusal + "\r\n");
+        tell_usage_error(p_program + ": " + refusal + "\r\n", p_json);
         return false;
     }
     const std::string notice = service_port_notice(port);
     if (!notice.empty()) {
         printf_note(notice + "\r\n");
     }
-    service_link().set_service_port(port.m_port);
+    p_link.set_service_port(port.m_port);
     return true;
 }
 
-bool service_link_lost() {
-    return service_link().open_failed();
-}
-
-bool service_never_reached(std::string& p_why) {
-    const socket_handle& link = service_link();
-    if (link.ever_reached() || link.open_failure().empty()) {
+bool service_never_reached(const socket_handle& p_link, std::string& p_why) {
+    if (p_link.ever_reached() || p_link.open_failure().empty()) {
         return false;
     }
-    p_why = link.open_failure();
+    p_why = p_link.open_failure();
     return true;
 }
 
-Status list_network(std::string& p_network_name, std::vector<std::string>& p_identifiers,
-                    std::string& p_refusal) {
+command_end_t list_network(socket_handle& p_link, std::string& p_network_name,
+                           std::vector<std::string>& p_identifiers, std::string& p_refusal) {
     const zel_network_keys_t none;
     zel_echo_rule_t any_line;
     any_line.m_network = &none;
     std::string answer;
-    if (collect_answer(zel_list_dev_word, ZEL_LIST_DEV, zel_request(ZEL_LIST_DEV).m_timeout_ms,
-                       any_line, answer) &&
-        parse_listing(answer, p_network_name, p_identifiers) == SUCCESS) {
-        return SUCCESS;
+    const command_end_t end =
+        collect_answer(p_link, zel_list_dev_word, ZEL_LIST_DEV,
+                       zel_request(ZEL_LIST_DEV).m_timeout_ms, any_line, answer);
+    if (end == COMMAND_REFUSED) {
+        p_refusal = answer;  // the refusal's line
     }
-    // A refusal leaves its line in the answer; the link has told any other failure.
-    if (zel_has_failed_word(answer)) {
-        p_refusal = answer;
+    if (end != COMMAND_ANSWERED) {
+        return end;
     }
-    return FAIL;
+    return parse_listing(answer, p_network_name, p_identifiers) == SUCCESS ? COMMAND_ANSWERED
+                                                                           : COMMAND_UNREADABLE;
 }
 
-Status ask_information(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
-                       net_device_info_t& p_info) {
+command_end_t ask_information(socket_handle& p_link, const std::string& p_mac_adress,
+                              const zel_network_keys_t& p_network, net_device_info_t& p_info) {
     std::string answer;
-    if (!collect_answer(std::string(zel_info_ext_word) + " " + p_mac_adress, ZEL_INFO_EXT,
-                        zel_request(ZEL_INFO_EXT).m_timeout_ms,
-                        echo_of(ZEL_INFO_EXT, p_mac_adress, p_network), answer)) {
-        return FAIL;
+    const command_end_t end =
+        collect_answer(p_link, std::string(zel_info_ext_word) + " " + p_mac_adress, ZEL_INFO_EXT,
+                       zel_request(ZEL_INFO_EXT).m_timeout_ms,
+                       echo_of(ZEL_INFO_EXT, p_mac_adress, p_network), answer);
+    if (end != COMMAND_ANSWERED) {
+        return end;
     }
-    return parse_information(answer, p_info);
+    return parse_information(answer, p_info) == SUCCESS ? COMMAND_ANSWERED : COMMAND_UNREADABLE;
 }
 
-Status read_memory_bytes(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
-                         uint32_t p_page, uint32_t p_offset, uint32_t p_count,
-                         std::vector<uint8_t>& p_bytes) {
+namespace {
+
+// Reads p_count values at p_page, p_offset of the label slot: the answer, echoing the device
+// and location, in p_answer.
+command_end_t read_memory_answer(socket_handle& p_link, const std::string& p_mac_adress,
+                                 const zel_network_keys_t& p_network, uint32_t p_page,
+                                 uint32_t p_offset, uint32_t p_count, std::string& p_answer) {
+    // The link takes only an answer line that echoes this device and location.
+    return collect_answer(p_link, read_command(p_mac_adress, label_slot, p_page, p_offset, p_count),
+                          ZEL_READ, zel_request(ZEL_READ).m_timeout_ms,
+                          echo_of(ZEL_READ, p_mac_adress, p_network, label_slot, p_page, p_offset),
+                          p_answer);
+}
+
+}  // namespace
+
+command_end_t read_memory_bytes(socket_handle& p_link, const std::string& p_mac_adress,
+                                const zel_network_keys_t& p_network, uint32_t p_page,
+                                uint32_t p_offset, uint32_t p_count,
+                                std::vector<uint8_t>& p_bytes) {
     p_bytes.clear();
     std::string answer;
-    // The link takes only an answer line that echoes this device and location.
-    if (!collect_answer(read_command(p_mac_adress, label_slot, p_page, p_offset, p_count), ZEL_READ,
-                        zel_request(ZEL_READ).m_timeout_ms,
-                        echo_of(ZEL_READ, p_mac_adress, p_network, label_slot, p_page, p_offset),
-                        answer)) {
-        return FAIL;
+    const command_end_t end =
+        read_memory_answer(p_link, p_mac_adress, p_network, p_page, p_offset, p_count, answer);
+    if (end != COMMAND_ANSWERED) {
+        return end;
     }
     std::string mac;
     uint8_t slot = 0, page = 0, offset = 0;
     std::vector<int> values;
     if (parse_memory_answer(answer, mac, slot, page, offset, values) == FAIL ||
         values.size() != p_count) {
-        return FAIL;
+        return COMMAND_UNREADABLE;
     }
     for (const int value : values) {
-        // A value over 255 must not pass as its low 8 bits.
+        // A byte of a name field over 255 must not pass as its low 8 bits.
         if (value < 0 || value > UINT8_MAX) {
             p_bytes.clear();
-            return FAIL;
+            return COMMAND_UNREADABLE;
         }
         p_bytes.push_back(static_cast<uint8_t>(value));
     }
-    return SUCCESS;
+    return COMMAND_ANSWERED;
 }
 
-Status write_memory_bytes(const std::string& p_mac_adress, const zel_network_keys_t& p_network,
-                          uint32_t p_page, uint32_t p_offset, const std::string& p_bytes) {
+command_end_t read_location_byte(socket_handle& p_link, const std::string& p_mac_adress,
+                                 const zel_network_keys_t& p_network, uint32_t p_page,
+                                 uint32_t p_offset, int& p_byte) {
+    std::string answer;
+    const command_end_t end =
+        read_memory_answer(p_link, p_mac_adress, p_network, p_page, p_offset, 1, answer);
+    if (end != COMMAND_ANSWERED) {
+        return end;
+    }
+    std::string mac;
+    std::size_t count = 0;
+    return parse_location_byte(answer, mac, p_byte, count) == SUCCESS ? COMMAND_ANSWERED
+                                                                      : COMMAND_UNREADABLE;
+}
+
+command_end_t write_memory_bytes(socket_handle& p_link, const std::string& p_mac_adress,
+                                 const zel_network_keys_t& p_network, uint32_t p_page,
+                                 uint32_t p_offset, const std::string& p_bytes) {
     if (G_memory_writes_refused) {
-        return FAIL;
+        return COMMAND_NOT_SENT;
     }
     std::string data;
     for (const char byte : p_bytes) {
@@ -272,10 +300,9 @@ Status write_memory_bytes(const std::string& p_mac_adress, const zel_network_key
     }
     std::string answer;
     return collect_answer(
-               memory_command(p_mac_adress, zel_memory_write_mode, label_slot, p_page, p_offset) +
-                   ";" + data,
-               ZEL_WRITE, zel_request(ZEL_WRITE).m_timeout_ms,
-               echo_of(ZEL_WRITE, p_mac_adress, p_network), answer)
-               ? SUCCESS
-               : FAIL;
+        p_link,
+        memory_command(p_mac_adress, zel_memory_write_mode, label_slot, p_page, p_offset) + ";" +
+            data,
+        ZEL_WRITE, zel_request(ZEL_WRITE).m_timeout_ms, echo_of(ZEL_WRITE, p_mac_adress, p_network),
+        answer);
 }

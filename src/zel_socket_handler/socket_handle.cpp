@@ -29,6 +29,30 @@ console_message_t command_failure(const std::string& p_line, const char* p_what)
 
 }  // namespace
 
+const char* command_end_words(command_end_t p_end) {
+    switch (p_end) {
+        case COMMAND_ANSWERED:
+            return "answered";
+        case COMMAND_NOT_SENT:
+            return "the command could not be sent";
+        case COMMAND_REFUSED:
+            return "refused by the service";
+        case COMMAND_NO_ANSWER:
+            return "no answer";
+        case COMMAND_TOO_LONG:
+            return "an answer too long";
+        case COMMAND_UNREADABLE:
+            break;
+    }
+    return "an answer that does not hold what was asked";
+}
+
+std::string not_reached_message(const std::string& p_ip, uint16_t p_port,
+                                const std::string& p_why) {
+    return "ZEL-Service not reached at " + p_ip + ":" + std::to_string(p_port) + " (" + p_why +
+           "): start the device-management service, or zel_service_sim to rehearse.\r\n";
+}
+
 console_message_t greeting_as_shown(const std::string& p_greeting) {
     console_message_t shown;
     std::size_t begin = 0;
@@ -42,10 +66,32 @@ console_message_t greeting_as_shown(const std::string& p_greeting) {
     return shown + service_text(p_greeting.substr(begin));
 }
 
+void show_greeting(const std::string& p_greeting) {
+    if (p_greeting.find(zel_greeting_text) != std::string::npos) {
+        printf_str(greeting_as_shown(p_greeting) + "\r\n");
+        printf_str_color("ZEL-Service Connected.\r\n", GREEN);
+    }
+}
+
 socket_handle::socket_handle() {}
 
 socket_handle::~socket_handle() {
     platform::socket_close(m_sock);
+}
+
+void socket_handle::tell_failure(const console_message_t& p_message) {
+    if (!m_quiet) {
+        printf_error_message(p_message);
+    }
+}
+
+void socket_handle::tell_failure(const std::string& p_text) {
+    tell_failure(console_message_t(PROGRAM_TEXT, p_text));
+}
+
+bool socket_handle::end_exchange(command_end_t p_end) {
+    m_last_end = p_end;
+    return p_end == COMMAND_ANSWERED;
 }
 
 bool socket_handle::checkinit_ZELService_connection() {
@@ -53,8 +99,9 @@ bool socket_handle::checkinit_ZELService_connection() {
     if (m_init_state) {
         return true;
     }
+    m_last_end = COMMAND_NOT_SENT;  // until a command goes out
     if (!platform::net_startup()) {
-        printf_error_message("ZEL-Service Connection failed! WSAStartup ERROR.\r\n");
+        tell_failure("ZEL-Service Connection failed! WSAStartup ERROR.\r\n");
         report_not_reached("the socket library did not start");
         return false;
     }
@@ -62,7 +109,7 @@ bool socket_handle::checkinit_ZELService_connection() {
     m_sock = platform::tcp_connect(m_ip, m_port, &why);
     if (m_sock == platform::INVALID_SOCKET_HANDLE) {
         m_open_failed = true;
-        printf_error_message("ZEL-Service connection failed!\r\n");
+        tell_failure("ZEL-Service connection failed!\r\n");
         report_not_reached(why);
         return false;
     }
@@ -72,25 +119,22 @@ bool socket_handle::checkinit_ZELService_connection() {
     if (!read_greeting(greeting)) {
         drop_connection();
         m_open_failed = true;
-        printf_error_message("ZEL-Service connection failed!\r\n");
+        tell_failure("ZEL-Service connection failed!\r\n");
         report_not_reached("it closed the connection during its greeting");
         return false;
     }
     m_ever_reached = true;
     m_open_failure.clear();
-    if (greeting.find(zel_greeting_text) != std::string::npos) {
-        printf_str(greeting_as_shown(greeting) + "\r\n");
-        printf_str_color("ZEL-Service Connected.\r\n", GREEN);
+    m_greeting = greeting;
+    if (!m_quiet) {
+        show_greeting(greeting);
     }
     return true;
 }
 
 void socket_handle::report_not_reached(const std::string& p_why) {
     m_open_failure = p_why;
-    printf_error_message("ZEL-Service not reached at " + m_ip + ":" + std::to_string(m_port) +
-                         " (" + p_why +
-                         "): start the device-management service, or zel_service_sim to "
-                         "rehearse.\r\n");
+    tell_failure(not_reached_message(m_ip, m_port, p_why));
 }
 
 bool socket_handle::read_greeting(std::string& p_greeting) {
@@ -193,36 +237,37 @@ bool socket_handle::ZEL_cmd_WR(const std::string& p_cmd, std::string& p_answer,
     // An empty command is a success that sends nothing; its empty answer fails the caller.
     if (line.empty()) {
         p_answer = line;
-        return true;
+        return end_exchange(COMMAND_ANSWERED);
     }
     // A line is never sent cut short: one that does not fit the command buffer is refused.
     if (line.size() > zel_command_max_length || !getCmd(line, p_ZEL_Command)) {
-        printf_error_message(command_failure(line, "syntax error"));
+        tell_failure(command_failure(line, "syntax error"));
         m_bStatus = false;
-        return false;
+        return end_exchange(COMMAND_NOT_SENT);
     }
     if (m_init_state) {
         discard_pending_data();
         // Closed by the service while idle: the command goes out once, on a new link.
         if (!m_init_state && !checkinit_ZELService_connection()) {
             m_bStatus = false;
-            return false;
+            return end_exchange(COMMAND_NOT_SENT);
         }
     }
     if (write_data(line) < 0) {
         if (m_init_state) {
             drop_connection();
         }
-        printf_error_message(command_failure(line, "failed"));
+        tell_failure(command_failure(line, "failed"));
         m_bStatus = false;
-        return false;
+        return end_exchange(COMMAND_NOT_SENT);
     }
-    m_bStatus = collect_answer(p_ZEL_Command, p_answer, static_cast<int64_t>(p_timeout), p_rule);
+    m_bStatus = end_exchange(
+        collect_answer(p_ZEL_Command, p_answer, static_cast<int64_t>(p_timeout), p_rule));
     return m_bStatus;
 }
 
-bool socket_handle::collect_answer(const std::string& p_word, std::string& p_answer,
-                                   int64_t p_timeout, const answer_rule_t& p_rule) {
+command_end_t socket_handle::collect_answer(const std::string& p_word, std::string& p_answer,
+                                            int64_t p_timeout, const answer_rule_t& p_rule) {
     const int64_t started = platform::monotonic_ms();
     const int64_t deadline = started + p_timeout;
     p_answer.clear();
@@ -236,21 +281,21 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
             const zel_line_verdict_t verdict = zel_judge_line(line, p_rule.m_echo);
             if (verdict == ZEL_LINE_REFUSAL) {
                 p_answer = line;  // the refusal, for the caller who tells it
-                return false;
+                return COMMAND_REFUSED;
             }
             if (verdict == ZEL_LINE_LATE) {
                 continue;  // the answer or refusal of an earlier command
             }
             p_answer += line;
             if (p_rule.m_first_line_completes) {
-                return true;
+                return COMMAND_ANSWERED;
             }
         }
         if (m_collector.overflowed()) {
             m_collector.clear();
-            printf_error_message("Cmd failed (answer line over " +
-                                 std::to_string(zel_answer_line_max_length) + " bytes)!\r\n");
-            return false;
+            tell_failure("Cmd failed (answer line over " +
+                         std::to_string(zel_answer_line_max_length) + " bytes)!\r\n");
+            return COMMAND_TOO_LONG;
         }
         // Past the deadline only what has already arrived is looked at; the whole answer
         // ends at its limit, whatever still comes.
@@ -271,14 +316,14 @@ bool socket_handle::collect_answer(const std::string& p_word, std::string& p_ans
         }
         received += static_cast<std::size_t>(got);
         if (received > zel_answer_max_length) {
-            printf_error_message("Cmd failed (answer over " +
-                                 std::to_string(zel_answer_max_length) + " bytes)!\r\n");
-            return false;
+            tell_failure("Cmd failed (answer over " + std::to_string(zel_answer_max_length) +
+                         " bytes)!\r\n");
+            return COMMAND_TOO_LONG;
         }
     }
     if (p_answer.empty()) {
-        printf_error_message("Cmd failed (No respons)!\r\n");
-        return false;
+        tell_failure("Cmd failed (No respons)!\r\n");
+        return COMMAND_NO_ANSWER;
     }
-    return true;
+    return COMMAND_ANSWERED;
 }

@@ -57,6 +57,28 @@ struct answer_rule_t {
     int64_t m_limit_ms = 0;  // the whole answer ends this long after the command; 0: no limit
 };
 
+// How one command ended: answered, or why not. The link tells the first five; the commands
+// that read an answer into values tell the last.
+enum command_end_t {
+    COMMAND_ANSWERED = 0,  // an answer of the command came
+    COMMAND_NOT_SENT,      // the link could not be opened, or the line could not be sent
+    COMMAND_REFUSED,       // the service refused it (FAILED)
+    COMMAND_NO_ANSWER,     // no answer within its time-out, or the link closed before it
+    COMMAND_TOO_LONG,      // an answer line or an answer past its bound
+    COMMAND_UNREADABLE     // an answer that does not hold what was asked
+};
+
+// Why a command failed, in a few words for a message: "no answer", "refused by the service".
+const char* command_end_words(command_end_t p_end);
+
+// "ZEL-Service not reached at 127.0.0.1:7000 (why): start the device-management service, or
+// zel_service_sim to rehearse." and a line end.
+std::string not_reached_message(const std::string& p_ip, uint16_t p_port, const std::string& p_why);
+
+// Shows a greeting the way every program shows it: its lines, then "ZEL-Service Connected."
+// in green; nothing when the service's words are not in it.
+void show_greeting(const std::string& p_greeting);
+
 // The greeting for the console: each line's text as a text of the service, its line end
 // (CR LF, or a LF alone) kept as a line end.
 console_message_t greeting_as_shown(const std::string& p_greeting);
@@ -94,6 +116,19 @@ class socket_handle {
 
     // The service port: the one the operator chose, or a simulated service's in the tests.
     void set_service_port(uint16_t p_port) { m_port = p_port; }
+    uint16_t service_port() const { return m_port; }
+
+    // From now on the link prints nothing: what it would say (the greeting, a failed
+    // opening, a failed exchange) is kept as values for its owner to tell. The writer's
+    // link prints, as it always has; the other programs keep their links quiet and name
+    // the device a failure belongs to themselves.
+    void keep_quiet() { m_quiet = true; }
+
+    // How the last exchange ended.
+    command_end_t last_end() const { return m_last_end; }
+
+    // What the service sent as its greeting when the link was last opened; empty before.
+    const std::string& greeting() const { return m_greeting; }
 
     bool is_open() const { return m_init_state; }
 
@@ -118,11 +153,20 @@ class socket_handle {
     // Receives once into the collector: the byte count, 0 or less when the service closed
     // the link or it failed.
     long receive_into_collector();
-    bool collect_answer(const std::string& p_word, std::string& p_answer, int64_t p_timeout,
-                        const answer_rule_t& p_rule);
+    command_end_t collect_answer(const std::string& p_word, std::string& p_answer,
+                                 int64_t p_timeout, const answer_rule_t& p_rule);
     void drop_connection();
 
+    // The link's own messages: printed, or only kept when the link is quiet.
+    void tell_failure(const console_message_t& p_message);
+    void tell_failure(const std::string& p_text);
+    // Ends an exchange as p_end; true when it was answered.
+    bool end_exchange(command_end_t p_end);
+
     bool m_bStatus = false;
+    bool m_quiet = false;
+    command_end_t m_last_end = COMMAND_ANSWERED;
+    std::string m_greeting;
     bool m_init_state = false;
     bool m_open_failed = false;
     bool m_ever_reached = false;
