@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "basic_type/basic_type.h"
+#include "basic_type/command_line.h"
 #include "basic_type/numbers.h"
 #include "basic_type/service_address.h"
 #include "platform/clock.h"
@@ -85,27 +86,31 @@ bool set_slow_greeting(const std::string& p_value, sim_command_line_t& p_options
 }
 
 struct option_t {
-    const char* m_name;
+    option_spec_t m_spec;
     bool (*m_set)(const std::string&, sim_command_line_t&, std::string&);
 };
 
-const option_t G_options_with_value[] = {
-    {"--port", set_port},
-    {"--network", set_network},
-    {"--latency", set_latency},
-    {"--log", set_log},
-    {"--dump-file", set_dump_file},
-    {"--fault", add_fault},
-    {"--slow-greeting", set_slow_greeting},
-};
+const char G_file_name[] = "a file name";
 
-const option_t* find_option(const std::string& p_name) {
+const option_t G_options_with_value[] = {
+    {{"--port", "a port number"}, set_port},
+    {{"--network", G_file_name}, set_network},
+    {{"--latency", "milliseconds"}, set_latency},
+    {{"--log", G_file_name}, set_log},
+    {{"--dump-file", G_file_name}, set_dump_file},
+    {{"--fault", "a fault", true}, add_fault},
+    {{"--slow-greeting", "PIECES,MS"}, set_slow_greeting},
+};
+const option_spec_t G_help = {"--help", nullptr, false, "-h"};
+const option_spec_t G_version = {"--version"};
+const option_spec_t G_no_greeting = {"--no-greeting"};
+
+std::vector<option_spec_t> option_table() {
+    std::vector<option_spec_t> table = {G_help, G_version, G_no_greeting};
     for (const option_t& option : G_options_with_value) {
-        if (p_name == option.m_name) {
-            return &option;
-        }
+        table.push_back(option.m_spec);
     }
-    return nullptr;
+    return table;
 }
 
 std::string indented(const std::string& p_text) {
@@ -183,31 +188,23 @@ int serve_until_stopped(zel_service_sim& p_sim, uint16_t p_port) {
 
 bool parse_sim_command_line(const std::vector<std::string>& p_args, sim_command_line_t& p_options,
                             std::string& p_error) {
-    for (std::size_t i = 0; i < p_args.size(); ++i) {
-        const std::string& name = p_args[i];
-        if (name == "--help" || name == "-h") {
-            p_options.m_help = true;
-            continue;
-        }
-        if (name == "--version") {
-            p_options.m_version = true;
-            continue;
-        }
-        if (name == "--no-greeting") {
-            p_options.m_greeting = false;
-            continue;
-        }
-        const option_t* option = find_option(name);
-        if (option == nullptr) {
-            p_error = "unknown option \"" + name + "\"";
-            return false;
-        }
-        if (i + 1 == p_args.size()) {
-            p_error = name + " needs a value";
-            return false;
-        }
-        if (!option->m_set(p_args[++i], p_options, p_error)) {
-            return false;
+    command_line_t line;
+    if (!parse_command_line(option_table(), {}, p_args, line, p_error)) {
+        return false;
+    }
+    if (!line.m_operands.empty()) {
+        p_error = "unexpected word " + line.m_operands[0];
+        return false;
+    }
+    p_options.m_help = line.has(G_help.m_name);
+    p_options.m_version = line.has(G_version.m_name);
+    p_options.m_greeting = !line.has(G_no_greeting.m_name);
+    for (const std::pair<std::string, std::string>& given : line.m_options) {
+        for (const option_t& option : G_options_with_value) {
+            if (given.first == option.m_spec.m_name &&
+                !option.m_set(given.second, p_options, p_error)) {
+                return false;
+            }
         }
     }
     return true;
@@ -330,7 +327,7 @@ int zel_service_sim_main(const std::vector<std::string>& p_args) {
     sim_command_line_t options;
     std::string error;
     if (!parse_sim_command_line(args, options, error)) {
-        print_error(one_line(error) + " (see --help)");
+        printf_error_message(usage_line("zel_service_sim", one_line(error), "\n"));
         return 2;
     }
     if (options.m_help) {

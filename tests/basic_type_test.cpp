@@ -1,4 +1,5 @@
 // Command words, the operator's answers, console output, numbers and the service's port.
+#include "basic_type/command_line.h"
 #include "basic_type/json_text.h"
 #include "basic_type/service_address.h"
 #include "unit_support.h"
@@ -132,6 +133,56 @@ TEST(ServicePort, TheOptionWinsOverTheVariableAndOnlyDigitsMakeAPort) {
                   r.m_chosen)
             << option << "|" << variable;
         EXPECT_EQ(port.m_port == 4242, !chosen);
+    }
+}
+
+// The command line of the programs other than the writer: options in any order, as
+// "--name value" or "--name=value", an option word never another's value, once-only options,
+// options that cannot go together, and a value that is the first operand.
+TEST(CommandLine, OneTableDrivenRuleForEveryProgram) {
+    const std::vector<option_spec_t> table = {{"--yes"},
+                                              {"--dry-run"},
+                                              {"--help", nullptr, false, "-h"},
+                                              {"--port", "a port number"},
+                                              {"-o", "a file name", false, "--output"},
+                                              {"--device", "a device name", true},
+                                              {"--verify", "a file name", false, nullptr, true}};
+    const std::vector<option_conflict_t> conflicts = {{"--yes", "--dry-run"}};
+    // clang-format off
+    const std::pair<texts_t, std::string> rows[] = {
+        // arguments, what they gave ("name=value" each, then the operands after "|"), or why not
+        {{"--yes", "F", "-h", "--port=7001", "G"}, "--yes= --help= --port=7001 | F G"},
+        {{"--port", "7001", "--output", "-", "--", "--yes"}, "--port=7001 -o=- | --yes"},
+        {{"--device", "A", "--device=B", "F"}, "--device=A --device=B | F"},
+        {{"--verify", "--yes", "F", "G"}, "--verify=F --yes= | G"},
+        {{"F", "--verify=G"}, "--verify=G | F"},
+        {{"--port=-1"}, "--port=-1 |"},
+        {{"--yes", "--yes", "F"}, "--yes is given twice"},
+        {{"-o", "a", "--output=b"}, "-o is given twice"},
+        {{"--dry-run", "F", "--yes"}, "--yes and --dry-run cannot go together"},
+        {{"--port", "--yes"}, "--port needs a port number"},
+        {{"--port="}, "--port needs a port number"},
+        {{"--verify"}, "--verify needs a file name"},
+        {{"--yes=1"}, "--yes takes no value"},
+        {{"-x"}, "unknown option -x"},
+    };
+    // clang-format on
+    for (const auto& [args, given] : rows) {
+        command_line_t line;
+        std::string what;
+        std::string got;
+        if (parse_command_line(table, conflicts, args, line, what)) {
+            for (const auto& [name, value] : line.m_options) {
+                got += name + "=" + value + " ";
+            }
+            got += "|";
+            for (const std::string& operand : line.m_operands) {
+                got += " " + operand;
+            }
+        } else {
+            got = what;
+        }
+        EXPECT_EQ(got, given);
     }
 }
 

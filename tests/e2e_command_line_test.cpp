@@ -95,10 +95,13 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
         {G_tool, {"--help"}, variable + "=+7001", launch() + manual_for(G_tool), "", 0, NONE},
         {G_read_tool, {"Nobody"}, there, "", using_there + variable + ").\r\n" + nobody, 2, OTHER},
         {G_read_tool, {"Nobody", "--port", port}, variable + "=-1", "", using_there + "--port).\r\n" + nobody, 2, OTHER},
-        {G_read_tool, {"Nobody", "--port=0"}, there, "", "read_brimel_label: --port" + no + "\"0\"\r\n", 2, NONE},
+        {G_read_tool, {"--list", "--json"}, variable + "=0", R"({"schema": 1, "error": {"kind": "usage", "message": )"
+         R"("read_brimel_label: ZEL_SERVICE_PORT needs a port number from 1 to 65535, not \"0\""}})" "\n",
+         "read_brimel_label: " + variable + no + "\"0\"\r\n", 2, NONE},
         {G_sync_tool, {"--dry-run", "--port", port, nobody_file}, variable + "=-1", opening(nobody_file) + G_greeting, using_there + "--port).\r\nWarning: Nobody was not found on the network.\r\n", 2, OTHER},
-        {G_sync_tool, {"--port=x", good}, there, "", "sync_brimel_label: --port" + no + "\"x\"\r\n", 2, NONE},
-        {G_sync_tool, {"--port", "-1", good}, there, "", "sync_brimel_label: --port needs a port number (see --help)\r\n", 2, NONE},
+        {G_sync_tool, {"--port=x", "--json", good}, there, R"({"schema": 1, "error": {"kind": "usage", "message": )"
+         R"("sync_brimel_label: --port needs a port number from 1 to 65535, not \"x\""}})" "\n",
+         "sync_brimel_label: --port" + no + "\"x\"\r\n", 2, NONE},
         {G_sim_tool, {}, variable + "=65536", "", "zel_service_sim: " + variable + no + "\"65536\"\n", 2, NONE},
     };
     // clang-format on
@@ -131,14 +134,23 @@ TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
         {G_sync_tool, "--version", "sync_brimel_label 1.0\r\n", "", 0},
         {G_sync_tool, "--help", sync_manual, "", 0},
         {G_sync_tool, "--", "", "sync_brimel_label: no label file given (see --help)\r\n", 2},
+        {G_sync_tool, "--yes --yes f.ini", "", "sync_brimel_label: --yes is given twice (see --help)\r\n", 2},
+        {G_sync_tool, "--yes --dry-run f.ini", "", "sync_brimel_label: --yes and --dry-run cannot go together (see --help)\r\n", 2},
+        {G_read_tool, "--list --list", "", "read_brimel_label: --list is given twice (see --help)\r\n", 2},
+        {G_sim_tool, "--latency 1 --latency 2", "", "zel_service_sim: --latency is given twice (see --help)\n", 2},
         {G_sim_tool, "--version", "zel_service_sim 1.0\n", "", 0},
         {G_sim_tool, "--help", sim_help, "", 0},
-        {G_sim_tool, "--bogus", "", "zel_service_sim: unknown option \"--bogus\" (see --help)\n", 2},
+        {G_sim_tool, "--bogus", "", "zel_service_sim: unknown option --bogus (see --help)\n", 2},
     };
     // clang-format on
     for (const auto& [program, argument, out, err, status] : rows) {
         SCOPED_TRACE(program + " " + argument);
-        const platform::process_result_t res = run_tool({argument}, "", program);
+        texts_t args;  // the words of the argument
+        std::istringstream words(argument);
+        for (std::string word; words >> word;) {
+            args.push_back(word);
+        }
+        const platform::process_result_t res = run_tool(args, "", program);
         EXPECT_EQ(res.m_stdout, out);
         EXPECT_EQ(res.m_stderr, err);
         EXPECT_EQ(res.m_exit_status, status);

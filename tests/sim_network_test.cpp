@@ -95,7 +95,8 @@ TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
     // clang-format off
     const std::pair<texts_t, std::string> cases[] = {
         {{"--port", "65536"}, "--port needs a number from 0 to 65535, not \"65536\""},
-        {{"--port", "0", "--log"}, "--log needs a value"},
+        {{"--port", "0", "--log"}, "--log needs a file name"},
+        {{"--latency", "1", "--latency=2"}, "--latency is given twice"},
         {{"--latency", "600001"}, "--latency needs milliseconds from 0 to 600000, not \"600001\""},
         {{"--slow-greeting", "0,10"}, "--slow-greeting needs PIECES,MS with 1 to 33 pieces, not \"0,10\""},
         {{"--fault", "cmd=1"}, "--fault \"cmd=1\": a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed"},
