@@ -85,6 +85,7 @@ bool parse_action(const std::string& p_text, sim_fault_t& p_fault, std::string& 
     const plain_action_t plain[] = {{"failed", FAULT_FAILED},
                                     {"silent", FAULT_SILENT},
                                     {"close", FAULT_CLOSE},
+                                    {"gone", FAULT_GONE},
                                     {"garbage", FAULT_GARBAGE}};
     for (const plain_action_t& candidate : plain) {
         if (name == candidate.m_name && !has_argument) {
@@ -107,7 +108,7 @@ bool parse_action(const std::string& p_text, sim_fault_t& p_fault, std::string& 
         return true;
     }
     p_error = "bad action \"" + p_text +
-              "\": use failed, silent, close, garbage, delay=MS, split=MS, values=TEXT or "
+              "\": use failed, silent, close, gone, garbage, delay=MS, split=MS, values=TEXT or "
               "reply=TEXT";
     return false;
 }

@@ -28,7 +28,8 @@ enum sim_fault_action_t {
     FAULT_CLOSE,    // close the connection instead of answering; not carried out
     FAULT_GARBAGE,  // a line "GARBAGE 1234" first, then the answer
     FAULT_VALUES,   // a memory read answered with m_text as its values part
-    FAULT_REPLY     // the line m_text (CR LF added) instead of the answer; not carried out
+    FAULT_REPLY,    // the line m_text (CR LF added) instead of the answer; not carried out
+    FAULT_GONE      // close the connection and stop listening: the service is gone for good
 };
 
 struct sim_fault_t {
@@ -45,8 +46,8 @@ struct sim_fault_t {
 const char* command_kind_name(sim_command_kind_t p_kind);
 
 // Reads "SELECTOR:ACTION". SELECTOR is "cmd=N", or "kind=K" optionally followed by
-// ",nth=N". ACTION is failed, silent, close, garbage, delay=MS, split=MS, values=TEXT or
-// reply=TEXT. On failure p_fault is unchanged and p_error says why.
+// ",nth=N". ACTION is failed, silent, close, gone, garbage, delay=MS, split=MS, values=TEXT
+// or reply=TEXT. On failure p_fault is unchanged and p_error says why.
 bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p_error);
 
 // True when the fault hits the p_command_number-th command, which is the p_kind_number-th

@@ -255,6 +255,8 @@ std::string sim_usage_text() {
            "            delay=MS      answer MS ms later than usual\n"
            "            split=MS      send the answer in two pieces, MS ms apart\n"
            "            close         close the connection instead (not carried out)\n"
+           "            gone          close the connection and listen no more: every later\n"
+           "                          client is refused (not carried out)\n"
            "            garbage       send the line \"GARBAGE 1234\" first, then the answer\n"
            "            values=TEXT   answer a memory read with TEXT as its values\n"
            "                          (\"5,7\" for two values, \"5x\" for a bad one)\n"

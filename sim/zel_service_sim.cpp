@@ -72,6 +72,11 @@ bool zel_service_sim::start(uint16_t p_port, std::string* p_error_text) {
     return true;
 }
 
+bool zel_service_sim::gone() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_listener == platform::INVALID_SOCKET_HANDLE;
+}
+
 uint16_t zel_service_sim::port() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_port;
@@ -96,6 +101,10 @@ void zel_service_sim::stop() {
 
 void zel_service_sim::serve() {
     while (!m_stopping) {
+        if (gone()) {
+            pause_ms(G_stop_poll_ms);  // nobody is served any more, until the stop
+            continue;
+        }
         const platform::wait_result_t ready =
             platform::socket_wait_readable(m_listener, G_stop_poll_ms);
         if (ready == platform::WAIT_RESULT_TIMEOUT || m_stopping) {
@@ -202,6 +211,13 @@ bool zel_service_sim::answer(platform::socket_t p_client, std::string_view p_lin
         latency = m_latency_ms;
     }
     const int extra = p_reply.m_action == FAULT_DELAY ? p_reply.m_ms : 0;
+    if (p_reply.m_action == FAULT_GONE) {
+        // New clients are refused from now on: the listening socket is closed.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        platform::socket_close(m_listener);
+        m_listener = platform::INVALID_SOCKET_HANDLE;
+        return false;
+    }
     if (p_reply.m_action == FAULT_CLOSE || !pause_ms(latency + extra)) {
         return false;
     }

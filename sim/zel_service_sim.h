@@ -69,6 +69,8 @@ class zel_service_sim {
     bool serve_chunk(platform::socket_t p_client, std::string_view p_chunk, sim_reply_t& p_reply);
     bool answer(platform::socket_t p_client, std::string_view p_line, sim_reply_t& p_reply);
     bool pause_ms(int64_t p_ms);
+    // A gone fault closed the listening socket.
+    bool gone() const;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;  // cuts pauses short at stop

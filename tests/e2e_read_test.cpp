@@ -28,12 +28,6 @@ std::string undated(std::string p_backup) {
 
 // The text with the reason of a failed connection to port 7000 (in the system's words, which
 // differ from one system to another) as "<reason>".
-std::string reason_hidden(const std::string& p_text) {
-    const std::size_t begin = p_text.find("7000 ("), end = p_text.find("): start", begin);
-    return end == std::string::npos ? p_text
-                                    : p_text.substr(0, begin + 6) + "<reason>" + p_text.substr(end);
-}
-
 class ReadBack : public e2e_test {
   protected:
     void update(const std::string& p_file) {
@@ -258,6 +252,9 @@ TEST(ReadBackFaults, ServiceTroubles) {
          "was.\r\n", 3},
         {"kind=INFO_EXT,nth=1:failed", {"--list"}, "Network \"Hall\": 2 devices listed\r\n"
          "-      02:00:00:00:00:01  no information answer\r\nQuiet  02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 3, 0},
+        {"kind=INFO_EXT,nth=1:gone", {"--list"}, "Network \"Hall\": 2 devices listed\r\n-  02:00:00:00:00:01  no information "
+         "answer\r\n-  02:00:00:00:00:02  no information answer\r\n", G_greeting + "Warning: ZEL-Service cannot be reached any more: "
+         "the devices not asked yet are taken as not found.\r\n", 2},
         {"kind=INFO_EXT,nth=1:reply=INFO_EXT=02:00:00:00:00:01;" + std::string(33, 'L') + ";1;0;5;2;3;8;8;1;0;", {"--list"},
          "Network \"Hall\": 2 devices listed\r\n" + std::string(33, 'L') + "  02:00:00:00:00:01  mir 5  pir 2  fir 3  "
          "compatible\r\nQuiet" + std::string(29, ' ') + "02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 3, 0},

@@ -107,3 +107,14 @@ texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target, u
     }
     return entries;
 }
+
+std::string reason_hidden(std::string p_text) {
+    for (std::size_t begin = p_text.find("7000 ("); begin != std::string::npos;
+         begin = p_text.find("7000 (", begin + 1)) {
+        const std::size_t end = p_text.find("): start", begin);
+        if (end != std::string::npos) {
+            p_text.replace(begin + 6, end - begin - 6, "<reason>");
+        }
+    }
+    return p_text;
+}

@@ -50,6 +50,10 @@ std::string written(const sim_target_t& p_target);  // the three lines of a writ
 // The writer's manual (its golden file is written for C:\bin\tool.exe) for this program path.
 std::string manual_for(const std::string& p_program);
 
+// The text with the system's reason for a service not reached on port 7000 written
+// "<reason>", each time: its words differ from one system to another.
+std::string reason_hidden(std::string p_text);
+
 // The name fields of the first p_count preset entries: "label|device|channel" each, every
 // field whole, up to its last byte that is not zero.
 texts_t label_area(const zel_service_sim& p_sim, const sim_target_t& p_target,

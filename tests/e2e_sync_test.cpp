@@ -115,6 +115,9 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
         {"a usage error, for a script", G_factory, {"--json", "--bogus"}, "", "", R"({"schema": 1, "error": {"kind": "usage", )"
          R"j("message": "sync_brimel_label: unknown option --bogus (see --help)"}})j" "\n", "sync_brimel_label: unknown option --bogus "
          "(see --help)\r\n", 2, 0, {}, G_factory_area},
+        {"the service gone for good while the devices are asked", G_factory, {"--yes"}, "", "kind=INFO_EXT,nth=1:gone", head,
+         "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as not found.\r\nWarning: "
+         "KDX-RM6X5 was not found: a listed device gave no information answer.\r\n", 2, 2, {}, G_factory_area},
         {"a name but for letter case", "[kdx-rm6x5]" + G_one.substr(11), {"--dry-run"}, "", "", head, "Warning: kdx-rm6x5 was not "
          "found on the network.\r\nDid you mean KDX-RM6X5? Device names are case-sensitive.\r\n", 2, 9, {}, G_factory_area},
         {"a listing cut off, for a script", G_factory, {"--yes", "--json"}, "", "kind=LIST_DEV:close", json_head + json_file +
@@ -183,6 +186,59 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
         sim.stop();
     }
     ASSERT_TRUE(m_sim.start(7000));  // for the fixture
+}
+
+// sync reads a label area by the writer's rules and leaves what the writer leaves, for every
+// label file of the tests: the same dump after each from the same network, one whose areas
+// hold odd bytes, and one whose page index answer is 299 (page 43 by its low 8 bits).
+TEST(SyncAsTheWriter, EveryLabelFileLeavesTheAreasTheWriterLeaves) {
+    const std::string data = WBL_TEST_DATA_DIR, examples = WBL_EXAMPLES_DIR;
+    texts_t full_area;
+    const std::string used =
+        "network Used\nKDX-RM6X5 00:1D:C1:0A:00:01 5 2 3 10 4 area\n"
+        "  02 label=\"Vox\\x01\" device=\";=@\" channel=\" lead\"\n"
+        "  05 label=\"\\xFF\\xE9\" device=\"D\" channel=\"\"\n"
+        "NEW-DEVICE1 00:1D:C1:0A:00:03 5 2 4 2 30\n";
+    const std::string at_43 =
+        "network Far\nKDX-RM6X5 00:1D:C1:0A:00:01 5 2 3 43 4\nNEW-DEVICE1 00:1D:C1:0A:00:03 5 2 4 "
+        "2 30\n";
+    struct row_t {
+        std::string m_file;     // its text
+        std::string m_network;  // empty: the built-in one
+        std::string m_fault;    // in both runs; empty: none
+    };
+    // clang-format off
+    const row_t rows[] = {
+        {file_text(examples + "/stage_labels.ini"), "", ""},
+        {file_text(data + "/full_devices.ini"), used, ""},
+        {file_text(data + "/demo_backup.ini"), used, ""},
+        {sixty_five_presets(full_area), "", ""},
+        {"[KDX-RM6X5, NEW-DEVICE1]\nStage left, monitor wedges, mix X = a@b\nCaf\xC3\xA9 =  x  @ D \n", used, ""},
+        {"[NEW-DEVICE1]\n[KDX-RM6X5]\n", used, ""},
+        {G_few, at_43, "kind=TBOX_MEM_R,nth=1:values=299"},
+    };
+    // clang-format on
+    const std::string file = temp_path("same.ini");
+    for (const row_t& r : rows) {
+        SCOPED_TRACE(r.m_file.substr(0, 40));
+        write_temp_file("same.ini", r.m_file);
+        std::string dumps[2];
+        for (int k = 0; k < 2; ++k) {
+            zel_service_sim sim(r.m_network.empty() ? default_network() : network_of(r.m_network));
+            if (!r.m_fault.empty()) {
+                sim.add_fault(fault_of(r.m_fault));
+            }
+            ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
+            const platform::process_result_t res =
+                k == 0 ? run_tool({file}, "y\n") : run_tool({"--yes", file}, "", G_sync_tool);
+            EXPECT_EQ(res.m_stderr.find("could not be read"), std::string::npos) << res.m_stderr;
+            EXPECT_EQ(sim.violations(), texts_t());
+            EXPECT_EQ(sim.fault_fired_counts(),
+                      std::vector<uint64_t>(r.m_fault.empty() ? 0 : 1, 1));
+            dumps[k] = sim.dump();
+        }
+        EXPECT_EQ(dumps[1], dumps[0]);
+    }
 }
 
 // A Ctrl-C stops the sync after the command in flight: during the writes, what was written

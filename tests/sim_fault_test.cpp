@@ -37,7 +37,7 @@ TEST(SimFaultSyntax, ReadsSelectorAndActionOrSaysWhatIsWrong) {
         "\": use cmd=N, or kind=LIST_DEV|INFO_EXT|TBOX_MEM_R|TBOX_MEM_W "
         "with nth=N";
     const std::string action =
-        "\": use failed, silent, close, garbage, delay=MS, split=MS, "
+        "\": use failed, silent, close, gone, garbage, delay=MS, split=MS, "
         "values=TEXT or reply=TEXT";
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {

@@ -71,7 +71,7 @@ std::string writing_failed(const std::string& p_name) {
     return p_name + "'s labels writting process failed, check device connection.\r\n";
 }
 
-enum device_outcome_t { DEVICE_WRITTEN, DEVICE_FAILED, DEVICE_STOPPED };
+enum update_outcome_t { UPDATE_WRITTEN, UPDATE_FAILED, UPDATE_STOPPED };
 
 // What a Ctrl-C left of a device that was to be written, for the stop report.
 const std::string G_not_started = "not started: its labels are unchanged";
@@ -127,27 +127,27 @@ std::string stop_report_line(const std::string& p_name, const std::string& p_sta
 
 // Completes the erase line of a device that failed with " FAILED"; the failure line and, when
 // given, what became of its label area follow.
-device_outcome_t erase_failed(progress_line& p_line, const std::string& p_name,
+update_outcome_t erase_failed(progress_line& p_line, const std::string& p_name,
                               const std::string& p_after) {
     p_line.end(LINE_FAILED);
     printf_error_message(writing_failed(p_name));
     if (!p_after.empty()) {
         printf_error_message(p_after);
     }
-    return DEVICE_FAILED;
+    return UPDATE_FAILED;
 }
 
 // Completes the progress line of the device the Ctrl-C stopped.
-device_outcome_t stopped(progress_line& p_line, const std::string& p_name,
+update_outcome_t stopped(progress_line& p_line, const std::string& p_name,
                          const std::string& p_state, std::string& p_stop_report) {
     p_line.end(LINE_STOPPED);
     p_stop_report += stop_report_line(p_name, p_state);
-    return DEVICE_STOPPED;
+    return UPDATE_STOPPED;
 }
 
 // Writes the presets into an erased device; a Ctrl-C that came during the erase's last
 // page stops it before its first.
-device_outcome_t transfer_labels(brimel_config_rm6x_device& p_device, std::string& p_stop_report) {
+update_outcome_t transfer_labels(brimel_config_rm6x_device& p_device, std::string& p_stop_report) {
     const std::string& name = p_device.m_device_name;
     const std::size_t pages = p_device.get_preset_list_size() * label_pages_per_preset;
     // Device names are letters, digits and "-": shown as they are.
@@ -167,16 +167,16 @@ device_outcome_t transfer_labels(brimel_config_rm6x_device& p_device, std::strin
         printf_error_message(writing_failed(name));
         printf_error_message(
             area_state_line(name, area_state(WRITING, write_progress.done(), true)));
-        return DEVICE_FAILED;
+        return UPDATE_FAILED;
     }
     line.end(LINE_OK);
     printf_str_color(name + "'s labels written successfully\r\n", GREEN);
-    return DEVICE_WRITTEN;
+    return UPDATE_WRITTEN;
 }
 
 // Locates, erases and writes one compatible device. A Ctrl-C stops it after the page in
 // flight; its line of the stop report then goes to p_stop_report.
-device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string& p_stop_report) {
+update_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string& p_stop_report) {
     const std::string& name = p_device.m_device_name;
     Status state = p_device.set_cspr_page();
     if (state == SUCCESS) {
@@ -184,7 +184,7 @@ device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string&
     }
     if (platform::interrupted()) {
         p_stop_report += stop_report_line(name, G_not_started);
-        return DEVICE_STOPPED;
+        return UPDATE_STOPPED;
     }
     progress_line line(console_message_t(PROGRAM_TEXT, "Erase " + name + "'s old labels..."),
                        label_area_pages, true);
@@ -211,7 +211,7 @@ device_outcome_t update_device(brimel_config_rm6x_device& p_device, std::string&
     line.end(LINE_OK);
     if (p_device.get_preset_list_size() == 0) {
         printf_str_color(name + "'s labels erased successfully\r\n", GREEN);
-        return DEVICE_WRITTEN;
+        return UPDATE_WRITTEN;
     }
     return transfer_labels(p_device, p_stop_report);
 }
@@ -275,7 +275,7 @@ Status zel_config_env::update_devices_info() {
         }
         if (platform::interrupted()) {
             stop_report += stop_report_line(device.m_device_name, G_not_started);
-        } else if (update_device(device, stop_report) != DEVICE_WRITTEN) {
+        } else if (update_device(device, stop_report) != UPDATE_WRITTEN) {
             result = FAIL;
         }
     }
