@@ -10,7 +10,8 @@
 # It only ever talks to the simulator it started itself, on a port the system chooses, so
 # it runs beside the real device-management service (which holds port 7000 on a show
 # laptop) and never touches it: every program is told the simulator's port with
-# ZEL_SERVICE_PORT.
+# ZEL_SERVICE_PORT, and ZEL_REHEARSAL=1 makes each refuse a service that does not say it is
+# simulated.
 #
 #     scripts/demo.sh [--build-dir DIR]
 #
@@ -59,6 +60,8 @@ if [ -z "$port" ]; then
     exit 1
 fi
 export ZEL_SERVICE_PORT=$port
+# A rehearsal: a service that does not say it is simulated gets no command at all.
+export ZEL_REHEARSAL=1
 
 status=0
 echo y | "$build/write_brimel_label" examples/stage_labels.ini || status=$?

@@ -74,7 +74,9 @@ bool add_fault(const std::string& p_value, sim_command_line_t& p_options, std::s
 bool set_slow_greeting(const std::string& p_value, sim_command_line_t& p_options,
                        std::string& p_error) {
     const std::size_t comma = p_value.find(',');
-    const int length = static_cast<int>(std::string(SIM_GREETING).size());
+    // The greeting's length with the longest network name the options can give is not known
+    // here: the bound is the built-in greeting's.
+    const int length = static_cast<int>(sim_greeting().size());
     if (comma == std::string::npos ||
         !parse_bounded(p_value.substr(0, comma), 1, length, p_options.m_greeting_pieces) ||
         !parse_bounded(p_value.substr(comma + 1), 0, G_max_ms, p_options.m_greeting_pause_ms)) {
@@ -222,10 +224,12 @@ std::string sim_usage_text() {
            "\n"
            "A simulated device-management service for write_brimel_label. It listens on\n"
            "127.0.0.1, greets each client with \"Welcome to Quentara ZEL-Service\" and\n"
-           "answers LIST_DEV, INFO_EXT and TBOX_MEM for a simulated network of devices,\n"
-           "one client after another. SIM_DUMP answers the label areas of all devices, one\n"
-           "\"SIM_DUMP=\" line each, ending with \"SIM_DUMP=END\". Any other command word is\n"
-           "answered \"<word>=FAILED\". Stop it with Ctrl-C: it then writes the same dump.\n"
+           "\" (simulated by zel_service_sim: no real device is written)\", naming the\n"
+           "network file it was given, and answers LIST_DEV, INFO_EXT and TBOX_MEM for a\n"
+           "simulated network of devices, one client after another. SIM_DUMP answers the\n"
+           "label areas of all devices, one \"SIM_DUMP=\" line each, ending with\n"
+           "\"SIM_DUMP=END\". Any other command word is answered \"<word>=FAILED\". Stop it\n"
+           "with Ctrl-C: it then writes the same dump.\n"
            "\n"
            "Options:\n"
            "  --port N             TCP port (default: ZEL_SERVICE_PORT's, or else 7000; 0\n"
@@ -299,6 +303,7 @@ bool set_up_sim(const sim_command_line_t& p_options, zel_service_sim& p_sim, std
         return false;
     }
     p_sim.set_latency_ms(p_options.m_latency_ms);
+    p_sim.set_network_source(p_options.m_network_path);
     p_sim.set_greeting(p_options.m_greeting, p_options.m_greeting_pieces,
                        p_options.m_greeting_pause_ms);
     for (const sim_fault_t& fault : p_options.m_faults) {

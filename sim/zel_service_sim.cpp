@@ -6,7 +6,12 @@
 #include "basic_type/zel_protocol.h"
 #include "platform/clock.h"
 
-const std::string SIM_GREETING = std::string(zel_greeting_text) + zel_line_end;
+std::string sim_greeting(const std::string& p_network_source) {
+    const std::string network =
+        p_network_source.empty() ? std::string() : ", network from " + p_network_source;
+    return std::string(zel_greeting_text) + zel_simulated_mark + "zel_service_sim" + network +
+           ": no real device is written)" + zel_line_end;
+}
 
 namespace {
 
@@ -160,16 +165,18 @@ bool zel_service_sim::send_greeting(platform::socket_t p_client) {
     bool send = true;
     int pieces = 1;
     int pause = 0;
+    std::string greeting;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         send = m_greeting;
         pieces = m_greeting_pieces;
         pause = m_greeting_pause_ms;
+        greeting = m_greeting_text;
     }
     if (!send) {
         return true;
     }
-    const std::string_view text(SIM_GREETING);
+    const std::string_view text(greeting);
     const std::size_t count = pieces < 1 ? 1 : std::min<std::size_t>(pieces, text.size());
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t begin = text.size() * i / count;
@@ -260,6 +267,11 @@ void zel_service_sim::set_greeting(bool p_send, int p_pieces, int p_pause_ms) {
     m_greeting = p_send;
     m_greeting_pieces = p_pieces;
     m_greeting_pause_ms = p_pause_ms;
+}
+
+void zel_service_sim::set_network_source(const std::string& p_source) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_greeting_text = sim_greeting(p_source);
 }
 
 void zel_service_sim::add_fault(const sim_fault_t& p_fault) {

@@ -19,8 +19,10 @@
 #include "platform/socket.h"
 #include "sim/sim_engine.h"
 
-// What every client sees first.
-extern const std::string SIM_GREETING;  // "Welcome to Quentara ZEL-Service\r\n"
+// What every client sees first: the service's words, then that it is simulated, and on which
+// network when it was given one ("network from venue.txt"), so that nobody takes a rehearsal
+// for the show.
+std::string sim_greeting(const std::string& p_network_source = std::string());
 
 class zel_service_sim {
   public:
@@ -43,6 +45,8 @@ class zel_service_sim {
     void set_latency_ms(int p_ms);  // pause before every answer
     // Whether clients are greeted, and in how many pieces with what pause between them.
     void set_greeting(bool p_send, int p_pieces, int p_pause_ms);
+    // The greeting names where its network came from (a file, a capture).
+    void set_network_source(const std::string& p_source);
     void add_fault(const sim_fault_t& p_fault);
     void clear_faults();
     // See sim_engine::open_log_file and set_command_log_limit.
@@ -85,6 +89,7 @@ class zel_service_sim {
     bool m_greeting = true;
     int m_greeting_pieces = 1;
     int m_greeting_pause_ms = 0;
+    std::string m_greeting_text = sim_greeting();
     uint64_t m_connections = 0;
 };
 

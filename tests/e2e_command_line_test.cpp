@@ -118,6 +118,43 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
     }
 }
 
+// In a rehearsal (ZEL_REHEARSAL=1) every program sends nothing to a service whose greeting
+// does not say it is simulated, says so and ends with status 2; the simulator says it is one.
+TEST(Rehearsal, AServiceThatIsNotSimulatedGetsNoCommand) {
+    const std::string file = write_temp_file("rehearsal.ini", "[KDX-RM6X5]\nA = b@c\n");
+    const std::string refused =
+        "ZEL-Service not reached at 127.0.0.1:PORT (its greeting does not say it is simulated, and "
+        "ZEL_REHEARSAL asks for a rehearsal: no command is sent): start the device-management "
+        "service, or zel_service_sim to rehearse.\r\n";
+    // clang-format off
+    const std::tuple<std::string, texts_t, std::string> rows[] = {
+        // program, arguments, the end of standard error
+        {G_tool, {file}, "ZEL-Service connection failed!\r\n" + refused + "Warning: those devices were not found on the "
+         "network:\r\n\tdevice 1: KDX-RM6X5\r\n\r\nNo matching KALDEN-RM6X devices.\r\n"},
+        {G_read_tool, {"--list"}, refused + "ZEL-Service was not reached: nothing was read.\r\n"},
+        {G_sync_tool, {"--dry-run", file}, refused + "ZEL-Service was not reached: nothing was written.\r\n"},
+    };
+    // clang-format on
+    for (const auto& [program, args, err] : rows) {
+        SCOPED_TRACE(program);
+        std::string received = "not connected";
+        scripted_service show([&](platform::socket_t p_sock, int) {
+            send_text(p_sock, test_greeting);
+            received = receive_command(p_sock, 2000);  // "" once the program hangs up
+        });
+        const std::string port = std::to_string(show.port());
+        const platform::process_result_t res =
+            run_tool(args, "", program, {"ZEL_SERVICE_PORT=" + port, "ZEL_REHEARSAL=1"});
+        std::string shown = res.m_stderr;
+        for (std::size_t at; (at = shown.find(port)) != std::string::npos;) {
+            shown.replace(at, port.size(), "PORT");
+        }
+        EXPECT_EQ(shown.substr(shown.find(").\r\n") + 4), err);
+        EXPECT_EQ(res.m_exit_status, 2);
+        EXPECT_EQ(received, "");
+    }
+}
+
 // The programs other than the writer share one convention: --version, -h and --help, and
 // a usage error in one line pointing to --help, with status 2.
 TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {

@@ -157,7 +157,7 @@ TEST_F(Process, ClosedStandardStreamsAreNeverTheServiceLink) {
         platform::sleep_ms(10);
         client.reset(new sim_client(7000));
     }
-    EXPECT_EQ(client->read_until("\r\n"), SIM_GREETING);
+    EXPECT_EQ(client->read_until("\r\n"), sim_greeting());
     EXPECT_EQ(client->exchange("LIST_DEV\r\n"), G_listing);
     EXPECT_EQ(client->read_until("never"), "");  // until the simulator stops and closes
     service.join();

@@ -116,7 +116,7 @@ TEST_F(ReadBack, AVerifyProvesOnlyWhatItCanAndNamesTheOneFieldChangedSince) {
     EXPECT_EQ(res.m_stdout, head + "holds exactly what " + file + " would write (2 presets).\r\n");
     EXPECT_EQ(
         run_read_tool({"--verify", file, "--json"}).m_stdout,
-        R"({"schema": 1, "file": ")" + json_path(file) +
+        R"({"schema": 1, )" + G_json_service + R"("file": ")" + json_path(file) +
             R"(", "refused_lines": [], "targets": )"
             R"([{"name": "KDX-RM6X5", "mac": "00:1D:C1:0A:00:01", "state": "same", "differences": []}]})"
             "\n");
@@ -258,7 +258,7 @@ TEST(ReadBackFaults, ServiceTroubles) {
         {"kind=INFO_EXT,nth=1:reply=INFO_EXT=02:00:00:00:00:01;" + std::string(33, 'L') + ";1;0;5;2;3;8;8;1;0;", {"--list"},
          "Network \"Hall\": 2 devices listed\r\n" + std::string(33, 'L') + "  02:00:00:00:00:01  mir 5  pir 2  fir 3  "
          "compatible\r\nQuiet" + std::string(29, ' ') + "02:00:00:00:00:02  mir 5  pir 2  fir 3  compatible\r\n", G_greeting, 3, 0},
-        {"kind=INFO_EXT,nth=1:failed", {"--verify", desk, "--json"}, R"({"schema": 1, "file": ")" + json_path(desk) + R"(", )"
+        {"kind=INFO_EXT,nth=1:failed", {"--verify", desk, "--json"}, R"({"schema": 1, )" + G_json_service + R"("file": ")" + json_path(desk) + R"(", )"
          R"("refused_lines": [], "targets": [{"name": "Desk", "mac": null, "state": "no information answer", "differences": []}]})" "\n",
          opening(desk) + G_greeting +
          no_answer + "Warning: Desk was not found: a listed device gave no information answer.\r\n", 3},
@@ -445,7 +445,7 @@ TEST(ReadBackFaults, OddDevicesInEachJobAndJsonForScripts) {
     ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
     // clang-format off
     EXPECT_EQ(run_read_tool({"--list", "--json"}).m_stdout,
-        R"({"schema": 1, "network": "Hall \"1\"", "devices": [{"name": "Desk 1", "mac": "02:00:00:00:00:01", )"
+        R"({"schema": 1, )" + G_json_service + R"("network": "Hall \"1\"", "devices": [{"name": "Desk 1", "mac": "02:00:00:00:00:01", )"
         R"("mir": 5, "pir": 2, "fir": 3, "compatible": true, "answered": true}, {"name": null, )"
         R"("mac": "02:00:00:00:00:02", "mir": null, "pir": null, "fir": null, "compatible": false, )"
         R"("answered": false}, {"name": "Radio", "mac": "02:00:00:00:00:03", "mir": 7, "pir": 1, )"
@@ -480,7 +480,7 @@ TEST(ReadBackFaults, OddDevicesInEachJobAndJsonForScripts) {
     std::replace(file.begin(), file.end(), '\\', '/');  // a path JSON shows as it is
     // clang-format off
     EXPECT_EQ(run_read_tool({"--verify", file, "--json"}).m_stdout,
-        R"({"schema": 1, "file": ")" + file + R"(", "refused_lines": [], "targets": [{"name": "Ghost", "mac": null, )"
+        R"({"schema": 1, )" + G_json_service + R"("file": ")" + file + R"(", "refused_lines": [], "targets": [{"name": "Ghost", "mac": null, )"
         R"("state": "not found", "differences": []}, {"name": "Quiet", "mac": "02:00:00:00:00:02", )"
         R"("state": "differs", "differences": [{"entry": 3, "kind": "changed", "expected": )"
         R"({"label": "Factory 03", "device": "FACTORY", "channel": ")" "\xC3\xA9" R"("}, "found": )"

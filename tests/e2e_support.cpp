@@ -12,7 +12,12 @@ const sim_target_t G_rm6x5 = {"KDX-RM6X5", "00:1D:C1:0A:00:01", 14};
 const sim_target_t G_rm6x243 = {"KDX-RM6x-243", "00:1D:C1:0A:00:02", 26};
 const sim_target_t G_new1 = {"NEW-DEVICE1", "00:1D:C1:0A:00:03", 32};
 
-const std::string G_greeting = "Welcome to Quentara ZEL-Service\r\n\r\nZEL-Service Connected.\r\n";
+const std::string G_greeting =
+    "Welcome to Quentara ZEL-Service (simulated by zel_service_sim: no real device is "
+    "written)\r\n\r\nZEL-Service Connected.\r\n";
+const std::string G_json_service =
+    "\"service\": \"Welcome to Quentara ZEL-Service (simulated by zel_service_sim: no real device "
+    "is written)\", ";
 
 // clang-format off
 const texts_t G_listing_and_information = {

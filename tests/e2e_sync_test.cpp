@@ -74,7 +74,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
     const std::string json_file = json_path(file);
     std::string json_missing = json_file;
     json_missing.replace(json_missing.size() - 8, 4, "missing");
-    const std::string json_head = "{\"schema\": 1, \"dry_run\": false, \"files\": [{\"file\": \"";
+    const std::string json_head = "{\"schema\": 1, " + G_json_service + "\"dry_run\": false, \"files\": [{\"file\": \"";
     const std::string json_rm6x5 =
         "{\"name\": \"KDX-RM6X5\", \"mac\": \"00:1D:C1:0A:00:01\", \"state\": \"";
     const std::string head = opening(file) + G_greeting;
@@ -108,7 +108,8 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
         {"a file naming no target, after one that cannot be opened", "; nothing\n", {"--", "-missing.ini"}, "", "",
          opening("-missing.ini") + opening(file), open_failure("-missing.ini") + file + " names no target device: "
          "nothing to sync.\r\n", 2, 0, {}, G_factory_area},
-        {"a refused label line, for a script", "[KDX-RM6X5]\nA@ = b@c\n", {"--json"}, "", "", json_head + json_file +
+        {"a refused label line, for a script", "[KDX-RM6X5]\nA@ = b@c\n", {"--json"}, "", "", "{\"schema\": 1, \"service\": "
+         "null, \"dry_run\": false, \"files\": [{\"file\": \"" + json_file +
          "\", \"state\": \"refused\", \"refused_lines\": [2], \"devices\": []}]}\n", opening(file) + "Error in: " + file +
          " at line 2\r\nInvalid formated label, invalid charaters: @ in: \r\nA@ = b@c\r\n" + file + " is not synced: "
          "its line 2 was refused, nothing is written.\r\n", 2, 0, {}, G_factory_area},
@@ -133,7 +134,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "it.\r\n", 2, 9 + 50, {}, G_factory_area},
         {"a target ambiguous, another differing, in a dry run for a script", "[NEW-DEVICE2, KDX-RM6X5]" + G_one.substr(11),
          {"--dry-run", "--json"}, "", "kind=INFO_EXT,nth=3:reply=INFO_EXT=00:1D:C1:0A:00:03;KDX-RM6X5;1;0;5;2;4;8;8;1;0;",
-         "{\"schema\": 1, \"dry_run\": true, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"read\", "
+         "{\"schema\": 1, " + G_json_service + "\"dry_run\": true, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"read\", "
          "\"refused_lines\": [], \"devices\": [{\"name\": \"KDX-RM6X5\", \"mac\": null, \"state\": \"ambiguous\", \"fields\": "
          "[], \"failure\": null}, {\"name\": \"NEW-DEVICE2\", \"mac\": \"00:1D:C1:0A:00:04\", \"state\": \"differs\", "
          "\"fields\": [{\"entry\": 2, \"field\": \"label\", \"old\": \"Factory 02\", \"new\": \"Vox 2\", \"now\": \"old\"}], "
@@ -265,7 +266,7 @@ TEST_F(Sync, CtrlCStopsAfterTheCommandInFlight) {
          "labels, not read back; entry 4: the old labels. No field is erased: each holds its old or its new bytes.\r\n"
          "NEW-DEVICE1: stopped by Ctrl-C before its first write: its label area is unchanged.\r\n" + not_run,
          9 + 2 * 194 + 2, {G_factory_area[0], G_few_area[1], G_few_area[2], G_factory_area[3]}},
-        {{"--yes", "--json"}, "kind=TBOX_MEM_R,nth=100", "Reading KDX-RM6X5's labels...", R"({"schema": 1, "dry_run": false, )"
+        {{"--yes", "--json"}, "kind=TBOX_MEM_R,nth=100", "Reading KDX-RM6X5's labels...", R"({"schema": 1, )" + G_json_service + R"("dry_run": false, )"
          R"("files": [{"file": ")" + json_path(few) + R"(", "state": "read", "refused_lines": [], "devices": [{"name": "KDX-RM6X5", )"
          R"("mac": "00:1D:C1:0A:00:01", "state": "stopped", "fields": [], "failure": null}, {"name": "NEW-DEVICE1", "mac": null, )"
          R"("state": "stopped", "fields": [], "failure": null}]}, {"file": ")" + json_path(next) + R"(", "state": "not run", )"

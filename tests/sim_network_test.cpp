@@ -98,7 +98,7 @@ TEST(SimCommandLine, ReadsEveryOptionOrSaysWhichIsWrong) {
         {{"--port", "0", "--log"}, "--log needs a file name"},
         {{"--latency", "1", "--latency=2"}, "--latency is given twice"},
         {{"--latency", "600001"}, "--latency needs milliseconds from 0 to 600000, not \"600001\""},
-        {{"--slow-greeting", "0,10"}, "--slow-greeting needs PIECES,MS with 1 to 33 pieces, not \"0,10\""},
+        {{"--slow-greeting", "0,10"}, "--slow-greeting needs PIECES,MS with 1 to 91 pieces, not \"0,10\""},
         {{"--fault", "cmd=1"}, "--fault \"cmd=1\": a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed"},
     };
     // clang-format on

@@ -41,7 +41,7 @@ bool sim_client::closed_by_service() {
 std::unique_ptr<sim_client> sim_fixture::greeted_client(const zel_service_sim& p_sim) {
     std::unique_ptr<sim_client> client(new sim_client(p_sim.port()));
     EXPECT_TRUE(client->connected());
-    EXPECT_EQ(client->read_until("\r\n"), SIM_GREETING);
+    EXPECT_EQ(client->read_until("\r\n"), sim_greeting());
     return client;
 }
 

@@ -151,10 +151,11 @@ void messages_to_standard_error();
 // The colour's marker, the text, the reset marker: with the empty markers, the text.
 std::string color_text(std::string p_text, color_code_t p_color);
 
-// A live count ("  12/192", or a label and "3 of 8") after a progress line on a terminal,
-// overwritten as work goes on and wiped by clear(), or by any message written meanwhile, before the
-// outcome completes the line. Where standard output is not a terminal it writes nothing, so
-// redirected output stays exactly the messages.
+// A live count ("  12/192", or a label and "3 of 8", or any text) after a progress line on a
+// terminal, overwritten as work goes on and wiped by clear(), or by any message written
+// meanwhile, before the outcome completes the line. It is drawn where the messages go when that
+// is a terminal; where it is not, it writes nothing, so redirected output stays exactly the
+// messages.
 class progress_counter {
   public:
     explicit progress_counter(std::size_t p_total);
@@ -166,9 +167,17 @@ class progress_counter {
     // From now on the count reads p_label, then "n of N", instead of "  n/N".
     void set_label(const std::string& p_label) { m_label = p_label; }
     void show(std::size_t p_done);
+    // Shows p_text as the count, and tells p_done as done().
+    void show_text(std::size_t p_done, const std::string& p_text);
     void clear();
     // The last count told to show(), shown or not; 0 before the first.
     std::size_t done() const { return m_done; }
+    std::size_t total() const { return m_total; }
+    // The count is drawn on standard error as its whole line, p_head (as the terminal shows
+    // it) then the count, from the line's start: for a line whose head reaches the terminal
+    // only through another program (standard output piped to tee) while standard error is a
+    // terminal. The line is left showing the head alone.
+    void draw_on_standard_error(const std::string& p_head);
 
   private:
     void overwrite(const std::string& p_text);
@@ -178,6 +187,9 @@ class progress_counter {
     std::size_t m_done = 0;
     std::string m_shown;  // the count now shown
     std::string m_label;
+    bool m_whole_line = false;  // drawn on standard error from the line's start
+    std::string m_head;         // the line's head, when drawn whole
+    std::size_t m_widest = 0;   // the widest count drawn whole
 };
 
 // How a progress line ends: " OK", " FAILED", " STOPPED", or with no word (the writer's
@@ -190,7 +202,8 @@ enum line_outcome_t { LINE_OK, LINE_FAILED, LINE_STOPPED, LINE_UNFINISHED };
 // standard error, which ends the line. A failed command's message is never printed inside the
 // line: a message written while it is open waits and follows its outcome. Only the writer's
 // lines, whose failure messages come inside them as they always have, are opened with
-// p_messages_inside.
+// p_messages_inside. The count shows wherever standard error is a terminal, also when the
+// messages go to a pipe (the writer's, where they go, as it always has).
 class progress_line {
   public:
     progress_line(const console_message_t& p_head, std::size_t p_total,
@@ -201,13 +214,18 @@ class progress_line {
     progress_line& operator=(const progress_line&) = delete;
 
     progress_counter& counter() { return m_counter; }
+    // A line over several devices (p_total of them): the count reads "device 7 of 20
+    // (61/192)", and from the second device on how long is left, estimated from the time
+    // taken so far: "device 7 of 20 (61/192), about 40 s left". p_device counts from 1.
+    void show_device(std::size_t p_device, std::size_t p_pages, std::size_t p_pages_total);
     // Ends the line (once: later calls do nothing).
     void end(line_outcome_t p_outcome);
 
   private:
     progress_counter m_counter;
     bool m_open = true;
-    bool m_holds = false;  // this line holds the messages back
+    bool m_holds = false;      // this line holds the messages back
+    int64_t m_started_ms = 0;  // when the line opened
 };
 
 // ---- Command words and answers --------------------------------------------------------

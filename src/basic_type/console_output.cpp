@@ -1,5 +1,8 @@
 #include "basic_type/basic_type.h"
 
+#include <algorithm>
+
+#include "platform/clock.h"
 #include "platform/console.h"
 
 const std::string reset_color = "";
@@ -23,6 +26,14 @@ void wipe_shown_counter() {
     if (G_shown_counter != nullptr) {
         G_shown_counter->clear();
     }
+}
+
+// "40 s", "3 min 5 s".
+std::string duration_words(int64_t p_seconds) {
+    if (p_seconds < 60) {
+        return std::to_string(p_seconds) + " s";
+    }
+    return std::to_string(p_seconds / 60) + " min " + std::to_string(p_seconds % 60) + " s";
 }
 
 // Where printf_str, printf_str_color and the live counter write.
@@ -261,11 +272,16 @@ progress_counter::~progress_counter() {
 }
 
 void progress_counter::show(std::size_t p_done) {
+    const std::string done = std::to_string(p_done);
+    const std::string total = std::to_string(m_total);
+    show_text(p_done,
+              m_label.empty() ? "  " + done + "/" + total : m_label + done + " of " + total);
+}
+
+void progress_counter::show_text(std::size_t p_done, const std::string& p_text) {
     m_done = p_done;
     if (m_live) {
-        const std::string done = std::to_string(p_done);
-        const std::string total = std::to_string(m_total);
-        overwrite(m_label.empty() ? "  " + done + "/" + total : m_label + done + " of " + total);
+        overwrite(p_text);
         G_shown_counter = this;
     }
 }
@@ -279,7 +295,25 @@ void progress_counter::clear() {
     }
 }
 
+void progress_counter::draw_on_standard_error(const std::string& p_head) {
+    m_live = platform::console_is_terminal(platform::CONSOLE_ERR);
+    m_whole_line = true;
+    m_head = p_head;
+}
+
 void progress_counter::overwrite(const std::string& p_text) {
+    if (m_whole_line) {
+        // From the line's start: the head, the count, blanks over anything longer that stood
+        // there (a head the pipe brought late), then back to the count's end.
+        m_widest = std::max(m_widest, m_head.size() + p_text.size());
+        const std::size_t pad = 2 * m_widest - m_head.size() - p_text.size();
+        m_shown = p_text;
+        platform::console_write(
+            platform::CONSOLE_ERR,
+            "\r" + m_head + p_text + std::string(pad, ' ') + "\r" + m_head + p_text,
+            color_attribute(CYAN));
+        return;
+    }
     // Back to where the count starts, the new count, blanks over what is left of the old
     // one, and back again to the end of the new count.
     const std::size_t width = p_text.size();
@@ -295,8 +329,11 @@ void progress_counter::overwrite(const std::string& p_text) {
 
 progress_line::progress_line(const console_message_t& p_head, std::size_t p_total,
                              bool p_messages_inside)
-    : m_counter(p_total) {
+    : m_counter(p_total), m_started_ms(platform::monotonic_ms()) {
     printf_str_color(p_head, CYAN);
+    if (!p_messages_inside && !platform::console_is_terminal(G_message_stream)) {
+        m_counter.draw_on_standard_error(p_head.shown(true));
+    }
     // A line opened inside another's holding keeps to it.
     m_holds = !p_messages_inside && !G_holding;
     G_holding = G_holding || m_holds;
@@ -306,6 +343,22 @@ progress_line::~progress_line() {
     end(LINE_UNFINISHED);
 }
 
+void progress_line::show_device(std::size_t p_device, std::size_t p_pages,
+                                std::size_t p_pages_total) {
+    std::string text = " device " + std::to_string(p_device) + " of " +
+                       std::to_string(m_counter.total()) + " (" + std::to_string(p_pages) + "/" +
+                       std::to_string(p_pages_total) + ")";
+    // The devices done, and the part of this one, took the time so far: the rest takes alike.
+    const double done = static_cast<double>(p_device - 1) +
+                        static_cast<double>(p_pages) / static_cast<double>(p_pages_total);
+    if (p_device > 1) {
+        const double elapsed = static_cast<double>(platform::monotonic_ms() - m_started_ms);
+        const double left_s =
+            elapsed * (static_cast<double>(m_counter.total()) - done) / done / 1000.0;
+        text += ", about " + duration_words(static_cast<int64_t>(left_s + 0.5)) + " left";
+    }
+    m_counter.show_text(p_device, text);
+}
 void progress_line::end(line_outcome_t p_outcome) {
     if (!m_open) {
         return;

@@ -107,3 +107,8 @@ std::string json_error_result(const std::string& p_kind, const std::string& p_me
     return json_result({{"error", json_object({{"kind", json_string(p_kind)},
                                                {"message", json_string(message)}})}});
 }
+
+std::string json_greeting(const std::string& p_greeting) {
+    const std::size_t end = p_greeting.find_last_not_of("\r\n");
+    return end == std::string::npos ? json_null : json_string(p_greeting.substr(0, end + 1));
+}

@@ -28,6 +28,10 @@ std::string json_array(const std::vector<std::string>& p_values);
 // it before reading on (docs/json.md).
 constexpr long long json_schema = 1;
 
+// A service's greeting as the results give it (their "service"): its text without the line
+// end that ends it; null when no greeting came.
+std::string json_greeting(const std::string& p_greeting);
+
 // A program's JSON result: one object, "schema" first, then p_members, and a line end.
 std::string json_result(const json_members_t& p_members);
 // The result that says why a job could not be done: {"schema": 1, "error": {"kind": p_kind,

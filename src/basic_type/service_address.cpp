@@ -63,3 +63,9 @@ std::string service_port_notice(const service_port_t& p_port) {
     return "Using ZEL-Service at " + std::string(zel_service_ip) + ":" +
            std::to_string(p_port.m_port) + " (" + p_port.m_source + ").";
 }
+
+bool rehearsal_asked() {
+    std::string value;
+    return platform::environment_value(zel_rehearsal_variable, value) && !value.empty() &&
+           value != "0";
+}

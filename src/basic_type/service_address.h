@@ -42,4 +42,10 @@ bool choose_service_port(const std::string* p_option, service_port_t& p_port,
 // other than 7000; empty for 7000, where every program behaves as it always did.
 std::string service_port_notice(const service_port_t& p_port);
 
+// A rehearsal: ZEL_REHEARSAL set to anything but "" or "0" (ZEL_REHEARSAL=1). Then a service
+// whose greeting does not say it is simulated gets no command at all: a rehearsal never
+// reaches the show's devices by mistake.
+constexpr char zel_rehearsal_variable[] = "ZEL_REHEARSAL";
+bool rehearsal_asked();
+
 #endif  // SRC_BASIC_TYPE_SERVICE_ADDRESS_H_

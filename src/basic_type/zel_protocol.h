@@ -27,6 +27,9 @@ constexpr char zel_memory_read_mode[] = ";R;";
 constexpr char zel_memory_write_mode[] = ";W;";
 constexpr char zel_line_end[] = "\r\n";
 constexpr char zel_greeting_text[] = "Welcome to Quentara ZEL-Service";
+// What a simulated service says after those words, and what a rehearsal looks for in a
+// greeting: "Welcome to Quentara ZEL-Service (simulated by zel_service_sim: ...)".
+constexpr char zel_simulated_mark[] = " (simulated by ";
 
 // The head of the answer lines of a command word: "LIST_DEV=" for "LIST_DEV".
 std::string zel_answer_head(const char* p_word);

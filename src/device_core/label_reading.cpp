@@ -43,7 +43,7 @@ bool read_location(socket_handle& p_link, const zel_network_keys_t& p_network,
 }  // namespace
 
 area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_network,
-                             const std::string& p_mac, progress_counter* p_progress) {
+                             const std::string& p_mac, const fields_read_t& p_progress) {
     area_read_t read;
     if (!read_location(p_link, p_network, p_mac, read)) {
         return read;
@@ -68,12 +68,27 @@ area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_
             return not_read(read, base + page, end);
         }
         fields[page % label_pages_per_preset]->assign(bytes.begin(), bytes.end());
-        if (p_progress != nullptr) {
-            p_progress->show(page + 1);
+        if (p_progress) {
+            p_progress(page + 1);
         }
     }
     read.m_state = AREA_READ;
     return read;
+}
+
+std::vector<area_read_t> read_device_areas(socket_handle& p_link,
+                                           const zel_network_keys_t& p_network,
+                                           const std::vector<std::string>& p_macs,
+                                           progress_line* p_line) {
+    std::vector<area_read_t> reads;
+    for (std::size_t k = 0; k < p_macs.size(); ++k) {
+        reads.push_back(read_device_area(p_link, p_network, p_macs[k], [&](std::size_t p_fields) {
+            if (p_line != nullptr) {
+                p_line->show_device(k + 1, p_fields, label_area_pages);
+            }
+        }));
+    }
+    return reads;
 }
 
 std::string field_bytes(const std::string& p_field) {

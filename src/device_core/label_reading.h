@@ -6,7 +6,9 @@
 #define SRC_DEVICE_CORE_LABEL_READING_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "basic_type/basic_type.h"
 #include "basic_type/label_area.h"
@@ -32,11 +34,21 @@ struct area_read_t {
     command_end_t m_why = COMMAND_ANSWERED;  // not read: how that read ended
 };
 
+// Told the number of name fields read so far, after each.
+typedef std::function<void(std::size_t)> fields_read_t;
+
 // Reads P, then S, then, for a safe area, its 192 name fields, one read each, into 64
-// entries. Once a Ctrl-C was caught (platform::interrupted) no further command is sent. The
-// count, when given, is told the number of fields read.
+// entries. Once a Ctrl-C was caught (platform::interrupted) no further command is sent.
 area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_network,
-                             const std::string& p_mac, progress_counter* p_progress = nullptr);
+                             const std::string& p_mac,
+                             const fields_read_t& p_progress = fields_read_t());
+
+// The same for several devices, one after another, in order: a venue. The line, when given,
+// shows which device is read and how far, and how long is left.
+std::vector<area_read_t> read_device_areas(socket_handle& p_link,
+                                           const zel_network_keys_t& p_network,
+                                           const std::vector<std::string>& p_macs,
+                                           progress_line* p_line = nullptr);
 
 // A name field up to its last byte that is not zero.
 std::string field_bytes(const std::string& p_field);

@@ -133,7 +133,8 @@ area_read_t read_device(socket_handle& p_link, const network_view_t& p_view,
         read.m_state = AREA_STOPPED;
     } else {
         progress_line line(read_msg::reading(p_name), label_area_pages);
-        read = read_device_area(p_link, p_view.m_keys, p_mac, &line.counter());
+        read = read_device_area(p_link, p_view.m_keys, p_mac,
+                                [&](std::size_t p_fields) { line.counter().show(p_fields); });
         line.end(read.m_state == AREA_READ      ? LINE_OK
                  : read.m_state == AREA_STOPPED ? LINE_STOPPED
                                                 : LINE_FAILED);
@@ -281,7 +282,8 @@ std::string difference_json(const entry_difference_t& p_difference) {
 
 // What the verify found, for a script: the file, its refused label lines, and each target
 // with its state and differing entries.
-std::string verify_json(const std::string& p_file, const std::vector<verify_result_t>& p_results) {
+std::string verify_json(const std::string& p_file, const std::string& p_greeting,
+                        const std::vector<verify_result_t>& p_results) {
     std::vector<std::string> lines;
     for (const uint32_t line : refused_label_lines()) {
         lines.push_back(json_number(line));
@@ -298,7 +300,8 @@ std::string verify_json(const std::string& p_file, const std::vector<verify_resu
              {"state", json_string(result.m_state)},
              {"differences", json_array(differences)}}));
     }
-    return json_result({{"file", json_string(p_file)},
+    return json_result({{"service", json_greeting(p_greeting)},
+                        {"file", json_string(p_file)},
                         {"refused_lines", json_array(lines)},
                         {"targets", json_array(targets)}});
 }
@@ -427,7 +430,7 @@ job_status_t verify(socket_handle& p_link, const std::string& p_file, bool p_jso
     if (stop_reported(reading, p_json)) {
         return JOB_FAILED;
     }
-    if (p_json && !print_result(verify_json(p_file, results))) {
+    if (p_json && !print_result(verify_json(p_file, view.m_greeting, results))) {
         return JOB_FAILED;
     }
     return status;

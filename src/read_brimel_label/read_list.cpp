@@ -60,8 +60,9 @@ std::string list_json(const network_view_t& p_view) {
                          {"compatible", json_bool(answered && info.is_compatible())},
                          {"answered", json_bool(answered)}}));
     }
-    return json_result(
-        {{"network", json_cp850_string(p_view.m_name)}, {"devices", json_array(devices)}});
+    return json_result({{"service", json_greeting(p_view.m_greeting)},
+                        {"network", json_cp850_string(p_view.m_name)},
+                        {"devices", json_array(devices)}});
 }
 
 }  // namespace

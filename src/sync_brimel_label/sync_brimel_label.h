@@ -138,9 +138,10 @@ file_sync_t sync_file(socket_handle& p_link, const std::string& p_file, const op
 // The status of a run that came to these results.
 job_status_t run_status(const std::vector<file_sync_t>& p_files);
 
-// The run as one JSON object for a script: its schema, whether it was a dry run, and each file
-// with its refused lines and each target with its state and fields.
-std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run);
+// The run as one JSON object for a script: its schema, the service's greeting, whether it was a
+// dry run, and each file with its refused lines and each target with its state and fields.
+std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run,
+                     const std::string& p_greeting);
 
 }  // namespace sync_job
 

@@ -45,7 +45,8 @@ void read_device(socket_handle& p_link, const network_view_t& p_view,
     }
     progress_line line(sync_msg::reading(name), label_area_pages);
     const area_read_t read =
-        read_device_area(p_link, p_view.m_keys, p_device.m_mac, &line.counter());
+        read_device_area(p_link, p_view.m_keys, p_device.m_mac,
+                         [&](std::size_t p_fields) { line.counter().show(p_fields); });
     p_device.m_plan.m_location = read.m_location;
     if (read.m_state == AREA_STOPPED) {
         // The read stopped before its next command: nothing was planned.

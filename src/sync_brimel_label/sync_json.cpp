@@ -49,7 +49,8 @@ std::string device_json(const device_sync_t& p_device) {
 
 }  // namespace
 
-std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run) {
+std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run,
+                     const std::string& p_greeting) {
     std::vector<std::string> files;
     for (const file_sync_t& file : p_files) {
         std::vector<std::string> lines;
@@ -65,7 +66,9 @@ std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run) {
                                      {"refused_lines", json_array(lines)},
                                      {"devices", json_array(devices)}}));
     }
-    return json_result({{"dry_run", json_bool(p_dry_run)}, {"files", json_array(files)}});
+    return json_result({{"service", json_greeting(p_greeting)},
+                        {"dry_run", json_bool(p_dry_run)},
+                        {"files", json_array(files)}});
 }
 
 }  // namespace sync_job

@@ -91,7 +91,8 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     }
     std::string reason;
     if (options.m_json &&
-        !platform::write_standard_output(sync_job::run_json(files, options.m_dry_run), reason)) {
+        !platform::write_standard_output(
+            sync_job::run_json(files, options.m_dry_run, link.greeting()), reason)) {
         printf_error_message(sync_msg::standard_output_failed(reason));
         return JOB_FAILED;
     }

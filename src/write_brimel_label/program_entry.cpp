@@ -9,7 +9,8 @@
 namespace {
 
 const std::string G_program = "write_brimel_label";
-// A wrong command line: nothing was opened or connected.
+// A wrong command line, or a rehearsal whose service does not say it is simulated: nothing
+// was sent to the service.
 const int G_usage_status = 2;
 const char G_version_option[] = "--version";
 const char G_end_of_options[] = "--";
@@ -103,6 +104,10 @@ int write_brimel_label_main(const std::vector<std::string>& p_args) {
             // Every other word, the find words included, names a label file. One file that
             // failed fails the run, whatever the files after it do.
             ret_status = FAIL;
+        }
+        // A rehearsal that found the show's service stops at once: nothing was sent to it.
+        if (zel_config_env::instance().zel_service.refused_as_not_simulated()) {
+            return G_usage_status;
         }
         // A Ctrl-C caught while this file ran, up to its very end, stops the run.
         if (platform::interrupted()) {

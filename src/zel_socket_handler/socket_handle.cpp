@@ -100,6 +100,10 @@ bool socket_handle::checkinit_ZELService_connection() {
         return true;
     }
     m_last_end = COMMAND_NOT_SENT;  // until a command goes out
+    if (m_not_simulated) {
+        m_open_failed = true;
+        return false;  // said once, when it greeted
+    }
     if (!platform::net_startup()) {
         tell_failure("ZEL-Service Connection failed! WSAStartup ERROR.\r\n");
         report_not_reached("the socket library did not start");
@@ -121,6 +125,15 @@ bool socket_handle::checkinit_ZELService_connection() {
         m_open_failed = true;
         tell_failure("ZEL-Service connection failed!\r\n");
         report_not_reached("it closed the connection during its greeting");
+        return false;
+    }
+    if (m_rehearsal && greeting.find(zel_simulated_mark) == std::string::npos) {
+        drop_connection();
+        m_not_simulated = true;
+        m_open_failed = true;
+        tell_failure("ZEL-Service connection failed!\r\n");
+        report_not_reached(std::string("its greeting does not say it is simulated, and ") +
+                           zel_rehearsal_variable + " asks for a rehearsal: no command is sent");
         return false;
     }
     m_ever_reached = true;

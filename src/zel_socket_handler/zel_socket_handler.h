@@ -130,6 +130,10 @@ class socket_handle {
     // What the service sent as its greeting when the link was last opened; empty before.
     const std::string& greeting() const { return m_greeting; }
 
+    // In a rehearsal (ZEL_REHEARSAL), the service greeted without saying it is simulated: it
+    // got no command, and the link is never opened again.
+    bool refused_as_not_simulated() const { return m_not_simulated; }
+
     bool is_open() const { return m_init_state; }
 
     // True when the last command found the link closed and could not open it again: the
@@ -165,6 +169,8 @@ class socket_handle {
 
     bool m_bStatus = false;
     bool m_quiet = false;
+    bool m_rehearsal = rehearsal_asked();
+    bool m_not_simulated = false;
     command_end_t m_last_end = COMMAND_ANSWERED;
     std::string m_greeting;
     bool m_init_state = false;
