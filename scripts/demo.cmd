@@ -22,6 +22,8 @@ if not exist "%work%\" exit /b 1
 set "sim_pid="
 set "status=1"
 set "why="
+rem A rehearsal: a service that does not say it is simulated gets no command at all.
+set "ZEL_REHEARSAL=1"
 
 rem The simulators that ran before this one, by process id: the one this script starts is
 rem the one that was not among them, and only that one is stopped.
