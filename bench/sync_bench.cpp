@@ -36,7 +36,7 @@ const zel_network_keys_t G_network = {G_bench_mac};
 // The sync of the device to p_presets; false when it did not end written and read back.
 bool sync_device(const label_entries_t& p_presets) {
     socket_handle& link = zel_config_env::instance().zel_service;
-    const area_read_t read = read_device_area(link, G_network, G_bench_mac);
+    const area_read_t read = read_device_area(link, G_network, {G_bench_mac, {}});
     sync_job::plan_t plan = sync_job::plan_of(read, p_presets);
     return read.m_state == AREA_READ &&
            sync_job::apply_plan(link, G_network, G_bench_mac, plan).m_end ==
@@ -54,7 +54,7 @@ bool update_and_verify(brimel_config_rm6x_device& p_device, const label_entries_
         return false;
     }
     const area_read_t read =
-        read_device_area(zel_config_env::instance().zel_service, G_network, G_bench_mac);
+        read_device_area(zel_config_env::instance().zel_service, G_network, {G_bench_mac, {}});
     return read.m_state == AREA_READ && entry_differences(p_presets, read.m_entries).empty();
 }
 

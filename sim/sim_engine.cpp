@@ -301,12 +301,31 @@ void sim_engine::handle(std::string_view p_line, sim_reply_t& p_reply) {
         default:
             break;
     }
+    if (p_reply.m_action == FAULT_CHANGE) {
+        change_field(p_line, static_cast<uint32_t>(fault->m_ms), fault->m_text);
+    }
     execute(p_line, kind, p_reply.m_text);
     const std::size_t values_start = p_reply.m_text.rfind(';');
     if (p_reply.m_action == FAULT_VALUES && values_start != std::string::npos) {
         p_reply.m_text.erase(values_start + 1);
         p_reply.m_text += fault->m_text + G_line_end;
     }
+}
+
+void sim_engine::change_field(std::string_view p_line, uint32_t p_page, const std::string& p_text) {
+    memory_command_t command;
+    device_slot_t* slot = nullptr;
+    const std::string_view word = command_word(p_line);
+    if (p_line.size() <= word.size() ||
+        !parse_memory_command(p_line.substr(word.size() + 1), command) ||
+        (slot = find_device(command.m_mac)) == nullptr) {
+        return;
+    }
+    // Another client's write: the name's bytes, zeros after them; the guard rails watch only
+    // what the clients of the test write.
+    uint8_t field[label_name_field_length] = {};
+    std::copy(p_text.begin(), p_text.begin() + std::min(p_text.size(), sizeof(field)), field);
+    slot->m_memory.write(p_page, 0, field, sizeof(field));
 }
 
 const sim_fault_t* sim_engine::take_fault(sim_command_kind_t p_kind) {

@@ -92,6 +92,8 @@ class sim_engine {
     // The first fault that hits this command, counted as fired; nullptr when none.
     const sim_fault_t* take_fault(sim_command_kind_t p_kind);
     void execute(std::string_view p_line, sim_command_kind_t p_kind, std::string& p_answer);
+    // Puts p_text into the name field at p_page of the device p_line's memory command names.
+    void change_field(std::string_view p_line, uint32_t p_page, const std::string& p_text);
     void answer_info(std::string_view p_arguments, std::string& p_answer) const;
     void answer_memory(std::string_view p_arguments, std::string& p_answer);
     void answer_dump(std::string& p_answer) const;

@@ -12,6 +12,8 @@ const char* const G_kind_names[KIND_COUNT] = {"LIST_DEV", "INFO_EXT", "TBOX_MEM_
 
 // Longest pause a fault may ask for: ten minutes.
 const int G_max_fault_ms = 600000;
+// A change writes a name field: at most its 32 bytes.
+const std::size_t G_name_field_length = 32;
 
 std::vector<std::string> split_on(const std::string& p_text, char p_separator) {
     std::vector<std::string> parts;
@@ -102,14 +104,22 @@ bool parse_action(const std::string& p_text, sim_fault_t& p_fault, std::string& 
         p_fault.m_action = name == "delay" ? FAULT_DELAY : FAULT_SPLIT;
         return true;
     }
+    const std::size_t comma = argument.find(',');
+    if (name == "change" && comma != std::string::npos &&
+        read_int_strict(argument.substr(0, comma), p_fault.m_ms) && p_fault.m_ms >= 0 &&
+        argument.size() - comma - 1 <= G_name_field_length) {
+        p_fault.m_text = argument.substr(comma + 1);
+        p_fault.m_action = FAULT_CHANGE;
+        return true;
+    }
     if ((name == "values" || name == "reply") && has_argument) {
         p_fault.m_text = argument;
         p_fault.m_action = name == "values" ? FAULT_VALUES : FAULT_REPLY;
         return true;
     }
     p_error = "bad action \"" + p_text +
-              "\": use failed, silent, close, gone, garbage, delay=MS, split=MS, values=TEXT or "
-              "reply=TEXT";
+              "\": use failed, silent, close, gone, garbage, delay=MS, split=MS, values=TEXT, "
+              "reply=TEXT or change=PAGE,TEXT";
     return false;
 }
 
@@ -137,8 +147,10 @@ bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p
 
 bool fault_hits(const sim_fault_t& p_fault, uint64_t p_command_number, sim_command_kind_t p_kind,
                 uint64_t p_kind_number) {
-    // Only a memory read has values to replace.
-    if (p_fault.m_action == FAULT_VALUES && p_kind != KIND_TBOX_MEM_R) {
+    // Only a memory read has values to replace; only a memory command names a device to change.
+    if ((p_fault.m_action == FAULT_VALUES && p_kind != KIND_TBOX_MEM_R) ||
+        (p_fault.m_action == FAULT_CHANGE && p_kind != KIND_TBOX_MEM_R &&
+         p_kind != KIND_TBOX_MEM_W)) {
         return false;
     }
     if (!p_fault.m_by_kind) {

@@ -29,7 +29,9 @@ enum sim_fault_action_t {
     FAULT_GARBAGE,  // a line "GARBAGE 1234" first, then the answer
     FAULT_VALUES,   // a memory read answered with m_text as its values part
     FAULT_REPLY,    // the line m_text (CR LF added) instead of the answer; not carried out
-    FAULT_GONE      // close the connection and stop listening: the service is gone for good
+    FAULT_GONE,     // close the connection and stop listening: the service is gone for good
+    FAULT_CHANGE    // first put m_text into the name field at page m_ms of the device a
+                    // memory command names (another client's write), then carry it out
 };
 
 struct sim_fault_t {
@@ -38,7 +40,7 @@ struct sim_fault_t {
     sim_command_kind_t m_kind = KIND_OTHER;
     uint64_t m_nth = 0;  // only the n-th command of m_kind (from 1); 0: all
     sim_fault_action_t m_action = FAULT_NONE;
-    int m_ms = 0;        // delay or split pause
+    int m_ms = 0;        // delay or split pause; the page a change writes
     std::string m_text;  // values or reply text
 };
 
@@ -46,8 +48,8 @@ struct sim_fault_t {
 const char* command_kind_name(sim_command_kind_t p_kind);
 
 // Reads "SELECTOR:ACTION". SELECTOR is "cmd=N", or "kind=K" optionally followed by
-// ",nth=N". ACTION is failed, silent, close, gone, garbage, delay=MS, split=MS, values=TEXT
-// or reply=TEXT. On failure p_fault is unchanged and p_error says why.
+// ",nth=N". ACTION is failed, silent, close, gone, garbage, delay=MS, split=MS, values=TEXT,
+// reply=TEXT or change=PAGE,TEXT. On failure p_fault is unchanged and p_error says why.
 bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p_error);
 
 // True when the fault hits the p_command_number-th command, which is the p_kind_number-th

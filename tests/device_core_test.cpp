@@ -70,8 +70,9 @@ TEST_F(DeviceCore, ALabelAreaIsReadByMacOrTheFailedPageIsNamed) {
         m_link.close_ZELService_connection();
         m_link.set_service_port(sim.port());
         area_read_t area;
-        const captured_t output =
-            capture_output([&] { area = read_device_area(m_link, network, G_rm6x5_mac); });
+        const captured_t output = capture_output([&] {
+            area = read_device_area(m_link, network, {G_rm6x5_mac, {}});
+        });
         EXPECT_EQ(output.m_out + output.m_err, "");
         EXPECT_EQ(area.m_state, r.m_state);
         EXPECT_EQ(area.m_failed_page, r.m_failed_page);

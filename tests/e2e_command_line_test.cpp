@@ -98,7 +98,9 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
         {G_read_tool, {"--list", "--json"}, variable + "=0", R"({"schema": 1, "error": {"kind": "usage", "message": )"
          R"("read_brimel_label: ZEL_SERVICE_PORT needs a port number from 1 to 65535, not \"0\""}})" "\n",
          "read_brimel_label: " + variable + no + "\"0\"\r\n", 2, NONE},
-        {G_sync_tool, {"--dry-run", "--port", port, nobody_file}, variable + "=-1", opening(nobody_file) + G_greeting, using_there + "--port).\r\nWarning: Nobody was not found on the network.\r\n", 2, OTHER},
+        {G_sync_tool, {"--dry-run", "--port", port, nobody_file}, variable + "=-1", opening(nobody_file) + G_greeting + "Plan: 0 fields "
+         "to write on 0 of 1 device; 0 already hold the file; 1 not found.\r\n", using_there + "--port).\r\nWarning: Nobody was not "
+         "found on the network.\r\n", 2, OTHER},
         {G_sync_tool, {"--port=x", "--json", good}, there, R"({"schema": 1, "error": {"kind": "usage", "message": )"
          R"("sync_brimel_label: --port needs a port number from 1 to 65535, not \"x\""}})" "\n",
          "sync_brimel_label: --port" + no + "\"x\"\r\n", 2, NONE},

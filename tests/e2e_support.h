@@ -25,7 +25,7 @@ extern const sim_target_t G_rm6x5;    // KDX-RM6X5, P 10, S 4
 extern const sim_target_t G_rm6x243;  // KDX-RM6x-243, P 20, S 6
 extern const sim_target_t G_new1;     // NEW-DEVICE1, P 2, S 30
 
-extern const std::string G_greeting;  // the greeting and "ZEL-Service Connected."
+extern const std::string G_greeting;      // the greeting and "ZEL-Service Connected."
 extern const std::string G_json_service;  // the greeting as a JSON member, and ", "
 // The 9 commands of the device stage up to the prompt: the listing and the information of
 // the 8 devices of the built-in network.

@@ -28,12 +28,20 @@ const std::string G_few =
     "[KDX-RM6X5]\n" + factory_line(1) + "Vox 2 = Ch 02@FACTORY\nFac = Ch 03@FACTORY\n";
 const std::string G_one = "[KDX-RM6X5]\n" + factory_line(1) + "Vox 2 = Ch 02@FACTORY\n" +
                           factory_line(3) + factory_line(4);
-const std::string G_vox_2 = "\tentry 2: label 'Factory 02' -> 'Vox 2'\r\n";
-const std::string G_few_planned =
-    G_reading + G_rm6x5_is + ": 5 fields to write:\r\n" + G_vox_2 +
-    "\tentry 3: label 'Factory 03' -> 'Fac'\r\n\tentry 4: label 'Factory 04' -> '', device "
-    "'FACTORY' -> '', channel 'Ch 04' -> ''\r\n";
-const std::string G_one_planned = G_reading + G_rm6x5_is + ": 1 field to write:\r\n" + G_vox_2;
+// The plans of G_few and G_one in the reader's words.
+std::string differs(const std::string& p_file) {
+    return G_rm6x5_is + " differs from what " + p_file + " would write:\r\n";
+}
+const std::string G_vox_2 =
+    "\tentry 2: expected label \"Vox 2\", channel \"Ch 02\", device \"FACTORY\"; found label "
+    "\"Factory 02\", channel \"Ch 02\", device \"FACTORY\"\r\n";
+const std::string G_few_lines =
+    G_vox_2 +
+    "\tentry 3: expected label \"Fac\", channel \"Ch 03\", device \"FACTORY\"; found label "
+    "\"Factory 03\", channel \"Ch 03\", device \"FACTORY\"\r\n\tentry 4 would be erased: label "
+    "\"Factory 04\", channel \"Ch 04\", device \"FACTORY\"\r\n";
+const std::string G_plan_one =
+    "Plan: 1 field to write on 1 of 1 device; 0 already hold the file.\r\n";
 const std::string G_one_confirm = confirm_screen("\tdevice 1: " + G_rm6x5_is + ": 1 field\r\n");
 const texts_t G_factory_area = {"Factory 01|FACTORY|Ch 01", "Factory 02|FACTORY|Ch 02",
                                 "Factory 03|FACTORY|Ch 03", "Factory 04|FACTORY|Ch 04"};
@@ -66,98 +74,131 @@ struct sync_row_t {
     std::size_t m_commands;  // the commands the service received
     texts_t m_written;       // the write commands; empty: not looked at
     texts_t m_area;          // the first entries of KDX-RM6X5 afterwards
+    texts_t m_environment = {};
 };
+
+// The totals of a file for a script: the counts of devices, differing, fields, same, not
+// found, not compatible, ambiguous, not read, failed, stopped, changed, not contacted, left.
+std::string totals(const std::vector<int>& p_counts) {
+    const char* const names[] = {"devices",   "differing",      "fields",    "same",
+                                 "not_found", "not_compatible", "ambiguous", "not_read",
+                                 "failed",    "stopped",        "changed",   "not_contacted",
+                                 "left"};
+    std::string text;
+    for (std::size_t k = 0; k < p_counts.size(); ++k) {
+        text += (k == 0 ? "{\"" : ", \"") + std::string(names[k]) +
+                "\": " + std::to_string(p_counts[k]);
+    }
+    return text + "}";
+}
 
 TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
     const std::string file = temp_path("sync.ini");
     const std::string missing = temp_path("missing.ini");
+    const std::string kept = write_temp_file("kept-undo.txt", "kept\n");
     const std::string json_file = json_path(file);
     std::string json_missing = json_file;
     json_missing.replace(json_missing.size() - 8, 4, "missing");
-    const std::string json_head = "{\"schema\": 1, " + G_json_service + "\"dry_run\": false, \"files\": [{\"file\": \"";
+    const std::string json_head =
+        "{\"schema\": 1, " + G_json_service + "\"dry_run\": false, \"files\": [{\"file\": \"";
     const std::string json_rm6x5 =
         "{\"name\": \"KDX-RM6X5\", \"mac\": \"00:1D:C1:0A:00:01\", \"state\": \"";
+    const std::string none = "\"refused\": [], \"failure\": null}";
     const std::string head = opening(file) + G_greeting;
+    const std::string not_found =
+        "Plan: 0 fields to write on 0 of 1 device; 0 already hold the file; 1 not found.\r\n";
     const std::size_t listed_and_read = 9 + 194;
     texts_t full_area;
     const std::string sixty_five = sixty_five_presets(full_area);
-    const std::string sixty_four = sixty_five.substr(0, sixty_five.find("L 65 "));
+    const std::string all_four =
+        "[NEW-DEVICE2, KDX-RM6x-243, NEW-DEVICE1, KDX-RM6X5]" + G_one.substr(11);
     // clang-format off
     const sync_row_t rows[] = {
-        {"unchanged, for a script", G_factory, {"--yes", "--json"}, "", "", json_head + json_file + "\", \"state\": "
-         "\"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "same\", \"fields\": [], \"failure\": null}]}]}\n",
-         head + G_reading + G_rm6x5_is + " already holds what " + file + " would write (4 presets).\r\n", 0,
-         listed_and_read, {}, G_factory_area},
-        {"two labels changed, one shorter, a preset removed", G_few, {}, "y\n", "", head + G_few_planned +
-         confirm_screen("\tdevice 1: " + G_rm6x5_is + ": 5 fields\r\n") + "Write labels:\r\n\r\n" + G_writing + " OK\r\n" +
-         G_rm6x5_is + ": 5 fields written and verified.\r\n", "", 0, listed_and_read + 10, {G_write + "17,0;86,111,120,32,50" +
-         zeros(27), G_write + "20,0;70,97,99" + zeros(29), G_write + "23,0;0" + zeros(31), G_write + "24,0;0" + zeros(31),
-         G_write + "25,0;0" + zeros(31)}, G_few_area},
-        {"a full rewrite", sixty_four, {"--yes"}, "", "", "", "", 0, listed_and_read + 384, {}, full_area},
+        {"unchanged, for a script", G_factory, {"--yes", "--json"}, "", "", json_head + json_file + "\", \"state\": \"read\", "
+         "\"refused_lines\": [], \"devices\": [" + json_rm6x5 + "same\", \"fields\": [], " + none + "], \"totals\": " +
+         totals({1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + ", \"done\": null}]}\n", head + G_reading + "Plan: 0 fields to write on 0 of 1 "
+         "device; 1 already holds the file.\r\n", 0, listed_and_read, {}, G_factory_area},
+        {"two labels changed, one shorter, a preset removed", G_few, {}, "y\n", "", head + G_reading + differs(file) + G_few_lines +
+         "Plan: 5 fields to write on 1 of 1 device; 0 already hold the file.\r\n" + confirm_screen("\tdevice 1: " + G_rm6x5_is +
+         ": 5 fields\r\n") + "Write labels:\r\n\r\n" + G_writing + " OK\r\nDone: 5 fields written and read back on 1 of 1 device; 0 "
+         "held them already.\r\n", "", 0, listed_and_read + 10, {G_write + "17,0;86,111,120,32,50" + zeros(27), G_write +
+         "20,0;70,97,99" + zeros(29), G_write + "23,0;0" + zeros(31), G_write + "24,0;0" + zeros(31), G_write + "25,0;0" + zeros(31)},
+         G_few_area},
         {"65 presets, in a dry run", sixty_five, {"--dry-run"}, "", "", "", "KDX-RM6X5's labels number is greater than 64 "
          "Labels 1 to 64 will be written, further labels will be ignored\r\n", 1, listed_and_read, {}, G_factory_area},
-        {"one label changed, for a script", G_one, {"--yes", "--json"}, "", "", json_head + json_file + "\", \"state\": "
-         "\"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "written\", \"fields\": [{\"entry\": 2, \"field\": "
-         "\"label\", \"old\": \"Factory 02\", \"new\": \"Vox 2\", \"now\": \"new\"}], \"failure\": null}]}]}\n", head +
-         G_one_planned + G_writing + " OK\r\n" + G_rm6x5_is + ": 1 field written and verified.\r\n", 0, listed_and_read + 2,
-         {G_write + "17,0;86,111,120,32,50" + zeros(27)}, {G_factory_area[0], G_few_area[1], G_factory_area[2],
-         G_factory_area[3]}},
-        {"no standard input", G_one, {}, "", "", head + G_one_planned + G_one_confirm + G_one_confirm + G_one_confirm,
-         "Unvalid answer (remains 2 try)\r\nUnvalid answer (remains 1 try)\r\nUpdate label canceled\r\n", 1,
-         listed_and_read, {}, G_factory_area},
-        {"a file naming no target, after one that cannot be opened", "; nothing\n", {"--", "-missing.ini"}, "", "",
-         opening("-missing.ini") + opening(file), open_failure("-missing.ini") + file + " names no target device: "
-         "nothing to sync.\r\n", 2, 0, {}, G_factory_area},
+        {"a file naming no target", "; nothing\n", {}, "", "", opening(file), file + " names no target device: nothing to sync.\r\n",
+         1, 0, {}, G_factory_area},
         {"a refused label line, for a script", "[KDX-RM6X5]\nA@ = b@c\n", {"--json"}, "", "", "{\"schema\": 1, \"service\": "
-         "null, \"dry_run\": false, \"files\": [{\"file\": \"" + json_file +
-         "\", \"state\": \"refused\", \"refused_lines\": [2], \"devices\": []}]}\n", opening(file) + "Error in: " + file +
-         " at line 2\r\nInvalid formated label, invalid charaters: @ in: \r\nA@ = b@c\r\n" + file + " is not synced: "
-         "its line 2 was refused, nothing is written.\r\n", 2, 0, {}, G_factory_area},
+         "null, \"dry_run\": false, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"refused\", \"refused_lines\": [2], "
+         "\"devices\": [], \"totals\": null, \"done\": null}]}\n", opening(file) + "Error in: " + file + " at line 2\r\nInvalid "
+         "formated label, invalid charaters: @ in: \r\nA@ = b@c\r\n" + file + " is not synced: its line 2 was refused, nothing is "
+         "written.\r\n", 2, 0, {}, G_factory_area},
         {"a usage error, for a script", G_factory, {"--json", "--bogus"}, "", "", R"({"schema": 1, "error": {"kind": "usage", )"
          R"j("message": "sync_brimel_label: unknown option --bogus (see --help)"}})j" "\n", "sync_brimel_label: unknown option --bogus "
          "(see --help)\r\n", 2, 0, {}, G_factory_area},
-        {"the service gone for good while the devices are asked", G_factory, {"--yes"}, "", "kind=INFO_EXT,nth=1:gone", head,
-         "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as not found.\r\nWarning: "
+        {"an undo record that could not be written", G_one, {"--yes", "--save-undo", kept}, "", "", "", "Unable to write file: \r\n" + kept +
+         "\r\nit exists already: give --force to replace it\r\nFailed, exit now\r\n", 2, 0, {}, G_factory_area},
+        {"the service gone for good while the devices are asked", G_factory, {"--yes"}, "", "kind=INFO_EXT,nth=1:gone", head +
+         not_found, "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as not found.\r\nWarning: "
          "KDX-RM6X5 was not found: a listed device gave no information answer.\r\n", 2, 2, {}, G_factory_area},
-        {"a name but for letter case", "[kdx-rm6x5]" + G_one.substr(11), {"--dry-run"}, "", "", head, "Warning: kdx-rm6x5 was not "
-         "found on the network.\r\nDid you mean KDX-RM6X5? Device names are case-sensitive.\r\n", 2, 9, {}, G_factory_area},
+        {"a name but for letter case", "[kdx-rm6x5]" + G_one.substr(11), {"--dry-run"}, "", "", head + not_found, "Warning: kdx-rm6x5 "
+         "was not found on the network.\r\nDid you mean KDX-RM6X5? Device names are case-sensitive.\r\n", 2, 9, {}, G_factory_area},
         {"a listing cut off, for a script", G_factory, {"--yes", "--json"}, "", "kind=LIST_DEV:close", json_head + json_file +
-         "\", \"state\": \"no network\", \"refused_lines\": [], \"devices\": []}]}\n", head +
+         "\", \"state\": \"no network\", \"refused_lines\": [], \"devices\": [], \"totals\": null, \"done\": null}]}\n", head +
          "ZEL-Service did not list the devices (no answer): nothing was written.\r\n", 2, 1, {}, G_factory_area},
         {"an area over its location bytes, for a script", G_factory, {"--yes", "--json"}, "", "kind=TBOX_MEM_R,nth=2:values=0",
          json_head + json_file + "\", \"state\": \"read\", \"refused_lines\": [], \"devices\": [" + json_rm6x5 + "not read\", "
-         "\"fields\": [], \"failure\": null}]}]}\n", head + "Reading KDX-RM6X5's labels... FAILED\r\nKDX-RM6X5's label area "
-         "(page index 10, start offset 0) would cover its own location bytes: nothing is written to it.\r\n", 2, 9 + 2, {},
-         G_factory_area},
-        {"a field that cannot be read", G_factory, {"--yes"}, "", "kind=TBOX_MEM_R,nth=50:failed", head + "Reading "
-         "KDX-RM6X5's labels...", " FAILED\r\nKDX-RM6X5's labels could not be read (page 61: refused by the service): nothing is written to "
-         "it.\r\n", 2, 9 + 50, {}, G_factory_area},
+         "\"fields\": [], " + none + "], \"totals\": " + totals({1, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}) + ", \"done\": null}]}\n", head +
+         "Reading KDX-RM6X5's labels... FAILED\r\nKDX-RM6X5's label area (page index 10, start offset 0) would cover its own location "
+         "bytes: nothing is written to it.\r\nPlan: 0 fields to write on 0 of 1 device; 0 already hold the file; 1 not read.\r\n", 2,
+         9 + 2, {}, G_factory_area},
+        {"a field that cannot be read", G_factory, {"--yes"}, "", "kind=TBOX_MEM_R,nth=50:failed", head + "Reading KDX-RM6X5's "
+         "labels...Plan: 0 fields to write on 0 of 1 device; 0 already hold the file; 1 not read.\r\n", " FAILED\r\nKDX-RM6X5's labels "
+         "could not be read (page 61: refused by the service): nothing is written to it.\r\n", 2, 9 + 50, {}, G_factory_area},
         {"a target ambiguous, another differing, in a dry run for a script", "[NEW-DEVICE2, KDX-RM6X5]" + G_one.substr(11),
          {"--dry-run", "--json"}, "", "kind=INFO_EXT,nth=3:reply=INFO_EXT=00:1D:C1:0A:00:03;KDX-RM6X5;1;0;5;2;4;8;8;1;0;",
          "{\"schema\": 1, " + G_json_service + "\"dry_run\": true, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"read\", "
          "\"refused_lines\": [], \"devices\": [{\"name\": \"KDX-RM6X5\", \"mac\": null, \"state\": \"ambiguous\", \"fields\": "
-         "[], \"failure\": null}, {\"name\": \"NEW-DEVICE2\", \"mac\": \"00:1D:C1:0A:00:04\", \"state\": \"differs\", "
-         "\"fields\": [{\"entry\": 2, \"field\": \"label\", \"old\": \"Factory 02\", \"new\": \"Vox 2\", \"now\": \"old\"}], "
-         "\"failure\": null}]}]}\n", head + "Warning: KDX-RM6X5 is the name of more than one device on the network: "
-         "00:1D:C1:0A:00:01 and 00:1D:C1:0A:00:03. It is not synced.\r\nReading NEW-DEVICE2's labels... OK\r\nNEW-DEVICE2 "
-         "(00:1D:C1:0A:00:04): 1 field to write:\r\n" + G_vox_2, 2, listed_and_read, {}, G_factory_area},
+         "[], " + none + ", {\"name\": \"NEW-DEVICE2\", \"mac\": \"00:1D:C1:0A:00:04\", \"state\": \"differs\", "
+         "\"fields\": [{\"entry\": 2, \"field\": \"label\", \"old\": \"Factory 02\", \"new\": \"Vox 2\", \"now\": \"old\"}], " +
+         none + "], \"totals\": " + totals({2, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}) + ", \"done\": null}]}\n", head + "Warning: "
+         "KDX-RM6X5 is the name of more than one device on the network: 00:1D:C1:0A:00:01 and 00:1D:C1:0A:00:03. It is not synced.\r\n"
+         "Reading NEW-DEVICE2's labels... OK\r\nNEW-DEVICE2 (00:1D:C1:0A:00:04) differs from what " + file + " would write:\r\n" +
+         G_vox_2 + "Plan: 1 field to write on 1 of 2 devices; 0 already hold the file; 1 ambiguous.\r\n", 2, listed_and_read, {},
+         G_factory_area},
         {"a failed write, targets not found or not compatible, for a script", "[KDX-RM6X5, ZUPx3-Radio, Lobby]" +
          G_few.substr(11), {"--yes", "--json", missing}, "", "kind=TBOX_MEM_W,nth=2:failed", json_head + json_missing +
-         "\", \"state\": \"not read\", \"refused_lines\": [], \"devices\": []}, {\"file\": \"" + json_file + "\", \"state\": "
-         "\"read\", \"refused_lines\": [], \"devices\": [{\"name\": \"Lobby\", \"mac\": null, \"state\": \"not found\", "
-         "\"fields\": [], \"failure\": null}, " + json_rm6x5 + "failed\", \"fields\": [{\"entry\": 2, \"field\": \"label\", "
+         "\", \"state\": \"not read\", \"refused_lines\": [], \"devices\": [], \"totals\": null, \"done\": null}, {\"file\": \"" +
+         json_file + "\", \"state\": \"read\", \"refused_lines\": [], \"devices\": [{\"name\": \"Lobby\", \"mac\": null, \"state\": "
+         "\"not found\", \"fields\": [], " + none + ", " + json_rm6x5 + "failed\", \"fields\": [{\"entry\": 2, \"field\": \"label\", "
          "\"old\": \"Factory 02\", \"new\": \"Vox 2\", \"now\": \"new\"}, {\"entry\": 3, \"field\": \"label\", \"old\": "
          "\"Factory 03\", \"new\": \"Fac\", \"now\": \"old\"}, {\"entry\": 4, \"field\": \"label\", \"old\": \"Factory 04\", "
          "\"new\": \"\", \"now\": \"old\"}, {\"entry\": 4, \"field\": \"device\", \"old\": \"FACTORY\", \"new\": \"\", \"now\": "
-         "\"old\"}, {\"entry\": 4, \"field\": \"channel\", \"old\": \"Ch 04\", \"new\": \"\", \"now\": \"old\"}], \"failure\": "
-         "{\"command\": \"write\", \"entry\": 3, \"field\": \"label\"}}, {\"name\": \"ZUPx3-Radio\", \"mac\": "
-         "\"00:1D:C1:0B:00:01\", \"state\": \"not compatible\", \"fields\": [], \"failure\": null}]}]}\n",
-         opening(missing) + open_failure(missing) + head + "Warning: Lobby was not found on the network.\r\n" + G_few_planned +
-         "Warning: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a KALDEN-RM6X compatible device.\r\n" + G_writing + " FAILED\r\n"
-         "KDX-RM6X5: the write of entry 3's label failed; read again, it holds its old bytes.\r\nKDX-RM6X5's label area now: "
-         "entry 2: the file's labels, read back; entries 3 to 4: the old labels. No field is erased: each holds its old or "
-         "its new bytes.\r\n", 2, listed_and_read + 4, {}, {G_factory_area[0], G_few_area[1], G_factory_area[2],
+         "\"old\"}, {\"entry\": 4, \"field\": \"channel\", \"old\": \"Ch 04\", \"new\": \"\", \"now\": \"old\"}], \"refused\": [], "
+         "\"failure\": {\"command\": \"write\", \"entry\": 3, \"field\": \"label\"}}, {\"name\": \"ZUPx3-Radio\", \"mac\": "
+         "\"00:1D:C1:0B:00:01\", \"state\": \"not compatible\", \"fields\": [], " + none + "], \"totals\": " +
+         totals({3, 1, 5, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0}) + ", \"done\": " + totals({3, 1, 1, 0, 1, 1, 0, 0, 1, 0, 0, 0, 0}) + "}]}\n",
+         opening(missing) + open_failure(missing) + head + "Warning: Lobby was not found on the network.\r\nWarning: ZUPx3-Radio "
+         "(00:1D:C1:0B:00:01) is not a KALDEN-RM6X compatible device.\r\n" + G_reading + differs(file) + G_few_lines + "Plan for " +
+         file + ": 5 fields to write on 1 of 3 devices; 0 already hold the file; 1 not found; 1 not compatible.\r\n" + G_writing +
+         " FAILED\r\nKDX-RM6X5: the write of entry 3's label failed; read again, it holds its old bytes.\r\nKDX-RM6X5's label area "
+         "now: entry 2: the file's labels, read back; entries 3 to 4: the old labels. No field is erased: each holds its old or "
+         "its new bytes.\r\nDone for " + file + ": 1 field written and read back on 1 of 3 devices; 0 held them already; 1 not "
+         "found; 1 not compatible; 1 failed.\r\n", 2, listed_and_read + 4, {}, {G_factory_area[0], G_few_area[1], G_factory_area[2],
          G_factory_area[3]}},
+        {"one device of a venue", all_four, {"--yes", "--device", "NEW-DEVICE1"}, "", "", head + "Reading NEW-DEVICE1's labels... "
+         "OK\r\nNEW-DEVICE1 (00:1D:C1:0A:00:03) differs from what " + file + " would write:\r\n" + G_vox_2 + G_plan_one +
+         "Writing NEW-DEVICE1's labels... OK\r\nDone: 1 field written and read back on 1 of 1 device; 0 held them already.\r\n", "",
+         0, listed_and_read + 2, {"TBOX_MEM 00:1D:C1:0A:00:03;W;0,35,0;86,111,120,32,50" + zeros(27)}, G_factory_area},
+        {"a device no file targets", all_four, {"--yes", "--device", "Nobody"}, "", "", opening(file), "sync_brimel_label: --device "
+         "Nobody is no target of the label files (see --help)\r\n", 2, 0, {}, G_factory_area},
+        {"a field another client changed while the prompt waited", G_one, {}, "y\n", "kind=TBOX_MEM_R,nth=195:change=17,Other", head +
+         G_reading + differs(file) + G_vox_2 + G_plan_one + confirm_screen("\tdevice 1: " + G_rm6x5_is + ": 1 field\r\n") + "Write "
+         "labels:\r\n\r\n" + G_writing + G_rm6x5_is + " changed since it was read: nothing is written to it. Its plan now:\r\n" +
+         differs(file) + "\tentry 2: expected label \"Vox 2\", channel \"Ch 02\", device \"FACTORY\"; found label \"Other\", channel "
+         "\"Ch 02\", device \"FACTORY\"\r\nDone: 0 fields written and read back on 0 of 1 device; 0 held them already; 1 changed since "
+         "read.\r\n", " FAILED\r\n", 1, 2 * listed_and_read - 9, {}, {G_factory_area[0], "Other|FACTORY|Ch 02"},
+         {"SYNC_FRESH_READ_MS=0"}},
     };
     // clang-format on
     m_sim.stop();
@@ -171,7 +212,8 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
         ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
         texts_t args = r.m_options;
         args.push_back(file);
-        const platform::process_result_t res = run_tool(args, r.m_answers, G_sync_tool);
+        const platform::process_result_t res =
+            run_tool(args, r.m_answers, G_sync_tool, r.m_environment);
         if (!r.m_out.empty()) {
             EXPECT_EQ(res.m_stdout, r.m_out);
         }
@@ -186,6 +228,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
         EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>(r.m_fault.empty() ? 0 : 1, 1));
         sim.stop();
     }
+    EXPECT_EQ(file_text(kept), "kept\n");
     ASSERT_TRUE(m_sim.start(7000));  // for the fixture
 }
 
@@ -262,16 +305,20 @@ TEST_F(Sync, CtrlCStopsAfterTheCommandInFlight) {
     };
     // clang-format off
     const row_t rows[] = {
-        {{"--yes"}, "kind=TBOX_MEM_W,nth=2", G_writing, "", " STOPPED\r\nKDX-RM6X5's label area now: entries 2 to 3: the file's "
-         "labels, not read back; entry 4: the old labels. No field is erased: each holds its old or its new bytes.\r\n"
-         "NEW-DEVICE1: stopped by Ctrl-C before its first write: its label area is unchanged.\r\n" + not_run,
+        {{"--yes"}, "kind=TBOX_MEM_W,nth=2", "Writing 10 fields on 2 devices...", "", " STOPPED\r\nKDX-RM6X5's label area now: "
+         "entries 2 to 3: the file's labels, not read back; entry 4: the old labels. No field is erased: each holds its old or its new "
+         "bytes.\r\nNEW-DEVICE1: stopped by Ctrl-C before its first write: its label area is unchanged.\r\n" + not_run,
          9 + 2 * 194 + 2, {G_factory_area[0], G_few_area[1], G_few_area[2], G_factory_area[3]}},
-        {{"--yes", "--json"}, "kind=TBOX_MEM_R,nth=100", "Reading KDX-RM6X5's labels...", R"({"schema": 1, )" + G_json_service + R"("dry_run": false, )"
-         R"("files": [{"file": ")" + json_path(few) + R"(", "state": "read", "refused_lines": [], "devices": [{"name": "KDX-RM6X5", )"
-         R"("mac": "00:1D:C1:0A:00:01", "state": "stopped", "fields": [], "failure": null}, {"name": "NEW-DEVICE1", "mac": null, )"
-         R"("state": "stopped", "fields": [], "failure": null}]}, {"file": ")" + json_path(next) + R"(", "state": "not run", )"
-         R"("refused_lines": [], "devices": []}]})" "\n", opening(few) + G_greeting + "Reading KDX-RM6X5's labels... STOPPED\r\nThe "
-         "sync of " + few + " was stopped by Ctrl-C before anything was written.\r\n" + not_run, 9 + 100, G_factory_area},
+        {{"--yes", "--json"}, "kind=TBOX_MEM_R,nth=100", "Reading the labels of 2 devices...", R"({"schema": 1, )" + G_json_service +
+         R"("dry_run": false, "files": [{"file": ")" + json_path(few) + R"(", "state": "read", "refused_lines": [], "devices": )"
+         R"([{"name": "KDX-RM6X5", "mac": "00:1D:C1:0A:00:01", "state": "stopped", "fields": [], "refused": [], "failure": null}, )"
+         R"({"name": "NEW-DEVICE1", "mac": "00:1D:C1:0A:00:03", "state": "stopped", "fields": [], "refused": [], "failure": null}], )"
+         R"("totals": {"devices": 2, "differing": 0, "fields": 0, "same": 0, "not_found": 0, "not_compatible": 0, "ambiguous": 0, )"
+         R"("not_read": 0, "failed": 0, "stopped": 2, "changed": 0, "not_contacted": 0, "left": 0}, "done": null}, {"file": ")" +
+         json_path(next) + R"(", "state": "not run", "refused_lines": [], "devices": [], "totals": null, "done": null}]})" "\n",
+         opening(few) + opening(next) + G_greeting + "Reading the labels of 2 devices... STOPPED\r\nPlan for " + few + ": 0 fields to "
+         "write on 0 of 2 devices; 0 already hold the file; 2 stopped.\r\nThe sync of " + few + " was stopped by Ctrl-C before anything "
+         "was written.\r\n" + not_run, 9 + 100, G_factory_area},
     };
     // clang-format on
     for (const row_t& r : rows) {

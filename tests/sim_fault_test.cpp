@@ -15,8 +15,8 @@ const std::string written_answer = "TBOX_MEM=" + M + ";OK\r\n";
 
 // The fields of a fault in one line, or the reason it is refused.
 std::string read_fault(const std::string& p_text) {
-    const char* const actions[] = {"none",  "failed",  "silent", "delay", "split",
-                                   "close", "garbage", "values", "reply"};
+    const char* const actions[] = {"none",    "failed", "silent", "delay", "split", "close",
+                                   "garbage", "values", "reply",  "gone",  "change"};
     sim_fault_t fault;
     fault.m_command = 99;
     std::string error;
@@ -38,7 +38,7 @@ TEST(SimFaultSyntax, ReadsSelectorAndActionOrSaysWhatIsWrong) {
         "with nth=N";
     const std::string action =
         "\": use failed, silent, close, gone, garbage, delay=MS, split=MS, "
-        "values=TEXT or reply=TEXT";
+        "values=TEXT, reply=TEXT or change=PAGE,TEXT";
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
         {"cmd=12:delay=700", "cmd=12 kind=- nth=0 delay 700 []"},
@@ -47,6 +47,8 @@ TEST(SimFaultSyntax, ReadsSelectorAndActionOrSaysWhatIsWrong) {
         {"cmd=2:garbage", "cmd=2 kind=- nth=0 garbage 0 []"},
         {"kind=TBOX_MEM_R:values=5,7", "cmd=0 kind=TBOX_MEM_R nth=0 values 0 [5,7]"},
         {"cmd=4:reply=INFO_EXT=a:b;", "cmd=4 kind=- nth=0 reply 0 [INFO_EXT=a:b;]"},
+        {"cmd=5:change=17,Vox 2", "cmd=5 kind=- nth=0 change 17 [Vox 2]"},
+        {"cmd=5:change=17", "bad action \"change=17" + action},
         {"failed", "a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed"},
         {":failed", either},
         {"cmd=1,kind=LIST_DEV:failed", either},

@@ -61,7 +61,7 @@ TEST(SyncDevice, WhateverFailsEveryFieldHoldsItsOldOrItsNewBytesAndTheSyncSaysWh
                     ASSERT_TRUE(sim.start(0));
                     link.close_ZELService_connection();
                     link.set_service_port(sim.port());
-                    const area_read_t read = read_device_area(link, network, G_rm6x5_mac);
+                    const area_read_t read = read_device_area(link, network, {G_rm6x5_mac, {}});
                     ASSERT_EQ(read.m_state, AREA_READ);
                     plan_t plan = plan_of(read, sweep.m_presets);
                     const std::string before = area_bytes(sim);

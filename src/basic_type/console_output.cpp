@@ -345,6 +345,12 @@ progress_line::~progress_line() {
 
 void progress_line::show_device(std::size_t p_device, std::size_t p_pages,
                                 std::size_t p_pages_total) {
+    if (m_counter.total() == 1) {
+        // One device: the line names it, and counts its pages alone.
+        m_counter.show_text(1,
+                            "  " + std::to_string(p_pages) + "/" + std::to_string(p_pages_total));
+        return;
+    }
     std::string text = " device " + std::to_string(p_device) + " of " +
                        std::to_string(m_counter.total()) + " (" + std::to_string(p_pages) + "/" +
                        std::to_string(p_pages_total) + ")";

@@ -18,6 +18,12 @@ const char* const G_moved = "comes after an empty or commented entry: restoring 
 const char* const G_trailing_bytes = "holds bytes after the end of a name, which a restore clears";
 const char* const G_trailing_blanks =
     "ends in blanks a label line cannot carry, which a restore drops";
+const char* const G_kept_blanks =
+    "ends in blanks its line keeps with an \"X\" after them, which the writer cuts off (it "
+    "warns that the name is longer than 32 characters)";
+// What follows the blanks that end a full name field: the writer trims a name, then cuts it to
+// 32 bytes, so the blanks come back and this goes.
+const char G_after_blanks = 'X';
 
 const std::string G_nl = "\r\n";
 
@@ -59,12 +65,18 @@ bool has_outer_blank(const std::string& p_text) {
     return p_text.front() == ' ' || p_text.back() == ' ';
 }
 
-// The entry with the blanks that end its label and channel dropped, as its label line carries
-// it (the reader trims both; a device name holds no blank).
-label_preset_t without_trailing_blanks(const label_preset_t& p_entry) {
+// The entry as its label line carries it: a label or channel that ends in blanks and fills its
+// field whole gets an "X" after them (the writer trims the name, then cuts it to 32 bytes:
+// the blanks stay, the "X" goes); a shorter one loses them, as the reader trims them (a device
+// name holds no blank).
+label_preset_t line_of(const label_preset_t& p_entry) {
     label_preset_t line = p_entry;
     for (std::string* text : {&line.label, &line.channel_id}) {
-        text->erase(text->find_last_not_of(' ') + 1);
+        if (text->size() == label_name_field_length && text->back() == ' ') {
+            text->push_back(G_after_blanks);
+        } else {
+            text->erase(text->find_last_not_of(' ') + 1);
+        }
     }
     return line;
 }
@@ -86,16 +98,20 @@ std::string entry_comment(std::size_t p_number, const char* p_reason,
            "\", device \"" + comment_text(p_entry.device_id) + "\"" + G_nl;
 }
 
-// The label line of an entry (p_line, its blanks dropped), and the comment and note that
-// say what a restore drops when it is not the whole entry.
+// The label line of an entry (p_line, as line_of made it), and the comment and note that say
+// what a restore does to its blanks when the line is not the entry as it stands.
 std::string line_text(std::size_t p_number, const label_preset_t& p_entry,
                       const label_preset_t& p_line, std::vector<entry_note_t>& p_notes) {
     const std::string text = cp850_to_utf8(label_line(p_line)) + G_nl;
     if (p_line.label == p_entry.label && p_line.channel_id == p_entry.channel_id) {
         return text;
     }
-    p_notes.push_back(entry_note_t{p_number, G_trailing_blanks, false});
-    return text + entry_comment(p_number, G_trailing_blanks, p_entry);
+    // Only a dropped blank makes a line shorter than its entry.
+    const bool kept = p_line.label.size() >= p_entry.label.size() &&
+                      p_line.channel_id.size() >= p_entry.channel_id.size();
+    const char* const reason = kept ? G_kept_blanks : G_trailing_blanks;
+    p_notes.push_back(entry_note_t{p_number, reason, false});
+    return text + entry_comment(p_number, reason, p_entry);
 }
 
 // True when a field of the entry holds bytes after its first zero.
@@ -173,7 +189,7 @@ std::string device_backup_text(const std::string& p_name, const std::string& p_m
             after_gap = true;
             continue;
         }
-        const label_preset_t line = without_trailing_blanks(entry);
+        const label_preset_t line = line_of(entry);
         const char* reason = entry_not_restorable(line);
         if (reason == nullptr && after_gap) {
             reason = G_moved;

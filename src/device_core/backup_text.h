@@ -34,10 +34,11 @@ struct entry_note_t {
 // order, in UTF-8. An entry that cannot be restored, and every non-empty entry after an
 // empty or commented one (restoring would move it), is written as a comment and listed in
 // p_notes. A label or channel that ends in blanks (the writer trims a name, then cuts it to
-// 32 bytes, so a cut can end in a blank) is written without them, as a label line cannot
-// carry them, and an entry holding bytes after the end of a name keeps its line: a restore
-// drops those blanks and clears those bytes, which a comment after the line shows, and
-// p_notes lists.
+// 32 bytes, so a cut can end in a blank) fills its field whole: its line gives it with an "X"
+// after the blanks, which the writer's cut takes off again; a shorter one is written without
+// its blanks, as a label line cannot carry them. An entry holding bytes after the end of a
+// name keeps its line. A comment after the line tells each (a restore drops those blanks and
+// clears those bytes; the writer warns about the cut), and p_notes lists them.
 std::string device_backup_text(const std::string& p_name, const std::string& p_mac,
                                const label_entries_t& p_fields, std::vector<entry_note_t>& p_notes);
 

@@ -43,33 +43,42 @@ bool read_location(socket_handle& p_link, const zel_network_keys_t& p_network,
 }  // namespace
 
 area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_network,
-                             const std::string& p_mac, const fields_read_t& p_progress) {
+                             const area_request_t& p_request, const fields_read_t& p_progress) {
     area_read_t read;
-    if (!read_location(p_link, p_network, p_mac, read)) {
+    if (!read_location(p_link, p_network, p_request.m_mac, read)) {
         return read;
     }
     if (!read.m_location.is_safe()) {
         read.m_state = AREA_UNSAFE;
         return read;
     }
+    std::vector<uint32_t> fields = p_request.m_fields;
+    if (fields.empty()) {
+        // None asked for: all of them.
+        for (uint32_t page = 0; page < label_area_pages; ++page) {
+            fields.push_back(page);
+        }
+    }
     read.m_entries.assign(label_preset_count, label_preset_t());
     const uint32_t base = label_area_base(static_cast<uint32_t>(read.m_location.m_page_index),
                                           static_cast<uint32_t>(read.m_location.m_start_offset));
-    for (uint32_t page = 0; page < label_area_pages; ++page) {
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        const uint32_t page = fields[k];
         label_preset_t& entry = read.m_entries[page / label_pages_per_preset];
-        std::string* const fields[label_pages_per_preset] = {&entry.label, &entry.device_id,
-                                                             &entry.channel_id};
+        std::string* const names[label_pages_per_preset] = {&entry.label, &entry.device_id,
+                                                            &entry.channel_id};
         std::vector<uint8_t> bytes;
-        const command_end_t end = platform::interrupted()
-                                      ? COMMAND_NOT_SENT
-                                      : read_memory_bytes(p_link, p_mac, p_network, base + page, 0,
-                                                          label_name_field_length, bytes);
+        const command_end_t end =
+            platform::interrupted()
+                ? COMMAND_NOT_SENT
+                : read_memory_bytes(p_link, p_request.m_mac, p_network, base + page, 0,
+                                    label_name_field_length, bytes);
         if (end != COMMAND_ANSWERED) {
             return not_read(read, base + page, end);
         }
-        fields[page % label_pages_per_preset]->assign(bytes.begin(), bytes.end());
+        names[page % label_pages_per_preset]->assign(bytes.begin(), bytes.end());
         if (p_progress) {
-            p_progress(page + 1);
+            p_progress(k + 1);
         }
     }
     read.m_state = AREA_READ;
@@ -78,17 +87,28 @@ area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_
 
 std::vector<area_read_t> read_device_areas(socket_handle& p_link,
                                            const zel_network_keys_t& p_network,
-                                           const std::vector<std::string>& p_macs,
+                                           const std::vector<area_request_t>& p_requests,
                                            progress_line* p_line) {
     std::vector<area_read_t> reads;
-    for (std::size_t k = 0; k < p_macs.size(); ++k) {
-        reads.push_back(read_device_area(p_link, p_network, p_macs[k], [&](std::size_t p_fields) {
-            if (p_line != nullptr) {
-                p_line->show_device(k + 1, p_fields, label_area_pages);
-            }
-        }));
+    for (std::size_t k = 0; k < p_requests.size(); ++k) {
+        const std::size_t fields =
+            p_requests[k].m_fields.empty() ? label_area_pages : p_requests[k].m_fields.size();
+        reads.push_back(
+            read_device_area(p_link, p_network, p_requests[k], [&](std::size_t p_fields) {
+                if (p_line != nullptr) {
+                    p_line->show_device(k + 1, p_fields, fields);
+                }
+            }));
     }
     return reads;
+}
+
+std::vector<area_request_t> whole_areas(const std::vector<std::string>& p_macs) {
+    std::vector<area_request_t> requests;
+    for (const std::string& mac : p_macs) {
+        requests.push_back(area_request_t{mac, {}});
+    }
+    return requests;
 }
 
 std::string field_bytes(const std::string& p_field) {

@@ -37,18 +37,29 @@ struct area_read_t {
 // Told the number of name fields read so far, after each.
 typedef std::function<void(std::size_t)> fields_read_t;
 
-// Reads P, then S, then, for a safe area, its 192 name fields, one read each, into 64
-// entries. Once a Ctrl-C was caught (platform::interrupted) no further command is sent.
+// What to read of a device: its location, then the name fields given by their place in the
+// area (0 to 191, three an entry), or, when none is given, all 192.
+struct area_request_t {
+    std::string m_mac;
+    std::vector<uint32_t> m_fields;
+};
+
+// Reads P, then S, then, for a safe area, the name fields asked for, one read each, into 64
+// entries (a field not asked for stays empty). Once a Ctrl-C was caught
+// (platform::interrupted) no further command is sent.
 area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_network,
-                             const std::string& p_mac,
+                             const area_request_t& p_request,
                              const fields_read_t& p_progress = fields_read_t());
 
 // The same for several devices, one after another, in order: a venue. The line, when given,
 // shows which device is read and how far, and how long is left.
 std::vector<area_read_t> read_device_areas(socket_handle& p_link,
                                            const zel_network_keys_t& p_network,
-                                           const std::vector<std::string>& p_macs,
+                                           const std::vector<area_request_t>& p_requests,
                                            progress_line* p_line = nullptr);
+
+// Requests for whole areas of these devices.
+std::vector<area_request_t> whole_areas(const std::vector<std::string>& p_macs);
 
 // A name field up to its last byte that is not zero.
 std::string field_bytes(const std::string& p_field);

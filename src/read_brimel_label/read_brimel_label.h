@@ -21,6 +21,7 @@ struct read_options_t {
     std::string m_output;                // -o FILE; empty or "-": standard output
     bool m_force = false;                // --force: the output file may replace a file
     std::string m_verify;                // --verify FILE
+    std::vector<std::string> m_only;     // --device NAME (with --verify): only these targets
     std::string m_capture;               // --capture FILE
     bool m_list = false;                 // --list: the network as the service reports it
     bool m_json = false;                 // --json: --list or --verify for a script
@@ -56,7 +57,7 @@ enum trouble_t {
 };
 
 job_status_t back_up(socket_handle& p_link, const read_options_t& p_options);
-job_status_t verify(socket_handle& p_link, const std::string& p_file, bool p_json);
+job_status_t verify(socket_handle& p_link, const read_options_t& p_options);
 job_status_t capture(socket_handle& p_link, const read_options_t& p_options);
 // --list: the network as the service reports it.
 job_status_t list(socket_handle& p_link, bool p_json);

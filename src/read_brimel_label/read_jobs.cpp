@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "basic_type/command_line.h"
 #include "basic_type/json_text.h"
 #include "device_core/backup_text.h"
 #include "device_core/label_compare.h"
 #include "device_core/label_reading.h"
 #include "device_core/network_capture.h"
 #include "device_core/network_view.h"
+#include "device_core/output_text.h"
+#include "device_core/venue_report.h"
 #include "file_parser/file_parser.h"
 #include "platform/clock.h"
 #include "platform/interrupt.h"
@@ -123,29 +126,31 @@ struct reading_t {
     std::vector<std::string> m_not_read;
 };
 
-// Reads a device's label area on a progress line with its live count and its outcome, " OK",
-// " STOPPED", or " FAILED" followed by what failed. Unless a Ctrl-C came before: then nothing
-// is asked of it. p_reading counts it read or not.
-area_read_t read_device(socket_handle& p_link, const network_view_t& p_view,
-                        const std::string& p_name, const std::string& p_mac, reading_t& p_reading) {
-    area_read_t read;
-    if (platform::interrupted()) {
-        read.m_state = AREA_STOPPED;
-    } else {
-        progress_line line(read_msg::reading(p_name), label_area_pages);
-        read = read_device_area(p_link, p_view.m_keys, p_mac,
-                                [&](std::size_t p_fields) { line.counter().show(p_fields); });
-        line.end(read.m_state == AREA_READ      ? LINE_OK
-                 : read.m_state == AREA_STOPPED ? LINE_STOPPED
-                                                : LINE_FAILED);
-        if (read.m_state == AREA_UNSAFE || read.m_state == AREA_NOT_READ) {
-            printf_error_message(read.m_state == AREA_UNSAFE
-                                     ? read_msg::area_unsafe(p_name, read.m_location)
-                                     : read_msg::read_failed_at(p_name, read));
-        }
+// Reads the devices as one venue, on one progress line with its live count and its outcome,
+// " OK", " STOPPED", or " FAILED" followed by each device that failed and why. Nothing is
+// asked of any once a Ctrl-C came. p_reading counts each read or not.
+std::vector<area_read_t> read_devices(socket_handle& p_link, const network_view_t& p_view,
+                                      const std::vector<std::string>& p_names,
+                                      const std::vector<std::string>& p_macs,
+                                      reading_t& p_reading) {
+    std::vector<area_read_t> reads(p_macs.size());
+    if (!p_macs.empty() && !platform::interrupted()) {
+        progress_line line(reading_head(p_names), p_macs.size());
+        reads = read_device_areas(p_link, p_view.m_keys, whole_areas(p_macs), &line);
+        line.end(reading_outcome(reads));
     }
-    (read.m_state == AREA_READ ? p_reading.m_read : p_reading.m_not_read).push_back(p_name);
-    return read;
+    for (std::size_t k = 0; k < reads.size(); ++k) {
+        const area_read_t& read = reads[k];
+        if (platform::interrupted() && read.m_state != AREA_READ) {
+            reads[k].m_state = AREA_STOPPED;
+        } else if (read.m_state == AREA_UNSAFE) {
+            printf_error_message(read_msg::area_unsafe(p_names[k], read.m_location));
+        } else if (read.m_state == AREA_NOT_READ) {
+            printf_error_message(read_msg::read_failed_at(p_names[k], read));
+        }
+        (read.m_state == AREA_READ ? p_reading.m_read : p_reading.m_not_read).push_back(p_names[k]);
+    }
+    return reads;
 }
 
 // After the devices were read: a Ctrl-C that came meanwhile fails the job, saying which
@@ -163,61 +168,33 @@ bool stop_reported(const reading_t& p_reading, bool p_json) {
 std::string backup_body(socket_handle& p_link, const network_view_t& p_view,
                         const std::vector<target_t>& p_targets,
                         std::vector<std::string>& p_left_out, reading_t& p_reading) {
-    std::string body;
+    std::vector<std::string> names;
+    std::vector<std::string> macs;
     for (const target_t& target : p_targets) {
-        if (!target.can_be_read()) {
-            continue;
+        if (target.can_be_read()) {
+            names.push_back(target.name());
+            macs.push_back(target.device()->m_mac);
         }
-        const std::string& name = target.name();
-        const std::string& mac = target.device()->m_mac;
-        const area_read_t read = read_device(p_link, p_view, name, mac, p_reading);
+    }
+    const std::vector<area_read_t> reads = read_devices(p_link, p_view, names, macs, p_reading);
+    std::string body;
+    for (std::size_t k = 0; k < reads.size(); ++k) {
+        const area_read_t& read = reads[k];
         if (read.m_state != AREA_READ) {
-            p_left_out.push_back(read.m_state == AREA_UNSAFE
-                                     ? read_msg::left_out_unsafe(name, mac, read.m_location)
-                                     : read_msg::left_out_unread(name, mac, read.m_failed_page));
+            p_left_out.push_back(
+                read.m_state == AREA_UNSAFE
+                    ? read_msg::left_out_unsafe(names[k], macs[k], read.m_location)
+                    : read_msg::left_out_unread(names[k], macs[k], read.m_failed_page));
             continue;
         }
         std::vector<entry_note_t> notes;
-        body += (body.empty() ? "" : "\r\n") + device_backup_text(name, mac, read.m_entries, notes);
+        body += (body.empty() ? "" : "\r\n") +
+                device_backup_text(names[k], macs[k], read.m_entries, notes);
         for (const entry_note_t& note : notes) {
-            printf_error_message(read_msg::entry_warning(name, note));
+            printf_error_message(read_msg::entry_warning(names[k], note));
         }
     }
     return body;
-}
-
-// Reads a compatible device whole for the capture; an area over its location bytes is not
-// read, and its location bytes are kept without it. FAIL when the device could not be read.
-Status capture_area(socket_handle& p_link, const network_view_t& p_view,
-                    const network_device_t& p_device, captured_area_t& p_area,
-                    reading_t& p_reading) {
-    const area_read_t read =
-        read_device(p_link, p_view, p_device.m_info.m_alias, p_device.m_identifier, p_reading);
-    p_area.m_location = read.m_location;
-    p_area.m_entries = read.m_entries;
-    return read.m_state == AREA_READ || read.m_state == AREA_UNSAFE ? SUCCESS : FAIL;
-}
-
-// The verdict on a device is the result on standard output; beside JSON, a message.
-void print_verdict(const console_message_t& p_text, color_code_t p_color, bool p_json) {
-    if (p_json) {
-        printf_str_color(p_text, p_color);
-    } else {
-        printf_result_color(p_text, p_color);
-    }
-}
-
-// Tells whether the device holds what the update would write, or each difference.
-void report(const label_file_target_t& p_target, const std::string& p_mac,
-            const std::vector<entry_difference_t>& p_differences, const std::string& p_file,
-            bool p_json) {
-    if (p_differences.empty()) {
-        print_verdict(read_msg::matches(p_target.m_name, p_mac, p_file, p_target.m_presets.size()),
-                      GREEN, p_json);
-        return;
-    }
-    print_verdict(read_msg::differs(p_target.m_name, p_mac, p_file), RED, p_json);
-    print_verdict(read_msg::difference_lines(p_differences), RESET, p_json);
 }
 
 // What a verify found of one target of the file.
@@ -229,10 +206,8 @@ struct verify_result_t {
     std::vector<entry_difference_t> m_differences;
 };
 
-// Reads and compares one target, or says why it cannot be.
-verify_result_t verify_target(socket_handle& p_link, const network_view_t& p_view,
-                              const target_t& p_target, const label_file_target_t& p_file_target,
-                              const std::string& p_file, bool p_json, reading_t& p_reading) {
+// What a target is before its read, or why it cannot be read.
+verify_result_t looked_up(const target_t& p_target) {
     verify_result_t result{p_target.name(),
                            p_target.device() != nullptr ? p_target.device()->m_mac : "",
                            "same",
@@ -242,28 +217,71 @@ verify_result_t verify_target(socket_handle& p_link, const network_view_t& p_vie
         // Not proven different: the service did not tell which device it is.
         result.m_state = "no information answer";
         result.m_status = JOB_FAILED;
-        return result;
-    }
-    if (p_target.state() != NAME_FOUND) {
+    } else if (p_target.state() != NAME_FOUND) {
         result.m_state = p_target.state() == NAME_NOT_FOUND        ? "not found"
                          : p_target.state() == NAME_NOT_COMPATIBLE ? "not compatible"
                                                                    : "ambiguous";
         result.m_status = JOB_DIFFERS;
-        return result;
-    }
-    const area_read_t read = read_device(p_link, p_view, p_target.name(), result.m_mac, p_reading);
-    if (read.m_state != AREA_READ) {
-        result.m_state = "not read";
-        result.m_status = JOB_FAILED;
-        return result;
-    }
-    result.m_differences = entry_differences(p_file_target.m_presets, read.m_entries);
-    report(p_file_target, result.m_mac, result.m_differences, p_file, p_json);
-    if (!result.m_differences.empty()) {
-        result.m_state = "differs";
-        result.m_status = JOB_DIFFERS;
     }
     return result;
+}
+
+// A read target compared with what the file would write.
+void compare(const area_read_t& p_read, const label_file_target_t& p_file_target,
+             verify_result_t& p_result) {
+    if (p_read.m_state != AREA_READ) {
+        p_result.m_state = "not read";
+        p_result.m_status = JOB_FAILED;
+        return;
+    }
+    p_result.m_differences = entry_differences(p_file_target.m_presets, p_read.m_entries);
+    if (!p_result.m_differences.empty()) {
+        p_result.m_state = "differs";
+        p_result.m_status = JOB_DIFFERS;
+    }
+}
+
+// The verdict is the result on standard output; beside JSON, a message.
+void print_verdict(const console_message_t& p_text, color_code_t p_color, bool p_json) {
+    if (p_json) {
+        printf_str_color(p_text, p_color);
+    } else {
+        printf_result_color(p_text, p_color);
+    }
+}
+
+// The targets counted by what the verify found.
+venue_totals_t verify_totals(const std::vector<verify_result_t>& p_results) {
+    venue_totals_t totals;
+    totals.m_devices = p_results.size();
+    for (const verify_result_t& result : p_results) {
+        const std::string state = result.m_state;
+        totals.m_same += state == "same" ? 1 : 0;
+        totals.m_differing += state == "differs" ? 1 : 0;
+        totals.m_differences += result.m_differences.size();
+        totals.m_not_found += state == "not found" || state == "no information answer" ? 1 : 0;
+        totals.m_not_compatible += state == "not compatible" ? 1 : 0;
+        totals.m_ambiguous += state == "ambiguous" ? 1 : 0;
+        totals.m_not_read += state == "not read" ? 1 : 0;
+    }
+    return totals;
+}
+
+// Each target that differs with its differences, then the totals line.
+void report(const std::vector<verify_result_t>& p_results, const std::string& p_file, bool p_json) {
+    for (const verify_result_t& result : p_results) {
+        if (!result.m_differences.empty()) {
+            print_verdict(differs_head(result.m_name, result.m_mac, p_file), RED, p_json);
+            print_verdict(difference_lines(result.m_differences), RESET, p_json);
+        }
+    }
+    const venue_totals_t totals = verify_totals(p_results);
+    print_verdict(
+        console_message_t(
+            PROGRAM_TEXT,
+            totals_line("Verify", counted(totals.m_differences, "entry differs", "entries differ"),
+                        totals, "holds the file", "hold the file")),
+        totals.m_same == totals.m_devices ? GREEN : RED, p_json);
 }
 
 std::string fields_json(const label_preset_t& p_fields) {
@@ -303,7 +321,8 @@ std::string verify_json(const std::string& p_file, const std::string& p_greeting
     return json_result({{"service", json_greeting(p_greeting)},
                         {"file", json_string(p_file)},
                         {"refused_lines", json_array(lines)},
-                        {"targets", json_array(targets)}});
+                        {"targets", json_array(targets)},
+                        {"totals", totals_json(verify_totals(p_results), "entries")}});
 }
 
 // Each refused label line, with the shift it puts on the presets after it.
@@ -320,7 +339,7 @@ job_status_t report_refused_lines(const std::string& p_file) {
 bool print_result(const std::string& p_text) {
     std::string reason;
     if (!platform::write_standard_output(p_text, reason)) {
-        printf_error_message(read_msg::standard_output_failed(reason));
+        printf_error_message(standard_output_failed(reason));
         return false;
     }
     return true;
@@ -400,18 +419,28 @@ job_status_t back_up(socket_handle& p_link, const read_options_t& p_options) {
     return left_out.empty() ? JOB_DONE : JOB_FAILED;
 }
 
-job_status_t verify(socket_handle& p_link, const std::string& p_file, bool p_json) {
-    if (read_label_file(p_file) == FAIL) {
-        return fail(TROUBLE_FILE, read_msg::file_not_read(p_file), p_json);
+job_status_t verify(socket_handle& p_link, const read_options_t& p_options) {
+    const std::string& file = p_options.m_verify;
+    const bool json = p_options.m_json;
+    if (read_label_file(file) == FAIL) {
+        return fail(TROUBLE_FILE, read_msg::file_not_read(file), json);
     }
-    job_status_t status = report_refused_lines(p_file);
-    const std::vector<label_file_target_t> file_targets = label_file_targets();
-    std::vector<verify_result_t> results;
+    job_status_t status = report_refused_lines(file);
+    const std::string unknown = name_of_no_target({label_file_targets()}, p_options.m_only);
+    if (!unknown.empty()) {
+        tell_usage_error(
+            console_message_t(PROGRAM_TEXT, usage_line(read_msg::program,
+                                                       read_msg::no_such_target(unknown, file))),
+            json);
+        return JOB_FAILED;
+    }
+    const std::vector<label_file_target_t> file_targets =
+        named_targets(label_file_targets(), p_options.m_only);
     network_view_t view;
     if (file_targets.empty()) {
-        printf_error_message(read_msg::no_target(p_file));
+        printf_error_message(read_msg::no_target(file));
         status = JOB_DIFFERS;
-    } else if (!look(p_link, view, p_json)) {
+    } else if (!look(p_link, view, json)) {
         return JOB_FAILED;
     }
     std::vector<std::string> names;
@@ -419,18 +448,34 @@ job_status_t verify(socket_handle& p_link, const std::string& p_file, bool p_jso
         names.push_back(target.m_name);
     }
     std::vector<std::string> left_out;
-    reading_t reading;
     const std::vector<target_t> targets = look_up(view, names, left_out);
-    for (std::size_t k = 0; k < targets.size(); ++k) {
-        // The targets keep the file's order: each has its presets at its own place.
-        results.push_back(
-            verify_target(p_link, view, targets[k], file_targets[k], p_file, p_json, reading));
-        status = std::max(status, results.back().m_status);
+    std::vector<verify_result_t> results;
+    std::vector<std::string> read_names;
+    std::vector<std::string> read_macs;
+    for (const target_t& target : targets) {
+        results.push_back(looked_up(target));
+        if (target.state() == NAME_FOUND) {
+            read_names.push_back(target.name());
+            read_macs.push_back(target.device()->m_mac);
+        }
     }
-    if (stop_reported(reading, p_json)) {
+    reading_t reading;
+    const std::vector<area_read_t> reads =
+        read_devices(p_link, view, read_names, read_macs, reading);
+    // The targets keep the file's order: each has its presets at its own place.
+    for (std::size_t k = 0, read = 0; k < targets.size(); ++k) {
+        if (targets[k].state() == NAME_FOUND) {
+            compare(reads[read++], file_targets[k], results[k]);
+        }
+        status = std::max(status, results[k].m_status);
+    }
+    if (stop_reported(reading, json)) {
         return JOB_FAILED;
     }
-    if (p_json && !print_result(verify_json(p_file, view.m_greeting, results))) {
+    if (!targets.empty()) {
+        report(results, file, json);
+    }
+    if (json && !print_result(verify_json(file, view.m_greeting, results))) {
         return JOB_FAILED;
     }
     return status;
@@ -452,16 +497,32 @@ job_status_t capture(socket_handle& p_link, const read_options_t& p_options) {
     }
     job_status_t status = view.m_link_lost ? JOB_FAILED : JOB_DONE;
     std::string text = capture_head(view, G_project_version);
-    reading_t reading;
+    std::vector<std::string> names;
+    std::vector<std::string> macs;
     for (const network_device_t& device : view.m_devices) {
-        captured_area_t area;
+        if (device.m_answered && device.m_info.is_compatible()) {
+            names.push_back(device.m_info.m_alias);
+            macs.push_back(device.m_identifier);
+        }
+    }
+    reading_t reading;
+    const std::vector<area_read_t> reads = read_devices(p_link, view, names, macs, reading);
+    std::size_t read = 0;
+    for (const network_device_t& device : view.m_devices) {
         if (!device.m_answered) {
             printf_error_message(read_msg::no_answer(device.m_identifier));
             text += uncaptured_device_text(device);
             status = JOB_FAILED;
-        } else if (!device.m_info.is_compatible()) {
+            continue;
+        }
+        if (!device.m_info.is_compatible()) {
             text += captured_device_text(device, nullptr);
-        } else if (capture_area(p_link, view, device, area, reading) == SUCCESS) {
+            continue;
+        }
+        const area_read_t& area_read = reads[read++];
+        // An area over its location bytes is not read: its location bytes are kept alone.
+        if (area_read.m_state == AREA_READ || area_read.m_state == AREA_UNSAFE) {
+            const captured_area_t area{area_read.m_location, area_read.m_entries};
             text += captured_device_text(device, &area);
         } else {
             text += unread_device_text(device);

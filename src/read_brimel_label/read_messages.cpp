@@ -12,14 +12,6 @@ namespace {
 const std::string G_nl = "\r\n";
 const std::string G_program = read_msg::program;
 
-// The three fields of an entry as a message shows them, every byte a label file cannot
-// carry written as \xHH.
-console_message_t fields(const label_preset_t& p_entry) {
-    return "label \"" + typed_text(comment_text(p_entry.label)) + "\", channel \"" +
-           typed_text(comment_text(p_entry.channel_id)) + "\", device \"" +
-           typed_text(comment_text(p_entry.device_id)) + "\"";
-}
-
 // A name and MAC the service reported.
 console_message_t name_and_mac(const std::string& p_name, const std::string& p_mac) {
     return service_text(p_name) + " (" + service_text(p_mac) + ")";
@@ -68,10 +60,6 @@ console_message_t no_answer(const std::string& p_mac) {
 }
 
 const char* const no_device = "No KALDEN-RM6X device to read.\r\n";
-
-console_message_t reading(const std::string& p_name) {
-    return "Reading " + service_text(p_name) + "'s labels...";
-}
 
 console_message_t stopped(const std::vector<std::string>& p_read,
                           const std::vector<std::string>& p_not_read) {
@@ -139,37 +127,6 @@ std::string backup_head(const std::string& p_date, const std::string& p_network,
     return head + G_nl;
 }
 
-console_message_t matches(const std::string& p_name, const std::string& p_mac,
-                          const std::string& p_file, std::size_t p_presets) {
-    return name_and_mac(p_name, p_mac) + " holds exactly what " + p_file + " would write (" +
-           plural(p_presets, "preset).", "presets).") + G_nl;
-}
-
-console_message_t differs(const std::string& p_name, const std::string& p_mac,
-                          const std::string& p_file) {
-    return name_and_mac(p_name, p_mac) + " differs from what " + p_file + " would write:" + G_nl;
-}
-
-console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences) {
-    console_message_t lines;
-    for (const entry_difference_t& difference : p_differences) {
-        const std::string entry = "\tentry " + std::to_string(difference.m_number);
-        switch (difference.m_kind) {
-            case ENTRY_CHANGED:
-                lines += entry + ": expected " + fields(difference.m_expected) + "; found " +
-                         fields(difference.m_found) + G_nl;
-                break;
-            case ENTRY_ADDED:
-                lines += entry + " would be added: " + fields(difference.m_expected) + G_nl;
-                break;
-            case ENTRY_ERASED:
-                lines += entry + " would be erased: " + fields(difference.m_found) + G_nl;
-                break;
-        }
-    }
-    return lines;
-}
-
 std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift) {
     return refused_line_warning(p_file, p_line, p_shift);
 }
@@ -182,21 +139,8 @@ std::string no_target(const std::string& p_file) {
     return p_file + " names no target device: nothing is verified." + G_nl;
 }
 
-std::string output_refused(const std::string& p_file, platform::output_result_t p_result,
-                           const std::string& p_reason, bool p_after_reading) {
-    std::string why = p_reason;
-    if (p_result == platform::OUTPUT_EXISTS) {
-        why = std::string(p_after_reading ? "it appeared while the devices were read"
-                                          : "it exists already") +
-              ": give --force to replace it";
-    } else if (p_result == platform::OUTPUT_NOT_REGULAR) {
-        why = "it is not a regular file: only a regular file is ever replaced";
-    }
-    return "Unable to write file: " + G_nl + p_file + G_nl + why + str_exit_failure;
-}
-
-std::string standard_output_failed(const std::string& p_reason) {
-    return "Unable to write to standard output: " + p_reason + G_nl;
+std::string no_such_target(const std::string& p_name, const std::string& p_file) {
+    return "--device " + p_name + " is no target of " + p_file;
 }
 
 std::string backup_written(const std::string& p_file) {

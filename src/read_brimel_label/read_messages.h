@@ -26,7 +26,6 @@ std::string version();
 console_message_t not_nameable(const std::string& p_name, const std::string& p_mac);
 console_message_t no_answer(const std::string& p_mac);
 extern const char* const no_device;
-console_message_t reading(const std::string& p_name);
 // After a Ctrl-C: the devices the job read, and those it was to read and did not.
 console_message_t stopped(const std::vector<std::string>& p_read,
                           const std::vector<std::string>& p_not_read);
@@ -48,19 +47,12 @@ std::string left_out_unsafe(const std::string& p_name, const std::string& p_mac,
 std::string backup_head(const std::string& p_date, const std::string& p_network,
                         const std::vector<std::string>& p_left_out);
 
-console_message_t matches(const std::string& p_name, const std::string& p_mac,
-                          const std::string& p_file, std::size_t p_presets);
-console_message_t differs(const std::string& p_name, const std::string& p_mac,
-                          const std::string& p_file);
-// One line per difference.
-console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences);
 std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift);
 std::string file_not_read(const std::string& p_file);
 std::string no_target(const std::string& p_file);
+// The words of the usage error for a --device name that p_file does not target.
+std::string no_such_target(const std::string& p_name, const std::string& p_file);
 
-std::string output_refused(const std::string& p_file, platform::output_result_t p_result,
-                           const std::string& p_reason, bool p_after_reading);
-std::string standard_output_failed(const std::string& p_reason);
 std::string backup_written(const std::string& p_file);
 std::string backup_not_written(const std::string& p_file);
 extern const char* const nothing_listed;

@@ -1,6 +1,7 @@
 #include "read_brimel_label/read_output.h"
 
 #include "basic_type/basic_type.h"
+#include "device_core/output_text.h"
 #include "read_brimel_label/read_messages.h"
 
 bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& p_output) {
@@ -12,7 +13,7 @@ bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& 
     std::string reason;
     const platform::output_result_t result = p_output.m_file.open(p_path, p_replace, reason);
     if (result != platform::OUTPUT_OK) {
-        printf_error_message(read_msg::output_refused(p_path, result, reason, false));
+        printf_error_message(output_refused(p_path, result, reason, false));
         return false;
     }
     return true;
@@ -24,7 +25,7 @@ bool finish_read_output(read_output_t& p_output, const std::string& p_text, bool
     std::string reason;
     if (!p_output.m_to_file) {
         if (!platform::write_standard_output(p_text, reason)) {
-            printf_error_message(read_msg::standard_output_failed(reason));
+            printf_error_message(standard_output_failed(reason));
             return false;
         }
         return true;
@@ -39,7 +40,7 @@ bool finish_read_output(read_output_t& p_output, const std::string& p_text, bool
         return false;
     }
     if (result != platform::OUTPUT_OK) {
-        printf_error_message(read_msg::output_refused(path, result, reason, true));
+        printf_error_message(output_refused(path, result, reason, true));
         return false;
     }
     printf_result_color(p_written(path), GREEN);

@@ -17,6 +17,7 @@ const char G_version_option[] = "--version";
 const char G_list_option[] = "--list";
 const char G_json_option[] = "--json";
 const char G_file_name[] = "a file name";
+const char G_device_option[] = "--device";
 
 const std::vector<option_spec_t> G_table = {
     {G_help_option, nullptr, false, "-h"},
@@ -28,6 +29,7 @@ const std::vector<option_spec_t> G_table = {
     {G_list_option},
     {G_json_option},
     {zel_service_port_option, "a port number"},
+    {G_device_option, "a device name", true},
 };
 
 // What the options ask together must make one job.
@@ -45,6 +47,8 @@ bool check_job(const read_options_t& p_options, std::string& p_what) {
         p_what = std::string(G_list_option) + " lists the whole network and writes no file";
     } else if (p_options.m_force && p_options.m_output.empty() && p_options.m_capture.empty()) {
         p_what = std::string(G_force_option) + " goes with -o or --capture";
+    } else if (!p_options.m_only.empty() && p_options.m_verify.empty()) {
+        p_what = std::string(G_device_option) + " goes with --verify";
     } else if (p_options.m_json && !p_options.m_list && p_options.m_verify.empty()) {
         p_what = std::string(G_json_option) + " goes with --list or --verify";
     }
@@ -69,6 +73,7 @@ bool parse_read_options(const std::vector<std::string>& p_args, read_options_t& 
     p_options.m_list = line.has(G_list_option);
     p_options.m_json = line.has(G_json_option);
     p_options.m_port = line.value(zel_service_port_option);
+    p_options.m_only = line.values(G_device_option);
     return check_job(p_options, p_what);
 }
 
@@ -108,5 +113,5 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
         return read_job::capture(link, options);
     }
     return options.m_verify.empty() ? read_job::back_up(link, options)
-                                    : read_job::verify(link, options.m_verify, options.m_json);
+                                    : read_job::verify(link, options);
 }

@@ -58,13 +58,6 @@ void end_at(writes_result_t& p_result, writes_end_t p_end, std::size_t p_at) {
     }
 }
 
-void show(progress_counter* p_progress, std::size_t& p_done) {
-    ++p_done;
-    if (p_progress != nullptr) {
-        p_progress->show(p_done);
-    }
-}
-
 }  // namespace
 
 plan_t plan_of(const area_read_t& p_read, const label_entries_t& p_presets) {
@@ -77,10 +70,9 @@ plan_t plan_of(const area_read_t& p_read, const label_entries_t& p_presets) {
 }
 
 writes_result_t apply_plan(socket_handle& p_link, const zel_network_keys_t& p_network,
-                           const std::string& p_mac, plan_t& p_plan, progress_counter* p_progress) {
+                           const std::string& p_mac, plan_t& p_plan) {
     std::vector<field_change_t>& changes = p_plan.m_changes;
     writes_result_t result;
-    std::size_t done = 0;
     std::size_t tried = 0;  // the fields a write was sent for
     while (tried < changes.size()) {
         field_change_t& change = changes[tried];
@@ -96,7 +88,6 @@ writes_result_t apply_plan(socket_handle& p_link, const zel_network_keys_t& p_ne
             break;
         }
         change.m_now = FIELD_WRITTEN;
-        show(p_progress, done);
     }
     for (std::size_t k = 0; k < tried; ++k) {
         field_state_t state = FIELD_UNKNOWN;
@@ -109,7 +100,6 @@ writes_result_t apply_plan(socket_handle& p_link, const zel_network_keys_t& p_ne
             break;
         }
         changes[k].m_now = state;
-        show(p_progress, done);
         if (state != FIELD_NEW && result.m_end == WRITES_COMPLETE) {
             result = writes_result_t{READ_BACK_DIFFERS, k};
             break;

@@ -8,10 +8,11 @@ namespace sync_job {
 namespace {
 
 // The states as the JSON says them, in the order of their enumerations.
-const char* const G_file_states[] = {"read", "not read", "refused", "no network", "not run"};
-const char* const G_device_states[] = {"same",      "written",        "differs",
-                                       "stopped",   "failed",         "not read",
-                                       "not found", "not compatible", "ambiguous"};
+const char* const G_file_states[] = {"read",       "not read", "refused",
+                                     "no network", "not run",  "no target"};
+const char* const G_device_states[] = {"same",      "written",  "differs",       "stopped",
+                                       "failed",    "not read", "not found",     "not compatible",
+                                       "ambiguous", "changed",  "not contacted", "other device"};
 const char* const G_field_states[] = {"old", "written", "new", "old or new", "other"};
 
 std::string change_json(const field_change_t& p_change) {
@@ -34,16 +35,21 @@ std::string failure_json(const device_sync_t& p_device) {
                         {"field", json_string(sync_msg::field_name(change.m_field))}});
 }
 
-std::string device_json(const device_sync_t& p_device) {
+std::string changes_json(const std::vector<field_change_t>& p_changes) {
     std::vector<std::string> fields;
-    for (const field_change_t& change : p_device.m_plan.m_changes) {
+    for (const field_change_t& change : p_changes) {
         fields.push_back(change_json(change));
     }
+    return json_array(fields);
+}
+
+std::string device_json(const device_sync_t& p_device) {
     return json_object(
         {{"name", json_cp850_string(p_device.m_name)},
          {"mac", p_device.m_mac.empty() ? json_null : json_cp850_string(p_device.m_mac)},
          {"state", json_string(G_device_states[p_device.m_state])},
-         {"fields", json_array(fields)},
+         {"fields", changes_json(p_device.m_plan.m_changes)},
+         {"refused", changes_json(p_device.m_refused)},
          {"failure", failure_json(p_device)}});
 }
 
@@ -61,10 +67,14 @@ std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run,
         for (const device_sync_t& device : file.m_devices) {
             devices.push_back(device_json(device));
         }
-        files.push_back(json_object({{"file", json_string(file.m_file)},
-                                     {"state", json_string(G_file_states[file.m_state])},
-                                     {"refused_lines", json_array(lines)},
-                                     {"devices", json_array(devices)}}));
+        const bool planned = file.m_plan.m_devices != 0;
+        files.push_back(
+            json_object({{"file", json_string(file.m_file)},
+                         {"state", json_string(G_file_states[file.m_state])},
+                         {"refused_lines", json_array(lines)},
+                         {"devices", json_array(devices)},
+                         {"totals", planned ? totals_json(file.m_plan, "fields") : json_null},
+                         {"done", file.m_wrote ? totals_json(file.m_done, "fields") : json_null}}));
     }
     return json_result({{"service", json_greeting(p_greeting)},
                         {"dry_run", json_bool(p_dry_run)},

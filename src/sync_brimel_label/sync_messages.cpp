@@ -2,8 +2,10 @@
 
 #include "basic_type/confirmation.h"
 #include "basic_type/label_area.h"
+#include "basic_type/service_address.h"
 #include "device_core/backup_text.h"
 #include "device_core/network_view.h"
+#include "device_core/venue_report.h"
 #include "project_version.h"
 
 using sync_job::field_change_t;
@@ -14,12 +16,8 @@ namespace {
 const std::string G_nl = "\r\n";
 const std::string G_program = sync_msg::program;
 
-std::string plural(std::size_t p_count, const char* p_one, const char* p_more) {
-    return std::to_string(p_count) + " " + (p_count == 1 ? p_one : p_more);
-}
-
 std::string fields(std::size_t p_count) {
-    return plural(p_count, "field", "fields");
+    return counted(p_count, "field", "fields");
 }
 
 // A device of the label file, and its MAC as the service gave it.
@@ -154,12 +152,13 @@ std::string files_not_run(const std::vector<std::string>& p_files) {
     return "Stopped by Ctrl-C; these label files were not synced: " + files + G_nl;
 }
 
-std::string standard_output_failed(const std::string& p_reason) {
-    return "Unable to write to standard output: " + p_reason + G_nl;
+std::string no_such_target(const std::string& p_name) {
+    return "--device " + p_name + " is no target of the label files";
 }
 
-console_message_t reading(const std::string& p_name) {
-    return "Reading " + label_file_text(p_name) + "'s labels...";
+std::string record_not_read(const std::string& p_file, const std::string& p_why) {
+    return p_file + " is no undo record of " + G_program + " (" + p_why + "): nothing is undone." +
+           G_nl;
 }
 
 console_message_t read_failed_at(const std::string& p_name, const area_read_t& p_read) {
@@ -174,16 +173,10 @@ console_message_t area_unsafe(const std::string& p_name, const label_location_t&
            ": nothing is written to it." + G_nl;
 }
 
-console_message_t same(const std::string& p_name, const std::string& p_mac,
-                       const std::string& p_file, std::size_t p_presets) {
-    return name_and_mac(p_name, p_mac) + " already holds what " + p_file + " would write (" +
-           plural(p_presets, "preset", "presets") + ")." + G_nl;
-}
-
-console_message_t plan(const std::string& p_name, const std::string& p_mac,
-                       const std::vector<field_change_t>& p_changes) {
+console_message_t undo_plan(const std::string& p_name, const std::string& p_mac,
+                            const std::vector<field_change_t>& p_changes) {
     console_message_t text =
-        name_and_mac(p_name, p_mac) + ": " + fields(p_changes.size()) + " to write:" + G_nl;
+        name_and_mac(p_name, p_mac) + ": " + fields(p_changes.size()) + " to put back:" + G_nl;
     for (std::size_t k = 0; k < p_changes.size(); ++k) {
         const field_change_t& change = p_changes[k];
         const bool first = k == 0 || p_changes[k - 1].m_entry != change.m_entry;
@@ -201,13 +194,47 @@ console_message_t confirmation_line(std::size_t p_number, const std::string& p_n
     return numbered_device_line(p_number, name_and_mac(p_name, p_mac) + ": " + fields(p_fields));
 }
 
-console_message_t writing(const std::string& p_name) {
-    return "Writing " + label_file_text(p_name) + "'s labels...";
+console_message_t refused_field(const std::string& p_name, const field_change_t& p_field) {
+    return "Warning: " + label_file_text(p_name) + "'s " + field_of_entry(p_field) + " holds " +
+           shown(p_field.m_old) +
+           ", neither the bytes written nor those it held before: it is left as it is." + G_nl;
 }
 
-console_message_t written(const std::string& p_name, const std::string& p_mac,
-                          std::size_t p_fields) {
-    return name_and_mac(p_name, p_mac) + ": " + fields(p_fields) + " written and verified." + G_nl;
+console_message_t other_device(const std::string& p_name, const std::string& p_mac,
+                               const std::string& p_recorded_mac) {
+    return "Warning: " + label_file_text(p_name) + " is " + service_text(p_mac) +
+           " now, not the device of the undo record (" + service_text(p_recorded_mac) +
+           "): nothing is undone on it." + G_nl;
+}
+
+std::string plan_totals(const sync_job::file_sync_t& p_file, bool p_name_file, bool p_undo) {
+    const venue_totals_t& totals = p_file.m_plan;
+    const std::string head = p_name_file ? "Plan for " + p_file.m_file : std::string("Plan");
+    return p_undo ? totals_line(head, fields(totals.m_differences) + " to write", totals,
+                                "already holds what the record says it held",
+                                "already hold what the record says they held")
+                  : totals_line(head, fields(totals.m_differences) + " to write", totals,
+                                "already holds the file", "already hold the file");
+}
+
+std::string done_totals(const sync_job::file_sync_t& p_file, bool p_name_file) {
+    const venue_totals_t& totals = p_file.m_done;
+    const std::string head = p_name_file ? "Done for " + p_file.m_file : std::string("Done");
+    return totals_line(head, fields(totals.m_differences) + " written and read back", totals,
+                       "held them already", "held them already");
+}
+
+console_message_t writing(const std::vector<sync_job::device_sync_t*>& p_devices) {
+    if (p_devices.size() == 1) {
+        return "Writing " + label_file_text(p_devices[0]->m_name) + "'s labels...";
+    }
+    std::size_t changes = 0;
+    for (const sync_job::device_sync_t* device : p_devices) {
+        changes += device->m_plan.m_changes.size();
+    }
+    return console_message_t(PROGRAM_TEXT, "Writing " + fields(changes) + " on " +
+                                               counted(p_devices.size(), "device", "devices") +
+                                               "...");
 }
 
 console_message_t failure(const std::string& p_name, const field_change_t& p_change,
@@ -247,6 +274,18 @@ console_message_t area_now(const std::string& p_name,
            (erased ? "" : " No field is erased: each holds its old or its new bytes.") + G_nl;
 }
 
+console_message_t changed_since(const std::string& p_name, const std::string& p_mac) {
+    return name_and_mac(p_name, p_mac) +
+           " changed since it was read: nothing is written to it. Its plan now:" + G_nl;
+}
+
+console_message_t not_contacted(const std::string& p_name) {
+    return label_file_text(p_name) +
+           ": not written, ZEL-Service could not be reached any more: its label area is "
+           "unchanged." +
+           G_nl;
+}
+
 console_message_t stopped_before(const std::string& p_name) {
     return label_file_text(p_name) +
            ": stopped by Ctrl-C before its first write: its label area is unchanged." + G_nl;
@@ -254,6 +293,17 @@ console_message_t stopped_before(const std::string& p_name) {
 
 std::string stopped_before_writes(const std::string& p_file) {
     return "The sync of " + p_file + " was stopped by Ctrl-C before anything was written." + G_nl;
+}
+
+std::string undo_hint(const std::string& p_record, uint16_t p_port) {
+    const std::string port =
+        p_port == zel_service_default_port ? "" : " --port " + std::to_string(p_port);
+    return "Undo: " + G_program + " --undo " + p_record + port + G_nl;
+}
+
+std::string no_undo_record(const std::string& p_record) {
+    return "No undo record written: nothing was written, " + p_record + " is left as it was." +
+           G_nl;
 }
 
 const char* field_name(uint32_t p_field) {
