@@ -92,14 +92,13 @@ struct option_t {
     bool (*m_set)(const std::string&, sim_command_line_t&, std::string&);
 };
 
-const char G_file_name[] = "a file name";
 
 const option_t G_options_with_value[] = {
-    {{"--port", "a port number"}, set_port},
-    {{"--network", G_file_name}, set_network},
+    {{"--port", option_port_value}, set_port},
+    {{"--network", option_file_value}, set_network},
     {{"--latency", "milliseconds"}, set_latency},
-    {{"--log", G_file_name}, set_log},
-    {{"--dump-file", G_file_name}, set_dump_file},
+    {{"--log", option_file_value}, set_log},
+    {{"--dump-file", option_file_value}, set_dump_file},
     {{"--fault", "a fault", true}, add_fault},
     {{"--slow-greeting", "PIECES,MS"}, set_slow_greeting},
 };

@@ -62,6 +62,17 @@ TEST(ProgressCounter, OverwritesItselfOnATerminalOnlyAndAnyMessageWipesIt) {
     EXPECT_EQ(live.m_err, "Cmd failed (No respons)!\r\n");
     // Redirected output (as here) never holds a count.
     EXPECT_EQ(capture_output([] { progress_counter(192).show(1); }).m_out, "");
+    // A message written while a line is open follows its outcome; inside the writer's lines it
+    // comes where it is written.
+    const captured_t held = capture_output([] {
+        progress_line line(console_message_t(PROGRAM_TEXT, "Reading..."), 192);
+        printf_str("held ");
+        line.end(LINE_OK);
+        progress_line writer(console_message_t(PROGRAM_TEXT, "Erase..."), 192, true);
+        printf_str("inside");
+        writer.end(LINE_OK);
+    });
+    EXPECT_EQ(held.m_out, "Reading... OK\r\nheld Erase...inside OK\r\n");
 }
 
 // Each number reader by its rule; "-" where the reader refuses the text (the value is then
@@ -140,13 +151,14 @@ TEST(ServicePort, TheOptionWinsOverTheVariableAndOnlyDigitsMakeAPort) {
 // "--name value" or "--name=value", an option word never another's value, once-only options,
 // options that cannot go together, and a value that is the first operand.
 TEST(CommandLine, OneTableDrivenRuleForEveryProgram) {
-    const std::vector<option_spec_t> table = {{"--yes"},
-                                              {"--dry-run"},
-                                              {"--help", nullptr, false, "-h"},
-                                              {"--port", "a port number"},
-                                              {"-o", "a file name", false, "--output"},
-                                              {"--device", "a device name", true},
-                                              {"--verify", "a file name", false, nullptr, true}};
+    const std::vector<option_spec_t> table = {
+        {"--yes"},
+        {"--dry-run"},
+        {"--help", nullptr, false, "-h"},
+        {"--port", option_port_value},
+        {"-o", option_file_value, false, "--output"},
+        {"--device", option_device_value, true},
+        {"--verify", option_file_value, false, nullptr, true}};
     const std::vector<option_conflict_t> conflicts = {{"--yes", "--dry-run"}};
     // clang-format off
     const std::pair<texts_t, std::string> rows[] = {
@@ -163,6 +175,7 @@ TEST(CommandLine, OneTableDrivenRuleForEveryProgram) {
         {{"--port", "--yes"}, "--port needs a port number"},
         {{"--port="}, "--port needs a port number"},
         {{"--verify"}, "--verify needs a file name"},
+        {{"--device"}, "--device needs a device name"},
         {{"--yes=1"}, "--yes takes no value"},
         {{"-x"}, "unknown option -x"},
     };

@@ -23,6 +23,11 @@ struct option_spec_t {
     bool m_value_is_first_operand = false;
 };
 
+// What the values of the programs' options are, as their usage errors name them.
+constexpr char option_file_value[] = "a file name";
+constexpr char option_device_value[] = "a device name";
+constexpr char option_port_value[] = "a port number";
+
 // Two options of a table that cannot be given together.
 struct option_conflict_t {
     const char* m_first;

@@ -16,20 +16,19 @@ const char G_help_option[] = "--help";
 const char G_version_option[] = "--version";
 const char G_list_option[] = "--list";
 const char G_json_option[] = "--json";
-const char G_file_name[] = "a file name";
 const char G_device_option[] = "--device";
 
 const std::vector<option_spec_t> G_table = {
     {G_help_option, nullptr, false, "-h"},
     {G_version_option},
-    {G_output_option, G_file_name, false, "--output"},
+    {G_output_option, option_file_value, false, "--output"},
     {G_force_option},
-    {G_verify_option, G_file_name, false, nullptr, true},
-    {G_capture_option, G_file_name},
+    {G_verify_option, option_file_value, false, nullptr, true},
+    {G_capture_option, option_file_value},
     {G_list_option},
     {G_json_option},
-    {zel_service_port_option, "a port number"},
-    {G_device_option, "a device name", true},
+    {zel_service_port_option, option_port_value},
+    {G_device_option, option_device_value, true},
 };
 
 // What the options ask together must make one job.

@@ -27,10 +27,10 @@ const std::vector<option_spec_t> G_table = {
     {G_dry_run},
     {G_json},
     {G_force},
-    {G_save_undo, "a file name"},
-    {G_undo, "a file name"},
-    {G_device, "a device name", true},
-    {zel_service_port_option, "a port number"},
+    {G_save_undo, option_file_value},
+    {G_undo, option_file_value},
+    {G_device, option_device_value, true},
+    {zel_service_port_option, option_port_value},
 };
 const std::vector<option_conflict_t> G_conflicts = {{G_yes, G_dry_run}};
 
