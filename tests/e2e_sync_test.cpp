@@ -1,5 +1,7 @@
 // sync_brimel_label against the simulated service: what it says and asks, the writes the
 // service received, what the device holds afterwards, and the exit status.
+#include <filesystem>
+
 #include "e2e_support.h"
 
 namespace {
@@ -283,6 +285,35 @@ TEST(SyncAsTheWriter, EveryLabelFileLeavesTheAreasTheWriterLeaves) {
         }
         EXPECT_EQ(dumps[1], dumps[0]);
     }
+}
+
+// What a sync wrote is put back exactly by its undo record, whatever bytes the fields held
+// (gaps, control bytes, ";", leading blanks, a full field ending in a blank, code page bytes),
+// and nothing else is touched: the dump after the sync and the undo is the dump before.
+TEST(SyncUndo, PutsBackEveryByteItWroteAndNothingElse) {
+    const std::string used =
+        "network Used\nKDX-RM6X5 00:1D:C1:0A:00:01 5 2 3 10 4 area\n"
+        "  01 label=\"Stage left, monitor wedges, mix \" device=\"D\" channel=\" lead\"\n"
+        "  03 label=\"Vox\\x01;\" device=\"\\xFF\\x82\" channel=\"\"\n"
+        "  05 label=\"\\x00tail\" device=\"A\" channel=\"B\"\n"
+        "NEW-DEVICE1 00:1D:C1:0A:00:03 5 2 4 2 30 area\n  02 label=\"x\" device=\"y\" "
+        "channel=\"z\"\n";
+    const std::string file = write_temp_file(
+        "undo.ini", "[KDX-RM6X5, NEW-DEVICE1]\nOne = c1@d1\nTwo = c2@d2\nThree = c3@d3\n");
+    const std::string record = temp_path("undo.txt");
+    std::filesystem::remove(std::filesystem::u8path(record));
+    zel_service_sim sim(network_of(used));
+    ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
+    const std::string before = sim.dump();
+    EXPECT_EQ(run_tool({"--yes", "--save-undo", record, file}, "", G_sync_tool).m_exit_status, 0);
+    EXPECT_NE(sim.dump(), before);
+    const platform::process_result_t undo = run_tool({"--yes", "--undo", record}, "", G_sync_tool);
+    EXPECT_EQ(undo.m_exit_status, 0);
+    EXPECT_NE(undo.m_stdout.find("Done: 21 fields written and read back on 2 of 2 devices"),
+              std::string::npos)
+        << undo.m_stdout;
+    EXPECT_EQ(sim.dump(), before);
+    EXPECT_EQ(sim.violations(), texts_t());
 }
 
 // A Ctrl-C stops the sync after the command in flight: during the writes, what was written
