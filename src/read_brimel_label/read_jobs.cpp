@@ -81,7 +81,10 @@ std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<st
     for (target_t& target : targets) {
         const std::string& name = target.name();
         const std::string mac = target.device() != nullptr ? target.device()->m_mac : "";
-        printf_error_message(target_warning(p_view, target.m_target, G_not_done));
+        const console_message_t warning = target_warning(p_view, target.m_target, G_not_done);
+        if (!warning.empty()) {
+            printf_error_message(warning);
+        }
         if (target.state() == NAME_AMBIGUOUS) {
             p_left_out.push_back(read_msg::left_out_ambiguous(name));
         } else if (target.state() == NAME_NOT_FOUND) {

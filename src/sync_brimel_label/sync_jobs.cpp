@@ -88,7 +88,10 @@ void find_target(const network_view_t& p_view, const target_lookup_t& p_target,
                  device_sync_t& p_device) {
     const name_lookup_t& lookup = p_target.m_lookup;
     p_device.m_mac = lookup.m_device != nullptr ? lookup.m_device->m_mac : "";
-    printf_error_message(target_warning(p_view, p_target, G_not_done));
+    const console_message_t warning = target_warning(p_view, p_target, G_not_done);
+    if (!warning.empty()) {
+        printf_error_message(warning);
+    }
     p_device.m_state = lookup.m_state == NAME_FOUND            ? DEVICE_SAME
                        : lookup.m_state == NAME_NOT_FOUND      ? DEVICE_NOT_FOUND
                        : lookup.m_state == NAME_NOT_COMPATIBLE ? DEVICE_NOT_COMPATIBLE

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The venue of the show-day figures: 20 devices of 64 labels each, a label file that changes
+# 3 of them, against the simulator at 5 ms a command. Times today's way (a backup with the
+# reader, the sync, a restore with the writer) beside the venue's way (a dry run, the sync
+# with its undo record, the undo, one device alone with --device), and counts the lines of
+# the dry run. It starts its own simulator on a port the system chooses.
+#
+#     bench/venue.sh [BUILD_DIR] [DEVICES] [LATENCY_MS]
+#
+# BUILD_DIR holds the programs (default build/default); DEVICES defaults to 20 and
+# LATENCY_MS to 5.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build/default}
+devices=${2:-20}
+latency=${3:-5}
+work=$(mktemp -d)
+sim=""
+trap '[ -z "$sim" ] || { kill "$sim" && wait "$sim"; } 2>/dev/null || true; rm -rf "$work"' EXIT
+
+# The network (each device's 64 entries) and the label file with 3 labels changed.
+awk -v devices="$devices" -v net="$work/venue.txt" -v file="$work/venue.ini" 'BEGIN {
+    print "network Venue" > net
+    for (d = 1; d <= devices; ++d) {
+        name = sprintf("RACK-%02d", d)
+        printf "%s 02:00:00:00:01:%02X 5 2 3 10 4 area\n", name, d > net
+        printf "[%s]\n", name > file
+        for (e = 1; e <= 64; ++e) {
+            printf "  %02d label=\"L%d-%d\" device=\"DEV-%d\" channel=\"Ch %d\"\n", e, d, e, e, e > net
+            label = sprintf("L%d-%d", d, e)
+            if ((d == 3 && e == 5) || (d == 7 && e == 12) || (d == 15 && e == 1)) {
+                label = "New " label
+            }
+            printf "%s = Ch %d@DEV-%d\n", label, e, e > file
+        }
+    }
+}'
+
+"$build/sim/zel_service_sim" --port 0 --latency "$latency" --network "$work/venue.txt" \
+    >"$work/sim.out" 2>&1 &
+sim=$!
+port=""
+for _ in $(seq 200); do
+    port=$(sed -n 's/^zel_service_sim: listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' \
+        "$work/sim.out")
+    [ -z "$port" ] || break
+    sleep 0.05
+done
+[ -n "$port" ] || { cat "$work/sim.out" >&2; exit 1; }
+export ZEL_SERVICE_PORT=$port ZEL_REHEARSAL=1
+
+# Runs a command, its output in a file, and prints its time and status.
+timed() {
+    local what=$1
+    shift
+    local start end status=0
+    start=$(date +%s.%N)
+    "$@" >"$work/out" 2>&1 || status=$?
+    end=$(date +%s.%N)
+    printf '%-44s %7.1f s  status %d  %d lines\n' "$what" "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" \
+        "$status" "$(wc -l <"$work/out")"
+}
+
+cp "$work/venue.ini" "$work/show.ini"
+echo "$devices devices x 64 labels, 3 changed, $latency ms a command"
+echo "Today's way:"
+timed "backup (read_brimel_label -o)" "$build/read_brimel_label" -o "$work/backup.ini"
+timed "sync --yes" "$build/sync_brimel_label" --yes "$work/show.ini"
+timed "restore (write_brimel_label backup.ini)" sh -c "echo y | '$build/write_brimel_label' '$work/backup.ini'"
+echo "The venue's way:"
+timed "sync --dry-run" "$build/sync_brimel_label" --dry-run "$work/show.ini"
+cp "$work/out" "$work/dry-run.txt"
+timed "sync --yes --save-undo" "$build/sync_brimel_label" --yes --save-undo "$work/undo.txt" \
+    "$work/show.ini"
+timed "sync --yes --undo" "$build/sync_brimel_label" --yes --undo "$work/undo.txt"
+timed "sync --yes --device RACK-03" "$build/sync_brimel_label" --yes --device RACK-03 \
+    "$work/show.ini"
+echo "The dry run:"
+sed 's/^/    /' "$work/dry-run.txt"
