@@ -282,7 +282,7 @@ void sim_engine::handle(std::string_view p_line, sim_reply_t& p_reply) {
     const sim_command_kind_t kind = classify_command(p_line);
     ++m_kind_counts[kind];
     log_command(p_line);
-    const sim_fault_t* fault = take_fault(kind);
+    const sim_fault_t* fault = take_fault(kind, p_line);
     if (fault != nullptr) {
         p_reply.m_action = fault->m_action;
         p_reply.m_ms = fault->m_ms;
@@ -328,9 +328,26 @@ void sim_engine::change_field(std::string_view p_line, uint32_t p_page, const st
     slot->m_memory.write(p_page, 0, field, sizeof(field));
 }
 
-const sim_fault_t* sim_engine::take_fault(sim_command_kind_t p_kind) {
+const sim_fault_t* sim_engine::take_fault(sim_command_kind_t p_kind, std::string_view p_line) {
+    // The device a command names: what follows its word, up to ";" (a memory command's MAC).
+    const std::string_view word = command_word(p_line);
+    const std::string_view rest =
+        p_line.size() > word.size() ? p_line.substr(word.size() + 1) : std::string_view();
+    const std::string_view mac = rest.substr(0, rest.find(';'));
+    uint64_t device_count = 0;
+    // Only a device of the network is counted: a flood of made-up names keeps nothing.
+    if (!mac.empty() && find_device(mac) != nullptr) {
+        auto found = m_device_counts.find(mac);
+        if (found == m_device_counts.end()) {
+            found = m_device_counts.emplace(std::string(mac), std::array<uint64_t, KIND_COUNT>{})
+                        .first;
+        }
+        device_count = ++found->second[p_kind];
+    }
+    const sim_command_place_t place{m_command_count, p_kind, m_kind_counts[p_kind], mac,
+                                    device_count};
     for (std::size_t k = 0; k < m_faults.size(); ++k) {
-        if (fault_hits(m_faults[k], m_command_count, p_kind, m_kind_counts[p_kind])) {
+        if (fault_hits(m_faults[k], place)) {
             ++m_fired[k];
             return &m_faults[k];
         }

@@ -6,6 +6,7 @@
 #ifndef SIM_SIM_ENGINE_H_
 #define SIM_SIM_ENGINE_H_
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -90,7 +91,7 @@ class sim_engine {
     device_slot_t* find_device(std::string_view p_mac);
     const device_slot_t* find_device(std::string_view p_mac) const;
     // The first fault that hits this command, counted as fired; nullptr when none.
-    const sim_fault_t* take_fault(sim_command_kind_t p_kind);
+    const sim_fault_t* take_fault(sim_command_kind_t p_kind, std::string_view p_line);
     void execute(std::string_view p_line, sim_command_kind_t p_kind, std::string& p_answer);
     // Puts p_text into the name field at p_page of the device p_line's memory command names.
     void change_field(std::string_view p_line, uint32_t p_page, const std::string& p_text);
@@ -110,6 +111,9 @@ class sim_engine {
     std::vector<uint64_t> m_fired;  // per fault of m_faults
     uint64_t m_command_count = 0;
     uint64_t m_kind_counts[KIND_COUNT] = {};
+    // The commands of each kind that named a device of the network, by the device as they
+    // named it.
+    std::map<std::string, std::array<uint64_t, KIND_COUNT>, std::less<>> m_device_counts;
     std::deque<std::string> m_log;
     std::size_t m_log_limit = SIM_COMMAND_LOG_KEPT;
     std::ofstream m_log_file;

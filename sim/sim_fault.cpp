@@ -60,12 +60,17 @@ bool parse_selector(const std::string& p_text, sim_fault_t& p_fault, std::string
             p_fault.m_by_kind = true;
             continue;
         }
+        if (key == "mac" && !value.empty()) {
+            p_fault.m_mac = value;
+            continue;
+        }
         p_error = "bad selector \"" + item +
-                  "\": use cmd=N, or kind=LIST_DEV|INFO_EXT|TBOX_MEM_R|TBOX_MEM_W with nth=N";
+                  "\": use cmd=N, or kind=LIST_DEV|INFO_EXT|TBOX_MEM_R|TBOX_MEM_W with nth=N and "
+                  "mac=MAC";
         return false;
     }
-    if (p_fault.m_nth != 0 && !p_fault.m_by_kind) {
-        p_error = "nth=N needs kind=K";
+    if ((p_fault.m_nth != 0 || !p_fault.m_mac.empty()) && !p_fault.m_by_kind) {
+        p_error = "nth=N and mac=MAC need kind=K";
         return false;
     }
     if ((p_fault.m_command != 0) == p_fault.m_by_kind) {
@@ -136,17 +141,26 @@ bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p
         p_error = "a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed";
         return false;
     }
-    sim_fault_t fault;
-    if (!parse_selector(p_text.substr(0, colon), fault, p_error) ||
-        !parse_action(p_text.substr(colon + 1), fault, p_error)) {
-        return false;
+    // A MAC of the selector holds ":" too: the action starts at the first ":" after which
+    // the rest is one; otherwise the first ":" tells what is wrong.
+    for (std::size_t at = colon; at != std::string::npos; at = p_text.find(':', at + 1)) {
+        sim_fault_t fault;
+        std::string error;
+        if (parse_selector(p_text.substr(0, at), fault, error) &&
+            parse_action(p_text.substr(at + 1), fault, error)) {
+            p_fault = fault;
+            return true;
+        }
     }
-    p_fault = fault;
-    return true;
+    sim_fault_t fault;
+    if (parse_selector(p_text.substr(0, colon), fault, p_error)) {
+        parse_action(p_text.substr(colon + 1), fault, p_error);
+    }
+    return false;
 }
 
-bool fault_hits(const sim_fault_t& p_fault, uint64_t p_command_number, sim_command_kind_t p_kind,
-                uint64_t p_kind_number) {
+bool fault_hits(const sim_fault_t& p_fault, const sim_command_place_t& p_place) {
+    const sim_command_kind_t p_kind = p_place.m_kind;
     // Only a memory read has values to replace; only a memory command names a device to change.
     if ((p_fault.m_action == FAULT_VALUES && p_kind != KIND_TBOX_MEM_R) ||
         (p_fault.m_action == FAULT_CHANGE && p_kind != KIND_TBOX_MEM_R &&
@@ -154,7 +168,12 @@ bool fault_hits(const sim_fault_t& p_fault, uint64_t p_command_number, sim_comma
         return false;
     }
     if (!p_fault.m_by_kind) {
-        return p_fault.m_command == p_command_number;
+        return p_fault.m_command == p_place.m_command;
     }
-    return p_fault.m_kind == p_kind && (p_fault.m_nth == 0 || p_fault.m_nth == p_kind_number);
+    if (!p_fault.m_mac.empty() && p_fault.m_mac != p_place.m_mac) {
+        return false;
+    }
+    const uint64_t number =
+        p_fault.m_mac.empty() ? p_place.m_kind_number : p_place.m_device_kind_number;
+    return p_fault.m_kind == p_kind && (p_fault.m_nth == 0 || p_fault.m_nth == number);
 }

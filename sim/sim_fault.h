@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 enum sim_command_kind_t {
     KIND_LIST_DEV = 0,
@@ -38,6 +39,9 @@ struct sim_fault_t {
     uint64_t m_command = 0;  // the n-th command overall (from 1); 0: not by number
     bool m_by_kind = false;  // hits commands of m_kind
     sim_command_kind_t m_kind = KIND_OTHER;
+    // Only the commands that name this device (its MAC as the commands write it); its own
+    // commands of m_kind are then the ones m_nth counts, whatever other clients send.
+    std::string m_mac;
     uint64_t m_nth = 0;  // only the n-th command of m_kind (from 1); 0: all
     sim_fault_action_t m_action = FAULT_NONE;
     int m_ms = 0;        // delay or split pause; the page a change writes
@@ -48,13 +52,22 @@ struct sim_fault_t {
 const char* command_kind_name(sim_command_kind_t p_kind);
 
 // Reads "SELECTOR:ACTION". SELECTOR is "cmd=N", or "kind=K" optionally followed by
-// ",nth=N". ACTION is failed, silent, close, gone, garbage, delay=MS, split=MS, values=TEXT,
+// ",nth=N" and ",mac=MAC" (the commands of that device alone, counted for it). ACTION is failed, silent, close, gone, garbage, delay=MS, split=MS, values=TEXT,
 // reply=TEXT or change=PAGE,TEXT. On failure p_fault is unchanged and p_error says why.
 bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p_error);
 
-// True when the fault hits the p_command_number-th command, which is the p_kind_number-th
-// of its kind p_kind.
-bool fault_hits(const sim_fault_t& p_fault, uint64_t p_command_number, sim_command_kind_t p_kind,
-                uint64_t p_kind_number);
+// Where a command stands: the p_command-th of the service, the p_kind_number-th of its kind
+// p_kind, naming p_mac ("" for none) as the p_device_kind_number-th command of that kind for
+// that device.
+struct sim_command_place_t {
+    uint64_t m_command;
+    sim_command_kind_t m_kind;
+    uint64_t m_kind_number;
+    std::string_view m_mac;
+    uint64_t m_device_kind_number;
+};
+
+// True when the fault hits the command.
+bool fault_hits(const sim_fault_t& p_fault, const sim_command_place_t& p_place);
 
 #endif  // SIM_SIM_FAULT_H_

@@ -45,6 +45,18 @@ bool set_latency(const std::string& p_value, sim_command_line_t& p_options, std:
     return true;
 }
 
+// More clients at once than this would only share the same devices.
+const int G_max_clients = 64;
+
+bool set_clients(const std::string& p_value, sim_command_line_t& p_options, std::string& p_error) {
+    if (!parse_bounded(p_value, 1, G_max_clients, p_options.m_clients)) {
+        p_error = "--clients needs a number from 1 to " + std::to_string(G_max_clients) +
+                  ", not \"" + p_value + "\"";
+        return false;
+    }
+    return true;
+}
+
 bool set_network(const std::string& p_value, sim_command_line_t& p_options, std::string&) {
     p_options.m_network_path = p_value;
     return true;
@@ -97,6 +109,7 @@ const option_t G_options_with_value[] = {
     {{"--port", option_port_value}, set_port},
     {{"--network", option_file_value}, set_network},
     {{"--latency", "milliseconds"}, set_latency},
+    {{"--clients", "a number"}, set_clients},
     {{"--log", option_file_value}, set_log},
     {{"--dump-file", option_file_value}, set_dump_file},
     {{"--fault", "a fault", true}, add_fault},
@@ -225,10 +238,10 @@ std::string sim_usage_text() {
            "127.0.0.1, greets each client with \"Welcome to Quentara ZEL-Service\" and\n"
            "\" (simulated by zel_service_sim: no real device is written)\", naming the\n"
            "network file it was given, and answers LIST_DEV, INFO_EXT and TBOX_MEM for a\n"
-           "simulated network of devices, one client after another. SIM_DUMP answers the\n"
-           "label areas of all devices, one \"SIM_DUMP=\" line each, ending with\n"
-           "\"SIM_DUMP=END\". Any other command word is answered \"<word>=FAILED\". Stop it\n"
-           "with Ctrl-C: it then writes the same dump.\n"
+           "simulated network of devices, one client after another (or --clients at\n"
+           "once). SIM_DUMP answers the label areas of all devices, one \"SIM_DUMP=\" line\n"
+           "each, ending with \"SIM_DUMP=END\". Any other command word is answered\n"
+           "\"<word>=FAILED\". Stop it with Ctrl-C: it then writes the same dump.\n"
            "\n"
            "Options:\n"
            "  --port N             TCP port (default: ZEL_SERVICE_PORT's, or else 7000; 0\n"
@@ -237,6 +250,8 @@ std::string sim_usage_text() {
            "                       " +
            bounds_of_network +
            "  --latency MS         pause before every answer (default 0)\n"
+           "  --clients N          serve up to N clients at once (default 1: one after\n"
+           "                       another); a device answers one command at a time\n"
            "  --log FILE           write every command received to FILE, one a line, up to\n"
            "                       " +
            bound_of_log +
@@ -253,6 +268,8 @@ std::string sim_usage_text() {
            "            kind=K        every command of kind K: LIST_DEV, INFO_EXT,\n"
            "                          TBOX_MEM_R (memory read), TBOX_MEM_W (memory write)\n"
            "            kind=K,nth=N  only the N-th command of kind K\n"
+           "            kind=K,mac=M  only the commands of kind K that name the device M\n"
+           "                          (with nth=N: its own N-th, whatever other clients do)\n"
            "  ACTION    failed        answer \"<word>=FAILED\"; the command is not carried out\n"
            "            silent        carry the command out, answer nothing\n"
            "            delay=MS      answer MS ms later than usual\n"
@@ -305,6 +322,7 @@ bool set_up_sim(const sim_command_line_t& p_options, zel_service_sim& p_sim, std
         return false;
     }
     p_sim.set_latency_ms(p_options.m_latency_ms);
+    p_sim.set_clients(p_options.m_clients);
     p_sim.set_network_source(p_options.m_network_path);
     p_sim.set_greeting(p_options.m_greeting, p_options.m_greeting_pieces,
                        p_options.m_greeting_pause_ms);

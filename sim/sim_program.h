@@ -17,6 +17,7 @@ struct sim_command_line_t {
     bool m_port_given = false;   // --port wins over ZEL_SERVICE_PORT
     std::string m_network_path;  // empty: the built-in network
     int m_latency_ms = 0;
+    int m_clients = 1;
     std::string m_log_path;
     std::string m_dump_path;  // empty: standard output
     std::vector<sim_fault_t> m_faults;

@@ -1,5 +1,6 @@
 #include "sim/zel_service_sim.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -95,9 +96,12 @@ void zel_service_sim::stop() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
         platform::socket_shutdown(m_listener);
-        platform::socket_shutdown(m_client);
+        for (const platform::socket_t client : m_clients) {
+            platform::socket_shutdown(client);
+        }
     }
     m_wake.notify_all();
+    m_client_ended.notify_all();
     m_thread.join();
     platform::socket_close(m_listener);
     m_listener = platform::INVALID_SOCKET_HANDLE;
@@ -122,21 +126,59 @@ void zel_service_sim::serve() {
             pause_ms(10);  // a failing listener must not spin
             continue;
         }
+        int clients = 1;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_client = client;
+            m_clients.push_back(client);
             ++m_connections;
+            clients = m_max_clients;
         }
-        if (!m_stopping) {
-            serve_client(client);
+        if (clients == 1) {
+            serve_and_close(client);  // one after another: the next waits to be accepted
+            continue;
         }
-        {
-            // Cleared before the close, so that stop() never shuts down a reused handle.
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_client = platform::INVALID_SOCKET_HANDLE;
-        }
-        platform::socket_close(client);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_client_threads.emplace_back(&zel_service_sim::serve_and_close, this, client);
+        // The next client is accepted once one of those served has ended.
+        m_client_ended.wait(lock, [this] {
+            return m_stopping || static_cast<int>(m_clients.size()) < m_max_clients;
+        });
     }
+    std::vector<std::thread> threads;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        threads.swap(m_client_threads);
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+}
+
+void zel_service_sim::serve_and_close(platform::socket_t p_client) {
+    if (!m_stopping) {
+        serve_client(p_client);
+    }
+    {
+        // Taken out before the close, so that stop() never shuts down a reused handle.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_clients.erase(std::find(m_clients.begin(), m_clients.end(), p_client));
+    }
+    platform::socket_close(p_client);
+    m_client_ended.notify_all();
+}
+
+std::mutex& zel_service_sim::device_lock(std::string_view p_line) {
+    // The device is what follows the command word, up to ";" (a memory command's MAC).
+    const std::size_t blank = p_line.find(' ');
+    const std::string_view rest =
+        blank == std::string_view::npos ? std::string_view() : p_line.substr(blank + 1);
+    const std::string device(rest.substr(0, rest.find(';')));
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_ptr<std::mutex>& found = m_device_locks[device];
+    if (!found) {
+        found = std::make_unique<std::mutex>();
+    }
+    return *found;
 }
 
 void zel_service_sim::serve_client(platform::socket_t p_client) {
@@ -211,6 +253,8 @@ bool zel_service_sim::serve_chunk(platform::socket_t p_client, std::string_view 
 // connection is to end.
 bool zel_service_sim::answer(platform::socket_t p_client, std::string_view p_line,
                              sim_reply_t& p_reply) {
+    // One command at a time for a device, its latency included, whatever client sent it.
+    std::lock_guard<std::mutex> device(device_lock(p_line));
     int latency = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -260,6 +304,11 @@ bool zel_service_sim::pause_ms(int64_t p_ms) {
 void zel_service_sim::set_latency_ms(int p_ms) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_latency_ms = p_ms;
+}
+
+void zel_service_sim::set_clients(int p_clients) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_max_clients = p_clients < 1 ? 1 : p_clients;
 }
 
 void zel_service_sim::set_greeting(bool p_send, int p_pieces, int p_pause_ms) {

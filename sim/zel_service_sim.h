@@ -1,6 +1,9 @@
 // The simulated device-management service as a TCP server: it listens on 127.0.0.1, greets
-// each client, answers its commands one at a time, and serves one client after another
-// on its own thread until stopped; a client's error never ends it. Tests run it in their
+// each client, answers its commands one at a time, and serves one client after another on
+// its own thread until stopped, or up to a number of clients at once, each on a thread of
+// its own; a client's error never ends it. A device answers one command at a time: commands
+// for different devices go on side by side, those for one device from two clients wait for
+// each other, each with its latency. Tests run it in their
 // own process and look at what it received, the violations it saw and the device memory.
 // Every member may be called from any thread; the shared state sits behind one mutex.
 #ifndef SIM_ZEL_SERVICE_SIM_H_
@@ -10,6 +13,8 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -43,6 +48,8 @@ class zel_service_sim {
 
     // Settings; they apply from the next command or connection on.
     void set_latency_ms(int p_ms);  // pause before every answer
+    // How many clients are served at once (1, the default: one after another).
+    void set_clients(int p_clients);
     // Whether clients are greeted, and in how many pieces with what pause between them.
     void set_greeting(bool p_send, int p_pieces, int p_pause_ms);
     // The greeting names where its network came from (a file, a capture).
@@ -68,7 +75,11 @@ class zel_service_sim {
 
   private:
     void serve();
+    // Serves one client to its end, then closes it.
+    void serve_and_close(platform::socket_t p_client);
     void serve_client(platform::socket_t p_client);
+    // The lock of the device a command names ("" for none), made on first use.
+    std::mutex& device_lock(std::string_view p_line);
     bool send_greeting(platform::socket_t p_client);
     bool serve_chunk(platform::socket_t p_client, std::string_view p_chunk, sim_reply_t& p_reply);
     bool answer(platform::socket_t p_client, std::string_view p_line, sim_reply_t& p_reply);
@@ -83,7 +94,11 @@ class zel_service_sim {
     std::atomic<bool> m_stopping{false};
     bool m_running = false;
     platform::socket_t m_listener = platform::INVALID_SOCKET_HANDLE;
-    platform::socket_t m_client = platform::INVALID_SOCKET_HANDLE;
+    std::vector<platform::socket_t> m_clients;  // those being served
+    std::vector<std::thread> m_client_threads;  // with several clients at once
+    std::condition_variable m_client_ended;
+    int m_max_clients = 1;
+    std::map<std::string, std::unique_ptr<std::mutex>, std::less<>> m_device_locks;
     uint16_t m_port = 0;
     int m_latency_ms = 0;
     bool m_greeting = true;

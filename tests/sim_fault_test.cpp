@@ -35,7 +35,7 @@ TEST(SimFaultSyntax, ReadsSelectorAndActionOrSaysWhatIsWrong) {
         "neither";
     const std::string selector =
         "\": use cmd=N, or kind=LIST_DEV|INFO_EXT|TBOX_MEM_R|TBOX_MEM_W "
-        "with nth=N";
+        "with nth=N and mac=MAC";
     const std::string action =
         "\": use failed, silent, close, gone, garbage, delay=MS, split=MS, "
         "values=TEXT, reply=TEXT or change=PAGE,TEXT";
@@ -52,7 +52,8 @@ TEST(SimFaultSyntax, ReadsSelectorAndActionOrSaysWhatIsWrong) {
         {"failed", "a fault is SELECTOR:ACTION, e.g. kind=TBOX_MEM_W,nth=3:failed"},
         {":failed", either},
         {"cmd=1,kind=LIST_DEV:failed", either},
-        {"nth=2:failed", "nth=N needs kind=K"},
+        {"nth=2:failed", "nth=N and mac=MAC need kind=K"},
+        {"kind=TBOX_MEM_R,mac=M1,nth=2:silent", "cmd=0 kind=TBOX_MEM_R nth=2 silent 0 []"},
         {"cmd=0:failed", "bad selector \"cmd=0" + selector},
         {"kind=TBOX_MEM:failed", "bad selector \"kind=TBOX_MEM" + selector},
         {"cmd=1:delay=600000", "cmd=1 kind=- nth=0 delay 600000 []"},
@@ -70,21 +71,25 @@ typedef sim_fixture SimFault;
 
 TEST_F(SimFault, FaultsHitTheirCommandsAndCountWhenTheyFire) {
     m_sim.add_fault(fault_of("kind=TBOX_MEM_W,nth=2:failed"));
-    m_sim.add_fault(fault_of("cmd=5:failed"));
+    m_sim.add_fault(fault_of("cmd=6:failed"));
     m_sim.add_fault(fault_of("cmd=1:values=9"));  // only a memory read has values
+    // The second write naming another device, counted for it alone.
+    m_sim.add_fault(fault_of("kind=TBOX_MEM_W,mac=00:1D:C1:0A:00:03,nth=2:failed"));
+    const std::string other = "TBOX_MEM 00:1D:C1:0A:00:03;W;0,32,0;7";
     {
         std::unique_ptr<sim_client> first = greeted_client();
         EXPECT_EQ(first->exchange(write_command(30, 7)), written_answer);
         EXPECT_EQ(first->exchange(write_command(31, 7)), "TBOX_MEM=FAILED\r\n");
     }
     std::unique_ptr<sim_client> second = greeted_client();
+    EXPECT_EQ(second->exchange(other), "TBOX_MEM=00:1D:C1:0A:00:03;OK\r\n");
+    EXPECT_EQ(second->exchange(other), "TBOX_MEM=FAILED\r\n");
     EXPECT_EQ(second->exchange(write_command(32, 7)), written_answer);
     EXPECT_EQ(second->exchange("INFO_EXT x"), "INFO_EXT=FAILED\r\n");
-    EXPECT_EQ(second->exchange("LIST_DEV"), "LIST_DEV=FAILED\r\n");  // the fifth command
     EXPECT_EQ(second->exchange("LIST_DEV"), G_listing);
     EXPECT_EQ(m_sim.read_page(M, 31)[0], 0);  // not carried out
     EXPECT_EQ(m_sim.read_page(M, 32)[0], 7);
-    EXPECT_EQ(m_sim.fault_fired_counts(), std::vector<uint64_t>({1, 1, 0}));
+    EXPECT_EQ(m_sim.fault_fired_counts(), std::vector<uint64_t>({1, 1, 0, 1}));
 }
 
 }  // namespace
