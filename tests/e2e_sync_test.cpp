@@ -98,6 +98,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
     const std::string file = temp_path("sync.ini");
     const std::string missing = temp_path("missing.ini");
     const std::string kept = write_temp_file("kept-undo.txt", "kept\n");
+    const std::string unneeded = temp_path("unneeded-undo.txt");
     const std::string json_file = json_path(file);
     std::string json_missing = json_file;
     json_missing.replace(json_missing.size() - 8, 4, "missing");
@@ -140,6 +141,9 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "(see --help)\r\n", 2, 0, {}, G_factory_area},
         {"an undo record that could not be written", G_one, {"--yes", "--save-undo", kept}, "", "", "", "Unable to write file: \r\n" + kept +
          "\r\nit exists already: give --force to replace it\r\nFailed, exit now\r\n", 2, 0, {}, G_factory_area},
+        {"an undo record asked of a sync that writes nothing", G_factory, {"--yes", "--save-undo", unneeded}, "", "", head + G_reading +
+         "Plan: 0 fields to write on 0 of 1 device; 1 already holds the file.\r\nNo undo record written: nothing was written, " +
+         unneeded + " is left as it was.\r\n", "", 0, listed_and_read, {}, G_factory_area},
         {"the service gone for good while the devices are asked", G_factory, {"--yes"}, "", "kind=INFO_EXT,nth=1:gone", head +
          not_found, "Warning: ZEL-Service cannot be reached any more: the devices not asked yet are taken as not found.\r\nWarning: "
          "KDX-RM6X5 was not found: a listed device gave no information answer.\r\n", 2, 2, {}, G_factory_area},

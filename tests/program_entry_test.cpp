@@ -77,6 +77,7 @@ TEST(LabelMemory, EraseAndWriteRefuseUnreadLocationBytesWithoutSendingAnything) 
     device.m_mir = 5;
     device.m_pir = 2;
     device.add_preset_label("L", "d", "c");
+    ASSERT_EQ(device.get_preset_list_size(), 1u);
     for (int page : {-1, 10}) {
         device.m_cspr_page = page;  // the start offset stays unread
         const captured_t got = capture_output([&] {
