@@ -21,6 +21,7 @@ class DeviceCore : public sim_fixture {
         m_link.set_service_port(m_sim.port());
     }
     socket_handle m_link;
+    service_connections m_links{m_link, 1};
 };
 
 // 32 values of which one is p_odd: the others are 65.
@@ -111,7 +112,7 @@ TEST_F(DeviceCore, TheNetworkViewAsksEachListedDeviceOnceAndTellsWhatANameMeans)
         fault_of("kind=INFO_EXT,nth=7:reply=INFO_EXT=02:00:00:00:00:0a;Echo;1;0;7;1;3;8;8;1;0;"));
     m_link.set_service_port(own.port());
     network_view_t view;
-    captured_t output = capture_output([&] { EXPECT_EQ(look_at_network(m_link, view), SUCCESS); });
+    captured_t output = capture_output([&] { EXPECT_EQ(look_at_network(m_links, view), SUCCESS); });
     EXPECT_EQ(output.m_out + output.m_err, "");
     EXPECT_EQ(own.fault_fired_counts(), std::vector<uint64_t>({1, 1, 1}));
     EXPECT_EQ(view.m_name, "Hall");

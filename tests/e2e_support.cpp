@@ -17,7 +17,7 @@ const std::string G_greeting =
     "written)\r\n\r\nZEL-Service Connected.\r\n";
 const std::string G_json_service =
     "\"service\": \"Welcome to Quentara ZEL-Service (simulated by zel_service_sim: no real device "
-    "is written)\", ";
+    "is written)\", \"connections\": 1, ";
 
 // clang-format off
 const texts_t G_listing_and_information = {

@@ -132,7 +132,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
         {"a file naming no target", "; nothing\n", {}, "", "", opening(file), file + " names no target device: nothing to sync.\r\n",
          1, 0, {}, G_factory_area},
         {"a refused label line, for a script", "[KDX-RM6X5]\nA@ = b@c\n", {"--json"}, "", "", "{\"schema\": 1, \"service\": "
-         "null, \"dry_run\": false, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"refused\", \"refused_lines\": [2], "
+         "null, \"connections\": 0, \"dry_run\": false, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"refused\", \"refused_lines\": [2], "
          "\"devices\": [], \"totals\": null, \"done\": null}]}\n", opening(file) + "Error in: " + file + " at line 2\r\nInvalid "
          "formated label, invalid charaters: @ in: \r\nA@ = b@c\r\n" + file + " is not synced: its line 2 was refused, nothing is "
          "written.\r\n", 2, 0, {}, G_factory_area},

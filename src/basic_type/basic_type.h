@@ -218,6 +218,10 @@ class progress_line {
     // (61/192)", and from the second device on how long is left, estimated from the time
     // taken so far: "device 7 of 20 (61/192), about 40 s left". p_device counts from 1.
     void show_device(std::size_t p_device, std::size_t p_pages, std::size_t p_pages_total);
+    // The same for devices worked on side by side on several connections: "12 of 20 devices
+    // done, 8 connections, about 3 s left", p_share being the part of the whole work done
+    // (0 to 1), from which the time left is estimated once it is more than nothing.
+    void show_side_by_side(std::size_t p_done, std::size_t p_links, double p_share);
     // Ends the line (once: later calls do nothing).
     void end(line_outcome_t p_outcome);
 

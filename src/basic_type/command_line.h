@@ -27,6 +27,7 @@ struct option_spec_t {
 constexpr char option_file_value[] = "a file name";
 constexpr char option_device_value[] = "a device name";
 constexpr char option_port_value[] = "a port number";
+constexpr char option_count_value[] = "a count";
 
 // Two options of a table that cannot be given together.
 struct option_conflict_t {

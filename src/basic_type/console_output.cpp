@@ -365,6 +365,19 @@ void progress_line::show_device(std::size_t p_device, std::size_t p_pages,
     }
     m_counter.show_text(p_device, text);
 }
+
+void progress_line::show_side_by_side(std::size_t p_done, std::size_t p_links, double p_share) {
+    std::string text = " " + std::to_string(p_done) + " of " + std::to_string(m_counter.total()) +
+                       " devices done, " + std::to_string(p_links) +
+                       (p_links == 1 ? " connection" : " connections");
+    if (p_share > 0) {
+        const double elapsed = static_cast<double>(platform::monotonic_ms() - m_started_ms);
+        const double left_s = elapsed * (1 - p_share) / p_share / 1000.0;
+        text += ", about " + duration_words(static_cast<int64_t>(left_s + 0.5)) + " left";
+    }
+    m_counter.show_text(p_done, text);
+}
+
 void progress_line::end(line_outcome_t p_outcome) {
     if (!m_open) {
         return;

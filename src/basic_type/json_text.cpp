@@ -108,7 +108,9 @@ std::string json_error_result(const std::string& p_kind, const std::string& p_me
                                                {"message", json_string(message)}})}});
 }
 
-std::string json_greeting(const std::string& p_greeting) {
+json_members_t json_service(const std::string& p_greeting, std::size_t p_connections) {
     const std::size_t end = p_greeting.find_last_not_of("\r\n");
-    return end == std::string::npos ? json_null : json_string(p_greeting.substr(0, end + 1));
+    return {{"service",
+             end == std::string::npos ? json_null : json_string(p_greeting.substr(0, end + 1))},
+            {"connections", json_number(static_cast<long long>(p_connections))}};
 }

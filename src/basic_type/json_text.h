@@ -28,9 +28,10 @@ std::string json_array(const std::vector<std::string>& p_values);
 // it before reading on (docs/json.md).
 constexpr long long json_schema = 1;
 
-// A service's greeting as the results give it (their "service"): its text without the line
-// end that ends it; null when no greeting came.
-std::string json_greeting(const std::string& p_greeting);
+// What the results say of the service first: "service", its greeting's text without the line
+// end that ends it (null when no greeting came), and "connections", how many connections it
+// accepted (0 when it was not reached).
+json_members_t json_service(const std::string& p_greeting, std::size_t p_connections);
 
 // A program's JSON result: one object, "schema" first, then p_members, and a line end.
 std::string json_result(const json_members_t& p_members);

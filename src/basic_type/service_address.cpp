@@ -16,13 +16,23 @@ bool digits_alone(const std::string& p_text) {
     return !p_text.empty();
 }
 
+// A number written in decimal digits alone, p_lowest to p_highest.
+bool read_count(const std::string& p_text, int p_lowest, int p_highest, int& p_value) {
+    int value = 0;
+    // The strict reader takes a sign, which a port or a count never has.
+    if (!digits_alone(p_text) || !read_int_strict(p_text, value) || value < p_lowest ||
+        value > p_highest) {
+        return false;
+    }
+    p_value = value;
+    return true;
+}
+
 }  // namespace
 
 bool read_service_port(const std::string& p_text, uint16_t& p_port) {
     int value = 0;
-    // The strict reader takes a sign, which a port never has.
-    if (!digits_alone(p_text) || !read_int_strict(p_text, value) || value < 1 ||
-        value > G_highest_port) {
+    if (!read_count(p_text, 1, G_highest_port, value)) {
         return false;
     }
     p_port = static_cast<uint16_t>(value);
@@ -54,6 +64,26 @@ bool choose_service_port(const std::string* p_option, service_port_t& p_port,
     std::string variable;
     const bool is_set = platform::environment_value(zel_service_port_variable, variable);
     return choose_service_port(p_option, is_set ? &variable : nullptr, p_port, p_refusal);
+}
+
+bool choose_service_connections(const std::string* p_option, std::size_t& p_count,
+                                console_message_t& p_refusal) {
+    std::string variable;
+    const bool is_set = platform::environment_value(zel_connections_variable, variable);
+    const std::string* text = p_option != nullptr ? p_option : is_set ? &variable : nullptr;
+    if (text == nullptr) {
+        p_count = 1;
+        return true;
+    }
+    int count = 0;
+    if (!read_count(*text, 1, static_cast<int>(zel_connections_max), count)) {
+        const char* source = p_option != nullptr ? zel_connections_option : zel_connections_variable;
+        p_refusal = source + std::string(" needs a count from 1 to ") +
+                    std::to_string(zel_connections_max) + ", not \"" + typed_text(*text) + "\"";
+        return false;
+    }
+    p_count = static_cast<std::size_t>(count);
+    return true;
 }
 
 std::string service_port_notice(const service_port_t& p_port) {

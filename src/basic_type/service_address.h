@@ -6,6 +6,7 @@
 #ifndef SRC_BASIC_TYPE_SERVICE_ADDRESS_H_
 #define SRC_BASIC_TYPE_SERVICE_ADDRESS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -47,5 +48,18 @@ std::string service_port_notice(const service_port_t& p_port);
 // reaches the show's devices by mistake.
 constexpr char zel_rehearsal_variable[] = "ZEL_REHEARSAL";
 bool rehearsal_asked();
+
+// How many connections a program that reads may open to the service at once: 1 unless
+// --connections, or else ZEL_SERVICE_CONNECTIONS, says 1 to 16 in digits alone.
+constexpr char zel_connections_variable[] = "ZEL_SERVICE_CONNECTIONS";
+constexpr char zel_connections_option[] = "--connections";
+constexpr std::size_t zel_connections_max = 16;
+
+// The count from p_option (the text given to --connections; nullptr when none), or else from
+// the variable as the process's environment holds it, or else 1. False, with p_refusal saying
+// where it came from and what it held, when the text chosen is no count; p_count is then
+// unchanged.
+bool choose_service_connections(const std::string* p_option, std::size_t& p_count,
+                                console_message_t& p_refusal);
 
 #endif  // SRC_BASIC_TYPE_SERVICE_ADDRESS_H_

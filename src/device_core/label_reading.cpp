@@ -1,5 +1,8 @@
 #include "device_core/label_reading.h"
 
+#include <atomic>
+#include <memory>
+
 #include "platform/interrupt.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
@@ -85,21 +88,52 @@ area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_
     return read;
 }
 
-std::vector<area_read_t> read_device_areas(socket_handle& p_link,
+std::vector<area_read_t> read_device_areas(service_connections& p_links,
                                            const zel_network_keys_t& p_network,
                                            const std::vector<area_request_t>& p_requests,
                                            progress_line* p_line) {
-    std::vector<area_read_t> reads;
-    for (std::size_t k = 0; k < p_requests.size(); ++k) {
-        const std::size_t fields =
-            p_requests[k].m_fields.empty() ? label_area_pages : p_requests[k].m_fields.size();
-        reads.push_back(
-            read_device_area(p_link, p_network, p_requests[k], [&](std::size_t p_fields) {
-                if (p_line != nullptr) {
-                    p_line->show_device(k + 1, p_fields, fields);
-                }
-            }));
+    const std::size_t count = p_requests.size();
+    std::vector<area_read_t> reads(count);
+    std::vector<std::size_t> fields(count);
+    std::size_t all_fields = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        fields[k] = p_requests[k].m_fields.empty() ? label_area_pages : p_requests[k].m_fields.size();
+        all_fields += fields[k];
     }
+    // What each read has done, for the line drawn on the calling thread.
+    std::unique_ptr<std::atomic<std::size_t>[]> read_so_far(new std::atomic<std::size_t>[count]());
+    std::unique_ptr<std::atomic<bool>[]> finished(new std::atomic<bool>[count]());
+    const bool side_by_side = p_links.side_by_side(count);
+    p_links.run(
+        count,
+        [&](socket_handle& p_link, std::size_t p_job) {
+            read_so_far[p_job] = 0;
+            finished[p_job] = false;
+            reads[p_job] = read_device_area(p_link, p_network, p_requests[p_job],
+                                            [&](std::size_t p_fields) {
+                                                read_so_far[p_job] = p_fields;
+                                                if (p_line != nullptr && !side_by_side) {
+                                                    p_line->show_device(p_job + 1, p_fields,
+                                                                        fields[p_job]);
+                                                }
+                                            });
+            finished[p_job] = true;
+            return connection_was_lost(p_link, reads[p_job].m_why) ? JOB_CONNECTION_LOST
+                                                                   : JOB_ENDED;
+        },
+        [&](std::size_t p_working) {
+            if (p_line == nullptr) {
+                return;
+            }
+            std::size_t done = 0;
+            std::size_t ended = 0;
+            for (std::size_t k = 0; k < count; ++k) {
+                done += read_so_far[k];
+                ended += finished[k] ? 1 : 0;
+            }
+            p_line->show_side_by_side(ended, p_working,
+                                      static_cast<double>(done) / static_cast<double>(all_fields));
+        });
     return reads;
 }
 

@@ -13,6 +13,7 @@
 #include "basic_type/basic_type.h"
 #include "basic_type/label_area.h"
 #include "basic_type/zel_protocol.h"
+#include "device_core/service_connections.h"
 #include "zel_socket_handler/zel_socket_handler.h"
 
 // The two bytes that locate a label area: P (page 1, offset 14) and S (page P, offset 18).
@@ -51,9 +52,12 @@ area_read_t read_device_area(socket_handle& p_link, const zel_network_keys_t& p_
                              const area_request_t& p_request,
                              const fields_read_t& p_progress = fields_read_t());
 
-// The same for several devices, one after another, in order: a venue. The line, when given,
-// shows which device is read and how far, and how long is left.
-std::vector<area_read_t> read_device_areas(socket_handle& p_link,
+// The same for several devices, a venue: one after another on the first link, or side by side
+// on the connections the operator allowed, each device wholly on one; the reads come back in
+// the order asked either way. A device whose connection was lost is read again from its
+// start (see service_connections::run). The line, when given, shows how far the reads are
+// and how long is left.
+std::vector<area_read_t> read_device_areas(service_connections& p_links,
                                            const zel_network_keys_t& p_network,
                                            const std::vector<area_request_t>& p_requests,
                                            progress_line* p_line = nullptr);

@@ -68,21 +68,22 @@ name_identity_t device_identities::identify(const std::string& p_name) const {
     return identity;
 }
 
-Status look_at_network(socket_handle& p_link, network_view_t& p_view,
-                       progress_counter* p_progress) {
+Status look_at_network(service_connections& p_links, network_view_t& p_view) {
+    socket_handle& first = p_links.first();
     p_view = network_view_t();
     std::vector<std::string> listed;
-    p_view.m_listing_end = list_network(p_link, p_view.m_name, listed, p_view.m_refusal);
-    p_view.m_greeting = p_link.greeting();
+    p_view.m_listing_end = list_network(first, p_view.m_name, listed, p_view.m_refusal);
+    p_view.m_greeting = first.greeting();
     std::string why;
-    if (service_never_reached(p_link, why)) {
-        p_view.m_not_reached = not_reached_message(zel_service_ip, p_link.service_port(), why);
+    if (service_never_reached(first, why)) {
+        p_view.m_not_reached = not_reached_message(zel_service_ip, first.service_port(), why);
     }
     if (p_view.m_listing_end != COMMAND_ANSWERED) {
         return FAIL;
     }
     p_view.m_listed = true;
-    // A listing that repeats an identifier names one device: each is asked once.
+    // A listing that repeats an identifier names one device: each is asked once. An answer
+    // echoes the identifier asked, so the listing's keys are all the network's.
     std::unordered_set<std::string> asked;
     for (const std::string& identifier : listed) {
         p_view.m_keys.insert(zel_device_key(identifier));
@@ -92,27 +93,30 @@ Status look_at_network(socket_handle& p_link, network_view_t& p_view,
             p_view.m_devices.push_back(device);
         }
     }
-    for (std::size_t k = 0; k < p_view.m_devices.size(); ++k) {
+    // Per device: its question could not be sent, the service being gone (char, not the
+    // packed bool: each is written by the link that asks).
+    std::vector<char> unreached(p_view.m_devices.size(), 0);
+    p_links.run(p_view.m_devices.size(), [&](socket_handle& p_link, std::size_t p_job) {
+        network_device_t& device = p_view.m_devices[p_job];
         if (platform::interrupted()) {
-            return FAIL;
+            return JOB_ENDED;  // not asked
         }
-        network_device_t& device = p_view.m_devices[k];
-        if (p_progress != nullptr) {
-            p_progress->show(k + 1);
-        }
-        device.m_answered = ask_information(p_link, device.m_identifier, p_view.m_keys,
-                                            device.m_info) == COMMAND_ANSWERED;
+        const command_end_t end =
+            ask_information(p_link, device.m_identifier, p_view.m_keys, device.m_info);
+        device.m_answered = end == COMMAND_ANSWERED;
+        unreached[p_job] = !device.m_answered && p_link.open_failed() ? 1 : 0;
+        return connection_was_lost(p_link, end) ? JOB_CONNECTION_LOST : JOB_ENDED;
+    });
+    for (std::size_t k = 0; k < p_view.m_devices.size(); ++k) {
+        const network_device_t& device = p_view.m_devices[k];
+        p_view.m_link_lost = p_view.m_link_lost || unreached[k] != 0;
         if (device.m_answered) {
-            p_view.m_keys.insert(zel_device_key(device.m_info.m_mac));
             p_view.m_identities.add(device.m_info);
             p_view.m_first_of_name.emplace(device.m_info.m_alias, k);
             p_view.m_first_of_folded_name.emplace(folded(device.m_info.m_alias), k);
-        } else if (p_link.open_failed()) {
-            p_view.m_link_lost = true;
-            return FAIL;
         }
     }
-    return SUCCESS;
+    return platform::interrupted() || p_view.m_link_lost ? FAIL : SUCCESS;
 }
 
 name_lookup_t look_up_name(const network_view_t& p_view, const std::string& p_name) {

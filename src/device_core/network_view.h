@@ -12,6 +12,7 @@
 
 #include "basic_type/basic_type.h"
 #include "basic_type/zel_protocol.h"
+#include "device_core/service_connections.h"
 #include "zel_service_cmd/service_answers.h"
 #include "zel_socket_handler/zel_socket_handler.h"
 
@@ -71,17 +72,17 @@ struct network_view_t {
     std::unordered_map<std::string, std::size_t> m_first_of_name;
     // The same with each name's letters A-Z folded to a-z: what tells a letter-case typo.
     std::unordered_map<std::string, std::size_t> m_first_of_folded_name;
-    // The service could not be reached any more: the devices after the last answered one
-    // were not asked.
+    // The service could not be reached any more: the devices asked after it were not
+    // answered.
     bool m_link_lost = false;
 };
 
-// Lists the network on p_link and asks each distinct listed identifier for its information,
-// every one of them (a silent device costs its time-out and hides nothing after it). The
-// count, when given, is told how many were asked. FAIL when the listing failed or the link was
-// lost, and when a Ctrl-C was caught (platform::interrupted): no device is asked after it.
-Status look_at_network(socket_handle& p_link, network_view_t& p_view,
-                       progress_counter* p_progress = nullptr);
+// Lists the network on the first link and asks each distinct listed identifier for its
+// information, every one of them (a silent device costs its time-out and hides nothing after
+// it), side by side when the links allow it. FAIL when the listing failed or the service could
+// not be reached any more, and when a Ctrl-C was caught (platform::interrupted): no device is
+// asked after it.
+Status look_at_network(service_connections& p_links, network_view_t& p_view);
 
 // How a name of a label file or of the command line finds its device in the view.
 enum name_state_t { NAME_FOUND, NAME_NOT_FOUND, NAME_NOT_COMPATIBLE, NAME_AMBIGUOUS };

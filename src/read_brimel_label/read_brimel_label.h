@@ -13,6 +13,7 @@
 #include "basic_type/basic_type.h"
 #include "basic_type/json_text.h"
 #include "device_core/network_view.h"
+#include "device_core/service_connections.h"
 
 struct read_options_t {
     bool m_help = false;
@@ -26,6 +27,7 @@ struct read_options_t {
     bool m_list = false;                 // --list: the network as the service reports it
     bool m_json = false;                 // --json: --list or --verify for a script
     std::string m_port;                  // --port N; empty: ZEL_SERVICE_PORT's or 7000
+    std::string m_connections;           // --connections N; empty: the variable's or 1
 };
 
 // Reads the arguments after the program's name into p_options. False, with p_what saying
@@ -43,7 +45,7 @@ std::string read_user_manual_text();
 // decided here once.
 int read_brimel_label_main(const std::vector<std::string>& p_args);
 
-// The jobs of the program, each with its options, on the program's link; their status is a
+// The jobs of the program, each with its options, on the program's connections; their status is a
 // job_status_t.
 namespace read_job {
 
@@ -56,11 +58,11 @@ enum trouble_t {
     TROUBLE_STOPPED           // a Ctrl-C
 };
 
-job_status_t back_up(socket_handle& p_link, const read_options_t& p_options);
-job_status_t verify(socket_handle& p_link, const read_options_t& p_options);
-job_status_t capture(socket_handle& p_link, const read_options_t& p_options);
+job_status_t back_up(service_connections& p_links, const read_options_t& p_options);
+job_status_t verify(service_connections& p_links, const read_options_t& p_options);
+job_status_t capture(service_connections& p_links, const read_options_t& p_options);
 // --list: the network as the service reports it.
-job_status_t list(socket_handle& p_link, bool p_json);
+job_status_t list(service_connections& p_links, bool p_json);
 
 // Says why the job could not be done: the message on standard error and, for a script
 // (p_json), the JSON error object alone on standard output. JOB_FAILED.
@@ -71,7 +73,7 @@ job_status_t fail(trouble_t p_trouble, const std::string& p_words, bool p_json);
 // (platform::catch_interrupts); lists the network and asks every listed device for its
 // information, then shows the greeting. False when the network could not be listed, or a
 // Ctrl-C came: said with fail. A service lost on the way is warned about.
-bool look(socket_handle& p_link, network_view_t& p_view, bool p_json);
+bool look(service_connections& p_links, network_view_t& p_view, bool p_json);
 
 // Writes a job's result (JSON, the list) to standard output; false after the message when
 // it could not.

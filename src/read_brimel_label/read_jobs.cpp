@@ -132,14 +132,14 @@ struct reading_t {
 // Reads the devices as one venue, on one progress line with its live count and its outcome,
 // " OK", " STOPPED", or " FAILED" followed by each device that failed and why. Nothing is
 // asked of any once a Ctrl-C came. p_reading counts each read or not.
-std::vector<area_read_t> read_devices(socket_handle& p_link, const network_view_t& p_view,
+std::vector<area_read_t> read_devices(service_connections& p_links, const network_view_t& p_view,
                                       const std::vector<std::string>& p_names,
                                       const std::vector<std::string>& p_macs,
                                       reading_t& p_reading) {
     std::vector<area_read_t> reads(p_macs.size());
     if (!p_macs.empty() && !platform::interrupted()) {
         progress_line line(reading_head(p_names), p_macs.size());
-        reads = read_device_areas(p_link, p_view.m_keys, whole_areas(p_macs), &line);
+        reads = read_device_areas(p_links, p_view.m_keys, whole_areas(p_macs), &line);
         line.end(reading_outcome(reads));
     }
     for (std::size_t k = 0; k < reads.size(); ++k) {
@@ -168,7 +168,7 @@ bool stop_reported(const reading_t& p_reading, bool p_json) {
 
 // The text of each device read, one after another; what could not be read goes to
 // p_left_out.
-std::string backup_body(socket_handle& p_link, const network_view_t& p_view,
+std::string backup_body(service_connections& p_links, const network_view_t& p_view,
                         const std::vector<target_t>& p_targets,
                         std::vector<std::string>& p_left_out, reading_t& p_reading) {
     std::vector<std::string> names;
@@ -179,7 +179,7 @@ std::string backup_body(socket_handle& p_link, const network_view_t& p_view,
             macs.push_back(target.device()->m_mac);
         }
     }
-    const std::vector<area_read_t> reads = read_devices(p_link, p_view, names, macs, p_reading);
+    const std::vector<area_read_t> reads = read_devices(p_links, p_view, names, macs, p_reading);
     std::string body;
     for (std::size_t k = 0; k < reads.size(); ++k) {
         const area_read_t& read = reads[k];
@@ -304,7 +304,7 @@ std::string difference_json(const entry_difference_t& p_difference) {
 // What the verify found, for a script: the file, its refused label lines, and each target
 // with its state and differing entries.
 std::string verify_json(const std::string& p_file, const std::string& p_greeting,
-                        const std::vector<verify_result_t>& p_results) {
+                        std::size_t p_connections, const std::vector<verify_result_t>& p_results) {
     std::vector<std::string> lines;
     for (const uint32_t line : refused_label_lines()) {
         lines.push_back(json_number(line));
@@ -321,11 +321,12 @@ std::string verify_json(const std::string& p_file, const std::string& p_greeting
              {"state", json_string(result.m_state)},
              {"differences", json_array(differences)}}));
     }
-    return json_result({{"service", json_greeting(p_greeting)},
-                        {"file", json_string(p_file)},
-                        {"refused_lines", json_array(lines)},
-                        {"targets", json_array(targets)},
-                        {"totals", totals_json(verify_totals(p_results), "entries")}});
+    json_members_t members = json_service(p_greeting, p_connections);
+    members.push_back({"file", json_string(p_file)});
+    members.push_back({"refused_lines", json_array(lines)});
+    members.push_back({"targets", json_array(targets)});
+    members.push_back({"totals", totals_json(verify_totals(p_results), "entries")});
+    return json_result(members);
 }
 
 // Each refused label line, with the shift it puts on the presets after it.
@@ -360,10 +361,10 @@ job_status_t fail(trouble_t p_trouble, const std::string& p_words, bool p_json) 
     return fail(p_trouble, console_message_t(PROGRAM_TEXT, p_words), p_json);
 }
 
-bool look(socket_handle& p_link, network_view_t& p_view, bool p_json) {
+bool look(service_connections& p_links, network_view_t& p_view, bool p_json) {
     // From the first command on, Ctrl-C stops the job instead of ending the program.
     platform::catch_interrupts();
-    look_at_network(p_link, p_view);
+    look_at_network(p_links, p_view);
     show_greeting(p_view.m_greeting);
     const look_trouble_t trouble = look_trouble(p_view);
     if (trouble == LOOK_NOT_REACHED) {
@@ -379,13 +380,13 @@ bool look(socket_handle& p_link, network_view_t& p_view, bool p_json) {
     return true;
 }
 
-job_status_t back_up(socket_handle& p_link, const read_options_t& p_options) {
+job_status_t back_up(service_connections& p_links, const read_options_t& p_options) {
     read_output_t output;
     if (!open_read_output(p_options.m_output, p_options.m_force, output)) {
         return JOB_FAILED;
     }
     network_view_t view;
-    if (!look(p_link, view, false)) {
+    if (!look(p_links, view, false)) {
         abandon_read_output(output, read_msg::backup_not_written);
         return JOB_FAILED;
     }
@@ -402,7 +403,7 @@ job_status_t back_up(socket_handle& p_link, const read_options_t& p_options) {
         return JOB_FAILED;
     }
     reading_t reading;
-    const std::string body = backup_body(p_link, view, targets, left_out, reading);
+    const std::string body = backup_body(p_links, view, targets, left_out, reading);
     if (stop_reported(reading, false)) {
         abandon_read_output(output, read_msg::backup_not_written);
         return JOB_FAILED;
@@ -422,7 +423,7 @@ job_status_t back_up(socket_handle& p_link, const read_options_t& p_options) {
     return left_out.empty() ? JOB_DONE : JOB_FAILED;
 }
 
-job_status_t verify(socket_handle& p_link, const read_options_t& p_options) {
+job_status_t verify(service_connections& p_links, const read_options_t& p_options) {
     const std::string& file = p_options.m_verify;
     const bool json = p_options.m_json;
     if (read_label_file(file) == FAIL) {
@@ -443,7 +444,7 @@ job_status_t verify(socket_handle& p_link, const read_options_t& p_options) {
     if (file_targets.empty()) {
         printf_error_message(read_msg::no_target(file));
         status = JOB_DIFFERS;
-    } else if (!look(p_link, view, json)) {
+    } else if (!look(p_links, view, json)) {
         return JOB_FAILED;
     }
     std::vector<std::string> names;
@@ -464,7 +465,7 @@ job_status_t verify(socket_handle& p_link, const read_options_t& p_options) {
     }
     reading_t reading;
     const std::vector<area_read_t> reads =
-        read_devices(p_link, view, read_names, read_macs, reading);
+        read_devices(p_links, view, read_names, read_macs, reading);
     // The targets keep the file's order: each has its presets at its own place.
     for (std::size_t k = 0, read = 0; k < targets.size(); ++k) {
         if (targets[k].state() == NAME_FOUND) {
@@ -478,19 +479,19 @@ job_status_t verify(socket_handle& p_link, const read_options_t& p_options) {
     if (!targets.empty()) {
         report(results, file, json);
     }
-    if (json && !print_result(verify_json(file, view.m_greeting, results))) {
+    if (json && !print_result(verify_json(file, view.m_greeting, p_links.accepted(), results))) {
         return JOB_FAILED;
     }
     return status;
 }
 
-job_status_t capture(socket_handle& p_link, const read_options_t& p_options) {
+job_status_t capture(service_connections& p_links, const read_options_t& p_options) {
     read_output_t output;
     if (!open_read_output(p_options.m_capture, p_options.m_force, output)) {
         return JOB_FAILED;
     }
     network_view_t view;
-    const bool listed = look(p_link, view, false);
+    const bool listed = look(p_links, view, false);
     if (listed && view.m_devices.empty()) {
         printf_error_message(read_msg::nothing_listed);
     }
@@ -509,7 +510,7 @@ job_status_t capture(socket_handle& p_link, const read_options_t& p_options) {
         }
     }
     reading_t reading;
-    const std::vector<area_read_t> reads = read_devices(p_link, view, names, macs, reading);
+    const std::vector<area_read_t> reads = read_devices(p_links, view, names, macs, reading);
     std::size_t read = 0;
     for (const network_device_t& device : view.m_devices) {
         if (!device.m_answered) {

@@ -46,7 +46,7 @@ std::string list_text(const network_view_t& p_view) {
     return text;
 }
 
-std::string list_json(const network_view_t& p_view) {
+std::string list_json(const network_view_t& p_view, std::size_t p_connections) {
     std::vector<std::string> devices;
     for (const network_device_t& device : p_view.m_devices) {
         const net_device_info_t& info = device.m_info;
@@ -60,19 +60,20 @@ std::string list_json(const network_view_t& p_view) {
                          {"compatible", json_bool(answered && info.is_compatible())},
                          {"answered", json_bool(answered)}}));
     }
-    return json_result({{"service", json_greeting(p_view.m_greeting)},
-                        {"network", json_cp850_string(p_view.m_name)},
-                        {"devices", json_array(devices)}});
+    json_members_t members = json_service(p_view.m_greeting, p_connections);
+    members.push_back({"network", json_cp850_string(p_view.m_name)});
+    members.push_back({"devices", json_array(devices)});
+    return json_result(members);
 }
 
 }  // namespace
 
-job_status_t read_job::list(socket_handle& p_link, bool p_json) {
+job_status_t read_job::list(service_connections& p_links, bool p_json) {
     network_view_t view;
-    if (!look(p_link, view, p_json)) {
+    if (!look(p_links, view, p_json)) {
         return JOB_FAILED;
     }
-    if (!print_result(p_json ? list_json(view) : list_text(view))) {
+    if (!print_result(p_json ? list_json(view, p_links.accepted()) : list_text(view))) {
         return JOB_FAILED;
     }
     return view.m_link_lost ? JOB_FAILED : JOB_DONE;

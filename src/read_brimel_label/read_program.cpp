@@ -28,6 +28,7 @@ const std::vector<option_spec_t> G_table = {
     {G_list_option},
     {G_json_option},
     {zel_service_port_option, option_port_value},
+    {zel_connections_option, option_count_value},
     {G_device_option, option_device_value, true},
 };
 
@@ -72,6 +73,7 @@ bool parse_read_options(const std::vector<std::string>& p_args, read_options_t& 
     p_options.m_list = line.has(G_list_option);
     p_options.m_json = line.has(G_json_option);
     p_options.m_port = line.value(zel_service_port_option);
+    p_options.m_connections = line.value(zel_connections_option);
     p_options.m_only = line.values(G_device_option);
     return check_job(p_options, p_what);
 }
@@ -98,19 +100,24 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
     }
     socket_handle link;
     link.keep_quiet();  // each failure is told with the device it belongs to
+    std::size_t connections = 1;
     if (!use_chosen_service_port(read_msg::program,
-                                 options.m_port.empty() ? nullptr : &options.m_port, link, json)) {
+                                 options.m_port.empty() ? nullptr : &options.m_port, link, json) ||
+        !use_chosen_connections(read_msg::program,
+                                options.m_connections.empty() ? nullptr : &options.m_connections,
+                                json, connections)) {
         return JOB_FAILED;
     }
+    service_connections links(link, connections);
     // Standard output carries the results alone (a backup, the list, a verdict, JSON): the
     // greeting, the progress and every message go to standard error.
     messages_to_standard_error();
     if (options.m_list) {
-        return read_job::list(link, options.m_json);
+        return read_job::list(links, options.m_json);
     }
     if (!options.m_capture.empty()) {
-        return read_job::capture(link, options);
+        return read_job::capture(links, options);
     }
-    return options.m_verify.empty() ? read_job::back_up(link, options)
-                                    : read_job::verify(link, options);
+    return options.m_verify.empty() ? read_job::back_up(links, options)
+                                    : read_job::verify(links, options);
 }

@@ -19,6 +19,7 @@
 #include "device_core/label_reading.h"
 #include "device_core/venue_report.h"
 #include "file_parser/file_parser.h"
+#include "device_core/service_connections.h"
 #include "zel_socket_handler/zel_socket_handler.h"
 
 // The program, on its arguments (the program's name first); its exit status is a job_status_t.
@@ -38,6 +39,7 @@ struct options_t {
     std::string m_undo;                // --undo U: the record to undo
     std::vector<std::string> m_only;   // --device NAME: only these targets
     std::string m_port;                // --port's text, read when the job starts
+    std::string m_connections;         // --connections's text, read when the job starts
     std::vector<std::string> m_files;  // the label files
 };
 
@@ -185,10 +187,10 @@ struct file_sync_t {
     bool m_record_failed = false;          // its undo record could not be written: no write
 };
 
-// What a run holds across its files: the link, the options, the undo record of what it writes
-// and whether the greeting was shown.
+// What a run holds across its files: the connections (the writes go on the first), the
+// options, the undo record of what it writes and whether the greeting was shown.
 struct run_t {
-    socket_handle& m_link;
+    service_connections& m_links;
     const options_t& m_options;
     std::size_t m_file_count = 1;         // the files of the run: several name theirs
     std::vector<undo_field_t> m_written;  // every field the run is about to write, or wrote
@@ -213,11 +215,11 @@ void sync_file(run_t& p_run, file_sync_t& p_file);
 // The status of a run that came to these results.
 job_status_t run_status(const std::vector<file_sync_t>& p_files);
 
-// The run as one JSON object for a script: its schema, the service's greeting, whether it was a
-// dry run, and each file with its refused lines, each target with its state and fields, and
-// its totals.
+// The run as one JSON object for a script: its schema, the service's greeting and the
+// connections it accepted, whether it was a dry run, and each file with its refused lines,
+// each target with its state and fields, and its totals.
 std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run,
-                     const std::string& p_greeting);
+                     const std::string& p_greeting, std::size_t p_connections);
 
 }  // namespace sync_job
 

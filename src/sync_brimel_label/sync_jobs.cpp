@@ -51,7 +51,7 @@ bool write_undo_record(run_t& p_run, const network_view_t& p_view, const std::st
         record.open(options.m_save_undo, options.m_force || p_run.m_record_made, reason);
     if (result == platform::OUTPUT_OK) {
         const std::string undo =
-            sync_msg::undo_hint(options.m_save_undo, p_run.m_link.service_port());
+            sync_msg::undo_hint(options.m_save_undo, p_run.m_links.first().service_port());
         result = record.commit(
             undo_record_text(p_run.m_written, platform::local_date_time(), p_view.m_name, p_file,
                              undo.substr(undo.find(' ') + 1, undo.find('\r') - undo.find(' ') - 1)),
@@ -120,7 +120,7 @@ void read_and_plan(run_t& p_run, const network_view_t& p_view, bool p_undo,
     }
     progress_line line(reading_head(names), requests.size());
     const std::vector<area_read_t> reads =
-        read_device_areas(p_run.m_link, p_view.m_keys, requests, &line);
+        read_device_areas(p_run.m_links, p_view.m_keys, requests, &line);
     line.end(reading_outcome(reads));
     for (std::size_t k = 0; k < reads.size(); ++k) {
         device_sync_t& device = *p_found[k];
@@ -190,37 +190,6 @@ venue_totals_t totals_of(const std::vector<device_sync_t>& p_devices, bool p_don
     return totals;
 }
 
-// Reads the device again when its read is older than its writes may start from; false when
-// its plan changed meanwhile (it is then named, with its plan now) or the read failed.
-bool still_planned(run_t& p_run, const network_view_t& p_view, bool p_undo,
-                   const std::string& p_file, device_sync_t& p_device) {
-    if (platform::monotonic_ms() - p_device.m_read_ms < fresh_read_ms()) {
-        return true;
-    }
-    const plan_t before = p_device.m_plan;
-    const area_read_t read = read_device_area(p_run.m_link, p_view.m_keys, request_of(p_device));
-    if (read.m_state != AREA_READ) {
-        printf_error_message(sync_msg::read_failed_at(p_device.m_name, read));
-        p_device.m_state = read.m_state == AREA_STOPPED ? DEVICE_STOPPED : DEVICE_NOT_READ;
-        return false;
-    }
-    plan_device(read, p_undo, p_device);
-    const std::vector<field_change_t>& now = p_device.m_plan.m_changes;
-    const bool same = now.size() == before.m_changes.size() &&
-                      std::equal(now.begin(), now.end(), before.m_changes.begin(),
-                                 [](const field_change_t& p_a, const field_change_t& p_b) {
-                                     return p_a.m_entry == p_b.m_entry &&
-                                            p_a.m_field == p_b.m_field && p_a.m_old == p_b.m_old &&
-                                            p_a.m_new == p_b.m_new;
-                                 });
-    if (!same) {
-        printf_str(sync_msg::changed_since(p_device.m_name, p_device.m_mac));
-        show_plan(p_device, p_file, p_undo);
-        p_device.m_state = DEVICE_CHANGED;
-    }
-    return same;
-}
-
 // The fields of the devices to write go into the run's undo record.
 void record(run_t& p_run, const std::vector<device_sync_t*>& p_devices) {
     for (const device_sync_t* device : p_devices) {
@@ -238,16 +207,84 @@ bool may_send(run_t& p_run, device_sync_t& p_device) {
         p_device.m_state = DEVICE_STOPPED;
         return false;
     }
-    if (p_run.m_link.open_failed()) {
+    if (p_run.m_links.first().open_failed()) {
         p_device.m_state = DEVICE_NOT_CONTACTED;
         return false;
     }
     return true;
 }
 
+// A device's read is older than its writes may start from.
+bool read_is_old(const device_sync_t& p_device) {
+    return platform::monotonic_ms() - p_device.m_read_ms >= fresh_read_ms();
+}
+
+// Whether the device read again plans what it planned: false when its plan changed meanwhile
+// (it is then named, with its plan now) or the read failed.
+bool plans_the_same(const area_read_t& p_read, bool p_undo, const std::string& p_file,
+                    device_sync_t& p_device) {
+    if (p_read.m_state != AREA_READ) {
+        printf_error_message(sync_msg::read_failed_at(p_device.m_name, p_read));
+        p_device.m_state = p_read.m_state == AREA_STOPPED ? DEVICE_STOPPED : DEVICE_NOT_READ;
+        return false;
+    }
+    const plan_t before = p_device.m_plan;
+    plan_device(p_read, p_undo, p_device);
+    const std::vector<field_change_t>& now = p_device.m_plan.m_changes;
+    const bool same = now.size() == before.m_changes.size() &&
+                      std::equal(now.begin(), now.end(), before.m_changes.begin(),
+                                 [](const field_change_t& p_a, const field_change_t& p_b) {
+                                     return p_a.m_entry == p_b.m_entry &&
+                                            p_a.m_field == p_b.m_field && p_a.m_old == p_b.m_old &&
+                                            p_a.m_new == p_b.m_new;
+                                 });
+    if (!same) {
+        printf_str(sync_msg::changed_since(p_device.m_name, p_device.m_mac));
+        show_plan(p_device, p_file, p_undo);
+        p_device.m_state = DEVICE_CHANGED;
+    }
+    return same;
+}
+
+// Reads the device again, on the first link, when its read is old; false as plans_the_same.
+bool still_planned(run_t& p_run, const network_view_t& p_view, bool p_undo,
+                   const std::string& p_file, device_sync_t& p_device) {
+    return !read_is_old(p_device) ||
+           plans_the_same(read_device_area(p_run.m_links.first(), p_view.m_keys,
+                                           request_of(p_device)),
+                          p_undo, p_file, p_device);
+}
+
+// The devices that may be written, those whose reads are old read again side by side: those
+// whose plans still hold, in order.
+std::vector<device_sync_t*> still_planned(run_t& p_run, const network_view_t& p_view,
+                                          bool p_undo, const std::string& p_file,
+                                          const std::vector<device_sync_t*>& p_devices) {
+    std::vector<device_sync_t*> old;
+    std::vector<area_request_t> requests;
+    for (device_sync_t* device : p_devices) {
+        if (may_send(p_run, *device) && read_is_old(*device)) {
+            old.push_back(device);
+            requests.push_back(request_of(*device));
+        }
+    }
+    const std::vector<area_read_t> reads =
+        read_device_areas(p_run.m_links, p_view.m_keys, requests);
+    std::vector<device_sync_t*> still;
+    for (std::size_t k = 0, read = 0; k < p_devices.size(); ++k) {
+        device_sync_t& device = *p_devices[k];
+        const bool was_old = read < old.size() && old[read] == &device;
+        if (was_old ? plans_the_same(reads[read++], p_undo, p_file, device)
+                    : device.m_state == DEVICE_DIFFERS) {
+            still.push_back(&device);
+        }
+    }
+    return still;
+}
+
 // Writes one device and reads it back.
 void write_device(run_t& p_run, const network_view_t& p_view, device_sync_t& p_device) {
-    p_device.m_result = apply_plan(p_run.m_link, p_view.m_keys, p_device.m_mac, p_device.m_plan);
+    p_device.m_result = apply_plan(p_run.m_links.first(), p_view.m_keys, p_device.m_mac, p_device.m_plan);
     const writes_end_t end = p_device.m_result.m_end;
     p_device.m_state = end == WRITES_COMPLETE  ? DEVICE_WRITTEN
                        : end == WRITES_STOPPED ? DEVICE_STOPPED
@@ -281,14 +318,7 @@ void tell_outcome(const device_sync_t& p_device, bool p_began) {
 void write_devices(run_t& p_run, const network_view_t& p_view, file_sync_t& p_file, bool p_undo,
                    std::vector<device_sync_t*>& p_devices) {
     progress_line line(sync_msg::writing(p_devices), p_devices.size());
-    std::vector<device_sync_t*> still;
-    for (device_sync_t* device : p_devices) {
-        if (may_send(p_run, *device) &&
-            still_planned(p_run, p_view, p_undo, p_file.m_file, *device)) {
-            still.push_back(device);
-        }
-    }
-    record(p_run, still);
+    record(p_run, still_planned(p_run, p_view, p_undo, p_file.m_file, p_devices));
     const bool recorded = write_undo_record(p_run, p_view, p_file.m_file);
     p_file.m_record_failed = !recorded;
     std::vector<bool> began(p_devices.size(), false);
@@ -339,7 +369,7 @@ bool agreed(const options_t& p_options, const file_sync_t& p_file,
 
 // The network looked at for a file: false, after saying why, when it cannot be worked on.
 bool look(run_t& p_run, network_view_t& p_view) {
-    look_at_network(p_run.m_link, p_view);
+    look_at_network(p_run.m_links, p_view);
     if (!p_run.m_greeted && !p_view.m_greeting.empty()) {
         show_greeting(p_view.m_greeting);
         p_run.m_greeted = true;

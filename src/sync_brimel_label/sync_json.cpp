@@ -56,7 +56,7 @@ std::string device_json(const device_sync_t& p_device) {
 }  // namespace
 
 std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run,
-                     const std::string& p_greeting) {
+                     const std::string& p_greeting, std::size_t p_connections) {
     std::vector<std::string> files;
     for (const file_sync_t& file : p_files) {
         std::vector<std::string> lines;
@@ -76,9 +76,10 @@ std::string run_json(const std::vector<file_sync_t>& p_files, bool p_dry_run,
                          {"totals", planned ? totals_json(file.m_plan, "fields") : json_null},
                          {"done", file.m_wrote ? totals_json(file.m_done, "fields") : json_null}}));
     }
-    return json_result({{"service", json_greeting(p_greeting)},
-                        {"dry_run", json_bool(p_dry_run)},
-                        {"files", json_array(files)}});
+    json_members_t members = json_service(p_greeting, p_connections);
+    members.push_back({"dry_run", json_bool(p_dry_run)});
+    members.push_back({"files", json_array(files)});
+    return json_result(members);
 }
 
 }  // namespace sync_job

@@ -31,6 +31,7 @@ const std::vector<option_spec_t> G_table = {
     {G_undo, option_file_value},
     {G_device, option_device_value, true},
     {zel_service_port_option, option_port_value},
+    {zel_connections_option, option_count_value},
 };
 const std::vector<option_conflict_t> G_conflicts = {{G_yes, G_dry_run}};
 
@@ -103,6 +104,7 @@ bool sync_job::parse_options(const std::vector<std::string>& p_args, options_t& 
     p_help = line.has(G_help);
     p_version = line.has(G_version);
     p_options.m_port = line.value(zel_service_port_option);
+    p_options.m_connections = line.value(zel_connections_option);
     p_options.m_yes = line.has(G_yes);
     p_options.m_dry_run = line.has(G_dry_run);
     p_options.m_json = line.has(G_json);
@@ -137,9 +139,14 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     socket_handle link;
     link.keep_quiet();  // each failure is told with the device it belongs to
     const std::string& port = options.m_port;
-    if (!use_chosen_service_port(sync_msg::program, port.empty() ? nullptr : &port, link, json)) {
+    const std::string& count = options.m_connections;
+    std::size_t connections = 1;
+    if (!use_chosen_service_port(sync_msg::program, port.empty() ? nullptr : &port, link, json) ||
+        !use_chosen_connections(sync_msg::program, count.empty() ? nullptr : &count, json,
+                                connections)) {
         return JOB_FAILED;
     }
+    service_connections links(link, connections);
     if (options.m_json) {
         messages_to_standard_error();  // the JSON alone goes to standard output
     }
@@ -147,7 +154,7 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     if (!undo_record_can_be_written(options) || !read_files(options, files)) {
         return JOB_FAILED;
     }
-    sync_job::run_t run{link, options, files.size(), {}, false, false, false};
+    sync_job::run_t run{links, options, files.size(), {}, false, false, false};
     std::vector<std::string> not_run;
     for (sync_job::file_sync_t& file : files) {
         if (platform::interrupted()) {
@@ -170,7 +177,7 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     std::string reason;
     if (options.m_json &&
         !platform::write_standard_output(
-            sync_job::run_json(files, options.m_dry_run, link.greeting()), reason)) {
+            sync_job::run_json(files, options.m_dry_run, link.greeting(), links.accepted()), reason)) {
         printf_error_message(standard_output_failed(reason));
         return JOB_FAILED;
     }

@@ -127,6 +127,12 @@ bool socket_handle::checkinit_ZELService_connection() {
         report_not_reached("it closed the connection during its greeting");
         return false;
     }
+    if (m_greeting_required && greeting.find(zel_greeting_text) == std::string::npos) {
+        drop_connection();
+        m_open_failed = true;
+        report_not_reached("it did not greet within the greeting wait");
+        return false;
+    }
     if (m_rehearsal && greeting.find(zel_simulated_mark) == std::string::npos) {
         drop_connection();
         m_not_simulated = true;

@@ -124,6 +124,10 @@ class socket_handle {
     // the device a failure belongs to themselves.
     void keep_quiet() { m_quiet = true; }
 
+    // From now on a service that does not greet within the greeting wait fails the opening:
+    // an extra connection is only worth keeping when the service took it.
+    void require_greeting() { m_greeting_required = true; }
+
     // How the last exchange ended.
     command_end_t last_end() const { return m_last_end; }
 
@@ -169,6 +173,7 @@ class socket_handle {
 
     bool m_bStatus = false;
     bool m_quiet = false;
+    bool m_greeting_required = false;
     bool m_rehearsal = rehearsal_asked();
     bool m_not_simulated = false;
     command_end_t m_last_end = COMMAND_ANSWERED;

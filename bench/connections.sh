@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The venue read over several connections: 20 devices of 64 labels each and a label file that
+# changes 3 of them, against the simulator at 5 ms a command, serving 8 clients at once and
+# then one at a time. Times a dry run of the sync and a backup with --connections 1, 2, 4 and
+# 8, and checks that each prints the bytes of the one with 1 connection (a backup but its
+# time line). It starts its own simulators on ports the system chooses.
+#
+#     bench/connections.sh [BUILD_DIR] [DEVICES] [LATENCY_MS]
+#
+# BUILD_DIR holds the programs (default build/default); DEVICES defaults to 20 and
+# LATENCY_MS to 5.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${1:-build/default}
+devices=${2:-20}
+latency=${3:-5}
+work=$(mktemp -d)
+sim=""
+stop_sim() {
+    [ -z "$sim" ] || { kill "$sim" && wait "$sim"; } 2>/dev/null || true
+    sim=""
+}
+trap 'stop_sim; rm -rf "$work"' EXIT
+
+awk -v devices="$devices" -v net="$work/venue.txt" -v file="$work/venue.ini" 'BEGIN {
+    print "network Venue" > net
+    for (d = 1; d <= devices; ++d) {
+        name = sprintf("RACK-%02d", d)
+        printf "%s 02:00:00:00:01:%02X 5 2 3 10 4 area\n", name, d > net
+        printf "[%s]\n", name > file
+        for (e = 1; e <= 64; ++e) {
+            printf "  %02d label=\"L%d-%d\" device=\"DEV-%d\" channel=\"Ch %d\"\n", e, d, e, e, e > net
+            label = sprintf("L%d-%d", d, e)
+            if ((d == 3 && e == 5) || (d == 7 && e == 12) || (d == 15 && e == 1)) {
+                label = "New " label
+            }
+            printf "%s = Ch %d@DEV-%d\n", label, e, e > file
+        }
+    }
+}'
+
+start_sim() {
+    "$build/sim/zel_service_sim" --port 0 --latency "$latency" --clients "$1" \
+        --network "$work/venue.txt" >"$work/sim.out" 2>&1 &
+    sim=$!
+    local port=""
+    for _ in $(seq 200); do
+        port=$(sed -n 's/^zel_service_sim: listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' \
+            "$work/sim.out")
+        [ -z "$port" ] || break
+        sleep 0.05
+    done
+    [ -n "$port" ] || { cat "$work/sim.out" >&2; exit 1; }
+    export ZEL_SERVICE_PORT=$port ZEL_REHEARSAL=1
+}
+
+# Runs a command with its output in $work/$1, and prints its time in seconds.
+timed() {
+    local out=$1
+    shift
+    local start end
+    start=$(date +%s.%N)
+    "$@" >"$work/$out" 2>&1 || true
+    end=$(date +%s.%N)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", b - a }'
+}
+
+# "same" when $work/$1-$2 holds the bytes of $work/$1-1 from its line $3 on (a backup's first
+# line tells its time).
+same_as_one() {
+    if cmp -s <(tail -n +"$3" "$work/$1-1") <(tail -n +"$3" "$work/$1-$2"); then
+        echo same
+    else
+        echo DIFFERS
+    fi
+}
+
+echo "$devices devices x 64 labels, 3 changed, $latency ms a command"
+printf '%-22s %-12s %9s %-8s %9s %-8s\n' "service" "connections" "dry run" "" "backup" ""
+for clients in 8 1; do
+    start_sim "$clients"
+    for n in 1 2 4 8; do
+        dry=$(timed "dry-$n" "$build/sync_brimel_label" --dry-run --connections "$n" "$work/venue.ini")
+        backup=$(timed "log-$n" "$build/read_brimel_label" --connections "$n" --force -o "$work/backup-$n")
+        printf '%-22s %-12s %7s s %-8s %7s s %-8s\n' "--clients $clients" "$n" "$dry" \
+            "$(same_as_one dry "$n" 1)" "$backup" "$(same_as_one backup "$n" 2)"
+    done
+    stop_sim
+done
