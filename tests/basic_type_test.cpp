@@ -1,4 +1,6 @@
 // Command words, the operator's answers, console output, numbers and the service's port.
+#include <tuple>
+
 #include "basic_type/command_line.h"
 #include "basic_type/json_text.h"
 #include "basic_type/service_address.h"
@@ -144,6 +146,33 @@ TEST(ServicePort, TheOptionWinsOverTheVariableAndOnlyDigitsMakeAPort) {
                   r.m_chosen)
             << option << "|" << variable;
         EXPECT_EQ(port.m_port == 4242, !chosen);
+    }
+}
+
+// The connections a reading program may open: --connections wins over
+// ZEL_SERVICE_CONNECTIONS, which wins over 1; only digits make a count, 1 to 16.
+TEST(ServicePort, TheConnectionsAreACountFrom1To16) {
+    const std::string no = "ZEL_SERVICE_CONNECTIONS needs a count from 1 to 16, not ";
+    // clang-format off
+    const std::tuple<const char*, const char*, std::string> rows[] = {
+        // the option (nullptr: not given), the variable (nullptr: not set), the count or the refusal
+        {nullptr, nullptr, "1"}, {nullptr, "16", "16"}, {nullptr, "08", "8"}, {"2", "x", "2"},
+        {"x", "4", "--connections needs a count from 1 to 16, not \"x\""},
+        {nullptr, "0", no + "\"0\""}, {nullptr, "17", no + "\"17\""}, {nullptr, "", no + "\"\""},
+        {nullptr, "+4", no + "\"+4\""},
+    };
+    // clang-format on
+    for (const auto& [option, variable, chosen] : rows) {
+        const std::string option_text = option != nullptr ? option : "";
+        const std::string variable_text = variable != nullptr ? variable : "";
+        std::size_t count = 99;  // a refusal leaves it
+        console_message_t refusal;
+        const bool taken =
+            choose_service_connections(option != nullptr ? &option_text : nullptr,
+                                       variable != nullptr ? &variable_text : nullptr, count, refusal);
+        EXPECT_EQ(taken ? std::to_string(count) : refusal.shown(false), chosen)
+            << option_text << "|" << variable_text;
+        EXPECT_EQ(count == 99, !taken);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "device_core/label_reading.h"
 #include "device_core/network_view.h"
+#include "device_core/service_connections.h"
 #include "sim_support.h"
 #include "zel_service_cmd/zel_service_cmd.h"
 
@@ -88,6 +89,61 @@ TEST_F(DeviceCore, ALabelAreaIsReadByMacOrTheFailedPageIsNamed) {
             EXPECT_EQ(area.m_entries[0].label, "Factory 01" + std::string(22, '\0'));  // whole
             EXPECT_TRUE(is_empty_entry(entry_texts(area.m_entries)[63]));
         }
+    }
+}
+
+// A venue read side by side: each device read whole on one connection whatever the service
+// does with the extra ones (one client at a time: not greeted, given up), and a device whose
+// connection is lost read again from its start, on the link opened again or, when the
+// service takes no new client, on another.
+TEST_F(DeviceCore, AVenueIsReadSideBySideAndEachDeviceWhole) {
+    struct row_t {
+        const char* m_name;
+        int m_clients;             // the service serves at once
+        std::string m_fault;       // empty: none
+        std::size_t m_accepted;    // connections the service took
+        std::size_t m_commands;    // the commands the service received
+        uint64_t m_connections;    // clients it accepted
+    };
+    const std::string lost = "kind=TBOX_MEM_R,mac=00:1D:C1:0A:00:03,nth=50:";
+    // clang-format off
+    const row_t rows[] = {
+        {"4 clients at once", 4, "", 4, 4 * 194, 4},
+        {"one client at a time", 1, "", 1, 4 * 194, 1},
+        {"a connection closed while its device is read", 4, lost + "close", 4, 4 * 194 + 50, 5},
+        {"the service lost for new clients with it", 4, lost + "gone", 4, 4 * 194 + 50, 4},
+    };
+    // clang-format on
+    const std::vector<std::string> macs = {G_rm6x5_mac, "00:1D:C1:0A:00:02", "00:1D:C1:0A:00:03",
+                                           "00:1D:C1:0A:00:04"};
+    const zel_network_keys_t network(macs.begin(), macs.end());
+    for (const row_t& r : rows) {
+        SCOPED_TRACE(r.m_name);
+        zel_service_sim sim;
+        sim.set_clients(r.m_clients);
+        if (!r.m_fault.empty()) {
+            sim.add_fault(fault_of(r.m_fault));
+        }
+        ASSERT_TRUE(sim.start(0));
+        socket_handle first;
+        first.keep_quiet();
+        first.set_service_port(sim.port());
+        service_connections links(first, 4);
+        ASSERT_TRUE(links.side_by_side(macs.size()));
+        std::vector<area_read_t> reads;
+        const captured_t output = capture_output(
+            [&] { reads = read_device_areas(links, network, whole_areas(macs)); });
+        EXPECT_EQ(output.m_out + output.m_err, "");
+        ASSERT_EQ(reads.size(), macs.size());
+        for (const area_read_t& read : reads) {
+            ASSERT_EQ(read.m_state, AREA_READ);
+            EXPECT_EQ(entry_texts(read.m_entries)[1].label, "Factory 02");
+        }
+        EXPECT_EQ(links.accepted(), r.m_accepted);
+        EXPECT_EQ(links.side_by_side(macs.size()), r.m_accepted > 1);
+        EXPECT_EQ(sim.command_log().size(), r.m_commands);
+        EXPECT_EQ(sim.connection_count(), r.m_connections);
+        EXPECT_EQ(sim.fault_fired_counts(), std::vector<uint64_t>(r.m_fault.empty() ? 0 : 1, 1));
     }
 }
 

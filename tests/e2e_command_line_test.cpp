@@ -104,6 +104,11 @@ TEST_F(CommandLine, EveryProgramTakesThePortOfZelServicePort) {
         {G_sync_tool, {"--port=x", "--json", good}, there, R"({"schema": 1, "error": {"kind": "usage", "message": )"
          R"("sync_brimel_label: --port needs a port number from 1 to 65535, not \"x\""}})" "\n",
          "sync_brimel_label: --port" + no + "\"x\"\r\n", 2, NONE},
+        {G_read_tool, {"--connections", "17"}, there, "", "read_brimel_label: --connections needs a count from 1 to 16, not "
+         "\"17\"\r\n", 2, NONE},
+        {G_sync_tool, {"--json", good}, "ZEL_SERVICE_CONNECTIONS=0", R"({"schema": 1, "error": {"kind": "usage", "message": )"
+         R"("sync_brimel_label: ZEL_SERVICE_CONNECTIONS needs a count from 1 to 16, not \"0\""}})" "\n", "sync_brimel_label: "
+         "ZEL_SERVICE_CONNECTIONS needs a count from 1 to 16, not \"0\"\r\n", 2, NONE},
         {G_sim_tool, {}, variable + "=65536", "", "zel_service_sim: " + variable + no + "\"65536\"\n", 2, NONE},
     };
     // clang-format on

@@ -77,6 +77,7 @@ struct sync_row_t {
     texts_t m_written;       // the write commands; empty: not looked at
     texts_t m_area;          // the first entries of KDX-RM6X5 afterwards
     texts_t m_environment = {};
+    int m_clients = 1;  // the clients the service serves at once
 };
 
 // The totals of a file for a script: the counts of devices, differing, fields, same, not
@@ -198,6 +199,11 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          0, listed_and_read + 2, {"TBOX_MEM 00:1D:C1:0A:00:03;W;0,35,0;86,111,120,32,50" + zeros(27)}, G_factory_area},
         {"a device no file targets", all_four, {"--yes", "--device", "Nobody"}, "", "", opening(file), "sync_brimel_label: --device "
          "Nobody is no target of the label files (see --help)\r\n", 2, 0, {}, G_factory_area},
+        {"a connection closed while its device is read, on 8 connections", "[NEW-DEVICE1, KDX-RM6X5]" + G_one.substr(11),
+         {"--dry-run", "--connections", "8"}, "", "kind=TBOX_MEM_R,mac=00:1D:C1:0A:00:01,nth=50:close", head + "Reading the labels "
+         "of 2 devices... OK\r\n" + differs(file) + G_vox_2 + "NEW-DEVICE1 (00:1D:C1:0A:00:03) differs from what " + file + " would "
+         "write:\r\n" + G_vox_2 + "Plan: 2 fields to write on 2 of 2 devices; 0 already hold the file.\r\n", "", 1, listed_and_read +
+         194 + 50, {}, G_factory_area, {}, 8},
         {"a field another client changed while the prompt waited", G_one, {}, "y\n", "kind=TBOX_MEM_R,nth=195:change=17,Other", head +
          G_reading + differs(file) + G_vox_2 + G_plan_one + confirm_screen("\tdevice 1: " + G_rm6x5_is + ": 1 field\r\n") + "Write "
          "labels:\r\n\r\n" + G_writing + G_rm6x5_is + " changed since it was read: nothing is written to it. Its plan now:\r\n" +
@@ -215,6 +221,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
         if (!r.m_fault.empty()) {
             sim.add_fault(fault_of(r.m_fault));
         }
+        sim.set_clients(r.m_clients);
         ASSERT_TRUE(sim.start(7000)) << "port 7000 is taken";
         texts_t args = r.m_options;
         args.push_back(file);

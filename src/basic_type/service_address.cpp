@@ -66,11 +66,9 @@ bool choose_service_port(const std::string* p_option, service_port_t& p_port,
     return choose_service_port(p_option, is_set ? &variable : nullptr, p_port, p_refusal);
 }
 
-bool choose_service_connections(const std::string* p_option, std::size_t& p_count,
-                                console_message_t& p_refusal) {
-    std::string variable;
-    const bool is_set = platform::environment_value(zel_connections_variable, variable);
-    const std::string* text = p_option != nullptr ? p_option : is_set ? &variable : nullptr;
+bool choose_service_connections(const std::string* p_option, const std::string* p_variable,
+                                std::size_t& p_count, console_message_t& p_refusal) {
+    const std::string* text = p_option != nullptr ? p_option : p_variable;
     if (text == nullptr) {
         p_count = 1;
         return true;

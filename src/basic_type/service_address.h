@@ -56,10 +56,10 @@ constexpr char zel_connections_option[] = "--connections";
 constexpr std::size_t zel_connections_max = 16;
 
 // The count from p_option (the text given to --connections; nullptr when none), or else from
-// the variable as the process's environment holds it, or else 1. False, with p_refusal saying
-// where it came from and what it held, when the text chosen is no count; p_count is then
-// unchanged.
-bool choose_service_connections(const std::string* p_option, std::size_t& p_count,
-                                console_message_t& p_refusal);
+// p_variable (ZEL_SERVICE_CONNECTIONS's value; nullptr when it is not set), or else 1. False,
+// with p_refusal saying where it came from and what it held, when the text chosen is no
+// count; p_count is then unchanged.
+bool choose_service_connections(const std::string* p_option, const std::string* p_variable,
+                                std::size_t& p_count, console_message_t& p_refusal);
 
 #endif  // SRC_BASIC_TYPE_SERVICE_ADDRESS_H_

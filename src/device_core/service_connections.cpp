@@ -9,6 +9,7 @@
 #include "basic_type/command_line.h"
 #include "basic_type/service_address.h"
 #include "platform/interrupt.h"
+#include "platform/program.h"
 
 namespace {
 
@@ -85,7 +86,9 @@ void service_connections::run_in_order(std::size_t p_jobs, const connection_job_
 
 void service_connections::run(std::size_t p_jobs, const connection_job_t& p_job,
                               const connections_tick_t& p_tick) {
-    if (!side_by_side(p_jobs)) {
+    // The first link is open before an extra one connects: a service of one client at a time
+    // then serves it, and the extra ones wait unanswered until they are given up.
+    if (!side_by_side(p_jobs) || !m_first.checkinit_ZELService_connection()) {
         run_in_order(p_jobs, p_job);
         return;
     }
@@ -95,15 +98,17 @@ void service_connections::run(std::size_t p_jobs, const connection_job_t& p_job,
     for (std::size_t job = 0; job < p_jobs; ++job) {
         shared.m_pending.push_back(job);
     }
-    std::vector<std::thread> threads;
-    for (std::size_t k = 0; k <= m_extra.size(); ++k) {
-        if (k > 0) {
-            if (m_extra[k - 1]->m_given_up) {
-                continue;
-            }
+    std::vector<std::size_t> working = {0};
+    for (std::size_t k = 1; k <= m_extra.size(); ++k) {
+        if (!m_extra[k - 1]->m_given_up) {
             m_extra[k - 1]->m_link.set_service_port(m_first.service_port());
+            working.push_back(k);
         }
-        ++shared.m_working;
+    }
+    // Counted before any starts: a link may leave the run at once.
+    shared.m_working = working.size();
+    std::vector<std::thread> threads;
+    for (const std::size_t k : working) {
         threads.emplace_back(&service_connections::work, this, k, std::ref(shared));
     }
     {
@@ -183,7 +188,9 @@ void service_connections::work(std::size_t p_link, shared_t& p_shared) {
 bool use_chosen_connections(const std::string& p_program, const std::string* p_option, bool p_json,
                             std::size_t& p_count) {
     console_message_t refusal;
-    if (!choose_service_connections(p_option, p_count, refusal)) {
+    std::string variable;
+    const bool is_set = platform::environment_value(zel_connections_variable, variable);
+    if (!choose_service_connections(p_option, is_set ? &variable : nullptr, p_count, refusal)) {
         tell_usage_error(p_program + ": " + refusal + "\r\n", p_json);
         return false;
     }

@@ -101,11 +101,12 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
     socket_handle link;
     link.keep_quiet();  // each failure is told with the device it belongs to
     std::size_t connections = 1;
-    if (!use_chosen_service_port(read_msg::program,
-                                 options.m_port.empty() ? nullptr : &options.m_port, link, json) ||
-        !use_chosen_connections(read_msg::program,
+    // Both checked before the port is said: a usage error comes alone.
+    if (!use_chosen_connections(read_msg::program,
                                 options.m_connections.empty() ? nullptr : &options.m_connections,
-                                json, connections)) {
+                                json, connections) ||
+        !use_chosen_service_port(read_msg::program,
+                                 options.m_port.empty() ? nullptr : &options.m_port, link, json)) {
         return JOB_FAILED;
     }
     service_connections links(link, connections);

@@ -141,9 +141,10 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     const std::string& port = options.m_port;
     const std::string& count = options.m_connections;
     std::size_t connections = 1;
-    if (!use_chosen_service_port(sync_msg::program, port.empty() ? nullptr : &port, link, json) ||
-        !use_chosen_connections(sync_msg::program, count.empty() ? nullptr : &count, json,
-                                connections)) {
+    // Both checked before the port is said: a usage error comes alone.
+    if (!use_chosen_connections(sync_msg::program, count.empty() ? nullptr : &count, json,
+                                connections) ||
+        !use_chosen_service_port(sync_msg::program, port.empty() ? nullptr : &port, link, json)) {
         return JOB_FAILED;
     }
     service_connections links(link, connections);
