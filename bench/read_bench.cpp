@@ -17,8 +17,8 @@ const std::size_t G_commands = 194;
 // The read of one device as read_brimel_label makes it: its location, then its area.
 bool read_device() {
     const zel_network_keys_t network = {G_bench_mac};
-    return read_device_area(zel_config_env::instance().zel_service, network, {G_bench_mac, {}}).m_state ==
-           AREA_READ;
+    return read_device_area(zel_config_env::instance().zel_service, network, {G_bench_mac, {}})
+               .m_state == AREA_READ;
 }
 
 void BM_ToolDeviceRead(benchmark::State& p_state) {

@@ -339,8 +339,8 @@ const sim_fault_t* sim_engine::take_fault(sim_command_kind_t p_kind, std::string
     if (!mac.empty() && find_device(mac) != nullptr) {
         auto found = m_device_counts.find(mac);
         if (found == m_device_counts.end()) {
-            found = m_device_counts.emplace(std::string(mac), std::array<uint64_t, KIND_COUNT>{})
-                        .first;
+            found =
+                m_device_counts.emplace(std::string(mac), std::array<uint64_t, KIND_COUNT>{}).first;
         }
         device_count = ++found->second[p_kind];
     }

@@ -52,8 +52,9 @@ struct sim_fault_t {
 const char* command_kind_name(sim_command_kind_t p_kind);
 
 // Reads "SELECTOR:ACTION". SELECTOR is "cmd=N", or "kind=K" optionally followed by
-// ",nth=N" and ",mac=MAC" (the commands of that device alone, counted for it). ACTION is failed, silent, close, gone, garbage, delay=MS, split=MS, values=TEXT,
-// reply=TEXT or change=PAGE,TEXT. On failure p_fault is unchanged and p_error says why.
+// ",nth=N" and ",mac=MAC" (the commands of that device alone, counted for it). ACTION is failed,
+// silent, close, gone, garbage, delay=MS, split=MS, values=TEXT, reply=TEXT or change=PAGE,TEXT. On
+// failure p_fault is unchanged and p_error says why.
 bool parse_fault(const std::string& p_text, sim_fault_t& p_fault, std::string& p_error);
 
 // Where a command stands: the p_command-th of the service, the p_kind_number-th of its kind

@@ -104,7 +104,6 @@ struct option_t {
     bool (*m_set)(const std::string&, sim_command_line_t&, std::string&);
 };
 
-
 const option_t G_options_with_value[] = {
     {{"--port", option_port_value}, set_port},
     {{"--network", option_file_value}, set_network},

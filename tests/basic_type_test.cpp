@@ -167,9 +167,9 @@ TEST(ServicePort, TheConnectionsAreACountFrom1To16) {
         const std::string variable_text = variable != nullptr ? variable : "";
         std::size_t count = 99;  // a refusal leaves it
         console_message_t refusal;
-        const bool taken =
-            choose_service_connections(option != nullptr ? &option_text : nullptr,
-                                       variable != nullptr ? &variable_text : nullptr, count, refusal);
+        const bool taken = choose_service_connections(
+            option != nullptr ? &option_text : nullptr,
+            variable != nullptr ? &variable_text : nullptr, count, refusal);
         EXPECT_EQ(taken ? std::to_string(count) : refusal.shown(false), chosen)
             << option_text << "|" << variable_text;
         EXPECT_EQ(count == 99, !taken);

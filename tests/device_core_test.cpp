@@ -99,11 +99,11 @@ TEST_F(DeviceCore, ALabelAreaIsReadByMacOrTheFailedPageIsNamed) {
 TEST_F(DeviceCore, AVenueIsReadSideBySideAndEachDeviceWhole) {
     struct row_t {
         const char* m_name;
-        int m_clients;             // the service serves at once
-        std::string m_fault;       // empty: none
-        std::size_t m_accepted;    // connections the service took
-        std::size_t m_commands;    // the commands the service received
-        uint64_t m_connections;    // clients it accepted
+        int m_clients;           // the service serves at once
+        std::string m_fault;     // empty: none
+        std::size_t m_accepted;  // connections the service took
+        std::size_t m_commands;  // the commands the service received
+        uint64_t m_connections;  // clients it accepted
     };
     const std::string lost = "kind=TBOX_MEM_R,mac=00:1D:C1:0A:00:03,nth=50:";
     // clang-format off
@@ -131,8 +131,8 @@ TEST_F(DeviceCore, AVenueIsReadSideBySideAndEachDeviceWhole) {
         service_connections links(first, 4);
         ASSERT_TRUE(links.side_by_side(macs.size()));
         std::vector<area_read_t> reads;
-        const captured_t output = capture_output(
-            [&] { reads = read_device_areas(links, network, whole_areas(macs)); });
+        const captured_t output =
+            capture_output([&] { reads = read_device_areas(links, network, whole_areas(macs)); });
         EXPECT_EQ(output.m_out + output.m_err, "");
         ASSERT_EQ(reads.size(), macs.size());
         for (const area_read_t& read : reads) {

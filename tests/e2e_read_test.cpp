@@ -142,9 +142,9 @@ TEST_F(ReadBack, AVerifyProvesOnlyWhatItCanAndNamesTheOneFieldChangedSince) {
     // Only a target of the file can be aimed at, before the service is asked anything.
     m_sim.clear_command_log();
     res = run_read_tool({"--verify", file, "--device", "NEW-DEVICE1"});
-    EXPECT_EQ(res.m_stderr.substr(res.m_stderr.find("read_brimel_label:")),
-              "read_brimel_label: --device NEW-DEVICE1 is no target of " + file +
-                  " (see --help)\r\n");
+    EXPECT_EQ(
+        res.m_stderr.substr(res.m_stderr.find("read_brimel_label:")),
+        "read_brimel_label: --device NEW-DEVICE1 is no target of " + file + " (see --help)\r\n");
     EXPECT_EQ(res.m_exit_status, 2);
     EXPECT_EQ(m_sim.command_log(), texts_t());
     {

@@ -75,7 +75,8 @@ bool choose_service_connections(const std::string* p_option, const std::string* 
     }
     int count = 0;
     if (!read_count(*text, 1, static_cast<int>(zel_connections_max), count)) {
-        const char* source = p_option != nullptr ? zel_connections_option : zel_connections_variable;
+        const char* source =
+            p_option != nullptr ? zel_connections_option : zel_connections_variable;
         p_refusal = source + std::string(" needs a count from 1 to ") +
                     std::to_string(zel_connections_max) + ", not \"" + typed_text(*text) + "\"";
         return false;

@@ -97,7 +97,8 @@ std::vector<area_read_t> read_device_areas(service_connections& p_links,
     std::vector<std::size_t> fields(count);
     std::size_t all_fields = 0;
     for (std::size_t k = 0; k < count; ++k) {
-        fields[k] = p_requests[k].m_fields.empty() ? label_area_pages : p_requests[k].m_fields.size();
+        fields[k] =
+            p_requests[k].m_fields.empty() ? label_area_pages : p_requests[k].m_fields.size();
         all_fields += fields[k];
     }
     // What each read has done, for the line drawn on the calling thread.
@@ -109,14 +110,13 @@ std::vector<area_read_t> read_device_areas(service_connections& p_links,
         [&](socket_handle& p_link, std::size_t p_job) {
             read_so_far[p_job] = 0;
             finished[p_job] = false;
-            reads[p_job] = read_device_area(p_link, p_network, p_requests[p_job],
-                                            [&](std::size_t p_fields) {
-                                                read_so_far[p_job] = p_fields;
-                                                if (p_line != nullptr && !side_by_side) {
-                                                    p_line->show_device(p_job + 1, p_fields,
-                                                                        fields[p_job]);
-                                                }
-                                            });
+            reads[p_job] =
+                read_device_area(p_link, p_network, p_requests[p_job], [&](std::size_t p_fields) {
+                    read_so_far[p_job] = p_fields;
+                    if (p_line != nullptr && !side_by_side) {
+                        p_line->show_device(p_job + 1, p_fields, fields[p_job]);
+                    }
+                });
             finished[p_job] = true;
             return connection_was_lost(p_link, reads[p_job].m_why) ? JOB_CONNECTION_LOST
                                                                    : JOB_ENDED;

@@ -17,9 +17,9 @@
 #include "basic_type/basic_type.h"
 #include "device_core/label_compare.h"
 #include "device_core/label_reading.h"
+#include "device_core/service_connections.h"
 #include "device_core/venue_report.h"
 #include "file_parser/file_parser.h"
-#include "device_core/service_connections.h"
 #include "zel_socket_handler/zel_socket_handler.h"
 
 // The program, on its arguments (the program's name first); its exit status is a job_status_t.

@@ -250,15 +250,15 @@ bool plans_the_same(const area_read_t& p_read, bool p_undo, const std::string& p
 bool still_planned(run_t& p_run, const network_view_t& p_view, bool p_undo,
                    const std::string& p_file, device_sync_t& p_device) {
     return !read_is_old(p_device) ||
-           plans_the_same(read_device_area(p_run.m_links.first(), p_view.m_keys,
-                                           request_of(p_device)),
-                          p_undo, p_file, p_device);
+           plans_the_same(
+               read_device_area(p_run.m_links.first(), p_view.m_keys, request_of(p_device)), p_undo,
+               p_file, p_device);
 }
 
 // The devices that may be written, those whose reads are old read again side by side: those
 // whose plans still hold, in order.
-std::vector<device_sync_t*> still_planned(run_t& p_run, const network_view_t& p_view,
-                                          bool p_undo, const std::string& p_file,
+std::vector<device_sync_t*> still_planned(run_t& p_run, const network_view_t& p_view, bool p_undo,
+                                          const std::string& p_file,
                                           const std::vector<device_sync_t*>& p_devices) {
     std::vector<device_sync_t*> old;
     std::vector<area_request_t> requests;
@@ -284,7 +284,8 @@ std::vector<device_sync_t*> still_planned(run_t& p_run, const network_view_t& p_
 
 // Writes one device and reads it back.
 void write_device(run_t& p_run, const network_view_t& p_view, device_sync_t& p_device) {
-    p_device.m_result = apply_plan(p_run.m_links.first(), p_view.m_keys, p_device.m_mac, p_device.m_plan);
+    p_device.m_result =
+        apply_plan(p_run.m_links.first(), p_view.m_keys, p_device.m_mac, p_device.m_plan);
     const writes_end_t end = p_device.m_result.m_end;
     p_device.m_state = end == WRITES_COMPLETE  ? DEVICE_WRITTEN
                        : end == WRITES_STOPPED ? DEVICE_STOPPED

@@ -178,7 +178,8 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     std::string reason;
     if (options.m_json &&
         !platform::write_standard_output(
-            sync_job::run_json(files, options.m_dry_run, link.greeting(), links.accepted()), reason)) {
+            sync_job::run_json(files, options.m_dry_run, link.greeting(), links.accepted()),
+            reason)) {
         printf_error_message(standard_output_failed(reason));
         return JOB_FAILED;
     }
