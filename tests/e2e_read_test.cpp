@@ -247,7 +247,9 @@ TEST(ReadBackFaults, ServiceTroubles) {
         {"kind=INFO_EXT,nth=2:delay=400", {"--verify", desk, "--json"}, error + R"(stopped", "message": "Stopped by Ctrl-C while the devices )"
          R"(were listed or asked for their information: nothing was read."}})" "\n", opening(desk) + G_greeting + "Stopped by Ctrl-C while "
          "the devices were listed or asked for their information: nothing was read.\r\n", 3, 2, "Connected."},
-        {"kind=LIST_DEV:failed", {"--list"}, "", G_greeting + "ZEL-Service refused to list the devices: LIST_DEV=FAILED\r\n", 1},
+        {"kind=LIST_DEV:reply=LIST_DEV=FAILED\x01", {"--list", "--json"}, error + R"(listing refused", "message": "ZEL-Service )"
+         R"(refused to list the devices: LIST_DEV=FAILED\u0001"}})" "\n", G_greeting + "ZEL-Service refused to list the devices: "
+         "LIST_DEV=FAILED\x01\r\n", 1},
         {"kind=LIST_DEV:failed", {"--capture", capture}, "", G_greeting + "ZEL-Service refused to list the devices: LIST_DEV=FAILED\r\n"
          "No capture written: " + capture + " is left as it was.\r\n", 1},
         {"kind=LIST_DEV:reply=LIST_DEV=Hall", {"--capture", capture}, "", G_greeting + "No device listed on the network: nothing to "

@@ -324,6 +324,21 @@ TEST(SyncUndo, PutsBackEveryByteItWroteAndNothingElse) {
               std::string::npos)
         << undo.m_stdout;
     EXPECT_EQ(sim.dump(), before);
+    // A field holding neither its bytes is kept, and counted once however often its device
+    // is read (here again before its writes).
+    ASSERT_EQ(
+        run_tool({"--yes", "--force", "--save-undo", record, file}, "", G_sync_tool).m_exit_status,
+        0);
+    std::string edited = file_text(record);
+    edited.replace(edited.find("\"One\""), 5, "\"Uno\"");
+    write_temp_file("undo.txt", edited);
+    const platform::process_result_t kept =
+        run_tool({"--yes", "--undo", record}, "", G_sync_tool, {"SYNC_FRESH_READ_MS=0"});
+    EXPECT_EQ(kept.m_exit_status, 1);
+    EXPECT_EQ(
+        kept.m_stdout.substr(kept.m_stdout.rfind("Done")),
+        "Done: 20 fields written and read back on 2 of 2 devices; 0 held them already; 1 kept "
+        "(holding other bytes).\r\n");
     EXPECT_EQ(sim.violations(), texts_t());
 }
 
