@@ -100,15 +100,21 @@ check_files() {  # NAME ROOT FILE...
 # The manual page of each program sits in ROOT/share/man/man1 and man renders it without
 # a warning (groff's complaints about the roff are warnings).
 check_manual_pages() {  # NAME ROOT
-    local name=$1 root=$2 program page warnings
+    local name=$1 root=$2 program page warnings see_also other
     for program in "${programs[@]}"; do
         page=$root/share/man/man1/$program.1.gz
         [ -f "$page" ] || fail "$name: no manual page for $program ($page)"
         warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
             man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "$name: man warns about $page: $warnings"
+        # Each page points to every other program under SEE ALSO.
+        see_also=$(zcat "$page" | sed -n '/^\.SH SEE ALSO/,$p')
+        for other in "${programs[@]}"; do
+            [ "$other" = "$program" ] || grep -q "^\.BR $other (1)" <<<"$see_also" ||
+                fail "$name: the SEE ALSO of $page does not name $other"
+        done
     done
-    echo "$name: manual pages of ${programs[*]} render cleanly"
+    echo "$name: manual pages of ${programs[*]} render cleanly and point to each other"
 }
 
 # The README states the newest glibc and libstdc++ symbol versions the Linux programs
@@ -355,6 +361,12 @@ check_files deb /usr "$docdir/copyright" "$docdir/changelog.gz" "$docdir/README.
 latest=$(zcat "/usr/$docdir/changelog.gz" | sed -n 1p)
 [[ "$latest" == "write-brimel-label ($version) "* ]] ||
     fail "cmake/debian/changelog starts with \"$latest\", not an entry for $version"
+entry=$(zcat "/usr/$docdir/changelog.gz")
+entry=${entry%%$'\n -- '*}
+for program in "${programs[@]}"; do
+    grep -qw "$program" <<<"$entry" ||
+        fail "the changelog's entry for $version does not name $program"
+done
 check_manual_pages deb /usr
 [ "$(man -w write_brimel_label)" = /usr/share/man/man1/write_brimel_label.1.gz ] ||
     fail "man does not find the installed write_brimel_label page"

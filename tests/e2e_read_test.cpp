@@ -13,17 +13,20 @@ namespace {
 const std::string G_stage = std::string(WBL_EXAMPLES_DIR) + "/stage_labels.ini";
 const std::string G_reading_rm6x5 = "Reading KDX-RM6X5's labels...";
 
-// The backup with the "dddd-dd-dd dd:dd" that ends its first line as "YYYY-MM-DD HH:MM"
-// (no std::regex: GCC 12 warns inside its headers under the sanitizers).
+// The backup with the "dddd-dd-dd dd:dd +dddd" (or "-dddd") that ends its first line as
+// "YYYY-MM-DD HH:MM +hhmm" (no std::regex: GCC 12 warns inside its headers under the
+// sanitizers).
 std::string undated(std::string p_backup) {
-    const std::string shape = "dddd-dd-dd dd:dd";
+    const std::string shape = "dddd-dd-dd dd:dd +dddd";
     const size_t at = p_backup.find("\r\n") - shape.size();  // past the end when too short
     for (size_t i = 0; at < p_backup.size() && i < shape.size(); ++i) {
         const char c = p_backup[at + i];
-        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(c)) : c != shape[i])
+        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(c))
+                            : c != shape[i] && !(shape[i] == '+' && c == '-'))
             return p_backup;
     }
-    return at < p_backup.size() ? p_backup.replace(at, shape.size(), "YYYY-MM-DD HH:MM") : p_backup;
+    const std::string hidden = "YYYY-MM-DD HH:MM +hhmm";
+    return at < p_backup.size() ? p_backup.replace(at, shape.size(), hidden) : p_backup;
 }
 
 // The text with the reason of a failed connection to port 7000 (in the system's words, which
@@ -181,7 +184,7 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
     platform::process_result_t res =
         run_read_tool({"kdx-rm6x-243", "ZUPx3-Radio", "KDX-RM6X5", "NEW-DEVICE2"});
     std::string backup =
-        "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
+        "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM +hhmm\r\n"
         "; Not in this backup: kdx-rm6x-243 was not found on the network\r\n"
         "; Not in this backup: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a compatible device\r\n"
         "; Not in this backup: NEW-DEVICE2 names more than one device, or its device answers as "
@@ -240,11 +243,11 @@ TEST(ReadBackFaults, ServiceTroubles) {
          "No capture written: " + capture + " is left as it was.\r\n", 1},
         {"kind=LIST_DEV:reply=LIST_DEV=Hall", {"--capture", capture}, "", G_greeting + "No device listed on the network: nothing to "
          "capture.\r\nNo capture written: " + capture + " is left as it was.\r\n", 1},
-        {"kind=TBOX_MEM_R,nth=2:values=0", {"Desk"}, "; Backup by read_brimel_label 1.0 of the network \"Hall\", YYYY-MM-DD HH:MM\r\n"
+        {"kind=TBOX_MEM_R,nth=2:values=0", {"Desk"}, "; Backup by read_brimel_label 1.0 of the network \"Hall\", YYYY-MM-DD HH:MM +hhmm\r\n"
          "; Not in this backup: Desk (02:00:00:00:00:01)'s label area (page index 10, start offset 0) would cover its own location "
          "bytes\r\n\r\n", G_greeting + "Reading Desk's labels... FAILED\r\nDesk's label area (page index 10, start offset 0) would "
          "cover its own location bytes: it is not read.\r\n", 5},
-        {"kind=INFO_EXT,nth=1:failed", {"Quiet"}, "; Backup by read_brimel_label 1.0 of the network \"Hall\", YYYY-MM-DD HH:MM\r\n\r\n"
+        {"kind=INFO_EXT,nth=1:failed", {"Quiet"}, "; Backup by read_brimel_label 1.0 of the network \"Hall\", YYYY-MM-DD HH:MM +hhmm\r\n\r\n"
          "; device Quiet, MAC 02:00:00:00:00:02\r\n[Quiet]\r\nFactory 01 = Ch 01@FACTORY\r\nFactory 02 = Ch 02@FACTORY\r\nFactory 03 = "
          "Ch 03@FACTORY\r\nFactory 04 = Ch 04@FACTORY\r\n", G_greeting + "Reading Quiet's labels... OK\r\n", 3 + 194, 0},
         {"kind=INFO_EXT,nth=1:failed", {"Nobody", "-o", kept, "--force"}, "", G_greeting + no_answer + "Warning: Nobody was not found: a "
@@ -321,7 +324,7 @@ TEST(ReadBackFaults, ADeviceThatFailsIsNamedAndTheOthersAreBackedUp) {
     EXPECT_EQ(res.m_exit_status, 2);
     const std::string backup = undated(file_text(out));
     EXPECT_EQ(backup.substr(0, backup.find("\r\n[NEW-DEVICE2]")),
-              "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
+              "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM +hhmm\r\n"
               "; Not in this backup: KDX-RM6X5 (00:1D:C1:0A:00:01) could not be read (page 61)\r\n"
               "\r\n; device NEW-DEVICE2, MAC 00:1D:C1:0A:00:04");
     write_temp_file("kept.ini", "kept\n");

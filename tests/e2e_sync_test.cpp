@@ -106,7 +106,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "Unvalid answer (remains 2 try)\r\nUnvalid answer (remains 1 try)\r\nUpdate label canceled\r\n", 1,
          listed_and_read, {}, G_factory_area},
         {"a file naming no target, after one that cannot be opened", "; nothing\n", {"--", "-missing.ini"}, "", "",
-         opening("-missing.ini") + opening(file), open_failure("-missing.ini") + file + " names no target device: "
+         opening("-missing.ini") + opening(file), open_failure("-missing.ini", "--help") + file + " names no target device: "
          "nothing to sync.\r\n", 2, 0, {}, G_factory_area},
         {"a refused label line, for a script", "[KDX-RM6X5]\nA@ = b@c\n", {"--json"}, "", "", json_head + json_file +
          "\", \"state\": \"refused\", \"refused_lines\": [2], \"devices\": []}]}\n", opening(file) + "Error in: " + file +
@@ -151,7 +151,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "\"old\"}, {\"entry\": 4, \"field\": \"channel\", \"old\": \"Ch 04\", \"new\": \"\", \"now\": \"old\"}], \"failure\": "
          "{\"command\": \"write\", \"entry\": 3, \"field\": \"label\"}}, {\"name\": \"ZUPx3-Radio\", \"mac\": "
          "\"00:1D:C1:0B:00:01\", \"state\": \"not compatible\", \"fields\": [], \"failure\": null}]}]}\n",
-         opening(missing) + open_failure(missing) + head + "Warning: Lobby was not found on the network.\r\n" + G_few_planned +
+         opening(missing) + open_failure(missing, "--help") + head + "Warning: Lobby was not found on the network.\r\n" + G_few_planned +
          "Warning: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a KALDEN-RM6X compatible device.\r\n" + G_writing + " FAILED\r\n"
          "KDX-RM6X5: the write of entry 3's label failed; read again, it holds its old bytes.\r\nKDX-RM6X5's label area now: "
          "entry 2: the file's labels, read back; entries 3 to 4: the old labels. No field is erased: each holds its old or "

@@ -17,8 +17,10 @@
 
 // The reading part of a transfer run: starts the run, then reads and parses the file line by
 // line into the registry's target devices, with every message of the run. FAIL when the file
-// cannot be opened or read, or a line is rejected; nothing is sent to the service.
-Status read_label_file(const std::string& p_file_name);
+// cannot be opened or read, or a line is rejected; nothing is sent to the service. A file that
+// cannot be opened is told with how the program is asked for help, p_help_words ("-h or
+// help" for the writer).
+Status read_label_file(const std::string& p_file_name, const std::string& p_help_words);
 
 // A target device of the label file just read, and the presets its lines gave it (the first
 // 64), in code page 850.

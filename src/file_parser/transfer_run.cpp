@@ -11,9 +11,10 @@ namespace {
 
 const std::size_t G_read_chunk = 64 * 1024;
 
-std::string open_failure_message(const std::string& p_file_name) {
+std::string open_failure_message(const std::string& p_file_name, const std::string& p_help_words) {
     return "Unable to open file: \r\n" + p_file_name +
-           "\r\nif you need some help re-run the program and type -h or help" + str_exit_failure;
+           "\r\nif you need some help re-run the program and type " + p_help_words +
+           str_exit_failure;
 }
 
 }  // namespace
@@ -96,7 +97,7 @@ std::vector<label_file_target_t> label_file_targets() {
     return targets;
 }
 
-Status read_label_file(const std::string& p_file_name) {
+Status read_label_file(const std::string& p_file_name, const std::string& p_help_words) {
     zel_config_env& env = zel_config_env::instance();
     env.start_run(p_file_name);
     // Labels at the top of a file never go to devices named only in an earlier file.
@@ -106,7 +107,7 @@ Status read_label_file(const std::string& p_file_name) {
 
     label_file_reader reader;
     if (!reader.open(p_file_name)) {
-        printf_error_message(open_failure_message(p_file_name));
+        printf_error_message(open_failure_message(p_file_name, p_help_words));
         return FAIL;
     }
     Status ret_status = SUCCESS;

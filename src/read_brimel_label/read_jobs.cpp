@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "basic_type/command_line.h"
 #include "basic_type/json_text.h"
 #include "device_core/backup_text.h"
 #include "device_core/label_compare.h"
@@ -398,7 +399,7 @@ job_status_t back_up(socket_handle& p_link, const read_options_t& p_options) {
 }
 
 job_status_t verify(socket_handle& p_link, const std::string& p_file, bool p_json) {
-    if (read_label_file(p_file) == FAIL) {
+    if (read_label_file(p_file, help_options) == FAIL) {
         return fail(TROUBLE_FILE, read_msg::file_not_read(p_file), p_json);
     }
     job_status_t status = report_refused_lines(p_file);

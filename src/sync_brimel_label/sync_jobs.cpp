@@ -2,6 +2,7 @@
 // written once the operator agreed, with what the operator is told all along.
 #include <algorithm>
 
+#include "basic_type/command_line.h"
 #include "basic_type/confirmation.h"
 #include "device_core/network_view.h"
 #include "device_registry/device_registry.h"
@@ -152,7 +153,7 @@ file_sync_t sync_file(socket_handle& p_link, const std::string& p_file,
                       const options_t& p_options) {
     file_sync_t result;
     result.m_file = p_file;
-    if (read_label_file(p_file) == FAIL) {
+    if (read_label_file(p_file, help_options) == FAIL) {
         result.m_state = FILE_NOT_READ;
         return result;
     }

@@ -7,6 +7,9 @@
 
 namespace {
 
+// How the writer is asked for its manual, for the hint of a file that cannot be opened.
+const char G_help_words[] = "-h or help";
+
 // The address came from the service.
 console_message_t name_and_address(const brimel_config_rm6x_device& p_device) {
     return label_file_text(p_device.m_device_name) + " (" +
@@ -238,7 +241,7 @@ Status run_device_stage() {
 }  // namespace
 
 Status read_and_transfer_label_configuration(std::string p_file_name) {
-    const Status ret_status = read_label_file(p_file_name);
+    const Status ret_status = read_label_file(p_file_name, G_help_words);
     return ret_status == SUCCESS ? run_device_stage() : ret_status;
 }
 
