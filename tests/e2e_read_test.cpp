@@ -323,10 +323,11 @@ TEST(ReadBackFaults, ADeviceThatFailsIsNamedAndTheOthersAreBackedUp) {
               G_greeting + G_reading_rm6x5 + failed + "Reading NEW-DEVICE2's labels... OK\r\n");
     EXPECT_EQ(res.m_exit_status, 2);
     const std::string backup = undated(file_text(out));
-    EXPECT_EQ(backup.substr(0, backup.find("\r\n[NEW-DEVICE2]")),
-              "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM +hhmm\r\n"
-              "; Not in this backup: KDX-RM6X5 (00:1D:C1:0A:00:01) could not be read (page 61)\r\n"
-              "\r\n; device NEW-DEVICE2, MAC 00:1D:C1:0A:00:04");
+    EXPECT_EQ(
+        backup.substr(0, backup.find("\r\n[NEW-DEVICE2]")),
+        "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM +hhmm\r\n"
+        "; Not in this backup: KDX-RM6X5 (00:1D:C1:0A:00:01) could not be read (page 61)\r\n"
+        "\r\n; device NEW-DEVICE2, MAC 00:1D:C1:0A:00:04");
     write_temp_file("kept.ini", "kept\n");
     res = run_read_tool({"-o", out, "--force", "KDX-RM6X5", "NEW-DEVICE2"});
     EXPECT_EQ(res.m_stderr.substr(res.m_stderr.find(" FAILED")),
