@@ -418,17 +418,25 @@ TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::u8path(folder)));
 }
 
-// Standard output that cannot take the backup (a full disk) fails the job.
-TEST_F(ReadBack, ABackupThatCannotBePrintedFails) {
+// Standard output that cannot take what a job prints (a full disk) fails the job: a backup,
+// the verdicts of a verify, the plan of a sync.
+TEST_F(ReadBack, OutputThatCannotBePrintedFailsTheJob) {
     if (!std::filesystem::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full here";
     }
-    const platform::process_result_t res = platform::run_process(
-        {"/bin/sh", "-c", "exec \"$0\" KDX-RM6X5 >/dev/full", G_read_tool}, "", 60000);
-    EXPECT_EQ(res.m_stderr,
-              G_greeting + G_reading_rm6x5 +
-                  " OK\r\nUnable to write to standard output: No space left on device\r\n");
-    EXPECT_EQ(res.m_exit_status, 2);
+    const std::string full = "Unable to write to standard output: No space left on device\r\n";
+    for (const texts_t& run :
+         {texts_t{G_read_tool, "KDX-RM6X5"}, texts_t{G_read_tool, "--verify", G_stage},
+          texts_t{G_sync_tool, "--dry-run", G_stage}}) {
+        texts_t argv = {"/bin/sh", "-c", "exec \"$@\" >/dev/full", "sh"};
+        argv.insert(argv.end(), run.begin(), run.end());
+        const platform::process_result_t res = platform::run_process(argv, "", 60000);
+        EXPECT_EQ(
+            res.m_stderr.substr(res.m_stderr.size() - std::min(res.m_stderr.size(), full.size())),
+            full)
+            << run[1];
+        EXPECT_EQ(res.m_exit_status, 2) << run[1];
+    }
 }
 
 // A device that gives no information answer is null in the JSON of --list and named in a

@@ -148,6 +148,14 @@ void printf_note(const std::string& p_text);
 // write_brimel_label) they write to standard output.
 void messages_to_standard_error();
 
+// "Unable to write to standard output: " p_reason and the line end.
+std::string standard_output_failed(const std::string& p_reason);
+
+// The status of a program whose standard output carries its job: p_status, or JOB_FAILED after
+// the line of standard_output_failed once a message or result written there did not all get
+// there (a full disk, a closed pipe). Output not written is a job not done.
+job_status_t checked_output_status(job_status_t p_status);
+
 // The colour's marker, the text, the reset marker: with the empty markers, the text.
 std::string color_text(std::string p_text, color_code_t p_color);
 

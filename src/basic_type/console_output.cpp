@@ -181,6 +181,19 @@ void messages_to_standard_error() {
     G_message_stream = platform::CONSOLE_ERR;
 }
 
+std::string standard_output_failed(const std::string& p_reason) {
+    return "Unable to write to standard output: " + p_reason + "\r\n";
+}
+
+job_status_t checked_output_status(job_status_t p_status) {
+    std::string reason;
+    if (platform::console_output_intact(reason)) {
+        return p_status;
+    }
+    printf_error_message(standard_output_failed(reason));
+    return JOB_FAILED;
+}
+
 uint16_t color_attribute(color_code_t p_color) {
     const unsigned idx = static_cast<unsigned>(p_color) - 1u;
     return idx < 5u ? G_color_attributes[idx] : platform::DEFAULT_ATTRIBUTE;

@@ -318,7 +318,7 @@ job_status_t report_refused_lines(const std::string& p_file) {
 bool print_result(const std::string& p_text) {
     std::string reason;
     if (!platform::write_standard_output(p_text, reason)) {
-        printf_error_message(read_msg::standard_output_failed(reason));
+        printf_error_message(standard_output_failed(reason));
         return false;
     }
     return true;

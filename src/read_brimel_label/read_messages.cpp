@@ -195,10 +195,6 @@ std::string output_refused(const std::string& p_file, platform::output_result_t 
     return "Unable to write file: " + G_nl + p_file + G_nl + why + str_exit_failure;
 }
 
-std::string standard_output_failed(const std::string& p_reason) {
-    return "Unable to write to standard output: " + p_reason + G_nl;
-}
-
 std::string backup_written(const std::string& p_file) {
     return "Backup written to " + p_file + G_nl;
 }

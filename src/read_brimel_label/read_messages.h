@@ -60,7 +60,6 @@ std::string no_target(const std::string& p_file);
 
 std::string output_refused(const std::string& p_file, platform::output_result_t p_result,
                            const std::string& p_reason, bool p_after_reading);
-std::string standard_output_failed(const std::string& p_reason);
 std::string backup_written(const std::string& p_file);
 std::string backup_not_written(const std::string& p_file);
 extern const char* const nothing_listed;

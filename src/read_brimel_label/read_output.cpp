@@ -24,7 +24,7 @@ bool finish_read_output(read_output_t& p_output, const std::string& p_text, bool
     std::string reason;
     if (!p_output.m_to_file) {
         if (!platform::write_standard_output(p_text, reason)) {
-            printf_error_message(read_msg::standard_output_failed(reason));
+            printf_error_message(standard_output_failed(reason));
             return false;
         }
         return true;

@@ -72,9 +72,10 @@ bool parse_read_options(const std::vector<std::string>& p_args, read_options_t& 
     return check_job(p_options, p_what);
 }
 
-int read_brimel_label_main(const std::vector<std::string>& p_args) {
-    // Before anything else: whatever follows, no memory write can leave this program.
-    refuse_memory_writes();
+namespace {
+
+// The program but for the check of its standard output.
+job_status_t run_read_program(const std::vector<std::string>& p_args) {
     read_options_t options;
     std::string what;
     const std::vector<std::string> words(p_args.begin() + (p_args.empty() ? 0 : 1), p_args.end());
@@ -109,4 +110,12 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
     }
     return options.m_verify.empty() ? read_job::back_up(link, options)
                                     : read_job::verify(link, options.m_verify, options.m_json);
+}
+
+}  // namespace
+
+int read_brimel_label_main(const std::vector<std::string>& p_args) {
+    // Before anything else: whatever follows, no memory write can leave this program.
+    refuse_memory_writes();
+    return checked_output_status(run_read_program(p_args));
 }

@@ -154,10 +154,6 @@ std::string files_not_run(const std::vector<std::string>& p_files) {
     return "Stopped by Ctrl-C; these label files were not synced: " + files + G_nl;
 }
 
-std::string standard_output_failed(const std::string& p_reason) {
-    return "Unable to write to standard output: " + p_reason + G_nl;
-}
-
 console_message_t reading(const std::string& p_name) {
     return "Reading " + label_file_text(p_name) + "'s labels...";
 }
@@ -295,6 +291,7 @@ std::string sync_user_manual_text() {
         "       the sync\n"
         "    2  the job could not be done: a wrong command line or port, a file that\n"
         "       cannot be read or has a refused line, a device missing, not compatible\n"
-        "       or ambiguous, a read, write or read-back that failed\n";
+        "       or ambiguous, a read, write or read-back that failed, standard output\n"
+        "       not written\n";
     return with_crlf_line_ends(text);
 }

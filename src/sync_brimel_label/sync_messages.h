@@ -21,7 +21,6 @@ std::string version();
 std::string refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines);
 std::string no_target(const std::string& p_file);
 std::string files_not_run(const std::vector<std::string>& p_files);
-std::string standard_output_failed(const std::string& p_reason);
 
 console_message_t reading(const std::string& p_name);
 // Why the device's area was not read: its failed read, or its area over its location bytes.

@@ -47,7 +47,10 @@ bool sync_job::parse_options(const std::vector<std::string>& p_args, options_t& 
     return true;
 }
 
-int sync_brimel_label_main(const std::vector<std::string>& p_args) {
+namespace {
+
+// The program but for the check of its standard output.
+job_status_t run_sync_program(const std::vector<std::string>& p_args) {
     sync_job::options_t options;
     bool help = false;
     bool version = false;
@@ -92,8 +95,14 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     std::string reason;
     if (options.m_json &&
         !platform::write_standard_output(sync_job::run_json(files, options.m_dry_run), reason)) {
-        printf_error_message(sync_msg::standard_output_failed(reason));
+        printf_error_message(standard_output_failed(reason));
         return JOB_FAILED;
     }
     return sync_job::run_status(files);
+}
+
+}  // namespace
+
+int sync_brimel_label_main(const std::vector<std::string>& p_args) {
+    return checked_output_status(run_sync_program(p_args));
 }
