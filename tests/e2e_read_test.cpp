@@ -375,7 +375,9 @@ TEST_F(ReadBack, TheOutputFileIsCheckedFirstAndReplacesOnlyWhatItMay) {
 // replace where links are refused, as on FAT; else the target made where nothing is and
 // written), a new name gets the backup with nothing beside it, and a file that appears
 // while the devices are read stays. The file system refuses what a preloaded shim makes it.
-// Ctrl-C or a termination request while the devices are read leaves nothing beside the target.
+// Ctrl-C, Ctrl-\ or a termination request while the devices are read leaves nothing beside
+// the target. A file replaced with --force keeps its permission bits, under a name as long as
+// the file system takes.
 TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile) {
     if (std::string(WBL_REFUSE_LINKS).empty()) {
         GTEST_SKIP() << "no POSIX shell here";  // or no shim built
@@ -404,11 +406,11 @@ TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile
     }
     const std::string folder = temp_path("stopped");
     std::filesystem::create_directory(std::filesystem::u8path(folder));
-    for (const char* signal : {"INT", "TERM"}) {
+    for (const char* signal : {"INT", "TERM", "QUIT"}) {
         const platform::process_result_t res = platform::run_process(
             {"/bin/sh", "-c",
              "rm -f \"$1.out\"; (until grep -qs Reading \"$1.out\"; do sleep 0.01; done; [ \"$(ls "
-             "\"$1\")\" = s.ini.$$-1.part ] && echo beside; kill -$2 $$) & exec \"$0\" -o "
+             "-A \"$1\")\" = .wbl-$$-1.part ] && echo beside; kill -$2 $$) & exec \"$0\" -o "
              "\"$1/s.ini\" KDX-RM6X5 2>\"$1.out\"",
              G_read_tool, folder, signal},
             "", 60000);
@@ -416,6 +418,13 @@ TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile
         EXPECT_EQ(res.m_exit_status, std::string(signal) == "INT" ? 2 : -1) << signal;
     }
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::u8path(folder)));
+    const std::string longest = write_temp_file(std::string(250, 'n') + ".ini", "old\n");
+    for (const auto bits : {std::filesystem::perms(0600), std::filesystem::perms(0777)}) {
+        std::filesystem::permissions(longest, bits);
+        EXPECT_EQ(run_read_tool({"-o", longest, "--force", "KDX-RM6X5"}).m_exit_status, 0);
+        EXPECT_EQ(std::filesystem::status(longest).permissions(), bits);
+        EXPECT_EQ(file_text(longest).substr(0, 9), "; Backup ");
+    }
 }
 
 // Standard output that cannot take what a job prints (a full disk) fails the job: a backup,
