@@ -103,19 +103,32 @@ std::string typed_in_console_set(const std::string& p_utf8_text) {
     return text.empty() && !p_utf8_text.empty() ? "?" : text;
 }
 
+// The terminal rule for a text whose bytes may be anything (a path, a typed text): its
+// control bytes visible and, where the console is UTF-8, no byte that is not UTF-8 raw.
+std::string terminal_safe(const std::string& p_text) {
+    const std::string visible = visible_controls(p_text);
+    return platform::console_uses_utf8() ? utf8_or_cp850(visible) : visible;
+}
+
 // One text of a message as a stream that is a terminal (p_terminal) or not shows it.
 std::string shown_text(text_origin_t p_origin, const std::string& p_text, bool p_terminal) {
+    const bool utf8 = platform::console_uses_utf8();
     switch (p_origin) {
-        case SERVICE_TEXT:
-            return p_terminal ? visible_service_text(p_text) : p_text;
+        case SERVICE_TEXT: {
+            const std::string text = p_terminal ? visible_service_text(p_text) : p_text;
+            // Its bytes are the devices' code page: shown as their characters, not raw.
+            return p_terminal && utf8 ? cp850_to_utf8(text) : text;
+        }
         case LABEL_FILE_TEXT: {
             const std::string text = p_terminal ? visible_controls(p_text) : p_text;
-            return platform::console_uses_utf8() ? cp850_to_utf8(text) : text;
+            return utf8 ? cp850_to_utf8(text) : text;
         }
         case TYPED_TEXT: {
             const std::string text = typed_in_console_set(p_text);
-            return p_terminal ? visible_controls(text) : text;
+            return p_terminal ? terminal_safe(text) : text;
         }
+        case GIVEN_TEXT:
+            return p_terminal ? terminal_safe(p_text) : p_text;
         case PROGRAM_TEXT:
             break;
     }
@@ -163,6 +176,10 @@ console_message_t label_file_text(const std::string& p_cp850_text) {
 
 console_message_t typed_text(const std::string& p_utf8_text) {
     return console_message_t(TYPED_TEXT, p_utf8_text);
+}
+
+console_message_t given_text(const std::string& p_text) {
+    return console_message_t(GIVEN_TEXT, p_text);
 }
 
 console_message_t operator+(console_message_t p_message, const std::string& p_words) {

@@ -79,15 +79,33 @@ Status parse_line(std::string& p_line);
 // every transfer run.
 std::vector<std::string>& current_section_devices();
 
-// The numbers of the label lines refused and skipped while the file was read: each puts
-// every later preset of its devices one entry earlier than the file numbers it. Emptied at
-// the start of every transfer run.
-std::vector<uint32_t>& refused_label_lines();
+// What a refused label line does to a device of its section: the next preset the file gives
+// the device after the line lands m_shift entries earlier than the file numbers it, one per
+// refused line before that preset in sections naming the device (twice for a section that
+// names it twice); 0 when no later line gives the device a preset.
+struct device_shift_t {
+    std::string m_device;
+    std::size_t m_shift = 0;
+};
 
-// Names a refused label line again with what it does to the presets after it: the
-// p_shift-th refused line of p_file puts them p_shift entries earlier than the file numbers
-// them.
-std::string refused_line_warning(const std::string& p_file, uint32_t p_line, std::size_t p_shift);
+// A label line refused and skipped while the file was read, and its shift on each device of
+// its section, once each in section order. None for a line before any section, nor for one of
+// blanks and TABs alone, which names no preset and moves none.
+struct refused_line_t {
+    uint32_t m_number = 0;
+    std::vector<device_shift_t> m_shifts;
+};
+
+// The label lines refused while the file was read, in file order, each shift known once the
+// file is read whole; forget_refused_lines empties them at the start of every transfer run.
+const std::vector<refused_line_t>& refused_label_lines();
+std::vector<uint32_t> refused_line_numbers();
+void forget_refused_lines();
+
+// Names a refused label line of p_file again with what it does to the presets after it: the
+// shift when every device of its section has the same, each device's otherwise, and "no
+// preset moves" where none does.
+console_message_t refused_line_warning(const std::string& p_file, const refused_line_t& p_line);
 
 // True, after the refused-character messages, when a character between the brackets of
 // the section line p_line (as read) was left out by the conversion: the names would no

@@ -102,7 +102,7 @@ Status read_label_file(const std::string& p_file_name, const std::string& p_help
     env.start_run(p_file_name);
     // Labels at the top of a file never go to devices named only in an earlier file.
     current_section_devices().clear();
-    refused_label_lines().clear();
+    forget_refused_lines();
     printf_str(color_text("Opening file: ", GREEN) + color_text(p_file_name, GREEN) + "\r\n");
 
     label_file_reader reader;

@@ -284,7 +284,7 @@ std::string difference_json(const entry_difference_t& p_difference) {
 // with its state and differing entries.
 std::string verify_json(const std::string& p_file, const std::vector<verify_result_t>& p_results) {
     std::vector<std::string> lines;
-    for (const uint32_t line : refused_label_lines()) {
+    for (const uint32_t line : refused_line_numbers()) {
         lines.push_back(json_number(line));
     }
     std::vector<std::string> targets;
@@ -306,11 +306,10 @@ std::string verify_json(const std::string& p_file, const std::vector<verify_resu
 
 // Each refused label line, with the shift it puts on the presets after it.
 job_status_t report_refused_lines(const std::string& p_file) {
-    const std::vector<uint32_t>& lines = refused_label_lines();
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        printf_error_message(read_msg::refused_line(p_file, lines[k], k + 1));
+    for (const refused_line_t& line : refused_label_lines()) {
+        printf_error_message(refused_line_warning(p_file, line));
     }
-    return lines.empty() ? JOB_DONE : JOB_DIFFERS;
+    return refused_label_lines().empty() ? JOB_DONE : JOB_DIFFERS;
 }
 
 }  // namespace

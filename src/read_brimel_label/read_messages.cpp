@@ -170,10 +170,6 @@ console_message_t difference_lines(const std::vector<entry_difference_t>& p_diff
     return lines;
 }
 
-std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift) {
-    return refused_line_warning(p_file, p_line, p_shift);
-}
-
 std::string file_not_read(const std::string& p_file) {
     return p_file + " could not be read: nothing is verified." + G_nl;
 }

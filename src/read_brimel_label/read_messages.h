@@ -54,7 +54,6 @@ console_message_t differs(const std::string& p_name, const std::string& p_mac,
                           const std::string& p_file);
 // One line per difference.
 console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences);
-std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift);
 std::string file_not_read(const std::string& p_file);
 std::string no_target(const std::string& p_file);
 

@@ -157,7 +157,7 @@ file_sync_t sync_file(socket_handle& p_link, const std::string& p_file,
         result.m_state = FILE_NOT_READ;
         return result;
     }
-    result.m_refused_lines = refused_label_lines();
+    result.m_refused_lines = refused_line_numbers();
     if (!result.m_refused_lines.empty()) {
         printf_error_message(sync_msg::refused_lines(p_file, result.m_refused_lines));
         result.m_state = FILE_REFUSED;

@@ -64,9 +64,8 @@ void warn_about(const device_groups_t& p_groups) {
 
 // Names again each label line the file refused, with what it does to the presets after it.
 void name_refused_lines(const std::string& p_file) {
-    const std::vector<uint32_t>& lines = refused_label_lines();
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        printf_error_message(refused_line_warning(p_file, lines[k], k + 1));
+    for (const refused_line_t& line : refused_label_lines()) {
+        printf_error_message(refused_line_warning(p_file, line));
     }
 }
 
