@@ -157,6 +157,24 @@ TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
     }
 }
 
+// On a terminal a path shows its control bytes in caret notation, and a byte that is no UTF-8
+// as a character, in every program: it cannot drive or wipe the operator's screen.
+TEST(ProgramConvention, APathCannotDriveTheTerminal) {
+    if (!platform::can_use_terminal()) {
+        GTEST_SKIP() << "no terminal here";
+    }
+    const std::string path = temp_path("esc\x1B]0;pwn\x07\x1B[2J\x9B.ini");
+    platform::process_options_t terminal;
+    terminal.m_terminal = true;
+    terminal.m_environment = {"NO_COLOR=1"};
+    for (const texts_t& run : {texts_t{G_tool, path}, texts_t{G_read_tool, "--verify", path},
+                               texts_t{G_sync_tool, path}}) {
+        const std::string shown = platform::run_process(run, "", 60000, terminal).m_stdout;
+        EXPECT_NE(shown.find("esc^[]0;pwn^G^[[2J\xC3\xB8.ini"), std::string::npos) << shown;
+        EXPECT_EQ(shown.find_first_of("\x1B\x07\x9B"), std::string::npos) << shown;
+    }
+}
+
 // True when p_word stands in the manual page p_page as a word of a command line, as its
 // reader sees it (without the roff escapes of fonts, "\fB", and of "-", "\-"): no letter,
 // digit or "-" touches it.

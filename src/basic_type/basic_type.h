@@ -251,7 +251,7 @@ bool valid_user_ans(std::string& p_str, bool& confirm);
 // ---- User manual ------------------------------------------------------------------------
 
 // The manual text with p_prog_gname as the command name; CR LF line ends.
-std::string label_user_manual_text(const std::string& p_prog_gname);
+console_message_t label_user_manual_text(const std::string& p_prog_gname);
 
 // Prints the manual in cyan.
 void write_label_user_manual(std::string p_prog_gname);

@@ -116,10 +116,10 @@ int hex_value(unsigned char p_c) {
     return p_c >= 'a' && p_c <= 'f' ? p_c - 'a' + 10 : -1;
 }
 
-std::string unsupported_char_warning(const std::string& p_file, uint32_t p_line,
-                                     std::size_t p_position, char p_byte) {
+console_message_t unsupported_char_warning(const std::string& p_file, uint32_t p_line,
+                                           std::size_t p_position, char p_byte) {
     // No blank before "position": the warning has always read "at line 4position 1".
-    return "Warning text contains unsupported character! In " + p_file + " at line " +
+    return "Warning text contains unsupported character! In " + given_text(p_file) + " at line " +
            std::to_string(p_line) + "position " + std::to_string(p_position) + " CHARACTER CODE: " +
            std::to_string(static_cast<int>(static_cast<signed char>(p_byte))) + "\r\n";
 }

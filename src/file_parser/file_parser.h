@@ -154,7 +154,7 @@ std::string useful_part(const std::string& p_text);
 // ---- Messages -----------------------------------------------------------------------------
 
 // p_head + current file + " at line " + current line + "\r\n".
-std::string line_location(const std::string& p_head);
+console_message_t line_location(const std::string& p_head);
 
 // A name of more than 32 characters is cut to 32 after a warning headed p_warning_head.
 std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head);

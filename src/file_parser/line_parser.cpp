@@ -46,10 +46,10 @@ std::string useful_part(const std::string& p_text) {
     return p_text.substr(first, last - first + 1);
 }
 
-std::string line_location(const std::string& p_head) {
+console_message_t line_location(const std::string& p_head) {
     const zel_config_env& env = zel_config_env::instance();
-    return p_head + env.current_file + " at line " + std::to_string(env.current_line_number) +
-           "\r\n";
+    return p_head + given_text(env.current_file) + " at line " +
+           std::to_string(env.current_line_number) + "\r\n";
 }
 
 std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head) {

@@ -11,8 +11,9 @@ namespace {
 
 const std::size_t G_read_chunk = 64 * 1024;
 
-std::string open_failure_message(const std::string& p_file_name, const std::string& p_help_words) {
-    return "Unable to open file: \r\n" + p_file_name +
+console_message_t open_failure_message(const std::string& p_file_name,
+                                       const std::string& p_help_words) {
+    return "Unable to open file: \r\n" + given_text(p_file_name) +
            "\r\nif you need some help re-run the program and type " + p_help_words +
            str_exit_failure;
 }
@@ -103,7 +104,7 @@ Status read_label_file(const std::string& p_file_name, const std::string& p_help
     // Labels at the top of a file never go to devices named only in an earlier file.
     current_section_devices().clear();
     forget_refused_lines();
-    printf_str(color_text("Opening file: ", GREEN) + color_text(p_file_name, GREEN) + "\r\n");
+    printf_str(color_text("Opening file: ", GREEN) + given_text(p_file_name) + "\r\n");
 
     label_file_reader reader;
     if (!reader.open(p_file_name)) {
@@ -123,7 +124,8 @@ Status read_label_file(const std::string& p_file_name, const std::string& p_help
     reader.close();
     if (ret_status == SUCCESS && read_failed) {
         printf_error_message(line_location("Error in: "));
-        printf_error_message("Unable to read file: \r\n" + p_file_name + str_exit_failure);
+        printf_error_message("Unable to read file: \r\n" + given_text(p_file_name) +
+                             str_exit_failure);
         ret_status = FAIL;
     }
     return ret_status;

@@ -141,13 +141,14 @@ std::string backup_head(const std::string& p_date, const std::string& p_network,
 
 console_message_t matches(const std::string& p_name, const std::string& p_mac,
                           const std::string& p_file, std::size_t p_presets) {
-    return name_and_mac(p_name, p_mac) + " holds exactly what " + p_file + " would write (" +
-           plural(p_presets, "preset).", "presets).") + G_nl;
+    return name_and_mac(p_name, p_mac) + " holds exactly what " + given_text(p_file) +
+           " would write (" + plural(p_presets, "preset).", "presets).") + G_nl;
 }
 
 console_message_t differs(const std::string& p_name, const std::string& p_mac,
                           const std::string& p_file) {
-    return name_and_mac(p_name, p_mac) + " differs from what " + p_file + " would write:" + G_nl;
+    return name_and_mac(p_name, p_mac) + " differs from what " + given_text(p_file) +
+           " would write:" + G_nl;
 }
 
 console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences) {
@@ -170,16 +171,16 @@ console_message_t difference_lines(const std::vector<entry_difference_t>& p_diff
     return lines;
 }
 
-std::string file_not_read(const std::string& p_file) {
-    return p_file + " could not be read: nothing is verified." + G_nl;
+console_message_t file_not_read(const std::string& p_file) {
+    return given_text(p_file) + " could not be read: nothing is verified." + G_nl;
 }
 
-std::string no_target(const std::string& p_file) {
-    return p_file + " names no target device: nothing is verified." + G_nl;
+console_message_t no_target(const std::string& p_file) {
+    return given_text(p_file) + " names no target device: nothing is verified." + G_nl;
 }
 
-std::string output_refused(const std::string& p_file, platform::output_result_t p_result,
-                           const std::string& p_reason, bool p_after_reading) {
+console_message_t output_refused(const std::string& p_file, platform::output_result_t p_result,
+                                 const std::string& p_reason, bool p_after_reading) {
     std::string why = p_reason;
     if (p_result == platform::OUTPUT_EXISTS) {
         why = std::string(p_after_reading ? "it appeared while the devices were read"
@@ -188,25 +189,25 @@ std::string output_refused(const std::string& p_file, platform::output_result_t 
     } else if (p_result == platform::OUTPUT_NOT_REGULAR) {
         why = "it is not a regular file: only a regular file is ever replaced";
     }
-    return "Unable to write file: " + G_nl + p_file + G_nl + why + str_exit_failure;
+    return "Unable to write file: " + G_nl + given_text(p_file) + G_nl + why + str_exit_failure;
 }
 
-std::string backup_written(const std::string& p_file) {
-    return "Backup written to " + p_file + G_nl;
+console_message_t backup_written(const std::string& p_file) {
+    return "Backup written to " + given_text(p_file) + G_nl;
 }
 
-std::string backup_not_written(const std::string& p_file) {
-    return "No backup written: " + p_file + " is left as it was." + G_nl;
+console_message_t backup_not_written(const std::string& p_file) {
+    return "No backup written: " + given_text(p_file) + " is left as it was." + G_nl;
 }
 
 const char* const nothing_listed = "No device listed on the network: nothing to capture.\r\n";
 
-std::string capture_written(const std::string& p_file) {
-    return "Capture written to " + p_file + G_nl;
+console_message_t capture_written(const std::string& p_file) {
+    return "Capture written to " + given_text(p_file) + G_nl;
 }
 
-std::string capture_not_written(const std::string& p_file) {
-    return "No capture written: " + p_file + " is left as it was." + G_nl;
+console_message_t capture_not_written(const std::string& p_file) {
+    return "No capture written: " + given_text(p_file) + " is left as it was." + G_nl;
 }
 
 }  // namespace read_msg

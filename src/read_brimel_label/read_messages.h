@@ -54,16 +54,16 @@ console_message_t differs(const std::string& p_name, const std::string& p_mac,
                           const std::string& p_file);
 // One line per difference.
 console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences);
-std::string file_not_read(const std::string& p_file);
-std::string no_target(const std::string& p_file);
+console_message_t file_not_read(const std::string& p_file);
+console_message_t no_target(const std::string& p_file);
 
-std::string output_refused(const std::string& p_file, platform::output_result_t p_result,
-                           const std::string& p_reason, bool p_after_reading);
-std::string backup_written(const std::string& p_file);
-std::string backup_not_written(const std::string& p_file);
+console_message_t output_refused(const std::string& p_file, platform::output_result_t p_result,
+                                 const std::string& p_reason, bool p_after_reading);
+console_message_t backup_written(const std::string& p_file);
+console_message_t backup_not_written(const std::string& p_file);
 extern const char* const nothing_listed;
-std::string capture_written(const std::string& p_file);
-std::string capture_not_written(const std::string& p_file);
+console_message_t capture_written(const std::string& p_file);
+console_message_t capture_not_written(const std::string& p_file);
 
 }  // namespace read_msg
 

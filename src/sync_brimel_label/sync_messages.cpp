@@ -132,26 +132,26 @@ std::string version() {
     return G_program + " " + G_project_version + G_nl;
 }
 
-std::string refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines) {
+console_message_t refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines) {
     std::vector<std::string> numbers;
     for (const uint32_t line : p_lines) {
         numbers.push_back(std::to_string(line));
     }
-    return p_file + " is not synced: its " + (p_lines.size() == 1 ? "line " : "lines ") +
-           joined(numbers) + (p_lines.size() == 1 ? " was" : " were") +
-           " refused, nothing is written." + G_nl;
+    return given_text(p_file) + " is not synced: its " +
+           (p_lines.size() == 1 ? "line " : "lines ") + joined(numbers) +
+           (p_lines.size() == 1 ? " was" : " were") + " refused, nothing is written." + G_nl;
 }
 
-std::string no_target(const std::string& p_file) {
-    return p_file + " names no target device: nothing to sync." + G_nl;
+console_message_t no_target(const std::string& p_file) {
+    return given_text(p_file) + " names no target device: nothing to sync." + G_nl;
 }
 
-std::string files_not_run(const std::vector<std::string>& p_files) {
-    std::string files;
-    for (const std::string& file : p_files) {
-        files += (files.empty() ? "" : ", ") + file;
+console_message_t files_not_run(const std::vector<std::string>& p_files) {
+    console_message_t text(PROGRAM_TEXT, "Stopped by Ctrl-C; these label files were not synced: ");
+    for (std::size_t k = 0; k < p_files.size(); ++k) {
+        text += (k == 0 ? "" : ", ") + given_text(p_files[k]);
     }
-    return "Stopped by Ctrl-C; these label files were not synced: " + files + G_nl;
+    return text + G_nl;
 }
 
 console_message_t reading(const std::string& p_name) {
@@ -172,8 +172,8 @@ console_message_t area_unsafe(const std::string& p_name, const label_location_t&
 
 console_message_t same(const std::string& p_name, const std::string& p_mac,
                        const std::string& p_file, std::size_t p_presets) {
-    return name_and_mac(p_name, p_mac) + " already holds what " + p_file + " would write (" +
-           plural(p_presets, "preset", "presets") + ")." + G_nl;
+    return name_and_mac(p_name, p_mac) + " already holds what " + given_text(p_file) +
+           " would write (" + plural(p_presets, "preset", "presets") + ")." + G_nl;
 }
 
 console_message_t plan(const std::string& p_name, const std::string& p_mac,
@@ -248,8 +248,9 @@ console_message_t stopped_before(const std::string& p_name) {
            ": stopped by Ctrl-C before its first write: its label area is unchanged." + G_nl;
 }
 
-std::string stopped_before_writes(const std::string& p_file) {
-    return "The sync of " + p_file + " was stopped by Ctrl-C before anything was written." + G_nl;
+console_message_t stopped_before_writes(const std::string& p_file) {
+    return "The sync of " + given_text(p_file) +
+           " was stopped by Ctrl-C before anything was written." + G_nl;
 }
 
 const char* field_name(uint32_t p_field) {

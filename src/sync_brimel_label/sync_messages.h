@@ -18,9 +18,9 @@ extern const char* const program;
 
 std::string version();
 
-std::string refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines);
-std::string no_target(const std::string& p_file);
-std::string files_not_run(const std::vector<std::string>& p_files);
+console_message_t refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines);
+console_message_t no_target(const std::string& p_file);
+console_message_t files_not_run(const std::vector<std::string>& p_files);
 
 console_message_t reading(const std::string& p_name);
 // Why the device's area was not read: its failed read, or its area over its location bytes.
@@ -46,7 +46,7 @@ console_message_t failure(const std::string& p_name, const sync_job::field_chang
 console_message_t area_now(const std::string& p_name,
                            const std::vector<sync_job::field_change_t>& p_changes);
 console_message_t stopped_before(const std::string& p_name);
-std::string stopped_before_writes(const std::string& p_file);
+console_message_t stopped_before_writes(const std::string& p_file);
 
 // The name of a field of an entry, 0 to 2, as messages and the JSON say it.
 const char* field_name(uint32_t p_field);

@@ -59,8 +59,8 @@ job_status_t run_sync_program(const std::vector<std::string>& p_args) {
     const std::vector<std::string> words(p_args.begin() + (p_args.empty() ? 0 : 1), p_args.end());
     const bool json = option_given(words, G_json);
     if (!sync_job::parse_options(words, options, help, version, port, what)) {
-        tell_usage_error(console_message_t(PROGRAM_TEXT, usage_line(sync_msg::program, what)),
-                         json);
+        // The line quotes the operator's words: shown by the terminal rule.
+        tell_usage_error(given_text(usage_line(sync_msg::program, what, "")) + "\r\n", json);
         return JOB_FAILED;
     }
     if (help) {
