@@ -90,8 +90,10 @@ void label_file_reader::close() {
 }
 
 std::vector<label_file_target_t> label_file_targets() {
+    const std::vector<brimel_config_rm6x_device>& devices = zel_config_env::instance().device_list;
     std::vector<label_file_target_t> targets;
-    for (const brimel_config_rm6x_device& device : zel_config_env::instance().device_list) {
+    targets.reserve(devices.size());
+    for (const brimel_config_rm6x_device& device : devices) {
         targets.push_back(label_file_target_t{device.m_device_name, device.preset_to_write,
                                               device.m_presets_given});
     }

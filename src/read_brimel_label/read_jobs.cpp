@@ -61,35 +61,47 @@ void unanswered(const network_view_t& p_view, std::vector<std::string>& p_left_o
     }
 }
 
+// What a name that cannot be read is, for the top of a backup.
+std::string left_out_text(const target_t& p_target, const std::string& p_mac) {
+    const std::string& name = p_target.name();
+    switch (p_target.state()) {
+        case NAME_AMBIGUOUS:
+            return read_msg::left_out_ambiguous(name);
+        case NAME_NOT_FOUND:
+            return read_msg::left_out_not_found(name, p_target.m_target.m_unanswered);
+        case NAME_NOT_COMPATIBLE:
+            return read_msg::left_out_not_compatible(name, p_mac);
+        default:
+            return read_msg::left_out_not_nameable(name, p_mac);
+    }
+}
+
 // How each name finds its device, in order, after a warning about each that cannot be read:
 // first, when a name was not found, the listed devices that gave no information answer (that
 // name may be one of theirs), then each name not found, not compatible, ambiguous, or not a
-// section name; what each of those is goes to p_left_out.
+// section name; what each of those is goes to p_left_out, when given (a backup's).
 std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<std::string>& p_names,
-                              std::vector<std::string>& p_left_out) {
+                              std::vector<std::string>* p_left_out) {
     std::vector<target_t> targets;
+    targets.reserve(p_names.size());
     bool unanswered_may_be_it = false;
-    for (const target_lookup_t& lookup : look_up_targets(p_view, p_names)) {
-        targets.push_back(target_t{lookup});
+    for (target_lookup_t& lookup : look_up_targets(p_view, p_names)) {
         unanswered_may_be_it = unanswered_may_be_it || lookup.m_unanswered;
+        targets.push_back(target_t{std::move(lookup)});
     }
+    std::vector<std::string> unanswered_left_out;
     if (unanswered_may_be_it) {
-        unanswered(p_view, p_left_out);
+        unanswered(p_view, p_left_out != nullptr ? *p_left_out : unanswered_left_out);
     }
     for (target_t& target : targets) {
-        const std::string& name = target.name();
         const std::string mac = target.device() != nullptr ? target.device()->m_mac : "";
         printf_error_message(target_warning(p_view, target.m_target, G_not_done));
-        if (target.state() == NAME_AMBIGUOUS) {
-            p_left_out.push_back(read_msg::left_out_ambiguous(name));
-        } else if (target.state() == NAME_NOT_FOUND) {
-            p_left_out.push_back(read_msg::left_out_not_found(name, target.m_target.m_unanswered));
-        } else if (target.state() == NAME_NOT_COMPATIBLE) {
-            p_left_out.push_back(read_msg::left_out_not_compatible(name, mac));
-        } else if (!is_section_name(name)) {
-            printf_error_message(read_msg::not_nameable(name, mac));
-            p_left_out.push_back(read_msg::left_out_not_nameable(name, mac));
+        if (target.state() == NAME_FOUND && !is_section_name(target.name())) {
+            printf_error_message(read_msg::not_nameable(target.name(), mac));
             target.m_readable = false;
+        }
+        if (p_left_out != nullptr && !target.can_be_read()) {
+            p_left_out->push_back(left_out_text(target, mac));
         }
     }
     return targets;
@@ -369,7 +381,7 @@ job_status_t back_up(socket_handle& p_link, const read_options_t& p_options) {
         unanswered(view, left_out);
     }
     const std::vector<target_t> targets =
-        look_up(view, names_to_read(view, p_options.m_devices), left_out);
+        look_up(view, names_to_read(view, p_options.m_devices), &left_out);
     if (std::none_of(targets.begin(), targets.end(),
                      [](const target_t& p_target) { return p_target.can_be_read(); })) {
         printf_error_message(read_msg::no_device);
@@ -412,17 +424,20 @@ job_status_t verify(socket_handle& p_link, const std::string& p_file, bool p_jso
         return JOB_FAILED;
     }
     std::vector<std::string> names;
+    names.reserve(file_targets.size());
     for (const label_file_target_t& target : file_targets) {
         names.push_back(target.m_name);
     }
-    std::vector<std::string> left_out;
     reading_t reading;
-    const std::vector<target_t> targets = look_up(view, names, left_out);
+    const std::vector<target_t> targets = look_up(view, names, nullptr);
     for (std::size_t k = 0; k < targets.size(); ++k) {
         // The targets keep the file's order: each has its presets at its own place.
-        results.push_back(
-            verify_target(p_link, view, targets[k], file_targets[k], p_file, p_json, reading));
-        status = std::max(status, results.back().m_status);
+        verify_result_t result =
+            verify_target(p_link, view, targets[k], file_targets[k], p_file, p_json, reading);
+        status = std::max(status, result.m_status);
+        if (p_json) {
+            results.push_back(std::move(result));  // only a script's JSON needs them all
+        }
     }
     if (stop_reported(reading, p_json)) {
         return JOB_FAILED;
