@@ -6,8 +6,8 @@
 namespace platform {
 
 // Installs handlers for SIGINT and SIGTERM (console control events on Windows) that
-// only raise a flag; the program polls it. A signal the program was started to ignore (a
-// background job of a script) stays ignored.
+// only raise a flag; the program polls it. Also where they were ignored when the program
+// started: a script stops a simulator it started in the background with SIGINT.
 void install_stop_handler();
 
 // True once a stop was requested.

@@ -54,10 +54,10 @@ void install_stop_handler() {
     struct sigaction action = {};
     action.sa_handler = on_stop_signal;
     sigemptyset(&action.sa_mask);
+    // Also where the program was started to ignore them: a script stops the simulator it
+    // started in the background with SIGINT.
     for (const int signal_number : G_stop_signals) {
-        if (!ignored(signal_number)) {
-            sigaction(signal_number, &action, nullptr);
-        }
+        sigaction(signal_number, &action, nullptr);
     }
 }
 
