@@ -134,6 +134,7 @@ TEST(ProgramConvention, VersionHelpWordsAndAUsageError) {
         {G_sync_tool, "--version", "sync_brimel_label 1.0\r\n", "", 0},
         {G_sync_tool, "--help", sync_manual, "", 0},
         {G_sync_tool, "--", "", "sync_brimel_label: no label file given (see --help)\r\n", 2},
+        {G_sync_tool, "-h --help", "", "sync_brimel_label: --help is given twice (see --help)\r\n", 2},
         {G_sync_tool, "--yes --dry-run f.ini", "", "sync_brimel_label: --yes and --dry-run cannot go together (see --help)\r\n", 2},
         {G_sim_tool, "--version", "zel_service_sim 1.0\n", "", 0},
         {G_sim_tool, "--help", sim_help, "", 0},

@@ -22,6 +22,26 @@ std::string entries_earlier(std::size_t p_shift) {
     return std::to_string(p_shift) + (p_shift == 1 ? " entry" : " entries") + " earlier";
 }
 
+// The devices of a refused line by their shift, the groups in the order of their first device;
+// the devices no preset of which moves go to p_unmoved.
+std::vector<shift_group_t> shift_groups(const refused_line_t& p_line,
+                                        std::vector<std::string>& p_unmoved) {
+    std::vector<shift_group_t> groups;
+    std::unordered_map<std::size_t, std::size_t> group_of_shift;
+    for (const device_shift_t& device : p_line.m_shifts) {
+        if (device.m_shift == 0) {
+            p_unmoved.push_back(device.m_device);
+            continue;
+        }
+        const auto group = group_of_shift.emplace(device.m_shift, groups.size());
+        if (group.second) {
+            groups.push_back(shift_group_t{device.m_shift, {}});
+        }
+        groups[group.first->second].m_devices.push_back(device.m_device);
+    }
+    return groups;
+}
+
 // "A", "A and B", "A, B and C": names of the label file.
 console_message_t device_names(const std::vector<std::string>& p_names) {
     console_message_t text;
@@ -94,22 +114,8 @@ std::vector<std::string>& current_section_devices() {
 }
 
 console_message_t refused_line_warning(const std::string& p_file, const refused_line_t& p_line) {
-    // The devices by shift, the groups in the order of their first device; those not moved
-    // after them.
-    std::vector<shift_group_t> groups;
-    std::unordered_map<std::size_t, std::size_t> group_of_shift;
     std::vector<std::string> unmoved;
-    for (const device_shift_t& device : p_line.m_shifts) {
-        if (device.m_shift == 0) {
-            unmoved.push_back(device.m_device);
-            continue;
-        }
-        const auto group = group_of_shift.emplace(device.m_shift, groups.size());
-        if (group.second) {
-            groups.push_back(shift_group_t{device.m_shift, {}});
-        }
-        groups[group.first->second].m_devices.push_back(device.m_device);
-    }
+    const std::vector<shift_group_t> groups = shift_groups(p_line, unmoved);
     console_message_t text = "Warning: line " + std::to_string(p_line.m_number) + " of " +
                              given_text(p_file) + " was refused: ";
     if (groups.empty()) {
