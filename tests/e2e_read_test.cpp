@@ -435,6 +435,7 @@ TEST_F(ReadBack, OutputThatCannotBePrintedFailsTheJob) {
     const std::string full = "Unable to write to standard output: No space left on device\r\n";
     for (const texts_t& run :
          {texts_t{G_read_tool, "KDX-RM6X5"}, texts_t{G_read_tool, "--verify", G_stage},
+          texts_t{G_read_tool, "--verify", G_stage, "--json"},
           texts_t{G_sync_tool, "--dry-run", G_stage}}) {
         texts_t argv = {"/bin/sh", "-c", "exec \"$@\" >/dev/full", "sh"};
         argv.insert(argv.end(), run.begin(), run.end());

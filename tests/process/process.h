@@ -42,8 +42,9 @@ struct process_options_t {
     // Variables set in the child's environment, "NAME=VALUE" each ("NAME=" sets it empty),
     // over those it inherits.
     std::vector<std::string> m_environment;
-    // Its standard output and error on one terminal (a pseudo terminal that translates
-    // nothing), whose text is the result's m_stdout; see can_use_terminal.
+    // Its standard input, output and error on one terminal (a pseudo terminal that translates
+    // nothing), whose text is the result's m_stdout: nothing is typed on it, the standard
+    // input text is not used; see can_use_terminal.
     bool m_terminal = false;
 };
 

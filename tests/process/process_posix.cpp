@@ -123,8 +123,9 @@ bool start_child(const std::vector<std::string>& p_argv, const child_files_t& p_
         if (!terminal.empty()) {
             // A session of its own, whose controlling terminal this is.
             setsid();
-            attach(terminal, O_RDWR, STDOUT_FILENO, false);
-            dup2(STDOUT_FILENO, STDERR_FILENO);
+            attach(terminal, O_RDWR, STDIN_FILENO, false);
+            dup2(STDIN_FILENO, STDOUT_FILENO);
+            dup2(STDIN_FILENO, STDERR_FILENO);
         }
         execve(args[0], args.data(), variables.data());
         _exit(127);
