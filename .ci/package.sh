@@ -100,15 +100,21 @@ check_files() {  # NAME ROOT FILE...
 # The manual page of each program sits in ROOT/share/man/man1 and man renders it without
 # a warning (groff's complaints about the roff are warnings).
 check_manual_pages() {  # NAME ROOT
-    local name=$1 root=$2 program page warnings
+    local name=$1 root=$2 program page warnings see_also other
     for program in "${programs[@]}"; do
         page=$root/share/man/man1/$program.1.gz
         [ -f "$page" ] || fail "$name: no manual page for $program ($page)"
         warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
             man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "$name: man warns about $page: $warnings"
+        # Each page points to every other program under SEE ALSO.
+        see_also=$(zcat "$page" | sed -n '/^\.SH SEE ALSO/,$p')
+        for other in "${programs[@]}"; do
+            [ "$other" = "$program" ] || grep -q "^\.BR $other (1)" <<<"$see_also" ||
+                fail "$name: the SEE ALSO of $page does not name $other"
+        done
     done
-    echo "$name: manual pages of ${programs[*]} render cleanly"
+    echo "$name: manual pages of ${programs[*]} render cleanly and point to each other"
 }
 
 # The README states the newest glibc and libstdc++ symbol versions the Linux programs
@@ -355,6 +361,12 @@ check_files deb /usr "$docdir/copyright" "$docdir/changelog.gz" "$docdir/README.
 latest=$(zcat "/usr/$docdir/changelog.gz" | sed -n 1p)
 [[ "$latest" == "write-brimel-label ($version) "* ]] ||
     fail "cmake/debian/changelog starts with \"$latest\", not an entry for $version"
+entry=$(zcat "/usr/$docdir/changelog.gz")
+entry=${entry%%$'\n -- '*}
+for program in "${programs[@]}"; do
+    grep -qw "$program" <<<"$entry" ||
+        fail "the changelog's entry for $version does not name $program"
+done
 check_manual_pages deb /usr
 [ "$(man -w write_brimel_label)" = /usr/share/man/man1/write_brimel_label.1.gz ] ||
     fail "man does not find the installed write_brimel_label page"
@@ -374,6 +386,16 @@ check_files zip "$root" "${programs[@]/%/.exe}" README.txt LICENSE.txt demo.cmd 
 check_crlf zip "$root/README.txt"
 check_crlf zip "$root/LICENSE.txt"
 check_crlf zip "$root/demo.cmd"
+for example in "$root"/examples/*; do
+    check_crlf zip "$example"
+done
+# Each program carries its version resource: its name, the version and a description.
+for program in "${programs[@]}"; do
+    resource=$(strings -el -n 3 "$root/$program.exe")
+    for value in FileDescription "$program.exe" "$version"; do
+        grep -qxF "$value" <<<"$resource" || fail "zip: $program.exe has no version resource with $value"
+    done
+done
 [ ! -e "$root/bin" ] && [ ! -e "$root/share" ] || fail "zip: a Unix tree (bin, share) in $zip"
 echo
 for program in "$root"/*.exe; do
@@ -401,8 +423,10 @@ check_version zip "$root/zel_service_sim.exe" "${wine_env[@]}" "$wine"
 run_demo zip "$root" . examples .exe "${wine_env[@]}" "$wine"
 
 # The ZIP's demo.cmd, run as an operator would in the unzipped folder: its status is the
-# verify's, its output holds the verify's verdict on each of the example's four devices,
-# and the simulator it started has stopped (the one of run_demo stopped before).
+# verifies', its output holds the verify's verdict on each of the example's four devices,
+# the sync of the edited copy (NEW-DEVICE2's one new entry) and the verdict of the second
+# verify on each device, it did not wait for a key (it was not double-clicked), and the
+# simulator it started has stopped (the one of run_demo stopped before).
 echo
 echo "==== demo.cmd from the unzipped ZIP ($root)"
 status=0
@@ -413,6 +437,13 @@ tr -d '\r' <"$work/demo_cmd.out"
 verdicts=$(tr -d '\r' <"$work/demo_cmd.out" |
     grep -c ' holds exactly what examples\\stage_labels.ini would write ' || true)
 [ "$verdicts" -eq 4 ] || fail "zip: demo.cmd's output holds $verdicts verify verdicts, not 4"
+verdicts=$(tr -d '\r' <"$work/demo_cmd.out" | grep -c ' holds exactly what .*show\.ini would write ' || true)
+[ "$verdicts" -eq 4 ] || fail "zip: demo.cmd's output holds $verdicts verdicts on the edited copy, not 4"
+tr -d '\r' <"$work/demo_cmd.out" | grep -q '^NEW-DEVICE2 (.*): 3 fields written and verified\.$' ||
+    fail "zip: demo.cmd did not sync the edited copy"
+if grep -qi 'press any key' "$work/demo_cmd.out"; then
+    fail "zip: demo.cmd waited for a key though it was not double-clicked"
+fi
 if "${wine_env[@]}" "$wine" wmic process get name </dev/null | tr -d '\0\r' |
     grep -qix 'zel_service_sim.exe *'; then
     fail "zip: demo.cmd left its simulator running"

@@ -4,7 +4,7 @@
 #
 # Windows (ZIP): the programs, README.txt, LICENSE.txt and demo.cmd (the demo with the
 # programs beside it; all three with CR LF line ends) at the top of the folder, the example
-# label files in examples\ beside them.
+# label files in examples\ beside them, with CR LF line ends too.
 # Elsewhere: the programs in bin/, the manual pages in share/man/man1/ (gzip -9n), and in
 # share/doc/write-brimel-label/ (the Debian package's name, which the .deb's documents
 # must carry) the README and the examples; the .tar.gz adds LICENSE, the .deb the Debian
@@ -121,7 +121,13 @@ if(WIN32)
   wbl_crlf_copy(${PROJECT_SOURCE_DIR}/scripts/demo.cmd demo.cmd)
   install(FILES ${WBL_PACKAGE_FILES}/README.txt ${WBL_PACKAGE_FILES}/LICENSE.txt
     ${WBL_PACKAGE_FILES}/demo.cmd DESTINATION .)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
+  # Every example label file with CR LF line ends too, as Notepad and cmd expect them.
+  file(GLOB examples CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}/examples
+       ${PROJECT_SOURCE_DIR}/examples/*)
+  foreach(example IN LISTS examples)
+    wbl_crlf_copy(${PROJECT_SOURCE_DIR}/examples/${example} examples/${example})
+    install(FILES ${WBL_PACKAGE_FILES}/examples/${example} DESTINATION examples)
+  endforeach()
   # The README's links to the JSON and the internals lead beside it.
   install(FILES ${WBL_LINKED_DOCS} DESTINATION docs)
 else()

@@ -5,12 +5,17 @@ rem service in the background on a port the system chooses, so that it runs besi
 rem service (which holds port 7000) and never touches it, and tells every program that port
 rem with ZEL_SERVICE_PORT. Then writes the example label file (answering "y" at the
 rem prompt), backs the labels up to a file in the TEMP folder, verifies the devices
-rem against the example file (the script's exit status is that check's), lists the
-rem network, and stops the simulator it started.
+rem against the example file, syncs an edited copy of it (one label added: only that
+rem entry's fields are written, each read back) and verifies the devices against the copy
+rem (the script's exit status is the first check's that failed, or 0), lists the network, and
+rem stops the simulator it started. Started by a double click, it waits for a key before
+rem its window closes; from a console, or a script, it does not.
 rem
 rem     demo.cmd
 setlocal EnableExtensions
 cd /d "%~dp0"
+set "script=%~f0"
+call :started_by_double_click
 
 rem A folder of its own for the simulator's output.
 :make_work
@@ -68,6 +73,22 @@ set "status=%errorlevel%"
 echo read_brimel_label --verify exit status: %status%
 
 echo.
+rem An edited copy of the example, one label added for NEW-DEVICE2 (the file's last
+rem section): the sync writes that entry's three fields alone and reads each back.
+set "show=%work%\show.ini"
+copy /y examples\stage_labels.ini "%show%" > nul
+>> "%show%" echo Talkback 2 = TB-2@Intercom-1
+echo An edited copy, one label added, synced:
+sync_brimel_label.exe --yes "%show%"
+echo sync_brimel_label exit status: %errorlevel%
+
+echo.
+read_brimel_label.exe --verify "%show%"
+set "copy_status=%errorlevel%"
+echo read_brimel_label --verify exit status: %copy_status%
+if %status% equ 0 set "status=%copy_status%"
+
+echo.
 read_brimel_label.exe --list
 echo read_brimel_label --list exit status: %errorlevel%
 
@@ -86,7 +107,18 @@ if exist "%work%\" if %looks% lss 10 (
     ping -n 2 127.0.0.1 > nul
     goto remove_work
 )
+if defined double_clicked pause
 exit /b %status%
+
+rem Sets double_clicked when Explorer started this script: it runs cmd /c with the script's
+rem whole path, and closes the window as soon as the script ends. A console, or a script
+rem that runs "cmd /c demo.cmd" (CI), starts it otherwise: nothing waits there.
+:started_by_double_click
+set "double_clicked="
+set "launcher=%cmdcmdline:"=%"
+call set "without_script=%%launcher:%script%=%%"
+if /i not "%without_script%"=="%launcher%" set "double_clicked=yes"
+exit /b 0
 
 rem Sets the variable its argument names to the process ids of the running simulators,
 rem each between blanks. Windows lists them with tasklist; Wine's tasklist lists nothing,

@@ -145,20 +145,22 @@ std::string one_line(std::string p_text) {
     return p_text;
 }
 
-// The lines of p_text ("\n" each) as texts of the service: names of the network quoted in
-// the dump and the messages show their control bytes on a terminal.
-console_message_t shown_lines(const std::string& p_text) {
+// The lines of p_text ("\n" each), each a text of p_origin: names of the network in the dump
+// and the violations are the service's, an error quotes a path or a network file's line; the
+// terminal shows their control bytes.
+console_message_t shown_lines(const std::string& p_text, text_origin_t p_origin = SERVICE_TEXT) {
     console_message_t shown;
     for (std::size_t at = 0; at < p_text.size();) {
         const std::size_t end = std::min(p_text.find('\n', at), p_text.size());
-        shown += service_text(p_text.substr(at, end - at)) + (end < p_text.size() ? "\n" : "");
+        shown += console_message_t(p_origin, p_text.substr(at, end - at)) +
+                 (end < p_text.size() ? "\n" : "");
         at = end + 1;
     }
     return shown;
 }
 
 void print_error(const std::string& p_text) {
-    printf_error_message("zel_service_sim: " + shown_lines(p_text) + "\n");
+    printf_error_message("zel_service_sim: " + shown_lines(p_text, GIVEN_TEXT) + "\n");
 }
 
 // The port to listen on: --port's (0: one the system picks, which the listening line

@@ -37,6 +37,8 @@ TEST(CommandWords, EachWordBelongsToItsListOnlyInAnyLetterCase) {
 TEST(ConsoleOutput, NoColorTurnsAnsiColourOffOnlyWithAValue) {
     EXPECT_TRUE(platform::ansi_colour_allowed("", "xterm"));
     EXPECT_FALSE(platform::ansi_colour_allowed("0", "xterm"));
+    EXPECT_TRUE(platform::ansi_colour_allowed(nullptr, nullptr));
+    EXPECT_FALSE(platform::ansi_colour_allowed(nullptr, "dumb"));  // nor on the dumb terminal
 }
 #endif
 

@@ -126,7 +126,7 @@ TEST_F(CodePage, QuotedTextGivesItsBytesBack) {
 }
 
 // A message shows each of its texts by where it came from: the program's words as they are,
-// any other text with its control bytes visible on a terminal and exact when redirected;
+// any other text by the one terminal rule on a terminal and exact when redirected;
 // label-file text in the console's character set.
 TEST_F(CodePage, AMessageShowsEachTextByItsOrigin) {
     const std::string controls("\x1B[2J\t\x7F\x1F\0 ~", 10);
@@ -141,6 +141,11 @@ TEST_F(CodePage, AMessageShowsEachTextByItsOrigin) {
         {console_message_t(PROGRAM_TEXT, controls), controls, controls},
         // The service's CR LF line ends are kept; a lone CR or LF shows.
         {service_text(service), service, "Hall^[[2J\r\nA^MB^JC\r\n^M"},
+        // Code page bytes of the service show as their characters, never raw (0x9B is a control
+        // sequence on 8-bit terminals); so do bytes of a path that are no UTF-8, or a C1 control.
+        {service_text("Caf\x82\x9B"), "Caf\x82\x9B", as_shown("Caf\xC3\xA9\xC3\xB8", "Caf\x82\x9B")},
+        {given_text("p\x1B\x9B\xC3\xA9\xC2\x9B"), "p\x1B\x9B\xC3\xA9\xC2\x9B",
+         as_shown("p^[\xC3\xB8\xC3\xA9\xE2\x94\xAC\xC3\xB8", "p^[\x9B\xC3\xA9\xC2\x9B")},
         {label_file_text(controls), controls, "^[[2J^I^?^_^@ ~"},
         {label_file_text("Caf\x82 \xB0"), as_shown("Caf\xC3\xA9 \xE2\x96\x91", "Caf\x82 \xB0"),
          as_shown("Caf\xC3\xA9 \xE2\x96\x91", "Caf\x82 \xB0")},

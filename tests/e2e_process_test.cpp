@@ -108,6 +108,26 @@ TEST_F(Process, ASecondCtrlCEndsTheToolAtOnce) {
     EXPECT_EQ(m_sim.fault_fired_counts(), std::vector<uint64_t>{1});
 }
 
+// On a terminal, whose input never ends, a Ctrl-C breaks off the prompt's wait for the
+// operator: the run stops with nothing written.
+TEST_F(Process, CtrlCAtThePromptBreaksOffTheWait) {
+    if (!platform::can_use_terminal()) {
+        GTEST_SKIP() << "no terminal here";
+    }
+    platform::process_options_t options;
+    options.m_terminal = true;
+    options.m_environment = {"NO_COLOR=1"};
+    options.m_interrupt_after = "yes(y), no(n): ";
+    options.m_interrupt_delays_ms = {300};
+    const platform::process_result_t res = platform::run_process(
+        {G_tool, write_temp_file("prompt.ini", two_devices)}, "", 20000, options);
+    EXPECT_NE(res.m_stdout.find("Update stopped by Ctrl-C at the prompt: nothing was written.\r\n"),
+              std::string::npos)
+        << res.m_stdout;
+    EXPECT_EQ(res.m_exit_status, 1);
+    EXPECT_EQ(m_sim.command_log().size(), 9u);
+}
+
 // A closed stream is the null device: the prompt reads end of input, the console text goes
 // nowhere, and the service gets only the protocol's commands, whatever program runs.
 TEST_F(Process, ClosedStandardStreamsAreNeverTheServiceLink) {

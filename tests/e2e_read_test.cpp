@@ -13,17 +13,20 @@ namespace {
 const std::string G_stage = std::string(WBL_EXAMPLES_DIR) + "/stage_labels.ini";
 const std::string G_reading_rm6x5 = "Reading KDX-RM6X5's labels...";
 
-// The backup with the "dddd-dd-dd dd:dd" that ends its first line as "YYYY-MM-DD HH:MM"
-// (no std::regex: GCC 12 warns inside its headers under the sanitizers).
+// The backup with the "dddd-dd-dd dd:dd +dddd" (or "-dddd") that ends its first line as
+// "YYYY-MM-DD HH:MM +hhmm" (no std::regex: GCC 12 warns inside its headers under the
+// sanitizers).
 std::string undated(std::string p_backup) {
-    const std::string shape = "dddd-dd-dd dd:dd";
+    const std::string shape = "dddd-dd-dd dd:dd +dddd";
     const size_t at = p_backup.find("\r\n") - shape.size();  // past the end when too short
     for (size_t i = 0; at < p_backup.size() && i < shape.size(); ++i) {
         const char c = p_backup[at + i];
-        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(c)) : c != shape[i])
+        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(c))
+                            : c != shape[i] && !(shape[i] == '+' && c == '-'))
             return p_backup;
     }
-    return at < p_backup.size() ? p_backup.replace(at, shape.size(), "YYYY-MM-DD HH:MM") : p_backup;
+    const std::string hidden = "YYYY-MM-DD HH:MM +hhmm";
+    return at < p_backup.size() ? p_backup.replace(at, shape.size(), hidden) : p_backup;
 }
 
 // The text with the reason of a failed connection to port 7000 (in the system's words, which
@@ -166,10 +169,9 @@ TEST_F(ReadBack, AVerifyProvesOnlyWhatItCanAndNamesTheOneFieldChangedSince) {
     // file cannot be read).
     const std::string refused = write_temp_file("refused.ini", "[KDX-RM6X5]\nA@ = b@c\n");
     res = run_read_tool({"--verify", refused});
-    EXPECT_NE(res.m_stderr.find("Warning: line 2 of " + refused +
-                                " was refused: the presets after it land 1 entry earlier than "
-                                "the file numbers them.\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        res.m_stderr.find("Warning: line 2 of " + refused + " was refused: no preset moves.\r\n"),
+        std::string::npos);
     EXPECT_EQ(res.m_exit_status, 1);
     const std::string empty = write_temp_file("empty.ini", "; nothing\n");
     res = run_read_tool({"--verify", empty});
@@ -193,7 +195,7 @@ TEST_F(ReadBack, NamedDevicesNotFoundOrNotCompatibleAreNamedAndTheStatusIsTwo) {
     platform::process_result_t res =
         run_read_tool({"kdx-rm6x-243", "ZUPx3-Radio", "KDX-RM6X5", "NEW-DEVICE2"});
     std::string backup =
-        "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
+        "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM +hhmm\r\n"
         "; Not in this backup: kdx-rm6x-243 was not found on the network\r\n"
         "; Not in this backup: ZUPx3-Radio (00:1D:C1:0B:00:01) is not a compatible device\r\n"
         "; Not in this backup: NEW-DEVICE2 names more than one device, or its device answers as "
@@ -254,11 +256,11 @@ TEST(ReadBackFaults, ServiceTroubles) {
          "No capture written: " + capture + " is left as it was.\r\n", 1},
         {"kind=LIST_DEV:reply=LIST_DEV=Hall", {"--capture", capture}, "", G_greeting + "No device listed on the network: nothing to "
          "capture.\r\nNo capture written: " + capture + " is left as it was.\r\n", 1},
-        {"kind=TBOX_MEM_R,nth=2:values=0", {"Desk"}, "; Backup by read_brimel_label 1.0 of the network \"Hall\", YYYY-MM-DD HH:MM\r\n"
+        {"kind=TBOX_MEM_R,nth=2:values=0", {"Desk"}, "; Backup by read_brimel_label 1.0 of the network \"Hall\", YYYY-MM-DD HH:MM +hhmm\r\n"
          "; Not in this backup: Desk (02:00:00:00:00:01)'s label area (page index 10, start offset 0) would cover its own location "
          "bytes\r\n\r\n", G_greeting + "Reading Desk's labels... FAILED\r\nDesk's label area (page index 10, start offset 0) would "
          "cover its own location bytes: it is not read.\r\n", 5},
-        {"kind=INFO_EXT,nth=1:failed", {"Quiet"}, "; Backup by read_brimel_label 1.0 of the network \"Hall\", YYYY-MM-DD HH:MM\r\n\r\n"
+        {"kind=INFO_EXT,nth=1:failed", {"Quiet"}, "; Backup by read_brimel_label 1.0 of the network \"Hall\", YYYY-MM-DD HH:MM +hhmm\r\n\r\n"
          "; device Quiet, MAC 02:00:00:00:00:02\r\n[Quiet]\r\nFactory 01 = Ch 01@FACTORY\r\nFactory 02 = Ch 02@FACTORY\r\nFactory 03 = "
          "Ch 03@FACTORY\r\nFactory 04 = Ch 04@FACTORY\r\n", G_greeting + "Reading Quiet's labels... OK\r\n", 3 + 194, 0},
         {"kind=INFO_EXT,nth=1:failed", {"Nobody", "-o", kept, "--force"}, "", G_greeting + no_answer + "Warning: Nobody was not found: a "
@@ -336,10 +338,11 @@ TEST(ReadBackFaults, ADeviceThatFailsIsNamedAndTheOthersAreBackedUp) {
     EXPECT_EQ(res.m_stderr, G_greeting + "Reading the labels of 2 devices..." + failed);
     EXPECT_EQ(res.m_exit_status, 2);
     const std::string backup = undated(file_text(out));
-    EXPECT_EQ(backup.substr(0, backup.find("\r\n[NEW-DEVICE2]")),
-              "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM\r\n"
-              "; Not in this backup: KDX-RM6X5 (00:1D:C1:0A:00:01) could not be read (page 61)\r\n"
-              "\r\n; device NEW-DEVICE2, MAC 00:1D:C1:0A:00:04");
+    EXPECT_EQ(
+        backup.substr(0, backup.find("\r\n[NEW-DEVICE2]")),
+        "; Backup by read_brimel_label 1.0 of the network \"Stage-Net\", YYYY-MM-DD HH:MM +hhmm\r\n"
+        "; Not in this backup: KDX-RM6X5 (00:1D:C1:0A:00:01) could not be read (page 61)\r\n"
+        "\r\n; device NEW-DEVICE2, MAC 00:1D:C1:0A:00:04");
     write_temp_file("kept.ini", "kept\n");
     res = run_read_tool({"-o", out, "--force", "KDX-RM6X5", "NEW-DEVICE2"});
     EXPECT_EQ(res.m_stderr.substr(res.m_stderr.find(" FAILED")),
@@ -386,7 +389,9 @@ TEST_F(ReadBack, TheOutputFileIsCheckedFirstAndReplacesOnlyWhatItMay) {
 // replace where links are refused, as on FAT; else the target made where nothing is and
 // written), a new name gets the backup with nothing beside it, and a file that appears
 // while the devices are read stays. The file system refuses what a preloaded shim makes it.
-// Ctrl-C or a termination request while the devices are read leaves nothing beside the target.
+// Ctrl-C, Ctrl-\ or a termination request while the devices are read leaves nothing beside
+// the target. A file replaced with --force keeps its permission bits, under a name as long as
+// the file system takes.
 TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile) {
     if (std::string(WBL_REFUSE_LINKS).empty()) {
         GTEST_SKIP() << "no POSIX shell here";  // or no shim built
@@ -415,11 +420,11 @@ TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile
     }
     const std::string folder = temp_path("stopped");
     std::filesystem::create_directory(std::filesystem::u8path(folder));
-    for (const char* signal : {"INT", "TERM"}) {
+    for (const char* signal : {"INT", "TERM", "QUIT"}) {
         const platform::process_result_t res = platform::run_process(
             {"/bin/sh", "-c",
              "rm -f \"$1.out\"; (until grep -qs Reading \"$1.out\"; do sleep 0.01; done; [ \"$(ls "
-             "\"$1\")\" = s.ini.$$-1.part ] && echo beside; kill -$2 $$) & exec \"$0\" -o "
+             "-A \"$1\")\" = .wbl-$$-1.part ] && echo beside; kill -$2 $$) & exec \"$0\" -o "
              "\"$1/s.ini\" KDX-RM6X5 2>\"$1.out\"",
              G_read_tool, folder, signal},
             "", 60000);
@@ -427,19 +432,35 @@ TEST_F(ReadBack, AFileIsPutInPlaceOnEveryFileSystemAndAStopLeavesNoTemporaryFile
         EXPECT_EQ(res.m_exit_status, std::string(signal) == "INT" ? 2 : -1) << signal;
     }
     EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::u8path(folder)));
+    const std::string longest = write_temp_file(std::string(250, 'n') + ".ini", "old\n");
+    for (const auto bits : {std::filesystem::perms(0600), std::filesystem::perms(0777)}) {
+        std::filesystem::permissions(longest, bits);
+        EXPECT_EQ(run_read_tool({"-o", longest, "--force", "KDX-RM6X5"}).m_exit_status, 0);
+        EXPECT_EQ(std::filesystem::status(longest).permissions(), bits);
+        EXPECT_EQ(file_text(longest).substr(0, 9), "; Backup ");
+    }
 }
 
-// Standard output that cannot take the backup (a full disk) fails the job.
-TEST_F(ReadBack, ABackupThatCannotBePrintedFails) {
+// Standard output that cannot take what a job prints (a full disk) fails the job: a backup,
+// the verdicts of a verify, the plan of a sync.
+TEST_F(ReadBack, OutputThatCannotBePrintedFailsTheJob) {
     if (!std::filesystem::exists("/dev/full")) {
         GTEST_SKIP() << "no /dev/full here";
     }
-    const platform::process_result_t res = platform::run_process(
-        {"/bin/sh", "-c", "exec \"$0\" KDX-RM6X5 >/dev/full", G_read_tool}, "", 60000);
-    EXPECT_EQ(res.m_stderr,
-              G_greeting + G_reading_rm6x5 +
-                  " OK\r\nUnable to write to standard output: No space left on device\r\n");
-    EXPECT_EQ(res.m_exit_status, 2);
+    const std::string full = "Unable to write to standard output: No space left on device\r\n";
+    for (const texts_t& run :
+         {texts_t{G_read_tool, "KDX-RM6X5"}, texts_t{G_read_tool, "--verify", G_stage},
+          texts_t{G_read_tool, "--verify", G_stage, "--json"},
+          texts_t{G_sync_tool, "--dry-run", G_stage}}) {
+        texts_t argv = {"/bin/sh", "-c", "exec \"$@\" >/dev/full", "sh"};
+        argv.insert(argv.end(), run.begin(), run.end());
+        const platform::process_result_t res = platform::run_process(argv, "", 60000);
+        EXPECT_EQ(
+            res.m_stderr.substr(res.m_stderr.size() - std::min(res.m_stderr.size(), full.size())),
+            full)
+            << run[1];
+        EXPECT_EQ(res.m_exit_status, 2) << run[1];
+    }
 }
 
 // A device that gives no information answer is null in the JSON of --list and named in a

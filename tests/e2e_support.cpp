@@ -66,10 +66,10 @@ std::string json_path(std::string p_path) {
     return p_path;
 }
 
-std::string open_failure(const std::string& p_path) {
+std::string open_failure(const std::string& p_path, const std::string& p_help) {
     return "Unable to open file: \r\n" + p_path +
-           "\r\nif you need some help re-run the program and type -h or help\r\nFailed, exit "
-           "now\r\n";
+           "\r\nif you need some help re-run the program and type -h or " + p_help +
+           "\r\nFailed, exit now\r\n";
 }
 
 std::string device_line(int p_number, const sim_target_t& p_target) {

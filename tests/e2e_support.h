@@ -41,9 +41,10 @@ inline platform::process_result_t run_read_tool(const texts_t& p_args) {
     return run_tool(p_args, "", G_read_tool);
 }
 
-std::string launch();                                 // "Launch <tool>\r\n"
-std::string opening(const std::string& p_path);       // "Opening file: <path>\r\n"
-std::string open_failure(const std::string& p_path);  // a label file that cannot be opened
+std::string launch();                            // "Launch <tool>\r\n"
+std::string opening(const std::string& p_path);  // "Opening file: <path>\r\n"
+// A label file that cannot be opened, and the help word ("--help" for the programs but the writer).
+std::string open_failure(const std::string& p_path, const std::string& p_help = "help");
 std::string json_path(std::string p_path);  // a path as a JSON string holds it: "\" doubled
 std::string device_line(int p_number, const sim_target_t& p_target);
 std::string confirm_screen(const std::string& p_device_lines);  // header, devices, prompt

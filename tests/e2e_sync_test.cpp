@@ -130,8 +130,9 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          G_few_area},
         {"65 presets, in a dry run", sixty_five, {"--dry-run"}, "", "", "", "KDX-RM6X5's labels number is greater than 64 "
          "Labels 1 to 64 will be written, further labels will be ignored\r\n", 1, listed_and_read, {}, G_factory_area},
-        {"a file naming no target", "; nothing\n", {}, "", "", opening(file), file + " names no target device: nothing to sync.\r\n",
-         1, 0, {}, G_factory_area},
+        {"a file naming no target, after one that cannot be opened", "; nothing\n", {"--", "-missing.ini"}, "", "",
+         opening("-missing.ini") + opening(file), open_failure("-missing.ini", "--help") + file + " names no target device: "
+         "nothing to sync.\r\n", 2, 0, {}, G_factory_area},
         {"a refused label line, for a script", "[KDX-RM6X5]\nA@ = b@c\n", {"--json"}, "", "", "{\"schema\": 1, \"service\": "
          "null, \"connections\": 0, \"dry_run\": false, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"refused\", \"refused_lines\": [2], "
          "\"devices\": [], \"totals\": null, \"done\": null}]}\n", opening(file) + "Error in: " + file + " at line 2\r\nInvalid "
@@ -185,7 +186,7 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          "\"failure\": {\"command\": \"write\", \"entry\": 3, \"field\": \"label\"}}, {\"name\": \"ZUPx3-Radio\", \"mac\": "
          "\"00:1D:C1:0B:00:01\", \"state\": \"not compatible\", \"fields\": [], " + none + "], \"totals\": " +
          totals({3, 1, 5, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0}) + ", \"done\": " + totals({3, 1, 1, 0, 1, 1, 0, 0, 1, 0, 0, 0, 0}) + "}]}\n",
-         opening(missing) + open_failure(missing) + head + "Warning: Lobby was not found on the network.\r\nWarning: ZUPx3-Radio "
+         opening(missing) + open_failure(missing, "--help") + head + "Warning: Lobby was not found on the network.\r\nWarning: ZUPx3-Radio "
          "(00:1D:C1:0B:00:01) is not a KALDEN-RM6X compatible device.\r\n" + G_reading + differs(file) + G_few_lines + "Plan for " +
          file + ": 5 fields to write on 1 of 3 devices; 0 already hold the file; 1 not found; 1 not compatible.\r\n" + G_writing +
          " FAILED\r\nKDX-RM6X5: the write of entry 3's label failed; read again, it holds its old bytes.\r\nKDX-RM6X5's label area "

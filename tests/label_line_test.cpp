@@ -103,4 +103,32 @@ TEST(LabelLine, PresetsGoToEveryCurrentDeviceInFileOrder) {
     EXPECT_EQ(a.m_presets_given, 90u);
 }
 
+// A refused line tells how far the presets the file gives each device of its section after it
+// move: one entry per refused line before them in sections naming the device.
+TEST(LabelLine, ARefusedLineTellsHowFarThePresetsAfterItMove) {
+    const std::string line = "Warning: line ";
+    const std::string lands = " of t.ini was refused: the presets after it land ";
+    const std::string numbers = " than the file numbers them";
+    // clang-format off
+    const std::pair<texts_t, std::string> cases[] = {
+        // lines, the warnings
+        {{"[A]", "a@ = b@c", "L = c@d", "[B]", "b@ = c@d", "L = c@d"},
+         line + "2" + lands + "1 entry earlier" + numbers + ".\r\n" + line + "5" + lands + "1 entry earlier" + numbers + ".\r\n"},
+        {{"x@ = b@c", "[A]", "L = c@d"}, line + "1 of t.ini was refused: no preset moves.\r\n"},
+        {{"[A]", "\t", "L = c@d"}, line + "2 of t.ini was refused: no preset moves.\r\n"},
+        {{"[A]", "L = c@d", "a@ = b@c", "[B]", "L = c@d", "[A]", "L = c@d"}, line + "3" + lands + "1 entry earlier" + numbers + ".\r\n"},
+        {{"[A,B,C,A]", "a@ = b@c", "[A]", "b@ = c@d", "[B,A]", "L = c@d"}, line + "2" + lands + "3 entries earlier" + numbers +
+         " in A, 1 entry earlier in B; no preset moves in C.\r\n" + line + "4" + lands + "3 entries earlier" + numbers + ".\r\n"},
+    };
+    // clang-format on
+    for (const auto& [lines, warnings] : cases) {
+        parse_lines(lines);
+        std::string said;
+        for (const refused_line_t& refused : refused_label_lines()) {
+            said += refused_line_warning("t.ini", refused).shown(false);
+        }
+        EXPECT_EQ(said, warnings);
+    }
+}
+
 }  // namespace

@@ -36,6 +36,7 @@ TEST(DeviceSection, TableOfSections) {
         {"blank inside a name", {"[A B]"}, FAIL, unvalid(1, " ", "A B"), {}, {}},
         {"only a blank", {"[ ]"}, FAIL, unvalid(1, " ", " "), {}, {}},
         {"empty brackets are no section", {"[]"}, SUCCESS, "", {}, {}},
+        {"nor are they with a bracket after them", {"[]A]"}, SUCCESS, "", {}, {}},
         {"comment cuts the line", {"[A,B];[C]", "; [D]", "     "}, SUCCESS, "", {"A", "B"}, {"B"}},
         {"text around the brackets", {"Label [2] = ch1@dev"}, SUCCESS, "", {"2"}, {"2"}},
         {"second section replaces the list", {"[A,B,C]", "[D]"}, SUCCESS, "", {"D"}, {"C", "D"}},

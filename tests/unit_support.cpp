@@ -57,6 +57,7 @@ void reset_registry(const std::string& p_file, uint32_t p_line) {
     env.start_run(p_file);
     env.current_line_number = p_line;
     current_section_devices().clear();
+    forget_refused_lines();
 }
 
 parse_run_t parse_lines(const texts_t& p_lines) {

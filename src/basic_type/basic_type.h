@@ -75,19 +75,23 @@ uint16_t color_attribute(color_code_t p_color);
 // Where a text that a message quotes came from: it decides how the stream the message goes
 // to shows the text.
 enum text_origin_t {
-    PROGRAM_TEXT,     // the program's own words, and what the operator gave it
-    SERVICE_TEXT,     // from the service: an alias, an identifier, the greeting, an answer
+    PROGRAM_TEXT,     // the program's own words
+    SERVICE_TEXT,     // from the service, in code page 850: an alias, an identifier, an answer
     LABEL_FILE_TEXT,  // from a label file, in code page 850
-    TYPED_TEXT        // UTF-8: a label file's text as typed, or made from one
+    TYPED_TEXT,       // UTF-8: a label file's text as typed, or made from one
+    GIVEN_TEXT        // what the operator gave: a path, a word of the command line, a variable
 };
 
 // A message for the console, as texts that each keep their origin; the stream it is written
-// to shows it (shown_on). The program's words go out as they are. Every other text shows,
-// on a terminal, its control bytes in caret notation ("^[" for ESC, a service text keeping
-// its CR LF line ends), so that neither the service nor a label file can drive or wipe the
-// screen the operator confirms on; redirected output keeps the exact bytes. Label-file text
-// is shown in the console's character set: UTF-8 where the console is UTF-8, code page 850
-// elsewhere, where a typed text the code page lacks entirely shows as "?".
+// to shows it (shown_on). The program's words go out as they are. Every other text goes
+// through the one terminal rule: on a terminal its control bytes show in caret notation ("^["
+// for ESC, a service text keeping its CR LF line ends), and where the console is UTF-8 no
+// byte that is not UTF-8 goes out raw (a service text's bytes, code page 850, show as their
+// characters; a given text's bytes that are no UTF-8 as the same characters), so that
+// neither the service, a label file nor a path can drive or wipe the screen the operator
+// confirms on. Redirected output keeps the exact bytes. Label-file text is shown in the
+// console's character set: UTF-8 where the console is UTF-8, code page 850 elsewhere, where a
+// typed text the code page lacks entirely shows as "?".
 class console_message_t {
   public:
     console_message_t() = default;
@@ -108,10 +112,12 @@ class console_message_t {
     std::vector<part_t> m_parts;
 };
 
-// A text of the service, of a label file (code page 850), or typed (UTF-8), for a message.
+// A text of the service, of a label file (code page 850), typed (UTF-8), or given by the
+// operator (a path), for a message.
 console_message_t service_text(const std::string& p_text);
 console_message_t label_file_text(const std::string& p_cp850_text);
 console_message_t typed_text(const std::string& p_utf8_text);
+console_message_t given_text(const std::string& p_text);
 
 // A message followed or preceded by the program's own words, or two messages in a row.
 console_message_t operator+(console_message_t p_message, const std::string& p_words);
@@ -147,6 +153,14 @@ void printf_note(const std::string& p_text);
 // label file, the JSON that read_brimel_label prints). Until then (and always in
 // write_brimel_label) they write to standard output.
 void messages_to_standard_error();
+
+// "Unable to write to standard output: " p_reason and the line end.
+std::string standard_output_failed(const std::string& p_reason);
+
+// The status of a program whose standard output carries its job: p_status, or JOB_FAILED after
+// the line of standard_output_failed once a message or result written there did not all get
+// there (a full disk, a closed pipe). Output not written is a job not done.
+job_status_t checked_output_status(job_status_t p_status);
 
 // The colour's marker, the text, the reset marker: with the empty markers, the text.
 std::string color_text(std::string p_text, color_code_t p_color);
@@ -259,7 +273,7 @@ bool valid_user_ans(std::string& p_str, bool& confirm);
 // ---- User manual ------------------------------------------------------------------------
 
 // The manual text with p_prog_gname as the command name; CR LF line ends.
-std::string label_user_manual_text(const std::string& p_prog_gname);
+console_message_t label_user_manual_text(const std::string& p_prog_gname);
 
 // Prints the manual in cyan.
 void write_label_user_manual(std::string p_prog_gname);
@@ -288,6 +302,15 @@ std::string UTF8ToANSI(const std::string& s, const std::string& p_file, uint32_t
 
 // Converts code page 850 text back to UTF-8.
 std::string cp850_to_utf8(const std::string& p_text);
+
+// The length of the well-formed UTF-8 sequence that starts at p_at (1 for ASCII), or 0 when
+// its first byte starts none (no overlong form, no surrogate, nothing past U+10FFFF).
+std::size_t utf8_sequence_length(const std::string& p_text, std::size_t p_at);
+
+// Any bytes as UTF-8 text: each well-formed UTF-8 character as it is, every other byte as its
+// code page 850 character. A C1 control character (U+0080 to U+009F) counts as such bytes: a
+// terminal may take it for the start of a control sequence.
+std::string utf8_or_cp850(const std::string& p_bytes);
 
 // Code page 850 text as UTF-8 text for a file a person reads: every byte p_as_code picks
 // written \xHH (two capital hex digits), every other byte as its UTF-8 form. The one rule by

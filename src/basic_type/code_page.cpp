@@ -116,10 +116,10 @@ int hex_value(unsigned char p_c) {
     return p_c >= 'a' && p_c <= 'f' ? p_c - 'a' + 10 : -1;
 }
 
-std::string unsupported_char_warning(const std::string& p_file, uint32_t p_line,
-                                     std::size_t p_position, char p_byte) {
+console_message_t unsupported_char_warning(const std::string& p_file, uint32_t p_line,
+                                           std::size_t p_position, char p_byte) {
     // No blank before "position": the warning has always read "at line 4position 1".
-    return "Warning text contains unsupported character! In " + p_file + " at line " +
+    return "Warning text contains unsupported character! In " + given_text(p_file) + " at line " +
            std::to_string(p_line) + "position " + std::to_string(p_position) + " CHARACTER CODE: " +
            std::to_string(static_cast<int>(static_cast<signed char>(p_byte))) + "\r\n";
 }
@@ -233,6 +233,46 @@ bool unquote_cp850(const std::string& p_text, std::string& p_bytes) {
     }
     p_bytes = bytes;
     return true;
+}
+
+std::size_t utf8_sequence_length(const std::string& p_text, std::size_t p_at) {
+    const unsigned char lead = static_cast<unsigned char>(p_text[p_at]);
+    const std::size_t length = lead < 0x80                    ? 1
+                               : lead >= 0xC2 && lead <= 0xDF ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    if (length == 0 || p_at + length > p_text.size()) {
+        return 0;
+    }
+    // A lead byte's second byte has a narrower range after E0, ED, F0 and F4.
+    const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned byte = static_cast<unsigned char>(p_text[p_at + k]);
+        if (byte < (k == 1 ? low : 0x80) || byte > (k == 1 ? high : 0xBF)) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+std::string utf8_or_cp850(const std::string& p_bytes) {
+    std::string text;
+    for (std::size_t at = 0; at < p_bytes.size();) {
+        const std::size_t length = utf8_sequence_length(p_bytes, at);
+        // C2 80 to C2 9F: a C1 control character.
+        const bool c1_control = length == 2 && static_cast<unsigned char>(p_bytes[at]) == 0xC2 &&
+                                static_cast<unsigned char>(p_bytes[at + 1]) < 0xA0;
+        if (length == 0 || c1_control) {
+            text += cp850_to_utf8(p_bytes.substr(at, 1));
+            ++at;
+        } else {
+            text.append(p_bytes, at, length);
+            at += length;
+        }
+    }
+    return text;
 }
 
 std::string cp850_to_utf8(const std::string& p_text) {

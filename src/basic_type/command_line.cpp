@@ -62,6 +62,8 @@ bool take_option(const std::vector<option_spec_t>& p_table, const std::vector<st
 
 }  // namespace
 
+const char* const help_options = "-h or --help";
+
 bool command_line_t::has(const std::string& p_name) const {
     return std::any_of(m_options.begin(), m_options.end(),
                        [&](const std::pair<std::string, std::string>& p_option) {

@@ -55,6 +55,10 @@ bool parse_command_line(const std::vector<option_spec_t>& p_table,
                         const std::vector<std::string>& p_args, command_line_t& p_line,
                         std::string& p_what);
 
+// How the programs of this command line are asked for their manual, for a hint: "-h or
+// --help" (a word such as "help" is an operand for them).
+extern const char* const help_options;
+
 // "PROGRAM: WHAT (see --help)" and the line end.
 std::string usage_line(const std::string& p_program, const std::string& p_what,
                        const char* p_line_end = "\r\n");

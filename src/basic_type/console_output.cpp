@@ -114,19 +114,32 @@ std::string typed_in_console_set(const std::string& p_utf8_text) {
     return text.empty() && !p_utf8_text.empty() ? "?" : text;
 }
 
+// The terminal rule for a text whose bytes may be anything (a path, a typed text): its
+// control bytes visible and, where the console is UTF-8, no byte that is not UTF-8 raw.
+std::string terminal_safe(const std::string& p_text) {
+    const std::string visible = visible_controls(p_text);
+    return platform::console_uses_utf8() ? utf8_or_cp850(visible) : visible;
+}
+
 // One text of a message as a stream that is a terminal (p_terminal) or not shows it.
 std::string shown_text(text_origin_t p_origin, const std::string& p_text, bool p_terminal) {
+    const bool utf8 = platform::console_uses_utf8();
     switch (p_origin) {
-        case SERVICE_TEXT:
-            return p_terminal ? visible_service_text(p_text) : p_text;
+        case SERVICE_TEXT: {
+            const std::string text = p_terminal ? visible_service_text(p_text) : p_text;
+            // Its bytes are the devices' code page: shown as their characters, not raw.
+            return p_terminal && utf8 ? cp850_to_utf8(text) : text;
+        }
         case LABEL_FILE_TEXT: {
             const std::string text = p_terminal ? visible_controls(p_text) : p_text;
-            return platform::console_uses_utf8() ? cp850_to_utf8(text) : text;
+            return utf8 ? cp850_to_utf8(text) : text;
         }
         case TYPED_TEXT: {
             const std::string text = typed_in_console_set(p_text);
-            return p_terminal ? visible_controls(text) : text;
+            return p_terminal ? terminal_safe(text) : text;
         }
+        case GIVEN_TEXT:
+            return p_terminal ? terminal_safe(p_text) : p_text;
         case PROGRAM_TEXT:
             break;
     }
@@ -176,6 +189,10 @@ console_message_t typed_text(const std::string& p_utf8_text) {
     return console_message_t(TYPED_TEXT, p_utf8_text);
 }
 
+console_message_t given_text(const std::string& p_text) {
+    return console_message_t(GIVEN_TEXT, p_text);
+}
+
 console_message_t operator+(console_message_t p_message, const std::string& p_words) {
     return p_message += console_message_t(PROGRAM_TEXT, p_words);
 }
@@ -190,6 +207,19 @@ console_message_t operator+(console_message_t p_first, const console_message_t& 
 
 void messages_to_standard_error() {
     G_message_stream = platform::CONSOLE_ERR;
+}
+
+std::string standard_output_failed(const std::string& p_reason) {
+    return "Unable to write to standard output: " + p_reason + "\r\n";
+}
+
+job_status_t checked_output_status(job_status_t p_status) {
+    std::string reason;
+    if (platform::console_output_intact(reason)) {
+        return p_status;
+    }
+    printf_error_message(standard_output_failed(reason));
+    return JOB_FAILED;
 }
 
 uint16_t color_attribute(color_code_t p_color) {

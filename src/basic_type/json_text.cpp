@@ -9,30 +9,6 @@ namespace {
 // What stands for a byte that is no part of well-formed UTF-8: U+FFFD.
 const char G_replacement[] = "\xEF\xBF\xBD";
 
-// The length of the well-formed UTF-8 sequence that starts at p_at (1 for ASCII), or 0 when
-// its first byte starts none: a lead byte's second byte has a narrower range after E0, ED, F0
-// and F4 (no overlong form, no surrogate, nothing past U+10FFFF).
-std::size_t sequence_length(const std::string& p_text, std::size_t p_at) {
-    const unsigned char lead = static_cast<unsigned char>(p_text[p_at]);
-    const std::size_t length = lead < 0x80                    ? 1
-                               : lead >= 0xC2 && lead <= 0xDF ? 2
-                               : lead >= 0xE0 && lead <= 0xEF ? 3
-                               : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                              : 0;
-    if (length == 0 || p_at + length > p_text.size()) {
-        return 0;
-    }
-    const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-    const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-    for (std::size_t k = 1; k < length; ++k) {
-        const unsigned byte = static_cast<unsigned char>(p_text[p_at + k]);
-        if (byte < (k == 1 ? low : 0x80) || byte > (k == 1 ? high : 0xBF)) {
-            return 0;
-        }
-    }
-    return length;
-}
-
 }  // namespace
 
 const char* const json_null = "null";
@@ -42,7 +18,7 @@ std::string json_string(const std::string& p_utf8) {
     for (std::size_t at = 0; at < p_utf8.size(); ++at) {
         const char c = p_utf8[at];
         const unsigned char byte = static_cast<unsigned char>(c);
-        const std::size_t length = sequence_length(p_utf8, at);
+        const std::size_t length = utf8_sequence_length(p_utf8, at);
         if (length == 0) {
             text += G_replacement;
         } else if (length > 1) {

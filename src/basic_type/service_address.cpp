@@ -51,7 +51,7 @@ bool choose_service_port(const std::string* p_option, const std::string* p_varia
     if (!read_service_port(*text, port)) {
         // The text is the operator's: its control bytes are shown visibly on a terminal.
         p_refusal = source + std::string(" needs a port number from 1 to 65535, not \"") +
-                    typed_text(*text) + "\"";
+                    given_text(*text) + "\"";
         return false;
     }
     p_port.m_port = port;

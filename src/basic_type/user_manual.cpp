@@ -2,16 +2,17 @@
 
 #include <algorithm>
 
-std::string label_user_manual_text(const std::string& p_prog_gname) {
+console_message_t label_user_manual_text(const std::string& p_prog_gname) {
     const std::string nl = "\r\n";
-    std::string text;
-    text += p_prog_gname + " User's manual:" + nl;
-    text += "The program purpose to write the KALDEN RM6X labels";
-    text +=
+    // The program's name is the path the operator started it by.
+    const console_message_t name = given_text(p_prog_gname);
+    std::string purpose = " User's manual:" + nl;
+    purpose += "The program purpose to write the KALDEN RM6X labels";
+    purpose +=
         "the program input expect at least one input file path *.ini as an argument for "
         "instance:" +
         nl;
-    text += p_prog_gname + " load_kalden_default_device.ini" + nl;
+    std::string text = " load_kalden_default_device.ini" + nl;
     text += "File must be written in this way:" + nl;
     text += "A section in bracket: [device_1, ..., device_n] ";
     text += "that specify the devices which are going to be written";
@@ -46,7 +47,7 @@ std::string label_user_manual_text(const std::string& p_prog_gname) {
         ";Only letters, numbers and  dash/minus sign are valid char for a dante DEVICE name,  "
         "SPACE IS NOT A VALID CHARACTER." +
         nl;
-    return text;
+    return name + purpose + name + text;
 }
 
 void write_label_user_manual(std::string p_prog_gname) {

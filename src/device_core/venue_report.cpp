@@ -39,8 +39,8 @@ line_outcome_t reading_outcome(const std::vector<area_read_t>& p_reads) {
 
 console_message_t differs_head(const std::string& p_name, const std::string& p_mac,
                                const std::string& p_file) {
-    return service_text(p_name) + " (" + service_text(p_mac) + ") differs from what " + p_file +
-           " would write:" + G_nl;
+    return service_text(p_name) + " (" + service_text(p_mac) + ") differs from what " +
+           given_text(p_file) + " would write:" + G_nl;
 }
 
 console_message_t difference_lines(const std::vector<entry_difference_t>& p_differences) {
@@ -67,11 +67,11 @@ std::string counted(std::size_t p_count, const char* p_one, const char* p_more) 
     return std::to_string(p_count) + " " + (p_count == 1 ? p_one : p_more);
 }
 
-std::string totals_line(const std::string& p_head, const std::string& p_what,
-                        const venue_totals_t& p_totals, const std::string& p_same_one,
-                        const std::string& p_same_more) {
-    std::string line = p_head + ": " + p_what + " on " + std::to_string(p_totals.m_differing) +
-                       " of " + counted(p_totals.m_devices, "device", "devices") + "; " +
+console_message_t totals_line(const console_message_t& p_head, const std::string& p_what,
+                              const venue_totals_t& p_totals, const std::string& p_same_one,
+                              const std::string& p_same_more) {
+    std::string line = ": " + p_what + " on " + std::to_string(p_totals.m_differing) + " of " +
+                       counted(p_totals.m_devices, "device", "devices") + "; " +
                        std::to_string(p_totals.m_same) + " " +
                        (p_totals.m_same == 1 ? p_same_one : p_same_more);
     const std::pair<std::size_t, const char*> troubles[] = {
@@ -89,7 +89,7 @@ std::string totals_line(const std::string& p_head, const std::string& p_what,
             line += "; " + std::to_string(count) + " " + words;
         }
     }
-    return line + "." + G_nl;
+    return p_head + line + "." + G_nl;
 }
 
 std::string totals_json(const venue_totals_t& p_totals, const char* p_unit) {

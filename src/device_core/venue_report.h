@@ -61,9 +61,9 @@ struct venue_totals_t {
 // what the devices that need nothing do (p_same_one for one, e.g. "already holds the file",
 // p_same_more for more), then each count of the targets that could not be worked on that is
 // not 0 ("; 1 not found; 2 not read"), and ".".
-std::string totals_line(const std::string& p_head, const std::string& p_what,
-                        const venue_totals_t& p_totals, const std::string& p_same_one,
-                        const std::string& p_same_more);
+console_message_t totals_line(const console_message_t& p_head, const std::string& p_what,
+                              const venue_totals_t& p_totals, const std::string& p_same_one,
+                              const std::string& p_same_more);
 
 // "3 fields", "1 entry": a count and its noun.
 std::string counted(std::size_t p_count, const char* p_one, const char* p_more);

@@ -17,8 +17,10 @@
 
 // The reading part of a transfer run: starts the run, then reads and parses the file line by
 // line into the registry's target devices, with every message of the run. FAIL when the file
-// cannot be opened or read, or a line is rejected; nothing is sent to the service.
-Status read_label_file(const std::string& p_file_name);
+// cannot be opened or read, or a line is rejected; nothing is sent to the service. A file that
+// cannot be opened is told with how the program is asked for help, p_help_words ("-h or
+// help" for the writer).
+Status read_label_file(const std::string& p_file_name, const std::string& p_help_words);
 
 // A target device of the label file just read, and the presets its lines gave it (the first
 // 64), in code page 850.
@@ -77,15 +79,33 @@ Status parse_line(std::string& p_line);
 // every transfer run.
 std::vector<std::string>& current_section_devices();
 
-// The numbers of the label lines refused and skipped while the file was read: each puts
-// every later preset of its devices one entry earlier than the file numbers it. Emptied at
-// the start of every transfer run.
-std::vector<uint32_t>& refused_label_lines();
+// What a refused label line does to a device of its section: the next preset the file gives
+// the device after the line lands m_shift entries earlier than the file numbers it, one per
+// refused line before that preset in sections naming the device (twice for a section that
+// names it twice); 0 when no later line gives the device a preset.
+struct device_shift_t {
+    std::string m_device;
+    std::size_t m_shift = 0;
+};
 
-// Names a refused label line again with what it does to the presets after it: the
-// p_shift-th refused line of p_file puts them p_shift entries earlier than the file numbers
-// them.
-std::string refused_line_warning(const std::string& p_file, uint32_t p_line, std::size_t p_shift);
+// A label line refused and skipped while the file was read, and its shift on each device of
+// its section, once each in section order. None for a line before any section, nor for one of
+// blanks and TABs alone, which names no preset and moves none.
+struct refused_line_t {
+    uint32_t m_number = 0;
+    std::vector<device_shift_t> m_shifts;
+};
+
+// The label lines refused while the file was read, in file order, each shift known once the
+// file is read whole; forget_refused_lines empties them at the start of every transfer run.
+const std::vector<refused_line_t>& refused_label_lines();
+std::vector<uint32_t> refused_line_numbers();
+void forget_refused_lines();
+
+// Names a refused label line of p_file again with what it does to the presets after it: the
+// shift when every device of its section has the same, each device's otherwise, and "no
+// preset moves" where none does.
+console_message_t refused_line_warning(const std::string& p_file, const refused_line_t& p_line);
 
 // True, after the refused-character messages, when a character between the brackets of
 // the section line p_line (as read) was left out by the conversion: the names would no
@@ -134,7 +154,7 @@ std::string useful_part(const std::string& p_text);
 // ---- Messages -----------------------------------------------------------------------------
 
 // p_head + current file + " at line " + current line + "\r\n".
-std::string line_location(const std::string& p_head);
+console_message_t line_location(const std::string& p_head);
 
 // A name of more than 32 characters is cut to 32 after a warning headed p_warning_head.
 std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head);

@@ -1,11 +1,67 @@
 #include "file_parser/file_parser.h"
 
+#include <unordered_map>
+
 #include "device_registry/device_registry.h"
 
 namespace {
 
+// Where the shift of a device of a refused line goes once its next preset is known.
+struct waiting_shift_t {
+    std::size_t m_line;   // in G_refused_lines
+    std::size_t m_shift;  // in that line's shifts
+};
+
+// The refused lines whose sections named a device so far, and its shifts that wait for its
+// next preset.
+struct device_refusals_t {
+    std::size_t m_count = 0;
+    std::vector<waiting_shift_t> m_waiting;
+};
+
+std::vector<refused_line_t> G_refused_lines;
+// Only the devices of a refused line's section have an entry: a file that refuses no line
+// pays one test per label line.
+std::unordered_map<std::string, device_refusals_t> G_refusals;
+
+// A refused label line of the current section: each of its devices counts it, and its shift
+// waits for the device's next preset.
+void note_refused_line(const std::string& p_line) {
+    refused_line_t refused;
+    refused.m_number = zel_config_env::instance().current_line_number;
+    std::size_t first_useful = 0;
+    // Blanks and TABs alone name no preset: nothing after them moves.
+    const bool names_a_preset = find_first_usefull_char(p_line, first_useful) == SUCCESS;
+    for (const std::string& name : current_section_devices()) {
+        if (!names_a_preset) {
+            break;
+        }
+        device_refusals_t& device = G_refusals[name];
+        ++device.m_count;
+        // A name given twice in the section counts twice, and waits once.
+        if (device.m_waiting.empty() || device.m_waiting.back().m_line != G_refused_lines.size()) {
+            device.m_waiting.push_back(
+                waiting_shift_t{G_refused_lines.size(), refused.m_shifts.size()});
+            refused.m_shifts.push_back(device_shift_t{name, 0});
+        }
+    }
+    G_refused_lines.push_back(refused);
+}
+
+// The file gave p_device a preset: the shifts that waited for it are the refused lines so far.
+void note_preset_given(const std::string& p_device) {
+    const auto found = G_refusals.find(p_device);
+    if (found == G_refusals.end()) {
+        return;
+    }
+    for (const waiting_shift_t& waiting : found->second.m_waiting) {
+        G_refused_lines[waiting.m_line].m_shifts[waiting.m_shift].m_shift = found->second.m_count;
+    }
+    found->second.m_waiting.clear();
+}
+
 void report_refused_char(const std::string& p_what, char p_char, const std::string& p_line) {
-    refused_label_lines().push_back(zel_config_env::instance().current_line_number);
+    note_refused_line(p_line);
     printf_error_message(line_location("Error in: "));
     printf_error_message("Invalid formated " + p_what +
                          ", invalid charaters: " + label_file_text(std::string(1, p_char)) +
@@ -68,7 +124,7 @@ std::string parse_device(const std::string& p_line, std::size_t& pos, bool& p_go
             return std::string();
         }
         if (space_after_field) {
-            refused_label_lines().push_back(zel_config_env::instance().current_line_number);
+            note_refused_line(p_line);
             printf_error_message(line_location("Error in: "));
             printf_error_message("Invalid formated device name, got more than one device name." +
                                  label_file_text(p_line) + "\r\n");
@@ -102,9 +158,27 @@ Status interpret_parameter(std::string p_label, std::string p_device_id, std::st
             device = &env.add_device(names[first]);
         }
         device->add_preset_labels(end - first, p_label, p_device_id, p_channel_id);
+        note_preset_given(names[first]);
         first = end;
     }
     return SUCCESS;
+}
+
+const std::vector<refused_line_t>& refused_label_lines() {
+    return G_refused_lines;
+}
+
+std::vector<uint32_t> refused_line_numbers() {
+    std::vector<uint32_t> numbers;
+    for (const refused_line_t& line : G_refused_lines) {
+        numbers.push_back(line.m_number);
+    }
+    return numbers;
+}
+
+void forget_refused_lines() {
+    G_refused_lines.clear();
+    G_refusals.clear();
 }
 
 Status format_channel_id(std::string& p_channel) {

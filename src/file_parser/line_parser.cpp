@@ -1,6 +1,7 @@
 #include "file_parser/file_parser.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "basic_type/label_area.h"
 #include "device_registry/device_registry.h"
@@ -9,6 +10,48 @@ namespace {
 
 bool is_blank(char p_c) {
     return p_c == '\t' || p_c == '\n' || p_c == '\r' || p_c == ' ';
+}
+
+// The devices of a refused line's section that one shift moves.
+struct shift_group_t {
+    std::size_t m_shift;
+    std::vector<std::string> m_devices;
+};
+
+std::string entries_earlier(std::size_t p_shift) {
+    return std::to_string(p_shift) + (p_shift == 1 ? " entry" : " entries") + " earlier";
+}
+
+// The devices of a refused line by their shift, the groups in the order of their first device;
+// the devices no preset of which moves go to p_unmoved.
+std::vector<shift_group_t> shift_groups(const refused_line_t& p_line,
+                                        std::vector<std::string>& p_unmoved) {
+    std::vector<shift_group_t> groups;
+    std::unordered_map<std::size_t, std::size_t> group_of_shift;
+    for (const device_shift_t& device : p_line.m_shifts) {
+        if (device.m_shift == 0) {
+            p_unmoved.push_back(device.m_device);
+            continue;
+        }
+        const auto group = group_of_shift.emplace(device.m_shift, groups.size());
+        if (group.second) {
+            groups.push_back(shift_group_t{device.m_shift, {}});
+        }
+        groups[group.first->second].m_devices.push_back(device.m_device);
+    }
+    return groups;
+}
+
+// "A", "A and B", "A, B and C": names of the label file.
+console_message_t device_names(const std::vector<std::string>& p_names) {
+    console_message_t text;
+    for (std::size_t k = 0; k < p_names.size(); ++k) {
+        text += (k == 0                    ? ""
+                 : k + 1 == p_names.size() ? " and "
+                                           : ", ") +
+                label_file_text(p_names[k]);
+    }
+    return text;
 }
 
 }  // namespace
@@ -23,10 +66,10 @@ std::string useful_part(const std::string& p_text) {
     return p_text.substr(first, last - first + 1);
 }
 
-std::string line_location(const std::string& p_head) {
+console_message_t line_location(const std::string& p_head) {
     const zel_config_env& env = zel_config_env::instance();
-    return p_head + env.current_file + " at line " + std::to_string(env.current_line_number) +
-           "\r\n";
+    return p_head + given_text(env.current_file) + " at line " +
+           std::to_string(env.current_line_number) + "\r\n";
 }
 
 std::string cut_to_name_length(std::string p_text, const std::string& p_warning_head) {
@@ -70,15 +113,28 @@ std::vector<std::string>& current_section_devices() {
     return current_device_names;
 }
 
-std::vector<uint32_t>& refused_label_lines() {
-    static std::vector<uint32_t> lines;
-    return lines;
-}
-
-std::string refused_line_warning(const std::string& p_file, uint32_t p_line, std::size_t p_shift) {
-    return "Warning: line " + std::to_string(p_line) + " of " + p_file +
-           " was refused: the presets after it land " + std::to_string(p_shift) +
-           (p_shift == 1 ? " entry" : " entries") + " earlier than the file numbers them.\r\n";
+console_message_t refused_line_warning(const std::string& p_file, const refused_line_t& p_line) {
+    std::vector<std::string> unmoved;
+    const std::vector<shift_group_t> groups = shift_groups(p_line, unmoved);
+    console_message_t text = "Warning: line " + std::to_string(p_line.m_number) + " of " +
+                             given_text(p_file) + " was refused: ";
+    if (groups.empty()) {
+        return text + "no preset moves.\r\n";
+    }
+    text = text + ("the presets after it land " + entries_earlier(groups[0].m_shift) +
+                   " than the file numbers them");
+    if (groups.size() == 1 && unmoved.empty()) {
+        return text + ".\r\n";
+    }
+    text += " in " + device_names(groups[0].m_devices);
+    for (std::size_t k = 1; k < groups.size(); ++k) {
+        text +=
+            ", " + entries_earlier(groups[k].m_shift) + " in " + device_names(groups[k].m_devices);
+    }
+    if (!unmoved.empty()) {
+        text += "; no preset moves in " + device_names(unmoved);
+    }
+    return text + ".\r\n";
 }
 
 Status parse_line(std::string& p_line) {

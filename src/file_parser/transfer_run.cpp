@@ -11,9 +11,11 @@ namespace {
 
 const std::size_t G_read_chunk = 64 * 1024;
 
-std::string open_failure_message(const std::string& p_file_name) {
-    return "Unable to open file: \r\n" + p_file_name +
-           "\r\nif you need some help re-run the program and type -h or help" + str_exit_failure;
+console_message_t open_failure_message(const std::string& p_file_name,
+                                       const std::string& p_help_words) {
+    return "Unable to open file: \r\n" + given_text(p_file_name) +
+           "\r\nif you need some help re-run the program and type " + p_help_words +
+           str_exit_failure;
 }
 
 }  // namespace
@@ -88,25 +90,27 @@ void label_file_reader::close() {
 }
 
 std::vector<label_file_target_t> label_file_targets() {
+    const std::vector<brimel_config_rm6x_device>& devices = zel_config_env::instance().device_list;
     std::vector<label_file_target_t> targets;
-    for (const brimel_config_rm6x_device& device : zel_config_env::instance().device_list) {
+    targets.reserve(devices.size());
+    for (const brimel_config_rm6x_device& device : devices) {
         targets.push_back(label_file_target_t{device.m_device_name, device.preset_to_write,
                                               device.m_presets_given});
     }
     return targets;
 }
 
-Status read_label_file(const std::string& p_file_name) {
+Status read_label_file(const std::string& p_file_name, const std::string& p_help_words) {
     zel_config_env& env = zel_config_env::instance();
     env.start_run(p_file_name);
     // Labels at the top of a file never go to devices named only in an earlier file.
     current_section_devices().clear();
-    refused_label_lines().clear();
-    printf_str(color_text("Opening file: ", GREEN) + color_text(p_file_name, GREEN) + "\r\n");
+    forget_refused_lines();
+    printf_str(color_text("Opening file: ", GREEN) + given_text(p_file_name) + "\r\n");
 
     label_file_reader reader;
     if (!reader.open(p_file_name)) {
-        printf_error_message(open_failure_message(p_file_name));
+        printf_error_message(open_failure_message(p_file_name, p_help_words));
         return FAIL;
     }
     Status ret_status = SUCCESS;
@@ -122,7 +126,8 @@ Status read_label_file(const std::string& p_file_name) {
     reader.close();
     if (ret_status == SUCCESS && read_failed) {
         printf_error_message(line_location("Error in: "));
-        printf_error_message("Unable to read file: \r\n" + p_file_name + str_exit_failure);
+        printf_error_message("Unable to read file: \r\n" + given_text(p_file_name) +
+                             str_exit_failure);
         ret_status = FAIL;
     }
     return ret_status;

@@ -14,7 +14,7 @@ int64_t monotonic_ms();
 // Blocks the calling thread for about p_ms milliseconds (nothing for 0 or less).
 void sleep_ms(int64_t p_ms);
 
-// The local date and time now: "2026-12-06 21:30".
+// The local date and time now, with its offset from UTC: "2026-12-06 21:30 +0100".
 std::string local_date_time();
 
 }  // namespace platform

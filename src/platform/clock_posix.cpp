@@ -29,7 +29,7 @@ std::string local_date_time() {
     struct tm local = {};
     char text[32] = "";
     if (localtime_r(&now, &local) != nullptr) {
-        std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M", &local);
+        std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M %z", &local);
     }
     return text;
 }

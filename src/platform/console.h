@@ -20,6 +20,10 @@ const uint16_t DEFAULT_ATTRIBUTE = 15;
 // Where the stream is not a console (a file, a pipe) the text goes out uncoloured.
 void console_write(console_stream_t p_stream, const std::string& p_text, uint16_t p_attribute);
 
+// False, with the system's words for the first failure, once a write of console_write to
+// standard output did not all get there (a full disk, a closed pipe); true while every one did.
+bool console_output_intact(std::string& p_reason);
+
 // True when the stream is an interactive console or terminal.
 bool console_is_terminal(console_stream_t p_stream);
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,9 @@ struct terminal_flags_t {
         m_colour[CONSOLE_ERR] = allowed && m_is_terminal[CONSOLE_ERR];
     }
 };
+
+// The system's words for the first write to standard output that failed; empty while none did.
+std::string G_output_failure;
 
 const terminal_flags_t& terminal_flags() {
     static const terminal_flags_t flags;
@@ -70,11 +74,20 @@ void console_write(console_stream_t p_stream, const std::string& p_text, uint16_
     if (colour) {
         std::fputs(sgr_of(p_attribute), out);
     }
-    std::fwrite(p_text.data(), 1, p_text.size(), out);
+    errno = 0;
+    bool written = std::fwrite(p_text.data(), 1, p_text.size(), out) == p_text.size();
     if (colour) {
         std::fputs(sgr_of(DEFAULT_ATTRIBUTE), out);
     }
-    std::fflush(out);
+    written = std::fflush(out) == 0 && written;
+    if (!written && p_stream == CONSOLE_OUT && G_output_failure.empty()) {
+        G_output_failure = std::strerror(errno != 0 ? errno : EIO);
+    }
+}
+
+bool console_output_intact(std::string& p_reason) {
+    p_reason = G_output_failure;
+    return G_output_failure.empty();
 }
 
 bool console_is_terminal(console_stream_t p_stream) {

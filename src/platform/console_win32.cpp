@@ -4,7 +4,9 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace platform {
 namespace {
@@ -35,6 +37,9 @@ const console_setup_t& console_setup() {
     return setup;
 }
 
+// The system's words for the first write to standard output that failed; empty while none did.
+std::string G_output_failure;
+
 // Taken during start-up so that the switch to binary mode comes before any write, also
 // one that does not pass through console_write.
 const console_setup_t& G_console_setup = console_setup();
@@ -51,11 +56,20 @@ void console_write(console_stream_t p_stream, const std::string& p_text, uint16_
     if (colour) {
         SetConsoleTextAttribute(console, p_attribute);
     }
-    std::fwrite(p_text.data(), 1, p_text.size(), out);
-    std::fflush(out);
+    errno = 0;
+    bool written = std::fwrite(p_text.data(), 1, p_text.size(), out) == p_text.size();
+    written = std::fflush(out) == 0 && written;
     if (colour) {
         SetConsoleTextAttribute(console, DEFAULT_ATTRIBUTE);
     }
+    if (!written && p_stream == CONSOLE_OUT && G_output_failure.empty()) {
+        G_output_failure = std::strerror(errno != 0 ? errno : EIO);
+    }
+}
+
+bool console_output_intact(std::string& p_reason) {
+    p_reason = G_output_failure;
+    return G_output_failure.empty();
 }
 
 bool console_is_terminal(console_stream_t p_stream) {

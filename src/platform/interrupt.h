@@ -6,7 +6,8 @@
 namespace platform {
 
 // Installs handlers for SIGINT and SIGTERM (console control events on Windows) that
-// only raise a flag; the program polls it.
+// only raise a flag; the program polls it. Also where they were ignored when the program
+// started: a script stops a simulator it started in the background with SIGINT.
 void install_stop_handler();
 
 // True once a stop was requested.
@@ -15,7 +16,8 @@ bool stop_requested();
 // From this call on, for the rest of the program, the first Ctrl-C (SIGINT; CTRL_C or
 // CTRL_BREAK on Windows) only raises the flag that interrupted() reads; a second one ends
 // the program at once, as Ctrl-C does by default. Before the first call Ctrl-C is left as
-// it was; later calls change nothing.
+// it was; later calls change nothing. A Ctrl-C the program was started to ignore (a
+// background job of a script) stays ignored: nothing is caught.
 void catch_interrupts();
 
 // True once a Ctrl-C was caught. Nothing lowers the flag: a program that sees it stops its

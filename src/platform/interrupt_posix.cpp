@@ -7,6 +7,9 @@
 namespace platform {
 namespace {
 
+// The signals a stop request comes by.
+const int G_stop_signals[] = {SIGINT, SIGTERM};
+
 std::atomic<bool> G_stop_requested(false);
 // Lock-free, so that a signal handler may touch it.
 std::atomic<bool> G_interrupted(false);
@@ -25,12 +28,15 @@ void on_interrupt(int p_signal) {
     if (!G_interrupted.exchange(true)) {
         return;
     }
-    struct sigaction ending = G_action_before_catching;
-    if (ending.sa_handler == SIG_IGN) {
-        ending.sa_handler = SIG_DFL;  // ignored before, the second Ctrl-C still ends it
-    }
-    sigaction(p_signal, &ending, nullptr);
+    sigaction(p_signal, &G_action_before_catching, nullptr);
     raise(p_signal);
+}
+
+// A signal ignored when the program started (a background job of a script) stays ignored:
+// nothing that was not to stop the program is taken as a stop.
+bool ignored(int p_signal) {
+    struct sigaction now = {};
+    return sigaction(p_signal, nullptr, &now) == 0 && now.sa_handler == SIG_IGN;
 }
 
 // With SA_RESTART a read the signal interrupted goes on; without it, it fails with EINTR.
@@ -48,8 +54,11 @@ void install_stop_handler() {
     struct sigaction action = {};
     action.sa_handler = on_stop_signal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // Also where the program was started to ignore them: a script stops the simulator it
+    // started in the background with SIGINT.
+    for (const int signal_number : G_stop_signals) {
+        sigaction(signal_number, &action, nullptr);
+    }
 }
 
 bool stop_requested() {
@@ -57,7 +66,7 @@ bool stop_requested() {
 }
 
 void catch_interrupts() {
-    if (!G_catching) {
+    if (!G_catching && !ignored(SIGINT)) {
         G_catching = true;
         set_interrupt_action(SA_RESTART, &G_action_before_catching);
     }

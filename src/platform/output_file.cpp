@@ -9,8 +9,11 @@ namespace platform {
 namespace {
 
 // Each temporary name is this process's own (its number and a count): only a file left by an
-// earlier process of the same number can take one, and the next name is tried.
+// earlier process of the same number can take one, and the next name is tried. It is short, so
+// that it fits beside a target whose name is as long as the file system takes.
 const int G_name_tries = 100;
+const char G_temporary_head[] = ".wbl-";
+const char G_temporary_tail[] = ".part";
 std::atomic<unsigned> G_temporary_count(0);
 
 // What is at the target now: OUTPUT_OK for nothing or a regular file that may be replaced.
@@ -55,8 +58,9 @@ output_result_t output_file_t::open(const std::string& p_path, bool p_replace,
         return state;
     }
     for (int attempt = 0; attempt < G_name_tries; ++attempt) {
-        const std::string temporary = p_path + "." + output_os::process_number() + "-" +
-                                      std::to_string(++G_temporary_count) + ".part";
+        const std::string temporary = output_os::folder_of(p_path) + G_temporary_head +
+                                      output_os::process_number() + "-" +
+                                      std::to_string(++G_temporary_count) + G_temporary_tail;
         const output_os::outcome_t made = output_os::create_new(temporary, m_file, p_reason);
         if (made == output_os::DONE) {
             m_temporary = temporary;
@@ -70,6 +74,11 @@ output_result_t output_file_t::open(const std::string& p_path, bool p_replace,
 }
 
 output_result_t output_file_t::commit(const std::string& p_text, std::string& p_reason) {
+    // A file replaced keeps who may read it: a private backup stays private. Set before the
+    // text goes in.
+    if (m_replace && m_file != nullptr) {
+        output_os::keep_permissions_of(*m_file, m_path);
+    }
     const output_result_t result =
         write_out(m_file, p_text, p_reason) ? put_in_place(p_text, p_reason) : OUTPUT_SYSTEM_ERROR;
     discard();

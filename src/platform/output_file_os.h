@@ -48,6 +48,13 @@ bool close_file(open_file_t*& p_file, bool p_keep, std::string& p_reason);
 outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_replace,
                     std::string& p_reason);
 
+// Gives p_file the permission bits of the regular file at p_from, when one is there; nothing
+// otherwise, nor where the file system refuses them (FAT) or has none to give (Windows).
+void keep_permissions_of(open_file_t& p_file, const std::string& p_from);
+
+// The folder part of p_path, up to and with its last separator; empty for a bare name.
+std::string folder_of(const std::string& p_path);
+
 // Removes p_path; a file already gone is no error.
 void remove_file(const std::string& p_path);
 

@@ -20,7 +20,9 @@ namespace output_os {
 namespace {
 
 // The signals that end a program by default when a person or the system stops it.
-const int G_ending_signals[] = {SIGINT, SIGTERM, SIGHUP};
+const int G_ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// The permission bits a replaced file passes on (not set-user-ID and the like).
+const mode_t G_permission_bits = 0777;
 
 // The file a signal that ends the program unlinks first: a copy of its path made before the
 // handler may need it, lock-free so that the handler may read it.
@@ -161,6 +163,18 @@ outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_r
         return DONE;
     }
     return unsupported(errno) ? UNSUPPORTED : outcome_of_errno(p_reason);
+}
+
+void keep_permissions_of(open_file_t& p_file, const std::string& p_from) {
+    struct stat info = {};
+    if (lstat(p_from.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        fchmod(p_file.m_fd, info.st_mode & G_permission_bits);
+    }
+}
+
+std::string folder_of(const std::string& p_path) {
+    const std::size_t slash = p_path.rfind('/');
+    return slash == std::string::npos ? std::string() : p_path.substr(0, slash + 1);
 }
 
 void remove_file(const std::string& p_path) {

@@ -102,6 +102,16 @@ outcome_t move_file(const std::string& p_from, const std::string& p_to, bool p_r
                : outcome_of_error(p_reason);
 }
 
+void keep_permissions_of(open_file_t&, const std::string&) {
+    // Nothing: a file's access comes from its folder here, and the new file has the folder's.
+}
+
+std::string folder_of(const std::string& p_path) {
+    // "C:name" is a name in the current folder of drive C.
+    const std::size_t separator = p_path.find_last_of("/\\:");
+    return separator == std::string::npos ? std::string() : p_path.substr(0, separator + 1);
+}
+
 void remove_file(const std::string& p_path) {
     DeleteFileW(wide_of(p_path).c_str());
 }

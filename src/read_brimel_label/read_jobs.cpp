@@ -63,38 +63,50 @@ void unanswered(const network_view_t& p_view, std::vector<std::string>& p_left_o
     }
 }
 
+// What a name that cannot be read is, for the top of a backup.
+std::string left_out_text(const target_t& p_target, const std::string& p_mac) {
+    const std::string& name = p_target.name();
+    switch (p_target.state()) {
+        case NAME_AMBIGUOUS:
+            return read_msg::left_out_ambiguous(name);
+        case NAME_NOT_FOUND:
+            return read_msg::left_out_not_found(name, p_target.m_target.m_unanswered);
+        case NAME_NOT_COMPATIBLE:
+            return read_msg::left_out_not_compatible(name, p_mac);
+        default:
+            return read_msg::left_out_not_nameable(name, p_mac);
+    }
+}
+
 // How each name finds its device, in order, after a warning about each that cannot be read:
 // first, when a name was not found, the listed devices that gave no information answer (that
 // name may be one of theirs), then each name not found, not compatible, ambiguous, or not a
-// section name; what each of those is goes to p_left_out.
+// section name; what each of those is goes to p_left_out, when given (a backup's).
 std::vector<target_t> look_up(const network_view_t& p_view, const std::vector<std::string>& p_names,
-                              std::vector<std::string>& p_left_out) {
+                              std::vector<std::string>* p_left_out) {
     std::vector<target_t> targets;
+    targets.reserve(p_names.size());
     bool unanswered_may_be_it = false;
-    for (const target_lookup_t& lookup : look_up_targets(p_view, p_names)) {
-        targets.push_back(target_t{lookup});
+    for (target_lookup_t& lookup : look_up_targets(p_view, p_names)) {
         unanswered_may_be_it = unanswered_may_be_it || lookup.m_unanswered;
+        targets.push_back(target_t{std::move(lookup)});
     }
+    std::vector<std::string> unanswered_left_out;
     if (unanswered_may_be_it) {
-        unanswered(p_view, p_left_out);
+        unanswered(p_view, p_left_out != nullptr ? *p_left_out : unanswered_left_out);
     }
     for (target_t& target : targets) {
-        const std::string& name = target.name();
         const std::string mac = target.device() != nullptr ? target.device()->m_mac : "";
         const console_message_t warning = target_warning(p_view, target.m_target, G_not_done);
         if (!warning.empty()) {
             printf_error_message(warning);
         }
-        if (target.state() == NAME_AMBIGUOUS) {
-            p_left_out.push_back(read_msg::left_out_ambiguous(name));
-        } else if (target.state() == NAME_NOT_FOUND) {
-            p_left_out.push_back(read_msg::left_out_not_found(name, target.m_target.m_unanswered));
-        } else if (target.state() == NAME_NOT_COMPATIBLE) {
-            p_left_out.push_back(read_msg::left_out_not_compatible(name, mac));
-        } else if (!is_section_name(name)) {
-            printf_error_message(read_msg::not_nameable(name, mac));
-            p_left_out.push_back(read_msg::left_out_not_nameable(name, mac));
+        if (target.state() == NAME_FOUND && !is_section_name(target.name())) {
+            printf_error_message(read_msg::not_nameable(target.name(), mac));
             target.m_readable = false;
+        }
+        if (p_left_out != nullptr && !target.can_be_read()) {
+            p_left_out->push_back(left_out_text(target, mac));
         }
     }
     return targets;
@@ -279,12 +291,10 @@ void report(const std::vector<verify_result_t>& p_results, const std::string& p_
         }
     }
     const venue_totals_t totals = verify_totals(p_results);
-    print_verdict(
-        console_message_t(
-            PROGRAM_TEXT,
-            totals_line("Verify", counted(totals.m_differences, "entry differs", "entries differ"),
-                        totals, "holds the file", "hold the file")),
-        totals.m_same == totals.m_devices ? GREEN : RED, p_json);
+    print_verdict(totals_line(console_message_t(PROGRAM_TEXT, "Verify"),
+                              counted(totals.m_differences, "entry differs", "entries differ"),
+                              totals, "holds the file", "hold the file"),
+                  totals.m_same == totals.m_devices ? GREEN : RED, p_json);
 }
 
 std::string fields_json(const label_preset_t& p_fields) {
@@ -306,7 +316,7 @@ std::string difference_json(const entry_difference_t& p_difference) {
 std::string verify_json(const std::string& p_file, const std::string& p_greeting,
                         std::size_t p_connections, const std::vector<verify_result_t>& p_results) {
     std::vector<std::string> lines;
-    for (const uint32_t line : refused_label_lines()) {
+    for (const uint32_t line : refused_line_numbers()) {
         lines.push_back(json_number(line));
     }
     std::vector<std::string> targets;
@@ -331,11 +341,10 @@ std::string verify_json(const std::string& p_file, const std::string& p_greeting
 
 // Each refused label line, with the shift it puts on the presets after it.
 job_status_t report_refused_lines(const std::string& p_file) {
-    const std::vector<uint32_t>& lines = refused_label_lines();
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        printf_error_message(read_msg::refused_line(p_file, lines[k], k + 1));
+    for (const refused_line_t& line : refused_label_lines()) {
+        printf_error_message(refused_line_warning(p_file, line));
     }
-    return lines.empty() ? JOB_DONE : JOB_DIFFERS;
+    return refused_label_lines().empty() ? JOB_DONE : JOB_DIFFERS;
 }
 
 }  // namespace
@@ -395,7 +404,7 @@ job_status_t back_up(service_connections& p_links, const read_options_t& p_optio
         unanswered(view, left_out);
     }
     const std::vector<target_t> targets =
-        look_up(view, names_to_read(view, p_options.m_devices), left_out);
+        look_up(view, names_to_read(view, p_options.m_devices), &left_out);
     if (std::none_of(targets.begin(), targets.end(),
                      [](const target_t& p_target) { return p_target.can_be_read(); })) {
         printf_error_message(read_msg::no_device);
@@ -426,7 +435,7 @@ job_status_t back_up(service_connections& p_links, const read_options_t& p_optio
 job_status_t verify(service_connections& p_links, const read_options_t& p_options) {
     const std::string& file = p_options.m_verify;
     const bool json = p_options.m_json;
-    if (read_label_file(file) == FAIL) {
+    if (read_label_file(file, help_options) == FAIL) {
         return fail(TROUBLE_FILE, read_msg::file_not_read(file), json);
     }
     job_status_t status = report_refused_lines(file);
@@ -448,11 +457,11 @@ job_status_t verify(service_connections& p_links, const read_options_t& p_option
         return JOB_FAILED;
     }
     std::vector<std::string> names;
+    names.reserve(file_targets.size());
     for (const label_file_target_t& target : file_targets) {
         names.push_back(target.m_name);
     }
-    std::vector<std::string> left_out;
-    const std::vector<target_t> targets = look_up(view, names, left_out);
+    const std::vector<target_t> targets = look_up(view, names, nullptr);
     std::vector<verify_result_t> results;
     std::vector<std::string> read_names;
     std::vector<std::string> read_macs;

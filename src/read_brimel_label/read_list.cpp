@@ -23,21 +23,34 @@ std::string shown(const console_message_t& p_text) {
     return p_text.shown_on(platform::CONSOLE_OUT);
 }
 
+// The columns a shown name takes: its characters where a terminal shows UTF-8, its bytes
+// elsewhere.
+std::size_t columns_of(const std::string& p_shown) {
+    if (!platform::console_is_terminal(platform::CONSOLE_OUT) || !platform::console_uses_utf8()) {
+        return p_shown.size();
+    }
+    return static_cast<std::size_t>(std::count_if(p_shown.begin(), p_shown.end(), [](char p_c) {
+        return (static_cast<unsigned char>(p_c) & 0xC0) != 0x80;  // no continuation byte
+    }));
+}
+
 // One line per listed identifier, names in a column as wide as the longest, at most as wide
 // as a name field: a longer name (an alias the service made up) runs on, so that it lengthens
 // its own line and no other.
 std::string list_text(const network_view_t& p_view) {
     std::vector<std::string> names;
+    std::vector<std::size_t> columns;
     std::size_t width = 1;
     for (const network_device_t& device : p_view.m_devices) {
         names.push_back(device.m_answered ? shown(service_text(device.m_info.m_alias)) : "-");
-        width = std::max(width, std::min(names.back().size(), label_name_field_length));
+        columns.push_back(columns_of(names.back()));
+        width = std::max(width, std::min(columns.back(), label_name_field_length));
     }
     std::string text = shown(read_msg::network_line(p_view.m_name, p_view.m_devices.size()));
     for (std::size_t k = 0; k < names.size(); ++k) {
         const network_device_t& device = p_view.m_devices[k];
         const net_device_info_t& info = device.m_info;
-        text += names[k] + std::string(width - std::min(width, names[k].size()) + 2, ' ') +
+        text += names[k] + std::string(width - std::min(width, columns[k]) + 2, ' ') +
                 shown(service_text(device.m_identifier)) + "  " +
                 (device.m_answered ? read_msg::identifiers(info.m_mir, info.m_pir, info.m_fir)
                                    : std::string()) +

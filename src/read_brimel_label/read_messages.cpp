@@ -127,38 +127,34 @@ std::string backup_head(const std::string& p_date, const std::string& p_network,
     return head + G_nl;
 }
 
-std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift) {
-    return refused_line_warning(p_file, p_line, p_shift);
+console_message_t file_not_read(const std::string& p_file) {
+    return given_text(p_file) + " could not be read: nothing is verified." + G_nl;
 }
 
-std::string file_not_read(const std::string& p_file) {
-    return p_file + " could not be read: nothing is verified." + G_nl;
-}
-
-std::string no_target(const std::string& p_file) {
-    return p_file + " names no target device: nothing is verified." + G_nl;
+console_message_t no_target(const std::string& p_file) {
+    return given_text(p_file) + " names no target device: nothing is verified." + G_nl;
 }
 
 std::string no_such_target(const std::string& p_name, const std::string& p_file) {
     return "--device " + p_name + " is no target of " + p_file;
 }
 
-std::string backup_written(const std::string& p_file) {
-    return "Backup written to " + p_file + G_nl;
+console_message_t backup_written(const std::string& p_file) {
+    return "Backup written to " + given_text(p_file) + G_nl;
 }
 
-std::string backup_not_written(const std::string& p_file) {
-    return "No backup written: " + p_file + " is left as it was." + G_nl;
+console_message_t backup_not_written(const std::string& p_file) {
+    return "No backup written: " + given_text(p_file) + " is left as it was." + G_nl;
 }
 
 const char* const nothing_listed = "No device listed on the network: nothing to capture.\r\n";
 
-std::string capture_written(const std::string& p_file) {
-    return "Capture written to " + p_file + G_nl;
+console_message_t capture_written(const std::string& p_file) {
+    return "Capture written to " + given_text(p_file) + G_nl;
 }
 
-std::string capture_not_written(const std::string& p_file) {
-    return "No capture written: " + p_file + " is left as it was." + G_nl;
+console_message_t capture_not_written(const std::string& p_file) {
+    return "No capture written: " + given_text(p_file) + " is left as it was." + G_nl;
 }
 
 }  // namespace read_msg

@@ -47,17 +47,16 @@ std::string left_out_unsafe(const std::string& p_name, const std::string& p_mac,
 std::string backup_head(const std::string& p_date, const std::string& p_network,
                         const std::vector<std::string>& p_left_out);
 
-std::string refused_line(const std::string& p_file, uint32_t p_line, std::size_t p_shift);
-std::string file_not_read(const std::string& p_file);
-std::string no_target(const std::string& p_file);
+console_message_t file_not_read(const std::string& p_file);
+console_message_t no_target(const std::string& p_file);
 // The words of the usage error for a --device name that p_file does not target.
 std::string no_such_target(const std::string& p_name, const std::string& p_file);
 
-std::string backup_written(const std::string& p_file);
-std::string backup_not_written(const std::string& p_file);
+console_message_t backup_written(const std::string& p_file);
+console_message_t backup_not_written(const std::string& p_file);
 extern const char* const nothing_listed;
-std::string capture_written(const std::string& p_file);
-std::string capture_not_written(const std::string& p_file);
+console_message_t capture_written(const std::string& p_file);
+console_message_t capture_not_written(const std::string& p_file);
 
 }  // namespace read_msg
 

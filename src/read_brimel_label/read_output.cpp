@@ -20,8 +20,8 @@ bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& 
 }
 
 bool finish_read_output(read_output_t& p_output, const std::string& p_text, bool p_whole,
-                        std::string (*p_written)(const std::string&),
-                        std::string (*p_kept)(const std::string&)) {
+                        console_message_t (*p_written)(const std::string&),
+                        console_message_t (*p_kept)(const std::string&)) {
     std::string reason;
     if (!p_output.m_to_file) {
         if (!platform::write_standard_output(p_text, reason)) {
@@ -48,7 +48,7 @@ bool finish_read_output(read_output_t& p_output, const std::string& p_text, bool
 }
 
 void abandon_read_output(read_output_t& p_output,
-                         std::string (*p_not_written)(const std::string&)) {
+                         console_message_t (*p_not_written)(const std::string&)) {
     if (p_output.m_to_file) {
         p_output.m_file.discard();
         printf_error_message(p_not_written(p_output.m_file.path()));

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "basic_type/basic_type.h"
 #include "platform/output_file.h"
 
 struct read_output_t {
@@ -22,10 +23,11 @@ bool open_read_output(const std::string& p_path, bool p_replace, read_output_t& 
 // hold (p_whole false) goes into a file only where none is: an existing one is kept, --force
 // or not, and p_kept says so. False after the message when the text was not written whole.
 bool finish_read_output(read_output_t& p_output, const std::string& p_text, bool p_whole,
-                        std::string (*p_written)(const std::string&),
-                        std::string (*p_kept)(const std::string&));
+                        console_message_t (*p_written)(const std::string&),
+                        console_message_t (*p_kept)(const std::string&));
 
 // Gives up a job's file before its text: the target stays as it was, p_not_written says so.
-void abandon_read_output(read_output_t& p_output, std::string (*p_not_written)(const std::string&));
+void abandon_read_output(read_output_t& p_output,
+                         console_message_t (*p_not_written)(const std::string&));
 
 #endif  // SRC_READ_BRIMEL_LABEL_READ_OUTPUT_H_

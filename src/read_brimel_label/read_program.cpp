@@ -78,16 +78,17 @@ bool parse_read_options(const std::vector<std::string>& p_args, read_options_t& 
     return check_job(p_options, p_what);
 }
 
-int read_brimel_label_main(const std::vector<std::string>& p_args) {
-    // Before anything else: whatever follows, no memory write can leave this program.
-    refuse_memory_writes();
+namespace {
+
+// The program but for the check of its standard output.
+job_status_t run_read_program(const std::vector<std::string>& p_args) {
     read_options_t options;
     std::string what;
     const std::vector<std::string> words(p_args.begin() + (p_args.empty() ? 0 : 1), p_args.end());
     const bool json = option_given(words, G_json_option);
     if (!parse_read_options(words, options, what)) {
-        tell_usage_error(console_message_t(PROGRAM_TEXT, usage_line(read_msg::program, what)),
-                         json);
+        // The line quotes the operator's words: shown by the terminal rule.
+        tell_usage_error(given_text(usage_line(read_msg::program, what, "")) + "\r\n", json);
         return JOB_FAILED;
     }
     if (options.m_help) {
@@ -121,4 +122,12 @@ int read_brimel_label_main(const std::vector<std::string>& p_args) {
     }
     return options.m_verify.empty() ? read_job::back_up(links, options)
                                     : read_job::verify(links, options);
+}
+
+}  // namespace
+
+int read_brimel_label_main(const std::vector<std::string>& p_args) {
+    // Before anything else: whatever follows, no memory write can leave this program.
+    refuse_memory_writes();
+    return checked_output_status(run_read_program(p_args));
 }

@@ -4,6 +4,7 @@
 // with what the operator is told all along.
 #include <algorithm>
 
+#include "basic_type/command_line.h"
 #include "basic_type/confirmation.h"
 #include "device_core/network_view.h"
 #include "device_core/output_text.h"
@@ -50,11 +51,10 @@ bool write_undo_record(run_t& p_run, const network_view_t& p_view, const std::st
     platform::output_result_t result =
         record.open(options.m_save_undo, options.m_force || p_run.m_record_made, reason);
     if (result == platform::OUTPUT_OK) {
-        const std::string undo =
-            sync_msg::undo_hint(options.m_save_undo, p_run.m_links.first().service_port());
         result = record.commit(
-            undo_record_text(p_run.m_written, platform::local_date_time(), p_view.m_name, p_file,
-                             undo.substr(undo.find(' ') + 1, undo.find('\r') - undo.find(' ') - 1)),
+            undo_record_text(
+                p_run.m_written, platform::local_date_time(), p_view.m_name, p_file,
+                sync_msg::undo_command(options.m_save_undo, p_run.m_links.first().service_port())),
             reason);
     }
     if (result != platform::OUTPUT_OK) {
@@ -414,11 +414,11 @@ std::vector<device_sync_t*> in_state(file_sync_t& p_file, device_state_t p_state
 file_sync_t read_file(const std::string& p_file) {
     file_sync_t result;
     result.m_file = p_file;
-    if (read_label_file(p_file) == FAIL) {
+    if (read_label_file(p_file, help_options) == FAIL) {
         result.m_state = FILE_NOT_READ;
         return result;
     }
-    result.m_refused_lines = refused_label_lines();
+    result.m_refused_lines = refused_line_numbers();
     if (!result.m_refused_lines.empty()) {
         printf_error_message(sync_msg::refused_lines(p_file, result.m_refused_lines));
         result.m_state = FILE_REFUSED;

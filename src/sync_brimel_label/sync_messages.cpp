@@ -13,6 +13,11 @@ using sync_job::field_state_t;
 
 namespace {
 
+// " --port N" for a port other than 7000, which a command must name.
+std::string port_words(uint16_t p_port) {
+    return p_port == zel_service_default_port ? "" : " --port " + std::to_string(p_port);
+}
+
 const std::string G_nl = "\r\n";
 const std::string G_program = sync_msg::program;
 
@@ -130,35 +135,35 @@ std::string version() {
     return G_program + " " + G_project_version + G_nl;
 }
 
-std::string refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines) {
+console_message_t refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines) {
     std::vector<std::string> numbers;
     for (const uint32_t line : p_lines) {
         numbers.push_back(std::to_string(line));
     }
-    return p_file + " is not synced: its " + (p_lines.size() == 1 ? "line " : "lines ") +
-           joined(numbers) + (p_lines.size() == 1 ? " was" : " were") +
-           " refused, nothing is written." + G_nl;
+    return given_text(p_file) + " is not synced: its " +
+           (p_lines.size() == 1 ? "line " : "lines ") + joined(numbers) +
+           (p_lines.size() == 1 ? " was" : " were") + " refused, nothing is written." + G_nl;
 }
 
-std::string no_target(const std::string& p_file) {
-    return p_file + " names no target device: nothing to sync." + G_nl;
+console_message_t no_target(const std::string& p_file) {
+    return given_text(p_file) + " names no target device: nothing to sync." + G_nl;
 }
 
-std::string files_not_run(const std::vector<std::string>& p_files) {
-    std::string files;
-    for (const std::string& file : p_files) {
-        files += (files.empty() ? "" : ", ") + file;
+console_message_t files_not_run(const std::vector<std::string>& p_files) {
+    console_message_t text(PROGRAM_TEXT, "Stopped by Ctrl-C; these label files were not synced: ");
+    for (std::size_t k = 0; k < p_files.size(); ++k) {
+        text += (k == 0 ? "" : ", ") + given_text(p_files[k]);
     }
-    return "Stopped by Ctrl-C; these label files were not synced: " + files + G_nl;
+    return text + G_nl;
 }
 
 std::string no_such_target(const std::string& p_name) {
     return "--device " + p_name + " is no target of the label files";
 }
 
-std::string record_not_read(const std::string& p_file, const std::string& p_why) {
-    return p_file + " is no undo record of " + G_program + " (" + p_why + "): nothing is undone." +
-           G_nl;
+console_message_t record_not_read(const std::string& p_file, const std::string& p_why) {
+    return given_text(p_file) + " is no undo record of " + G_program + " (" + p_why +
+           "): nothing is undone." + G_nl;
 }
 
 console_message_t read_failed_at(const std::string& p_name, const area_read_t& p_read) {
@@ -207,9 +212,10 @@ console_message_t other_device(const std::string& p_name, const std::string& p_m
            "): nothing is undone on it." + G_nl;
 }
 
-std::string plan_totals(const sync_job::file_sync_t& p_file, bool p_name_file, bool p_undo) {
+console_message_t plan_totals(const sync_job::file_sync_t& p_file, bool p_name_file, bool p_undo) {
     const venue_totals_t& totals = p_file.m_plan;
-    const std::string head = p_name_file ? "Plan for " + p_file.m_file : std::string("Plan");
+    const console_message_t head = p_name_file ? "Plan for " + given_text(p_file.m_file)
+                                               : console_message_t(PROGRAM_TEXT, "Plan");
     return p_undo ? totals_line(head, fields(totals.m_differences) + " to write", totals,
                                 "already holds what the record says it held",
                                 "already hold what the record says they held")
@@ -217,9 +223,10 @@ std::string plan_totals(const sync_job::file_sync_t& p_file, bool p_name_file, b
                                 "already holds the file", "already hold the file");
 }
 
-std::string done_totals(const sync_job::file_sync_t& p_file, bool p_name_file) {
+console_message_t done_totals(const sync_job::file_sync_t& p_file, bool p_name_file) {
     const venue_totals_t& totals = p_file.m_done;
-    const std::string head = p_name_file ? "Done for " + p_file.m_file : std::string("Done");
+    const console_message_t head = p_name_file ? "Done for " + given_text(p_file.m_file)
+                                               : console_message_t(PROGRAM_TEXT, "Done");
     return totals_line(head, fields(totals.m_differences) + " written and read back", totals,
                        "held them already", "held them already");
 }
@@ -291,19 +298,22 @@ console_message_t stopped_before(const std::string& p_name) {
            ": stopped by Ctrl-C before its first write: its label area is unchanged." + G_nl;
 }
 
-std::string stopped_before_writes(const std::string& p_file) {
-    return "The sync of " + p_file + " was stopped by Ctrl-C before anything was written." + G_nl;
+console_message_t stopped_before_writes(const std::string& p_file) {
+    return "The sync of " + given_text(p_file) +
+           " was stopped by Ctrl-C before anything was written." + G_nl;
 }
 
-std::string undo_hint(const std::string& p_record, uint16_t p_port) {
-    const std::string port =
-        p_port == zel_service_default_port ? "" : " --port " + std::to_string(p_port);
-    return "Undo: " + G_program + " --undo " + p_record + port + G_nl;
+std::string undo_command(const std::string& p_record, uint16_t p_port) {
+    return G_program + " --undo " + p_record + port_words(p_port);
 }
 
-std::string no_undo_record(const std::string& p_record) {
-    return "No undo record written: nothing was written, " + p_record + " is left as it was." +
-           G_nl;
+console_message_t undo_hint(const std::string& p_record, uint16_t p_port) {
+    return "Undo: " + G_program + " --undo " + given_text(p_record) + port_words(p_port) + G_nl;
+}
+
+console_message_t no_undo_record(const std::string& p_record) {
+    return "No undo record written: nothing was written, " + given_text(p_record) +
+           " is left as it was." + G_nl;
 }
 
 const char* field_name(uint32_t p_field) {
@@ -364,6 +374,7 @@ std::string sync_user_manual_text() {
         "    2  the job could not be done: a wrong command line or port, a file that\n"
         "       cannot be read or has a refused line, an undo record not written, a\n"
         "       device missing, not compatible or ambiguous, a read, write or\n"
-        "       read-back that failed, a service that is not simulated in a rehearsal\n";
+        "       read-back that failed, a service that is not simulated in a rehearsal,\n"
+        "       standard output not written\n";
     return with_crlf_line_ends(text);
 }

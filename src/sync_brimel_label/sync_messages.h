@@ -18,13 +18,13 @@ extern const char* const program;
 
 std::string version();
 
-std::string refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines);
-std::string no_target(const std::string& p_file);
-std::string files_not_run(const std::vector<std::string>& p_files);
+console_message_t refused_lines(const std::string& p_file, const std::vector<uint32_t>& p_lines);
+console_message_t no_target(const std::string& p_file);
+console_message_t files_not_run(const std::vector<std::string>& p_files);
 // The words of the usage error for a --device name no label file targets.
 std::string no_such_target(const std::string& p_name);
 // An undo record that cannot be read, or is no record.
-std::string record_not_read(const std::string& p_file, const std::string& p_why);
+console_message_t record_not_read(const std::string& p_file, const std::string& p_why);
 
 // Why the device's area was not read: its failed read, or its area over its location bytes.
 console_message_t read_failed_at(const std::string& p_name, const area_read_t& p_read);
@@ -42,8 +42,8 @@ console_message_t other_device(const std::string& p_name, const std::string& p_m
 
 // The totals line of a file's plan (naming the file when the run has several, p_name_file),
 // and of what its writes did.
-std::string plan_totals(const sync_job::file_sync_t& p_file, bool p_name_file, bool p_undo);
-std::string done_totals(const sync_job::file_sync_t& p_file, bool p_name_file);
+console_message_t plan_totals(const sync_job::file_sync_t& p_file, bool p_name_file, bool p_undo);
+console_message_t done_totals(const sync_job::file_sync_t& p_file, bool p_name_file);
 console_message_t confirmation_line(std::size_t p_number, const std::string& p_name,
                                     const std::string& p_mac, std::size_t p_fields);
 
@@ -59,11 +59,12 @@ console_message_t area_now(const std::string& p_name,
 console_message_t changed_since(const std::string& p_name, const std::string& p_mac);
 console_message_t not_contacted(const std::string& p_name);
 console_message_t stopped_before(const std::string& p_name);
-std::string stopped_before_writes(const std::string& p_file);
-// How to undo what the run wrote, with the port when it is not 7000; and why no record was
-// written.
-std::string undo_hint(const std::string& p_record, uint16_t p_port);
-std::string no_undo_record(const std::string& p_record);
+console_message_t stopped_before_writes(const std::string& p_file);
+// The command that undoes what the run wrote, with the port when it is not 7000; the line that
+// says it; and why no record was written.
+std::string undo_command(const std::string& p_record, uint16_t p_port);
+console_message_t undo_hint(const std::string& p_record, uint16_t p_port);
+console_message_t no_undo_record(const std::string& p_record);
 
 // The name of a field of an entry, 0 to 2, as messages and the JSON say it.
 const char* field_name(uint32_t p_field);

@@ -116,7 +116,10 @@ bool sync_job::parse_options(const std::vector<std::string>& p_args, options_t& 
     return check_job(p_options, p_help || p_version, p_what);
 }
 
-int sync_brimel_label_main(const std::vector<std::string>& p_args) {
+namespace {
+
+// The program but for the check of its standard output.
+job_status_t run_sync_program(const std::vector<std::string>& p_args) {
     sync_job::options_t options;
     bool help = false;
     bool version = false;
@@ -124,8 +127,8 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     const std::vector<std::string> words(p_args.begin() + (p_args.empty() ? 0 : 1), p_args.end());
     const bool json = option_given(words, G_json);
     if (!sync_job::parse_options(words, options, help, version, what)) {
-        tell_usage_error(console_message_t(PROGRAM_TEXT, usage_line(sync_msg::program, what)),
-                         json);
+        // The line quotes the operator's words: shown by the terminal rule.
+        tell_usage_error(given_text(usage_line(sync_msg::program, what, "")) + "\r\n", json);
         return JOB_FAILED;
     }
     if (help) {
@@ -172,7 +175,7 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
     if (!options.m_save_undo.empty()) {
         printf_str(run.m_written.empty() ? sync_msg::no_undo_record(options.m_save_undo)
                    : run.m_record_failed
-                       ? std::string()
+                       ? console_message_t()
                        : sync_msg::undo_hint(options.m_save_undo, link.service_port()));
     }
     std::string reason;
@@ -184,4 +187,10 @@ int sync_brimel_label_main(const std::vector<std::string>& p_args) {
         return JOB_FAILED;
     }
     return sync_job::run_status(files);
+}
+
+}  // namespace
+
+int sync_brimel_label_main(const std::vector<std::string>& p_args) {
+    return checked_output_status(run_sync_program(p_args));
 }

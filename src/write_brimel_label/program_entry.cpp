@@ -42,15 +42,15 @@ const std::string* first_unknown_option(const std::vector<std::string>& p_args) 
 }
 
 // The label files of the arguments from p_first on, in order, joined by ", ".
-std::string label_files(const std::vector<std::string>& p_args, std::size_t p_first,
-                        bool p_options_ended) {
-    std::string files;
+console_message_t label_files(const std::vector<std::string>& p_args, std::size_t p_first,
+                              bool p_options_ended) {
+    console_message_t files;
     for (std::size_t arg_idx = p_first; arg_idx < p_args.size(); ++arg_idx) {
         const std::string& arg = p_args[arg_idx];
         if (!p_options_ended && arg == G_end_of_options) {
             p_options_ended = true;
         } else if (p_options_ended || (!is_help_word(arg) && arg != G_version_option)) {
-            files += (files.empty() ? "" : ", ") + arg;
+            files += (files.empty() ? "" : ", ") + given_text(arg);
         }
     }
     return files;
@@ -59,7 +59,7 @@ std::string label_files(const std::vector<std::string>& p_args, std::size_t p_fi
 // After a Ctrl-C, one line names the label files left on the command line, if any.
 void report_files_not_run(const std::vector<std::string>& p_args, std::size_t p_first,
                           bool p_options_ended) {
-    const std::string files = label_files(p_args, p_first, p_options_ended);
+    const console_message_t files = label_files(p_args, p_first, p_options_ended);
     if (!files.empty()) {
         printf_error_message("Stopped by Ctrl-C; these label files were not run: " + files +
                              "\r\n");
@@ -78,7 +78,8 @@ int write_brimel_label_main(const std::vector<std::string>& p_args) {
         return FAIL;
     }
     if (const std::string* unknown = first_unknown_option(p_args)) {
-        printf_error_message(G_program + ": unknown option " + *unknown + " (see --help)\r\n");
+        printf_error_message(G_program + ": unknown option " + given_text(*unknown) +
+                             " (see --help)\r\n");
         return G_usage_status;
     }
     // Only a label file reaches the service: help words and --version run whatever the port.
@@ -89,7 +90,7 @@ int write_brimel_label_main(const std::vector<std::string>& p_args) {
         return G_usage_status;
     }
     const std::string& program = p_args[0];
-    printf_str_color("Launch " + program + "\r\n", GREEN);
+    printf_str_color("Launch " + given_text(program) + "\r\n", GREEN);
     Status ret_status = SUCCESS;
     bool options_ended = false;
     for (std::size_t arg_idx = 1; arg_idx < p_args.size(); ++arg_idx) {

@@ -7,6 +7,9 @@
 
 namespace {
 
+// How the writer is asked for its manual, for the hint of a file that cannot be opened.
+const char G_help_words[] = "-h or help";
+
 // The address came from the service.
 console_message_t name_and_address(const brimel_config_rm6x_device& p_device) {
     return label_file_text(p_device.m_device_name) + " (" +
@@ -61,9 +64,8 @@ void warn_about(const device_groups_t& p_groups) {
 
 // Names again each label line the file refused, with what it does to the presets after it.
 void name_refused_lines(const std::string& p_file) {
-    const std::vector<uint32_t>& lines = refused_label_lines();
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        printf_error_message(refused_line_warning(p_file, lines[k], k + 1));
+    for (const refused_line_t& line : refused_label_lines()) {
+        printf_error_message(refused_line_warning(p_file, line));
     }
 }
 
@@ -238,7 +240,7 @@ Status run_device_stage() {
 }  // namespace
 
 Status read_and_transfer_label_configuration(std::string p_file_name) {
-    const Status ret_status = read_label_file(p_file_name);
+    const Status ret_status = read_label_file(p_file_name, G_help_words);
     return ret_status == SUCCESS ? run_device_stage() : ret_status;
 }
 

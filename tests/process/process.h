@@ -42,6 +42,10 @@ struct process_options_t {
     // Variables set in the child's environment, "NAME=VALUE" each ("NAME=" sets it empty),
     // over those it inherits.
     std::vector<std::string> m_environment;
+    // Its standard input, output and error on one terminal (a pseudo terminal that translates
+    // nothing), whose text is the result's m_stdout: nothing is typed on it, the standard
+    // input text is not used; see can_use_terminal.
+    bool m_terminal = false;
 };
 
 process_result_t run_process(const std::vector<std::string>& p_argv,
@@ -50,6 +54,9 @@ process_result_t run_process(const std::vector<std::string>& p_argv,
 
 // False where the child cannot be started with a closed standard stream (Windows).
 bool can_close_standard_streams();
+
+// False where the child cannot be given a terminal (Windows).
+bool can_use_terminal();
 
 }  // namespace platform
 

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "platform/clock.h"
@@ -55,7 +56,44 @@ std::vector<char*> pointers_to(const std::vector<std::string>& p_texts) {
     return pointers;
 }
 
+// A pseudo terminal that passes the text through as written (no "\n" made "\r\n"): its
+// master side, the name of its other side in p_name; -1 when none can be had.
+int open_terminal(std::string& p_name) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    const char* name =
+        master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 ? ptsname(master) : nullptr;
+    const int other = name != nullptr ? open(name, O_RDWR | O_NOCTTY) : -1;
+    termios mode = {};
+    if (other < 0 || tcgetattr(other, &mode) != 0) {
+        close(master);
+        return -1;
+    }
+    cfmakeraw(&mode);
+    tcsetattr(other, TCSANOW, &mode);
+    close(other);
+    p_name = name;
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    return master;
+}
+
+// Copies what the terminal holds now into the output file.
+void copy_terminal(const child_t& p_child) {
+    char buffer[4096];
+    long got = 0;
+    while (p_child.m_terminal >= 0 &&
+           (got = read(p_child.m_terminal, buffer, sizeof(buffer))) > 0) {
+        if (write(p_child.m_terminal_copy, buffer, static_cast<std::size_t>(got)) != got) {
+            return;
+        }
+    }
+}
+
 }  // namespace
+
+bool can_use_terminal() {
+    return true;
+}
 
 bool can_close_standard_streams() {
     return true;
@@ -72,24 +110,44 @@ bool start_child(const std::vector<std::string>& p_argv, const child_files_t& p_
     const std::vector<std::string> environment = child_environment(p_options.m_environment);
     std::vector<char*> args = pointers_to(p_argv);
     std::vector<char*> variables = pointers_to(environment);
+    std::string terminal;
+    if (p_options.m_terminal) {
+        p_child.m_terminal = open_terminal(terminal);
+        p_child.m_terminal_copy = open(p_files.m_out.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    }
     const pid_t pid = fork();
     if (pid == 0) {
         attach(p_files.m_in, O_RDONLY, STDIN_FILENO, p_options.m_close_stdin);
         attach(p_files.m_out, O_WRONLY | O_TRUNC, STDOUT_FILENO, p_options.m_close_stdout);
         attach(p_files.m_err, O_WRONLY | O_TRUNC, STDERR_FILENO, p_options.m_close_stderr);
+        if (!terminal.empty()) {
+            // A session of its own, whose controlling terminal this is.
+            setsid();
+            attach(terminal, O_RDWR, STDIN_FILENO, false);
+            dup2(STDIN_FILENO, STDOUT_FILENO);
+            dup2(STDIN_FILENO, STDERR_FILENO);
+        }
         execve(args[0], args.data(), variables.data());
         _exit(127);
     }
     p_child.m_id = pid;
-    return pid > 0;
+    return pid > 0 && (!p_options.m_terminal || p_child.m_terminal >= 0);
 }
 
 bool child_ended(child_t& p_child, process_result_t& p_res) {
     int status = 0;
     rusage usage = {};
+    copy_terminal(p_child);
     if (wait4(static_cast<pid_t>(p_child.m_id), &status, WNOHANG, &usage) == 0) {
         sleep_ms(2);
         return false;
+    }
+    copy_terminal(p_child);
+    for (int* fd : {&p_child.m_terminal, &p_child.m_terminal_copy}) {
+        if (*fd >= 0) {
+            close(*fd);
+            *fd = -1;
+        }
     }
     p_res.m_peak_memory_kb = usage.ru_maxrss;  // kilobytes on Linux
     p_res.m_exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

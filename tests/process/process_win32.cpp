@@ -70,6 +70,10 @@ std::wstring child_environment(const std::vector<std::string>& p_set) {
 
 }  // namespace
 
+bool can_use_terminal() {
+    return false;
+}
+
 bool can_close_standard_streams() {
     return false;
 }
