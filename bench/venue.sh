@@ -16,39 +16,10 @@ build=${1:-build/default}
 devices=${2:-20}
 latency=${3:-5}
 work=$(mktemp -d)
-sim=""
-trap '[ -z "$sim" ] || { kill "$sim" && wait "$sim"; } 2>/dev/null || true; rm -rf "$work"' EXIT
-
-# The network (each device's 64 entries) and the label file with 3 labels changed.
-awk -v devices="$devices" -v net="$work/venue.txt" -v file="$work/venue.ini" 'BEGIN {
-    print "network Venue" > net
-    for (d = 1; d <= devices; ++d) {
-        name = sprintf("RACK-%02d", d)
-        printf "%s 02:00:00:00:01:%02X 5 2 3 10 4 area\n", name, d > net
-        printf "[%s]\n", name > file
-        for (e = 1; e <= 64; ++e) {
-            printf "  %02d label=\"L%d-%d\" device=\"DEV-%d\" channel=\"Ch %d\"\n", e, d, e, e, e > net
-            label = sprintf("L%d-%d", d, e)
-            if ((d == 3 && e == 5) || (d == 7 && e == 12) || (d == 15 && e == 1)) {
-                label = "New " label
-            }
-            printf "%s = Ch %d@DEV-%d\n", label, e, e > file
-        }
-    }
-}'
-
-"$build/sim/zel_service_sim" --port 0 --latency "$latency" --network "$work/venue.txt" \
-    >"$work/sim.out" 2>&1 &
-sim=$!
-port=""
-for _ in $(seq 200); do
-    port=$(sed -n 's/^zel_service_sim: listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' \
-        "$work/sim.out")
-    [ -z "$port" ] || break
-    sleep 0.05
-done
-[ -n "$port" ] || { cat "$work/sim.out" >&2; exit 1; }
-export ZEL_SERVICE_PORT=$port ZEL_REHEARSAL=1
+source bench/venue_lib.sh
+trap 'stop_sim; rm -rf "$work"' EXIT
+make_venue
+start_sim
 
 # Runs a command, its output in a file, and prints its time and status.
 timed() {

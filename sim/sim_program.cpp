@@ -100,7 +100,7 @@ bool set_slow_greeting(const std::string& p_value, sim_command_line_t& p_options
 }
 
 struct option_t {
-    option_spec_t m_spec;
+    option_rule_t m_spec;
     bool (*m_set)(const std::string&, sim_command_line_t&, std::string&);
 };
 
@@ -114,12 +114,12 @@ const option_t G_options_with_value[] = {
     {{"--fault", "a fault", true}, add_fault},
     {{"--slow-greeting", "PIECES,MS"}, set_slow_greeting},
 };
-const option_spec_t G_help = {"--help", nullptr, false, "-h"};
-const option_spec_t G_version = {"--version"};
-const option_spec_t G_no_greeting = {"--no-greeting"};
+const option_rule_t G_help = {"--help", nullptr, false, "-h"};
+const option_rule_t G_version = {"--version"};
+const option_rule_t G_no_greeting = {"--no-greeting"};
 
-std::vector<option_spec_t> option_table() {
-    std::vector<option_spec_t> table = {G_help, G_version, G_no_greeting};
+std::vector<option_rule_t> option_table() {
+    std::vector<option_rule_t> table = {G_help, G_version, G_no_greeting};
     for (const option_t& option : G_options_with_value) {
         table.push_back(option.m_spec);
     }

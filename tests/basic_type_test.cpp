@@ -182,7 +182,7 @@ TEST(ServicePort, TheConnectionsAreACountFrom1To16) {
 // "--name value" or "--name=value", an option word never another's value, once-only options,
 // options that cannot go together, and a value that is the first operand.
 TEST(CommandLine, OneTableDrivenRuleForEveryProgram) {
-    const std::vector<option_spec_t> table = {
+    const std::vector<option_rule_t> table = {
         {"--yes"},
         {"--dry-run"},
         {"--help", nullptr, false, "-h"},

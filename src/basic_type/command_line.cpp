@@ -9,11 +9,11 @@ namespace {
 
 const char G_end_of_options[] = "--";
 
-const option_spec_t* find_spec(const std::vector<option_spec_t>& p_table,
+const option_rule_t* find_rule(const std::vector<option_rule_t>& p_table,
                                const std::string& p_word) {
-    for (const option_spec_t& spec : p_table) {
-        if (p_word == spec.m_name || (spec.m_alias != nullptr && p_word == spec.m_alias)) {
-            return &spec;
+    for (const option_rule_t& rule : p_table) {
+        if (p_word == rule.m_name || (rule.m_alias != nullptr && p_word == rule.m_alias)) {
+            return &rule;
         }
     }
     return nullptr;
@@ -25,22 +25,22 @@ bool is_option_word(const std::string& p_word) {
 }
 
 // Takes the option at p_args[p_k] into p_line; p_k moves past its value.
-bool take_option(const std::vector<option_spec_t>& p_table, const std::vector<std::string>& p_args,
+bool take_option(const std::vector<option_rule_t>& p_table, const std::vector<std::string>& p_args,
                  std::size_t& p_k, command_line_t& p_line, std::string& p_what) {
     const std::string& word = p_args[p_k];
     const std::size_t equals = word.find('=');
-    const option_spec_t* spec = find_spec(p_table, word.substr(0, equals));
-    if (spec == nullptr) {
+    const option_rule_t* rule = find_rule(p_table, word.substr(0, equals));
+    if (rule == nullptr) {
         p_what = "unknown option " + word;
         return false;
     }
-    const std::string name = spec->m_name;
-    if (!spec->m_repeatable && p_line.has(name)) {
+    const std::string name = rule->m_name;
+    if (!rule->m_repeatable && p_line.has(name)) {
         p_what = name + " is given twice";
         return false;
     }
     const bool attached = equals != std::string::npos;
-    if (spec->m_value == nullptr || (spec->m_value_is_first_operand && !attached)) {
+    if (rule->m_value == nullptr || (rule->m_value_is_first_operand && !attached)) {
         if (attached) {
             p_what = name + " takes no value";
             return false;
@@ -52,7 +52,7 @@ bool take_option(const std::vector<option_spec_t>& p_table, const std::vector<st
     const bool next = !attached && p_k + 1 < p_args.size() && !is_option_word(p_args[p_k + 1]);
     const std::string value = attached ? word.substr(equals + 1) : next ? p_args[p_k + 1] : "";
     if (value.empty()) {
-        p_what = name + " needs " + spec->m_value;
+        p_what = name + " needs " + rule->m_value;
         return false;
     }
     p_line.m_options.emplace_back(name, value);
@@ -86,7 +86,7 @@ std::vector<std::string> command_line_t::values(const std::string& p_name) const
     return given;
 }
 
-bool parse_command_line(const std::vector<option_spec_t>& p_table,
+bool parse_command_line(const std::vector<option_rule_t>& p_table,
                         const std::vector<option_conflict_t>& p_conflicts,
                         const std::vector<std::string>& p_args, command_line_t& p_line,
                         std::string& p_what) {
@@ -104,14 +104,14 @@ bool parse_command_line(const std::vector<option_spec_t>& p_table,
             p_line.m_operands.push_back(word);
         }
     }
-    for (const option_spec_t& spec : p_table) {
+    for (const option_rule_t& rule : p_table) {
         for (auto& option : p_line.m_options) {
-            if (!spec.m_value_is_first_operand || option.first != spec.m_name ||
+            if (!rule.m_value_is_first_operand || option.first != rule.m_name ||
                 !option.second.empty()) {
                 continue;
             }
             if (p_line.m_operands.empty()) {
-                p_what = option.first + " needs " + spec.m_value;
+                p_what = option.first + " needs " + rule.m_value;
                 return false;
             }
             option.second = p_line.m_operands.front();

@@ -14,7 +14,7 @@
 #include "basic_type/basic_type.h"
 
 // One option of a program's table.
-struct option_spec_t {
+struct option_rule_t {
     const char* m_name;             // "--port"
     const char* m_value = nullptr;  // what its value is, for a message; nullptr: a flag
     bool m_repeatable = false;      // every value is kept, in order
@@ -50,7 +50,7 @@ struct command_line_t {
 // Reads p_args (the words after the program's name) by the table. False, with p_what saying
 // why in a few words ("--yes is given twice", "--port needs a port number", "unknown option
 // -x", "--yes and --dry-run cannot go together"), when they break a rule.
-bool parse_command_line(const std::vector<option_spec_t>& p_table,
+bool parse_command_line(const std::vector<option_rule_t>& p_table,
                         const std::vector<option_conflict_t>& p_conflicts,
                         const std::vector<std::string>& p_args, command_line_t& p_line,
                         std::string& p_what);

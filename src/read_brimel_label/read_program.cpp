@@ -18,7 +18,7 @@ const char G_list_option[] = "--list";
 const char G_json_option[] = "--json";
 const char G_device_option[] = "--device";
 
-const std::vector<option_spec_t> G_table = {
+const std::vector<option_rule_t> G_table = {
     {G_help_option, nullptr, false, "-h"},
     {G_version_option},
     {G_output_option, option_file_value, false, "--output"},

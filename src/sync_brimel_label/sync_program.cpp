@@ -20,7 +20,7 @@ const char G_save_undo[] = "--save-undo";
 const char G_undo[] = "--undo";
 const char G_device[] = "--device";
 
-const std::vector<option_spec_t> G_table = {
+const std::vector<option_rule_t> G_table = {
     {G_help, nullptr, false, "-h"},
     {G_version},
     {G_yes},
