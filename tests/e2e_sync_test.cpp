@@ -336,6 +336,11 @@ TEST(SyncUndo, PutsBackEveryByteItWroteAndNothingElse) {
     const platform::process_result_t kept =
         run_tool({"--yes", "--undo", record}, "", G_sync_tool, {"SYNC_FRESH_READ_MS=0"});
     EXPECT_EQ(kept.m_exit_status, 1);
+    EXPECT_NE(
+        kept.m_stderr.find("Warning: NEW-DEVICE1's entry 1's label holds 'One', neither the bytes "
+                           "written nor those it held before: it is left as it is.\r\n"),
+        std::string::npos)
+        << kept.m_stderr;
     EXPECT_EQ(
         kept.m_stdout.substr(kept.m_stdout.rfind("Done")),
         "Done: 20 fields written and read back on 2 of 2 devices; 0 held them already; 1 kept "
