@@ -163,6 +163,7 @@ TEST(ServiceLink, AnswerCollection) {
          {"GARBAGE 1234\r\nLIST_DEV=n;a\r\nINFO_EXT=x;y;\r\n", "INFO_EXT=m;y;\r\n"}, "INFO_EXT=m;y;\r\n", ""},
         {"FAILED line fails silently", write, named, {"TBOX_MEM=FAILED\r\n"}, "FAIL", ""},
         {"line without its end is no answer", "INFO_EXT M", device, {"INFO_EXT=M;x;"}, "FAIL", no_answer},
+        {"an answer whose first piece is one byte", "INFO_EXT M", device, {"I", "NFO_EXT=M;y;\r\n"}, "INFO_EXT=M;y;\r\n", ""},
         {"listing lines 50 ms apart", "LIST_DEV", none, {"LIST_DEV=n;a,b\r\n", "LIST_DEV=n;c\r\n"},
          "LIST_DEV=n;a,b\r\nLIST_DEV=n;c\r\n", ""},
         {"first line completes a memory answer", read, location,
