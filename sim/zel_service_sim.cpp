@@ -139,10 +139,13 @@ void zel_service_sim::serve() {
         }
         std::unique_lock<std::mutex> lock(m_mutex);
         m_client_threads.emplace_back(&zel_service_sim::serve_and_close, this, client);
-        // The next client is accepted once one of those served has ended.
-        m_client_ended.wait(lock, [this] {
+        // The next client is accepted once one of those served has ended. wait_for, not
+        // wait: wait needs the C++ runtime of GCC 12, every other program that of GCC 11.
+        const auto one_served_ended = [this] {
             return m_stopping || static_cast<int>(m_clients.size()) < m_max_clients;
-        });
+        };
+        while (!m_client_ended.wait_for(lock, std::chrono::seconds(1), one_served_ended)) {
+        }
     }
     std::vector<std::thread> threads;
     {
