@@ -12,13 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=${1:-build/default}
-devices=${2:-20}
-latency=${3:-5}
-work=$(mktemp -d)
-source bench/venue_lib.sh
-trap 'stop_sim; rm -rf "$work"' EXIT
-make_venue
+source bench/venue_lib.sh "$@"
 start_sim
 
 # Runs a command, its output in a file, and prints its time and status.

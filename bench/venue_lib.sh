@@ -1,8 +1,14 @@
-# What the venue scripts share (sourced, with $build, $devices, $latency and $work set): the
-# venue, 20 devices of 64 labels each with a label file that changes 3 of them, and a
-# simulator of it on a port the system chooses.
+# What the venue scripts share, sourced with their arguments [BUILD_DIR] [DEVICES]
+# [LATENCY_MS]: the venue, 20 devices of 64 labels each with a label file that changes 3 of
+# them, made in a temporary folder ($work) removed at exit, and a simulator of it on a port
+# the system chooses.
 
+build=${1:-build/default}
+devices=${2:-20}
+latency=${3:-5}
+work=$(mktemp -d)
 sim=""
+trap 'stop_sim; rm -rf "$work"' EXIT
 
 # Stops the simulator started last, if any.
 stop_sim() {
@@ -48,3 +54,5 @@ start_sim() {
     [ -n "$port" ] || { cat "$work/sim.out" >&2; exit 1; }
     export ZEL_SERVICE_PORT=$port ZEL_REHEARSAL=1
 }
+
+make_venue
