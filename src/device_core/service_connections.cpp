@@ -10,6 +10,7 @@
 #include "basic_type/service_address.h"
 #include "platform/interrupt.h"
 #include "platform/program.h"
+#include "zel_service_cmd/zel_service_cmd.h"
 
 namespace {
 
@@ -185,14 +186,17 @@ void service_connections::work(std::size_t p_link, shared_t& p_shared) {
     leave(p_shared, nullptr);
 }
 
-bool use_chosen_connections(const std::string& p_program, const std::string* p_option, bool p_json,
-                            std::size_t& p_count) {
+bool use_chosen_links(const std::string& p_program, const std::string& p_port,
+                      const std::string& p_count, bool p_json, socket_handle& p_link,
+                      std::size_t& p_connections) {
+    p_link.keep_quiet();
     console_message_t refusal;
     std::string variable;
     const bool is_set = platform::environment_value(zel_connections_variable, variable);
-    if (!choose_service_connections(p_option, is_set ? &variable : nullptr, p_count, refusal)) {
+    if (!choose_service_connections(p_count.empty() ? nullptr : &p_count,
+                                    is_set ? &variable : nullptr, p_connections, refusal)) {
         tell_usage_error(p_program + ": " + refusal + "\r\n", p_json);
         return false;
     }
-    return true;
+    return use_chosen_service_port(p_program, p_port.empty() ? nullptr : &p_port, p_link, p_json);
 }

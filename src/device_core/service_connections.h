@@ -74,11 +74,14 @@ class service_connections {
     std::vector<std::unique_ptr<extra_t>> m_extra;
 };
 
-// The connections a program may open: p_option (the text given to --connections; nullptr when
-// none) wins over ZEL_SERVICE_CONNECTIONS, which wins over 1. False, after the usage error that
-// starts with p_program's name (for a script, p_json, also as the JSON error object), when the
-// text chosen is no count from 1 to zel_connections_max.
-bool use_chosen_connections(const std::string& p_program, const std::string* p_option, bool p_json,
-                            std::size_t& p_count);
+// The service and the connections the operator chose for a program that reads the venue:
+// p_count (the text given to --connections; empty when none) wins over
+// ZEL_SERVICE_CONNECTIONS, which wins over 1, and p_port (--port) sets p_link's port. The
+// count is checked first and both before the port is said, so a usage error comes alone:
+// false after the one that starts with p_program's name (for a script, p_json, also as the
+// JSON error object). p_link keeps quiet: each failure is told with its device.
+bool use_chosen_links(const std::string& p_program, const std::string& p_port,
+                      const std::string& p_count, bool p_json, socket_handle& p_link,
+                      std::size_t& p_connections);
 
 #endif  // SRC_DEVICE_CORE_SERVICE_CONNECTIONS_H_

@@ -100,14 +100,9 @@ job_status_t run_read_program(const std::vector<std::string>& p_args) {
         return JOB_DONE;
     }
     socket_handle link;
-    link.keep_quiet();  // each failure is told with the device it belongs to
     std::size_t connections = 1;
-    // Both checked before the port is said: a usage error comes alone.
-    if (!use_chosen_connections(read_msg::program,
-                                options.m_connections.empty() ? nullptr : &options.m_connections,
-                                json, connections) ||
-        !use_chosen_service_port(read_msg::program,
-                                 options.m_port.empty() ? nullptr : &options.m_port, link, json)) {
+    if (!use_chosen_links(read_msg::program, options.m_port, options.m_connections, json, link,
+                          connections)) {
         return JOB_FAILED;
     }
     service_connections links(link, connections);

@@ -140,14 +140,9 @@ job_status_t run_sync_program(const std::vector<std::string>& p_args) {
         return JOB_DONE;
     }
     socket_handle link;
-    link.keep_quiet();  // each failure is told with the device it belongs to
-    const std::string& port = options.m_port;
-    const std::string& count = options.m_connections;
     std::size_t connections = 1;
-    // Both checked before the port is said: a usage error comes alone.
-    if (!use_chosen_connections(sync_msg::program, count.empty() ? nullptr : &count, json,
-                                connections) ||
-        !use_chosen_service_port(sync_msg::program, port.empty() ? nullptr : &port, link, json)) {
+    if (!use_chosen_links(sync_msg::program, options.m_port, options.m_connections, json, link,
+                          connections)) {
         return JOB_FAILED;
     }
     service_connections links(link, connections);
