@@ -133,11 +133,12 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
         {"a file naming no target, after one that cannot be opened", "; nothing\n", {"--", "-missing.ini"}, "", "",
          opening("-missing.ini") + opening(file), open_failure("-missing.ini", "--help") + file + " names no target device: "
          "nothing to sync.\r\n", 2, 0, {}, G_factory_area},
-        {"a refused label line, for a script", "[KDX-RM6X5]\nA@ = b@c\n", {"--json"}, "", "", "{\"schema\": 1, \"service\": "
-         "null, \"connections\": 0, \"dry_run\": false, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"refused\", \"refused_lines\": [2], "
-         "\"devices\": [], \"totals\": null, \"done\": null}]}\n", opening(file) + "Error in: " + file + " at line 2\r\nInvalid "
-         "formated label, invalid charaters: @ in: \r\nA@ = b@c\r\n" + file + " is not synced: its line 2 was refused, nothing is "
-         "written.\r\n", 2, 0, {}, G_factory_area},
+        {"two refused label lines, for a script", "[KDX-RM6X5]\nA@ = b@c\nB@ = b@c\n", {"--json"}, "", "", "{\"schema\": 1, "
+         "\"service\": null, \"connections\": 0, \"dry_run\": false, \"files\": [{\"file\": \"" + json_file + "\", \"state\": \"refused\", "
+         "\"refused_lines\": [2, 3], \"devices\": [], \"totals\": null, \"done\": null}]}\n", opening(file) + "Error in: " + file +
+         " at line 2\r\nInvalid formated label, invalid charaters: @ in: \r\nA@ = b@c\r\nError in: " + file + " at line 3\r\nInvalid "
+         "formated label, invalid charaters: @ in: \r\nB@ = b@c\r\n" + file + " is not synced: its lines 2 and 3 were refused, "
+         "nothing is written.\r\n", 2, 0, {}, G_factory_area},
         {"a usage error, for a script", G_factory, {"--json", "--bogus"}, "", "", R"({"schema": 1, "error": {"kind": "usage", )"
          R"j("message": "sync_brimel_label: unknown option --bogus (see --help)"}})j" "\n", "sync_brimel_label: unknown option --bogus "
          "(see --help)\r\n", 2, 0, {}, G_factory_area},
@@ -345,6 +346,21 @@ TEST(SyncUndo, PutsBackEveryByteItWroteAndNothingElse) {
         kept.m_stdout.substr(kept.m_stdout.rfind("Done")),
         "Done: 20 fields written and read back on 2 of 2 devices; 0 held them already; 1 kept "
         "(holding other bytes).\r\n");
+    // A record's bytes go back only into the device they came from, known by its MAC.
+    for (std::size_t at = edited.find("0A:00:01"); at != std::string::npos;
+         at = edited.find("0A:00:01", at)) {
+        edited.replace(at, 8, "0A:00:09");
+    }
+    write_temp_file("undo.txt", edited);
+    const std::string undone = sim.dump();
+    const platform::process_result_t other = run_tool({"--yes", "--undo", record}, "", G_sync_tool);
+    EXPECT_EQ(other.m_exit_status, 2);
+    EXPECT_NE(
+        other.m_stderr.find("Warning: KDX-RM6X5 is 00:1D:C1:0A:00:01 now, not the device of "
+                            "the undo record (00:1D:C1:0A:00:09): nothing is undone on it.\r\n"),
+        std::string::npos)
+        << other.m_stderr;
+    EXPECT_EQ(sim.dump(), undone);
     EXPECT_EQ(sim.violations(), texts_t());
 }
 

@@ -149,4 +149,60 @@ TEST(SyncMessages, AFailureIsToldWithWhatEachFieldHoldsNow) {
     }
 }
 
+// One refused line or several, as the operator reads them.
+TEST(SyncMessages, RefusedLinesAreNamedInOneSentence) {
+    EXPECT_EQ(sync_msg::refused_lines("f.ini", {7}).shown(false),
+              "f.ini is not synced: its line 7 was refused, nothing is written.\r\n");
+    EXPECT_EQ(sync_msg::refused_lines("f.ini", {2, 3, 9}).shown(false),
+              "f.ini is not synced: its lines 2, 3 and 9 were refused, nothing is written.\r\n");
+}
+
+// A record is taken whole, every byte as written, or refused at its first line that is no
+// field a sync wrote.
+TEST(SyncUndo, ARecordIsTakenWholeOrRefusedAtItsFirstBadLine) {
+    const std::string mac = "\"00:1D:C1:0A:00:01\"";
+    const std::string field = "\"K\" " + mac + " 3 channel \"Ch 03\" \"Mix\"\n";
+    const std::string shape = "a field is \"NAME\" \"MAC\" ENTRY FIELD \"HELD\" \"WRITTEN\"";
+    const std::string entry = "the entry is a number from 1 to 64";
+    struct row_t {
+        const char* m_what;
+        std::string m_text;
+        std::string m_why;  // empty: taken
+    };
+    // clang-format off
+    const row_t rows[] = {
+        {"comments, a blank line and CR LF around two fields", "; head\r\n\r\n" + field + "\"K\" " + mac +
+         " 64 label \"\\x01;\" \"\"\r\n", ""},
+        {"five words", "; head\n\"K\" " + mac + " 3 channel \"a\"\n", "line 2: " + shape},
+        {"a quote not closed", "\"K\" " + mac + " 3 channel \"a\" \"b\n", "line 1: " + shape},
+        {"a name not quoted", "K " + mac + " 3 channel \"a\" \"b\"\n", "line 1: the device's name and MAC are quoted texts"},
+        {"entry 0", "\"K\" " + mac + " 0 label \"a\" \"b\"\n", "line 1: " + entry},
+        {"entry 65", "\"K\" " + mac + " 65 label \"a\" \"b\"\n", "line 1: " + entry},
+        {"entry 3x", "\"K\" " + mac + " 3x label \"a\" \"b\"\n", "line 1: " + entry},
+        {"another field", "\"K\" " + mac + " 3 colour \"a\" \"b\"\n", "line 1: the field is label, device or channel"},
+        {"33 bytes written", "\"K\" " + mac + " 3 label \"a\" \"" + std::string(33, 'b') + "\"\n",
+         "line 1: the bytes held and written are quoted texts of at most 32 bytes"},
+        {"a field twice", "; head\n" + field + field, "line 3: this field is given twice"},
+    };
+    // clang-format on
+    for (const row_t& r : rows) {
+        std::vector<undo_field_t> fields;
+        std::string why;
+        EXPECT_EQ(read_undo_record(r.m_text, fields, why), r.m_why.empty()) << r.m_what;
+        EXPECT_EQ(why, r.m_why) << r.m_what;
+        EXPECT_EQ(fields.size(), r.m_why.empty() ? 2u : 0u) << r.m_what;
+    }
+    std::vector<undo_field_t> fields;
+    std::string why;
+    ASSERT_TRUE(read_undo_record(rows[0].m_text, fields, why));
+    const std::string zeros(32, '\0');
+    EXPECT_EQ(fields[0].m_name + " " + fields[0].m_mac, "K 00:1D:C1:0A:00:01");
+    EXPECT_EQ(fields[0].m_entry * 10 + fields[0].m_field, 32u);  // entry 3, channel
+    EXPECT_EQ(fields[0].m_old, "Ch 03" + zeros.substr(5));
+    EXPECT_EQ(fields[0].m_new, "Mix" + zeros.substr(3));
+    EXPECT_EQ(fields[1].m_entry * 10 + fields[1].m_field, 640u);  // entry 64, label
+    EXPECT_EQ(fields[1].m_old, "\x01;" + zeros.substr(2));
+    EXPECT_EQ(fields[1].m_new, zeros);
+}
+
 }  // namespace
