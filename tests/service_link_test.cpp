@@ -140,7 +140,7 @@ struct answer_case_t {
     std::string m_command;  // a listing collects several lines, the others one
     zel_echo_rule_t m_echo;
     texts_t m_sends;       // sent one after the other, 50 ms apart
-    std::string m_answer;  // "FAIL" when the exchange fails
+    std::string m_answer;  // "FAIL: " and how it ended when the exchange fails
     std::string m_err;
 };
 
@@ -161,8 +161,8 @@ TEST(ServiceLink, AnswerCollection) {
     const answer_case_t cases[] = {
         {"garbage, another command's and another device's lines dropped", "INFO_EXT M", device,
          {"GARBAGE 1234\r\nLIST_DEV=n;a\r\nINFO_EXT=x;y;\r\n", "INFO_EXT=m;y;\r\n"}, "INFO_EXT=m;y;\r\n", ""},
-        {"FAILED line fails silently", write, named, {"TBOX_MEM=FAILED\r\n"}, "FAIL", ""},
-        {"line without its end is no answer", "INFO_EXT M", device, {"INFO_EXT=M;x;"}, "FAIL", no_answer},
+        {"FAILED line fails silently", write, named, {"TBOX_MEM=FAILED\r\n"}, "FAIL: refused by the service", ""},
+        {"line without its end is no answer", "INFO_EXT M", device, {"INFO_EXT=M;x;"}, "FAIL: no answer", no_answer},
         {"an answer whose first piece is one byte", "INFO_EXT M", device, {"I", "NFO_EXT=M;y;\r\n"}, "INFO_EXT=M;y;\r\n", ""},
         {"listing lines 50 ms apart", "LIST_DEV", none, {"LIST_DEV=n;a,b\r\n", "LIST_DEV=n;c\r\n"},
          "LIST_DEV=n;a,b\r\nLIST_DEV=n;c\r\n", ""},
@@ -170,8 +170,9 @@ TEST(ServiceLink, AnswerCollection) {
          {"TBOX_MEM=m;0,1,14;5\r\nTBOX_MEM=m;0,1,14;6\r\n"}, "TBOX_MEM=m;0,1,14;5\r\n", ""},
         {"answer of exactly the limit", "LIST_DEV", none, {biggest}, biggest, ""},
         {"answer line over 64 KiB", "INFO_EXT M", device, {"INFO_EXT=" + std::string(70000, 'x') + "\r\n"},
-         "FAIL", "Cmd failed (answer line over 65536 bytes)!\r\n"},
-        {"answer over the limit", "LIST_DEV", none, {flood}, "FAIL", "Cmd failed (answer over 8000000 bytes)!\r\n"},
+         "FAIL: an answer too long", "Cmd failed (answer line over 65536 bytes)!\r\n"},
+        {"answer over the limit", "LIST_DEV", none, {flood}, "FAIL: an answer too long",
+         "Cmd failed (answer over 8000000 bytes)!\r\n"},
     };
     // clang-format on
     for (const answer_case_t& c : cases) {
@@ -188,7 +189,9 @@ TEST(ServiceLink, AnswerCollection) {
         test_link link(service);
         const exchange_t ex =
             exchange(link.m_link, c.m_command, 300, c.m_command != "LIST_DEV", c.m_echo);
-        EXPECT_EQ(ex.m_ok ? ex.m_answer : "FAIL", c.m_answer);
+        EXPECT_EQ(ex.m_ok ? ex.m_answer
+                          : std::string("FAIL: ") + command_end_words(link.m_link.last_end()),
+                  c.m_answer);
         EXPECT_EQ(ex.m_output.m_err, c.m_err);
     }
 }
@@ -206,6 +209,8 @@ TEST(ServiceLink, MalformedOrOverlongCommandIsNeverSent) {
             const exchange_t ex = exchange(link.m_link, line);
             EXPECT_FALSE(ex.m_ok);
             EXPECT_EQ(ex.m_output.m_err, "Send cmd [" + line + "] syntax error !\r\n");
+            EXPECT_STREQ(command_end_words(link.m_link.last_end()),
+                         "the command could not be sent");
         }
         const exchange_t empty = exchange(link.m_link, "");
         EXPECT_TRUE(empty.m_ok);
