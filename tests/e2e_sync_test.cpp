@@ -139,9 +139,9 @@ TEST_F(Sync, WritesOnlyTheFieldsThatDifferAndReadsEachBack) {
          " at line 2\r\nInvalid formated label, invalid charaters: @ in: \r\nA@ = b@c\r\nError in: " + file + " at line 3\r\nInvalid "
          "formated label, invalid charaters: @ in: \r\nB@ = b@c\r\n" + file + " is not synced: its lines 2 and 3 were refused, "
          "nothing is written.\r\n", 2, 0, {}, G_factory_area},
-        {"a usage error, for a script", G_factory, {"--json", "--bogus"}, "", "", R"({"schema": 1, "error": {"kind": "usage", )"
-         R"j("message": "sync_brimel_label: unknown option --bogus (see --help)"}})j" "\n", "sync_brimel_label: unknown option --bogus "
-         "(see --help)\r\n", 2, 0, {}, G_factory_area},
+        {"a usage error, for a script, its control byte kept", G_factory, {"--json", "--bo\x01gus"}, "", "", R"({"schema": 1, "error": )"
+         R"j({"kind": "usage", "message": "sync_brimel_label: unknown option --bo\u0001gus (see --help)"}})j" "\n", "sync_brimel_label: "
+         "unknown option --bo\x01gus (see --help)\r\n", 2, 0, {}, G_factory_area},
         {"an undo record that could not be written", G_one, {"--yes", "--save-undo", kept}, "", "", "", "Unable to write file: \r\n" + kept +
          "\r\nit exists already: give --force to replace it\r\nFailed, exit now\r\n", 2, 0, {}, G_factory_area},
         {"an undo record asked of a sync that writes nothing", G_factory, {"--yes", "--save-undo", unneeded}, "", "", head + G_reading +

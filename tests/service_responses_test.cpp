@@ -82,6 +82,8 @@ TEST(AnswerRules, OneIdentityRuleJudgesEveryAnswerLine) {
     rule.m_network = nullptr;
     EXPECT_EQ(zel_judge_line("TBOX_MEM" + other + "OK\r\n", rule), answer);
     EXPECT_EQ(zel_device_key(" \t00:1d:C1 x\t "), "00:1D:C1 X");
+    EXPECT_EQ(zel_device_key(" \t "), "");
+    EXPECT_EQ(zel_device_key(""), "");
 }
 
 TEST(ListingParser, IdentifiersOfEveryLineAppended) {
