@@ -145,13 +145,16 @@ TEST(Rehearsal, AServiceThatIsNotSimulatedGetsNoCommand) {
     for (const auto& [program, args, err] : rows) {
         SCOPED_TRACE(program);
         std::string received = "not connected";
-        scripted_service show([&](platform::socket_t p_sock, int) {
-            send_text(p_sock, test_greeting);
-            received = receive_command(p_sock, 2000);  // "" once the program hangs up
-        });
-        const std::string port = std::to_string(show.port());
-        const platform::process_result_t res =
-            run_tool(args, "", program, {"ZEL_SERVICE_PORT=" + port, "ZEL_REHEARSAL=1"});
+        std::string port;
+        platform::process_result_t res;
+        {
+            scripted_service show([&](platform::socket_t p_sock, int) {
+                send_text(p_sock, test_greeting);
+                received = receive_command(p_sock, 2000);  // "" once the program hangs up
+            });
+            port = std::to_string(show.port());
+            res = run_tool(args, "", program, {"ZEL_SERVICE_PORT=" + port, "ZEL_REHEARSAL=1"});
+        }  // the service has ended: what it received is known
         std::string shown = res.m_stderr;
         for (std::size_t at; (at = shown.find(port)) != std::string::npos;) {
             shown.replace(at, port.size(), "PORT");
