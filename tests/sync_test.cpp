@@ -154,10 +154,12 @@ TEST(SyncMessages, AnUndoPlanGroupsItsFieldsByEntry) {
     const std::vector<field_change_t> changes = {{1, 0, "a", "b", FIELD_OLD},
                                                  {2, 1, "c", "d", FIELD_OLD},
                                                  {2, 2, "e", "", FIELD_OLD},
-                                                 {5, 0, "g", "h", FIELD_OLD}};
-    EXPECT_EQ(sync_msg::undo_plan("K", "M", changes).shown(false),
-              "K (M): 4 fields to put back:\r\n\tentry 1: label 'a' -> 'b'\r\n\tentry 2: device "
-              "'c' -> 'd', channel 'e' -> ''\r\n\tentry 5: label 'g' -> 'h'\r\n");
+                                                 {5, 0, "g", "h", FIELD_OLD},
+                                                 {5, 1, "i", "j", FIELD_OLD}};
+    EXPECT_EQ(
+        sync_msg::undo_plan("K", "M", changes).shown(false),
+        "K (M): 5 fields to put back:\r\n\tentry 1: label 'a' -> 'b'\r\n\tentry 2: device "
+        "'c' -> 'd', channel 'e' -> ''\r\n\tentry 5: label 'g' -> 'h', device 'i' -> 'j'\r\n");
 }
 
 // One refused line or several, as the operator reads them.
